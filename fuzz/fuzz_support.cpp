@@ -1,0 +1,1 @@
+// Nothing shared yet; each target is self-contained.

@@ -1,0 +1,19 @@
+// DXF files: 3DFACE entities.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/face_table.h"
+#include "model/model_host.h"
+
+namespace formats {
+// Adds the file's faces to host.m_pMesh: 1 on success, 0 on failure (nothing added;
+// `error` says why).
+int ReadDxf(const std::string& path, model::ModelHost& host, std::string* error = nullptr);
+int ReadDxfText(std::string_view data, model::ModelHost& host, std::string* error = nullptr);
+
+// Writes the table: 1 on success, 0 on failure (an existing file is left untouched).
+int WriteDxf(const std::string& path, const model::FaceTable& table, std::string* error = nullptr);
+std::string FormatDxf(const model::FaceTable& table);
+}  // namespace formats

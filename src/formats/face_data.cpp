@@ -1,0 +1,21 @@
+#include "formats/face_data.h"
+
+#include <cmath>
+
+namespace formats {
+
+rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c) {
+    const rm::Vector u = a - b;
+    const rm::Vector w = a - c;
+    rm::Vector n = rm::Cross(u, w);
+    const float len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (len != 0.0f) n = {n.x / len, n.y / len, n.z / len};
+    return n;
+}
+
+int MergeIntoModel(model::ModelHost& host, const rm::MeshBuilder& loaded) {
+    if (!host.m_pMesh) return 0;
+    return host.m_pMesh->AddMeshBuilder(loaded) ? 1 : 0;
+}
+
+}  // namespace formats

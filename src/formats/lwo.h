@@ -1,0 +1,20 @@
+// LightWave objects (.lwo, the LWOB layout).
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "model/face_table.h"
+#include "model/model_host.h"
+
+namespace formats {
+// Adds the file's faces to host.m_pMesh: 1 on success, 0 on failure (nothing added;
+// `error` says why).
+int ReadLwo(const std::string& path, model::ModelHost& host, std::string* error = nullptr);
+int ReadLwoBytes(std::string_view data, model::ModelHost& host, std::string* error = nullptr);
+
+// Writes the table: 1 on success, 0 on failure (an existing file is left untouched).
+int WriteLwo(const std::string& path, const model::FaceTable& table, std::string* error = nullptr);
+// The file's bytes; false when the table cannot be written in this format.
+bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error = nullptr);
+}  // namespace formats

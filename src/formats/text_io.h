@@ -1,0 +1,71 @@
+// File and number helpers for readers and writers. Numbers are read and written the same
+// under every locale; writers replace their target only once everything is written.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace formats {
+
+// Largest input file a reader takes in one piece (1 GiB).
+constexpr std::size_t kMaxInputFileSize = std::size_t(1) << 30;
+
+// Reads a whole file. False (and `error` set) when it cannot be opened or read, or is
+// larger than kMaxInputFileSize.
+bool ReadFileBytes(const std::string& path, std::string& out, std::string* error = nullptr);
+
+// Writes `data` to a temporary file beside `path`, flushes and closes it, checking every
+// step, then renames it over `path`. On any failure the temporary file is removed, an
+// existing `path` is left untouched, and the result is false.
+bool WriteFileAtomically(const std::string& path, std::string_view data,
+                         std::string* error = nullptr);
+
+// Appends like printf's "%.<decimals>f" in the C locale (decimals 0..9).
+void AppendFixed(std::string& out, double value, int decimals = 6);
+// Appends like printf's "%d".
+void AppendInt(std::string& out, long long value);
+// Appends the text, turning every "\n" into "\r\n" (the line ends of a text-mode file on
+// the platform the formats come from).
+void AppendCrlf(std::string& out, std::string_view text);
+
+// Scanning in the manner of scanf's conversions: skip leading white space, then read a
+// number; on success `s` moves past it. "%f" accepts a sign, digits with an optional
+// point, an exponent, "inf" and "nan"; out-of-range values become +-inf (floats) and fail
+// (integers).
+bool ScanFloat(std::string_view& s, float& out);
+bool ScanDouble(std::string_view& s, double& out);
+bool ScanInt(std::string_view& s, int& out);
+// Skips white space (space, tab, CR, LF, VT, FF).
+void SkipSpace(std::string_view& s);
+// Reads a whitespace-delimited word ("%s"); false at the end of the text.
+bool ScanWord(std::string_view& s, std::string_view& word);
+// Consumes `literal` at the front of `s` (after white space when the literal starts with
+// a blank, as scanf does); false when it is not there.
+bool ScanLiteral(std::string_view& s, std::string_view literal);
+
+// ASCII lower case.
+std::string ToLower(std::string_view s);
+// Extension after the last '.' of the file name (without the dot), lower-cased; empty
+// when there is none.
+std::string FileExtension(std::string_view path);
+// File name without folder and extension.
+std::string FileTitle(std::string_view path);
+
+// Splits text into lines: reading stops at each '\n', a '\r' before it is dropped.
+class LineReader {
+public:
+    explicit LineReader(std::string_view text) : text_(text) {}
+    bool Next(std::string_view& line);
+    std::size_t Offset() const { return pos_; }
+    void Seek(std::size_t pos) { pos_ = pos; }
+    bool AtEnd() const { return pos_ >= text_.size(); }
+
+private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+}  // namespace formats

@@ -1,0 +1,170 @@
+#include "model/face_table.h"
+
+#include <algorithm>
+#include <unordered_map>
+#include <vector>
+
+namespace model {
+
+FaceTable& TheFaceTable() {
+    static FaceTable table;
+    return table;
+}
+
+FaceTable::FaceTable() {
+    AllocateHeapArrays();
+    for (int f = 0; f < MAX_FACES; ++f) faceMark[f] = 1;
+}
+
+void FaceTable::AllocateHeapArrays() {
+    vertexPool = std::make_unique<rm::Vector[]>(MAX_POOL_VERTICES);
+    faceColor = std::make_unique<FaceColor[]>(MAX_FACES);  // 192, 192, 192, 255
+    faceTexture = std::make_unique<rm::TexturePtr[]>(MAX_FACES);
+}
+
+ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
+    ReadStats stats;
+    rm::MeshBuilder* mesh = host.m_pMesh.get();
+    if (!mesh) {
+        faceCount = 0;
+        return stats;
+    }
+    stats.meshFaces = mesh->GetFaceCount();
+    faceCount = std::min(stats.meshFaces, MAX_FACES);
+    stats.droppedFaces = stats.meshFaces - faceCount;
+
+    bool bigIndex = false;
+    for (int f = 0; f < faceCount; ++f) {
+        faceMark[f] = 1;
+        const rm::Face face = mesh->GetFace(f);
+        const int corners = face.GetVertexCount();
+        vertexCount[f] = std::min(corners, MAX_FACE_VERTICES);
+        stats.droppedCorners += corners - vertexCount[f];
+        for (int k = 0; k < vertexCount[f]; ++k) {
+            face.GetVertex(k, &position[f][k], &normal[f][k]);
+            const long long index = face.GetVertexIndex(k);
+            if (index >= MAX_POOL_VERTICES) bigIndex = true;
+            // Keep the low bits for now; renumbered below when any index is too large.
+            vertexIndex[f][k] = static_cast<int>(index & 0x7FFFFFFF);
+            face.GetTextureCoordinates(k, &texU[f][k], &texV[f][k]);
+        }
+    }
+    if (bigIndex) {
+        // Dense numbering in order of first use: at most MAX_POOL_VERTICES distinct indices.
+        stats.renumbered = true;
+        std::unordered_map<long long, int> renumber;
+        renumber.reserve(std::size_t(MAX_POOL_VERTICES));
+        for (int f = 0; f < faceCount; ++f) {
+            const rm::Face face = mesh->GetFace(f);
+            for (int k = 0; k < vertexCount[f]; ++k) {
+                const auto [it, inserted] =
+                    renumber.try_emplace(face.GetVertexIndex(k), static_cast<int>(renumber.size()));
+                vertexIndex[f][k] = it->second;
+            }
+        }
+    }
+    for (int f = 0; f < faceCount; ++f) {
+        const rm::Face face = mesh->GetFace(f);
+        faceTexture[f] = face.GetTexture();
+        const rm::Color c = face.GetColor();
+        faceColor[f] = {int(rm::ColorRed(c)), int(rm::ColorGreen(c)), int(rm::ColorBlue(c)),
+                        int(rm::ColorAlpha(c))};
+    }
+    meshQuality = mesh->GetQuality();
+    return stats;
+}
+
+bool FaceTable::RebuildMesh(ModelHost& host) {
+    if (!host.m_pD3DRoot || !host.m_pModelFrame) return false;
+    rm::MeshBuilderPtr mesh = host.m_pD3DRoot->CreateMeshBuilder();
+    if (!mesh) return false;
+    const std::shared_ptr<rm::Face> scratch = host.m_pD3DRoot->CreateFace();
+    if (!scratch) return false;
+
+    // One walk: fill the pool (a later corner wins a shared index) and the face-data list.
+    std::vector<std::int32_t> faceData;
+    faceData.reserve(std::size_t(faceCount) * (1 + MAX_FACE_VERTICES) + 1);
+    unsigned largest = 0;
+    bool any = false;
+    for (int f = 0; f < faceCount; ++f) {
+        faceData.push_back(vertexCount[f]);
+        for (int k = 0; k < vertexCount[f]; ++k) {
+            const int index = vertexIndex[f][k];
+            if (index < 0 || index >= MAX_POOL_VERTICES) return false;  // never indexes the pool
+            vertexPool[index] = position[f][k];
+            largest = std::max(largest, static_cast<unsigned>(index));
+            any = true;
+            faceData.push_back(index);
+        }
+    }
+    faceData.push_back(0);
+    poolVertexCount = any ? static_cast<int>(largest) + 1 : 0;
+    // An empty table still passes one (unused) pool entry, as the table always did.
+    const int passed = std::max(poolVertexCount, 1);
+    if (!mesh->AddFaces({vertexPool.get(), std::size_t(passed)}, {}, faceData)) return false;
+    poolVertexCount = passed;
+
+    for (int f = 0; f < faceCount; ++f) {
+        rm::Face face = mesh->GetFace(f);
+        const FaceColor& c = faceColor[f];
+        face.SetColor(rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green),
+                                    unsigned(c.blue)));
+        face.SetTexture(faceTexture[f]);
+        for (int k = 0; k < vertexCount[f]; ++k) face.SetTextureCoordinates(k, texU[f][k], texV[f][k]);
+    }
+    mesh->GenerateNormals(REBUILD_CREASE_ANGLE, rm::GENERATENORMALS_USECREASEANGLE);
+    mesh->SetQuality(meshQuality);
+    mesh->SetPerspective(true);
+
+    if (host.m_pMesh) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
+    host.m_pMesh = std::move(mesh);
+    host.m_pModelFrame->AddVisual(host.m_pMesh);
+    return true;
+}
+
+void FaceTable::Clear() {
+    for (int f = 0; f < MAX_FACES; ++f) {
+        faceMark[f] = 0;
+        std::fill(std::begin(selected[f]), std::end(selected[f]), 0);
+    }
+    poolVertexCount = 0;
+    AllocateHeapArrays();
+}
+
+template <typename Change>
+void FaceTable::ApplyToTargets(ModelHost& host, Change change) {
+    bool anyTarget = false;
+    for (int f = 0; f < faceCount; ++f) {
+        int count = 0;
+        for (int k = 0; k < vertexCount[f]; ++k) count += selected[f][k] == 1 ? 1 : 0;
+        if (count == vertexCount[f]) {
+            faceMark[f] = 0;
+            anyTarget = true;
+        }
+    }
+    for (int f = 0; f < faceCount; ++f) {
+        if (!anyTarget) {
+            change(faceColor[f]);
+        } else if (faceMark[f] == 0) {
+            change(faceColor[f]);
+            faceMark[f] = 1;
+        }
+    }
+    RebuildMesh(host);
+}
+
+void FaceTable::ApplyColor(ModelHost& host, std::uint32_t colorref) {
+    ApplyToTargets(host, [colorref](FaceColor& c) {
+        c.red = int(colorref & 0xFF);
+        c.green = int((colorref >> 8) & 0xFF);
+        c.blue = int((colorref >> 16) & 0xFF);
+    });
+}
+
+void FaceTable::ApplyTransparency(ModelHost& host, int t) {
+    const int alpha = 255 - std::clamp(t, 0, 255);
+    ApplyToTargets(host, [alpha](FaceColor& c) { c.alpha = alpha; });
+}
+
+}  // namespace model
+

@@ -1,0 +1,90 @@
+// The editable copy of the model: fixed-size arrays that mirror the mesh face by face and
+// corner by corner. The editing tools, the orthographic panes and most writers work on it;
+// ReadFromMesh and RebuildMesh keep it and the mesh in step.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "model/model_host.h"
+#include "rm/texture.h"
+#include "rm/types.h"
+
+namespace model {
+
+constexpr int MAX_FACES = 5000;
+constexpr int MAX_FACE_VERTICES = 16;
+constexpr int MAX_POOL_VERTICES = MAX_FACES * MAX_FACE_VERTICES;  // 80,000
+// Crease angle of the rebuilt mesh's normals: about 89.5 degrees (float bits 0x3FC7F1E7).
+constexpr float REBUILD_CREASE_ANGLE = 1.5620698f;
+
+struct FaceColor {
+    int red = 192;
+    int green = 192;
+    int blue = 192;
+    int alpha = 255;
+};
+
+// What ReadFromMesh left behind because of the table's limits.
+struct ReadStats {
+    int meshFaces = 0;       // faces in the mesh
+    int droppedFaces = 0;    // faces beyond MAX_FACES
+    int droppedCorners = 0;  // corners beyond MAX_FACE_VERTICES of the faces that were read
+    bool renumbered = false; // vertex indices were too large and were renumbered densely
+};
+
+class FaceTable {
+public:
+    // The heap arrays exist from construction, so the table can be read into and rebuilt
+    // before the first Clear.
+    FaceTable();
+    FaceTable(const FaceTable&) = delete;
+    FaceTable& operator=(const FaceTable&) = delete;
+
+    // Copies the model's mesh into the table: at most MAX_FACES faces of at most
+    // MAX_FACE_VERTICES corners. Selection flags stay with their face and corner numbers.
+    // Vertex indices of MAX_POOL_VERTICES or more never reach the pool: when the mesh
+    // reports one, the table's vertices are renumbered densely in order of first use, so
+    // that no corner is lost and shared vertices stay shared.
+    ReadStats ReadFromMesh(ModelHost& host);
+
+    // Builds a new mesh from the table and attaches it to the model frame in place of the
+    // old one. The old mesh stays attached (and in host.m_pMesh) when the new one cannot be
+    // built. Returns false then.
+    bool RebuildMesh(ModelHost& host);
+
+    // Resets the table for a new document.
+    void Clear();
+
+    // Colour (0x00BBGGRR) or transparency (0..255) of the target faces: the faces whose
+    // corners are all selected, or every face when no face is fully selected. Both rebuild.
+    void ApplyColor(ModelHost& host, std::uint32_t colorref);
+    void ApplyTransparency(ModelHost& host, int t);
+
+    // --- the table ---
+    int faceCount = 0;
+    int vertexCount[MAX_FACES] = {};
+    rm::Vector position[MAX_FACES][MAX_FACE_VERTICES] = {};
+    rm::Vector normal[MAX_FACES][MAX_FACE_VERTICES] = {};
+    int vertexIndex[MAX_FACES][MAX_FACE_VERTICES] = {};
+    float texU[MAX_FACES][MAX_FACE_VERTICES] = {};
+    float texV[MAX_FACES][MAX_FACE_VERTICES] = {};
+    int selected[MAX_FACES][MAX_FACE_VERTICES] = {};
+    int faceMark[MAX_FACES] = {};
+    std::unique_ptr<FaceColor[]> faceColor;           // MAX_FACES entries
+    std::unique_ptr<rm::TexturePtr[]> faceTexture;    // MAX_FACES entries, null = none
+    std::unique_ptr<rm::Vector[]> vertexPool;         // MAX_POOL_VERTICES entries
+    int poolVertexCount = 0;
+    rm::Quality meshQuality = rm::Quality::Gouraud;
+
+private:
+    void AllocateHeapArrays();
+    template <typename Change>
+    void ApplyToTargets(ModelHost& host, Change change);
+};
+
+// The program's one table. It is large (about 3.5 MB), so it lives in static storage; tests
+// make their own with std::make_unique<FaceTable>().
+FaceTable& TheFaceTable();
+
+}  // namespace model

@@ -1,0 +1,326 @@
+#include "rm/mesh_builder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <new>
+
+namespace rm {
+
+Vector Normalized(const Vector& v) {
+    const float len = std::sqrt(Dot(v, v));
+    if (len == 0.0f || !std::isfinite(len)) return Vector{};
+    return {v.x / len, v.y / len, v.z / len};
+}
+
+std::uint8_t ChannelToByte(float value) {
+    if (!(value > 0.0f)) return 0;  // also NaN
+    if (value >= 1.0f) return 255;
+    return static_cast<std::uint8_t>(std::lround(value * 255.0f));
+}
+
+// ---------------------------------------------------------------------------------------
+// Face handle
+
+bool Face::IsValid() const { return mesh_ != nullptr && index_ < mesh_->faces_.size(); }
+
+int Face::GetVertexCount() const {
+    return IsValid() ? static_cast<int>(mesh_->faces_[index_].cornerCount) : 0;
+}
+
+bool Face::GetVertex(int k, Vector* position, Vector* normal) const {
+    if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return false;
+    const auto& c = mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)];
+    if (position) *position = mesh_->vertices_[c.vertex];
+    if (normal) *normal = c.normal < mesh_->normals_.size() ? mesh_->normals_[c.normal] : Vector{};
+    return true;
+}
+
+long long Face::GetVertexIndex(int k) const {
+    if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return -1;
+    return mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)].vertex;
+}
+
+bool Face::GetTextureCoordinates(int k, float* u, float* v) const {
+    if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return false;
+    const auto& c = mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)];
+    if (u) *u = c.u;
+    if (v) *v = c.v;
+    return true;
+}
+
+bool Face::SetTextureCoordinates(int k, float u, float v) {
+    if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return false;
+    auto& c = mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)];
+    c.u = u;
+    c.v = v;
+    return true;
+}
+
+Color Face::GetColor() const { return IsValid() ? mesh_->faces_[index_].color : 0; }
+
+bool Face::SetColor(Color color) {
+    if (!IsValid()) return false;
+    mesh_->faces_[index_].color = color;
+    return true;
+}
+
+bool Face::SetColorRGB(float red, float green, float blue) {
+    if (!IsValid()) return false;
+    auto& c = mesh_->faces_[index_].color;
+    c = MakeColor(ColorAlpha(c), ChannelToByte(red), ChannelToByte(green), ChannelToByte(blue));
+    return true;
+}
+
+TexturePtr Face::GetTexture() const { return IsValid() ? mesh_->faces_[index_].texture : nullptr; }
+
+bool Face::SetTexture(TexturePtr texture) {
+    if (!IsValid()) return false;
+    mesh_->faces_[index_].texture = std::move(texture);
+    return true;
+}
+
+namespace {
+
+// Newell's method: robust for any planar or near-planar polygon, zero when degenerate.
+Vector PolygonNormal(const std::vector<Vector>& verts, std::span<const MeshBuilder::Corner> cs) {
+    Vector n{};
+    const std::size_t count = cs.size();
+    for (std::size_t i = 0; i < count; ++i) {
+        const Vector& a = verts[cs[i].vertex];
+        const Vector& b = verts[cs[(i + 1) % count].vertex];
+        n.x += (a.y - b.y) * (a.z + b.z);
+        n.y += (a.z - b.z) * (a.x + b.x);
+        n.z += (a.x - b.x) * (a.y + b.y);
+    }
+    return Normalized(n);
+}
+
+}  // namespace
+
+Vector Face::GetNormal() const {
+    if (!IsValid()) return {};
+    return PolygonNormal(mesh_->vertices_, mesh_->FaceCorners(index_));
+}
+
+// ---------------------------------------------------------------------------------------
+// Mesh builder
+
+bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vector> normals,
+                           std::span<const std::int32_t> faceData, std::vector<Face>* added) {
+    const bool withNormals = !normals.empty();
+    const std::size_t step = withNormals ? 2 : 1;
+
+    // Validate the whole list before touching the mesh.
+    std::size_t pos = 0;
+    std::size_t faceCount = 0;
+    std::size_t cornerCount = 0;
+    for (;;) {
+        if (pos >= faceData.size()) return false;  // no closing 0
+        const std::int32_t n = faceData[pos++];
+        if (n == 0) break;
+        if (n < 0) return false;
+        const std::size_t need = std::size_t(n) * step;
+        if (need > faceData.size() - pos) return false;
+        for (std::size_t k = 0; k < std::size_t(n); ++k) {
+            const std::int32_t vi = faceData[pos + k * step];
+            if (vi < 0 || std::size_t(vi) >= vertices.size()) return false;
+            if (withNormals) {
+                const std::int32_t ni = faceData[pos + k * step + 1];
+                if (ni < 0 || std::size_t(ni) >= normals.size()) return false;
+            }
+        }
+        pos += need;
+        ++faceCount;
+        cornerCount += std::size_t(n);
+    }
+    constexpr std::size_t kIndexLimit = std::numeric_limits<std::uint32_t>::max() - 1;
+    if (vertices_.size() + vertices.size() > kIndexLimit ||
+        normals_.size() + normals.size() > kIndexLimit) {
+        return false;
+    }
+
+    try {
+        vertices_.reserve(vertices_.size() + vertices.size());
+        normals_.reserve(normals_.size() + normals.size());
+        faces_.reserve(faces_.size() + faceCount);
+        corners_.reserve(corners_.size() + cornerCount);
+        if (added) added->reserve(added->size() + faceCount);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+
+    const auto vertexBase = static_cast<std::uint32_t>(vertices_.size());
+    const auto normalBase = static_cast<std::uint32_t>(normals_.size());
+    vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
+    normals_.insert(normals_.end(), normals.begin(), normals.end());
+
+    pos = 0;
+    for (;;) {
+        const std::int32_t n = faceData[pos++];
+        if (n == 0) break;
+        FaceRecord face;
+        face.firstCorner = corners_.size();
+        face.cornerCount = static_cast<std::uint32_t>(n);
+        for (std::int32_t k = 0; k < n; ++k) {
+            Corner c;
+            c.vertex = vertexBase + static_cast<std::uint32_t>(faceData[pos]);
+            if (withNormals) c.normal = normalBase + static_cast<std::uint32_t>(faceData[pos + 1]);
+            pos += step;
+            corners_.push_back(c);
+        }
+        if (added) added->emplace_back(this, faces_.size());
+        faces_.push_back(std::move(face));
+    }
+    return true;
+}
+
+bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
+    if (&other == this) {
+        const MeshBuilder copy(other);
+        return AddMeshBuilder(copy);
+    }
+    constexpr std::size_t kIndexLimit = std::numeric_limits<std::uint32_t>::max() - 1;
+    if (vertices_.size() + other.vertices_.size() > kIndexLimit ||
+        normals_.size() + other.normals_.size() > kIndexLimit) {
+        return false;
+    }
+    try {
+        vertices_.reserve(vertices_.size() + other.vertices_.size());
+        normals_.reserve(normals_.size() + other.normals_.size());
+        faces_.reserve(faces_.size() + other.faces_.size());
+        corners_.reserve(corners_.size() + other.corners_.size());
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    const auto vertexBase = static_cast<std::uint32_t>(vertices_.size());
+    const auto normalBase = static_cast<std::uint32_t>(normals_.size());
+    const std::size_t cornerBase = corners_.size();
+    vertices_.insert(vertices_.end(), other.vertices_.begin(), other.vertices_.end());
+    normals_.insert(normals_.end(), other.normals_.begin(), other.normals_.end());
+    for (Corner c : other.corners_) {
+        c.vertex += vertexBase;
+        if (c.normal != kNoNormal) c.normal += normalBase;
+        corners_.push_back(c);
+    }
+    for (FaceRecord f : other.faces_) {
+        f.firstCorner += cornerBase;
+        faces_.push_back(std::move(f));
+    }
+    return true;
+}
+
+std::vector<Face> MeshBuilder::GetFaces() {
+    std::vector<Face> out;
+    out.reserve(faces_.size());
+    for (std::size_t i = 0; i < faces_.size(); ++i) out.emplace_back(this, i);
+    return out;
+}
+
+bool MeshBuilder::DeleteFace(int i) {
+    if (i < 0 || std::size_t(i) >= faces_.size()) return false;
+    const FaceRecord gone = faces_[std::size_t(i)];
+    corners_.erase(corners_.begin() + std::ptrdiff_t(gone.firstCorner),
+                   corners_.begin() + std::ptrdiff_t(gone.firstCorner + gone.cornerCount));
+    faces_.erase(faces_.begin() + i);
+    for (std::size_t f = std::size_t(i); f < faces_.size(); ++f) {
+        faces_[f].firstCorner -= gone.cornerCount;
+    }
+    return true;
+}
+
+void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
+    const std::size_t faceCount = faces_.size();
+    const std::size_t vertexCount = vertices_.size();
+    std::vector<Vector> faceNormal(faceCount);
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        faceNormal[f] = PolygonNormal(vertices_, FaceCorners(f));
+    }
+
+    // Faces around each vertex, as one flat list (counting sort by vertex). A face that
+    // names a vertex twice is listed once.
+    std::vector<std::uint32_t> start(vertexCount + 1, 0);
+    std::vector<std::uint32_t> lastFace(vertexCount, std::numeric_limits<std::uint32_t>::max());
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        for (const Corner& c : FaceCorners(f)) {
+            if (lastFace[c.vertex] == f) continue;
+            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
+            ++start[c.vertex + 1];
+        }
+    }
+    for (std::size_t v = 0; v < vertexCount; ++v) start[v + 1] += start[v];
+    std::vector<std::uint32_t> around(start[vertexCount]);
+    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
+    std::fill(lastFace.begin(), lastFace.end(), std::numeric_limits<std::uint32_t>::max());
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        for (const Corner& c : FaceCorners(f)) {
+            if (lastFace[c.vertex] == f) continue;
+            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
+            around[fill[c.vertex]++] = static_cast<std::uint32_t>(f);
+        }
+    }
+
+    const bool useCrease = (flags & GENERATENORMALS_USECREASEANGLE) != 0;
+    const float cosCrease = std::cos(crease);
+    normals_.assign(corners_.size(), Vector{});
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        const Vector own = faceNormal[f];
+        const bool ownDegenerate = own == Vector{};
+        const FaceRecord& rec = faces_[f];
+        for (std::size_t k = 0; k < rec.cornerCount; ++k) {
+            Corner& c = corners_[rec.firstCorner + k];
+            Vector sum{};
+            for (std::uint32_t i = start[c.vertex]; i < start[c.vertex + 1]; ++i) {
+                const Vector& n = faceNormal[around[i]];
+                if (useCrease && !ownDegenerate && around[i] != f && Dot(n, own) < cosCrease) {
+                    continue;
+                }
+                sum = sum + n;
+            }
+            c.normal = static_cast<std::uint32_t>(rec.firstCorner + k);
+            normals_[c.normal] = Normalized(sum);
+        }
+    }
+}
+
+void MeshBuilder::Scale(float sx, float sy, float sz) {
+    for (Vector& v : vertices_) {
+        v.x *= sx;
+        v.y *= sy;
+        v.z *= sz;
+    }
+}
+
+Box MeshBuilder::GetBox() const {
+    Box box;
+    bool first = true;
+    for (const Corner& c : corners_) {
+        const Vector& v = vertices_[c.vertex];
+        if (first) {
+            box.min = box.max = v;
+            first = false;
+            continue;
+        }
+        box.min = {std::min(box.min.x, v.x), std::min(box.min.y, v.y), std::min(box.min.z, v.z)};
+        box.max = {std::max(box.max.x, v.x), std::max(box.max.y, v.y), std::max(box.max.z, v.z)};
+    }
+    return box;
+}
+
+void MeshBuilder::SetColor(Color color) {
+    for (FaceRecord& f : faces_) f.color = color;
+}
+
+void MeshBuilder::SetColorRGB(float red, float green, float blue) {
+    for (std::size_t i = 0; i < faces_.size(); ++i) Face(this, i).SetColorRGB(red, green, blue);
+}
+
+void MeshBuilder::SetTexture(TexturePtr texture) {
+    for (FaceRecord& f : faces_) f.texture = texture;
+}
+
+TexturePtr MeshBuilder::GetTexture() const {
+    return faces_.empty() ? nullptr : faces_.front().texture;
+}
+
+}  // namespace rm

@@ -1,0 +1,72 @@
+#include "test_support.h"
+
+#include <algorithm>
+#include <clocale>
+#include <cstdlib>
+#include <fstream>
+#include <locale>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace testing_support {
+
+std::string RealFile(const std::string& relative) {
+    const char* env = std::getenv("KESTRILUNE_REAL_DATA");
+    const std::string base = env && *env ? env : KESTRILUNE_REAL_DATA;
+    return base + "/" + relative;
+}
+
+std::vector<std::string> RealFiles(const std::string& folder, bool recursive) {
+    std::vector<std::string> out;
+    const std::filesystem::path root = RealFile(folder);
+    if (recursive) {
+        for (const auto& e : std::filesystem::recursive_directory_iterator(root)) {
+            if (e.is_regular_file()) out.push_back(e.path().string());
+        }
+    } else {
+        for (const auto& e : std::filesystem::directory_iterator(root)) {
+            if (e.is_regular_file()) out.push_back(e.path().string());
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return out;
+}
+
+TempDir::TempDir() {
+    std::random_device rd;
+    const auto base = std::filesystem::temp_directory_path();
+    for (;;) {
+        dir_ = base / ("kestrilune-test-" + std::to_string(rd()));
+        if (std::filesystem::create_directory(dir_)) break;
+    }
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw std::runtime_error("cannot open " + path);
+    std::ostringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary);
+    out.write(bytes.data(), std::streamsize(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+ScopedLocale::ScopedLocale(const char* name) {
+    const char* cur = std::setlocale(LC_ALL, nullptr);
+    old_ = cur ? cur : "C";
+    ok_ = std::setlocale(LC_ALL, name) != nullptr;
+}
+
+ScopedLocale::~ScopedLocale() { std::setlocale(LC_ALL, old_.c_str()); }
+
+}  // namespace testing_support

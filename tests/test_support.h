@@ -1,0 +1,59 @@
+// Shared helpers of the tests.
+#pragma once
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "model/face_table.h"
+#include "model/model_host.h"
+
+namespace testing_support {
+
+// A file of the real-world collection (../shared/testdata/real), e.g. "mqo/ninja.mqo".
+std::string RealFile(const std::string& relative);
+// Every file under a folder of the real collection, sorted.
+std::vector<std::string> RealFiles(const std::string& folder, bool recursive = true);
+
+// A fresh, empty folder for one test, removed when the object goes.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    std::string Path(const std::string& name) const { return (dir_ / name).string(); }
+    const std::filesystem::path& Dir() const { return dir_; }
+
+private:
+    std::filesystem::path dir_;
+};
+
+std::string ReadFile(const std::string& path);
+void WriteFile(const std::string& path, const std::string& bytes);
+
+// A model host with an empty mesh, and a table (heap: it is large).
+struct Model {
+    model::ModelHost host = model::ModelHost::CreateStandalone();
+    std::unique_ptr<model::FaceTable> table = std::make_unique<model::FaceTable>();
+    // ReadFromMesh then RebuildMesh, as the open command does after a reader.
+    void Sync() {
+        table->ReadFromMesh(host);
+        table->RebuildMesh(host);
+    }
+};
+
+// Sets LC_ALL (and the C++ global locale) for the scope; false from ok() when the locale
+// is not installed.
+class ScopedLocale {
+public:
+    explicit ScopedLocale(const char* name);
+    ~ScopedLocale();
+    bool ok() const { return ok_; }
+
+private:
+    std::string old_;
+    bool ok_ = false;
+};
+
+}  // namespace testing_support
