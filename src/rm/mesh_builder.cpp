@@ -207,6 +207,7 @@ bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
         f.firstCorner += cornerBase;
         faces_.push_back(std::move(f));
     }
+    if (!material_) material_ = other.material_;
     return true;
 }
 

@@ -89,7 +89,8 @@ public:
                   std::span<const std::int32_t> faceData, std::vector<Face>* added = nullptr);
 
     // Appends every face of `other` (vertices, normals, colours, textures, texture
-    // coordinates) after the faces already here. All or nothing.
+    // coordinates) after the faces already here; a mesh without a material takes the
+    // other's. All or nothing.
     bool AddMeshBuilder(const MeshBuilder& other);
 
     int GetFaceCount() const { return static_cast<int>(faces_.size()); }
