@@ -33,40 +33,45 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
     faceCount = std::min(stats.meshFaces, MAX_FACES);
     stats.droppedFaces = stats.meshFaces - faceCount;
 
+    // Raw access to the mesh: this runs after every open and edit, so it stays one pass.
+    const std::vector<rm::Vector>& verts = mesh->Vertices();
+    const std::vector<rm::Vector>& norms = mesh->Normals();
+    const auto& faces = mesh->FaceRecords();
     bool bigIndex = false;
     for (int f = 0; f < faceCount; ++f) {
         faceMark[f] = 1;
-        const rm::Face face = mesh->GetFace(f);
-        const int corners = face.GetVertexCount();
-        vertexCount[f] = std::min(corners, MAX_FACE_VERTICES);
-        stats.droppedCorners += corners - vertexCount[f];
+        const std::span<const rm::MeshBuilder::Corner> corners = mesh->FaceCorners(std::size_t(f));
+        const int n = static_cast<int>(corners.size());
+        vertexCount[f] = std::min(n, MAX_FACE_VERTICES);
+        stats.droppedCorners += n - vertexCount[f];
         for (int k = 0; k < vertexCount[f]; ++k) {
-            face.GetVertex(k, &position[f][k], &normal[f][k]);
-            const long long index = face.GetVertexIndex(k);
-            if (index >= MAX_POOL_VERTICES) bigIndex = true;
-            // Keep the low bits for now; renumbered below when any index is too large.
-            vertexIndex[f][k] = static_cast<int>(index & 0x7FFFFFFF);
-            face.GetTextureCoordinates(k, &texU[f][k], &texV[f][k]);
+            const rm::MeshBuilder::Corner& c = corners[std::size_t(k)];
+            position[f][k] = verts[c.vertex];
+            normal[f][k] = c.normal < norms.size() ? norms[c.normal] : rm::Vector{};
+            if (c.vertex >= std::uint32_t(MAX_POOL_VERTICES)) bigIndex = true;
+            vertexIndex[f][k] = static_cast<int>(c.vertex & 0x7FFFFFFF);  // fixed below if too large
+            texU[f][k] = c.u;
+            texV[f][k] = c.v;
         }
     }
     if (bigIndex) {
         // Dense numbering in order of first use: at most MAX_POOL_VERTICES distinct indices.
         stats.renumbered = true;
-        std::unordered_map<long long, int> renumber;
+        std::unordered_map<std::uint32_t, int> renumber;
         renumber.reserve(std::size_t(MAX_POOL_VERTICES));
         for (int f = 0; f < faceCount; ++f) {
-            const rm::Face face = mesh->GetFace(f);
+            const auto corners = mesh->FaceCorners(std::size_t(f));
             for (int k = 0; k < vertexCount[f]; ++k) {
-                const auto [it, inserted] =
-                    renumber.try_emplace(face.GetVertexIndex(k), static_cast<int>(renumber.size()));
+                const auto [it, inserted] = renumber.try_emplace(corners[std::size_t(k)].vertex,
+                                                                 static_cast<int>(renumber.size()));
                 vertexIndex[f][k] = it->second;
             }
         }
     }
     for (int f = 0; f < faceCount; ++f) {
-        const rm::Face face = mesh->GetFace(f);
-        faceTexture[f] = face.GetTexture();
-        const rm::Color c = face.GetColor();
+        const rm::MeshBuilder::FaceRecord& rec = faces[std::size_t(f)];
+        faceTexture[f] = rec.texture;
+        const rm::Color c = rec.color;
         faceColor[f] = {int(rm::ColorRed(c)), int(rm::ColorGreen(c)), int(rm::ColorBlue(c)),
                         int(rm::ColorAlpha(c))};
     }
@@ -105,12 +110,16 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
     poolVertexCount = passed;
 
     for (int f = 0; f < faceCount; ++f) {
-        rm::Face face = mesh->GetFace(f);
+        rm::MeshBuilder::FaceRecord& rec = mesh->MutableFaceRecord(std::size_t(f));
         const FaceColor& c = faceColor[f];
-        face.SetColor(rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green),
-                                    unsigned(c.blue)));
-        face.SetTexture(faceTexture[f]);
-        for (int k = 0; k < vertexCount[f]; ++k) face.SetTextureCoordinates(k, texU[f][k], texV[f][k]);
+        rec.color = rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green),
+                                  unsigned(c.blue));
+        rec.texture = faceTexture[f];
+        const std::span<rm::MeshBuilder::Corner> corners = mesh->MutableFaceCorners(std::size_t(f));
+        for (std::size_t k = 0; k < corners.size(); ++k) {
+            corners[k].u = texU[f][k];
+            corners[k].v = texV[f][k];
+        }
     }
     mesh->GenerateNormals(REBUILD_CREASE_ANGLE, rm::GENERATENORMALS_USECREASEANGLE);
     mesh->SetQuality(meshQuality);

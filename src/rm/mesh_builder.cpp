@@ -86,12 +86,14 @@ namespace {
 Vector PolygonNormal(const std::vector<Vector>& verts, std::span<const MeshBuilder::Corner> cs) {
     Vector n{};
     const std::size_t count = cs.size();
+    if (count < 3) return n;
+    const Vector* a = &verts[cs[count - 1].vertex];
     for (std::size_t i = 0; i < count; ++i) {
-        const Vector& a = verts[cs[i].vertex];
-        const Vector& b = verts[cs[(i + 1) % count].vertex];
-        n.x += (a.y - b.y) * (a.z + b.z);
-        n.y += (a.z - b.z) * (a.x + b.x);
-        n.z += (a.x - b.x) * (a.y + b.y);
+        const Vector* b = &verts[cs[i].vertex];
+        n.x += (a->y - b->y) * (a->z + b->z);
+        n.y += (a->z - b->z) * (a->x + b->x);
+        n.z += (a->x - b->x) * (a->y + b->y);
+        a = b;
     }
     return Normalized(n);
 }
@@ -270,6 +272,11 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
         const FaceRecord& rec = faces_[f];
         for (std::size_t k = 0; k < rec.cornerCount; ++k) {
             Corner& c = corners_[rec.firstCorner + k];
+            c.normal = static_cast<std::uint32_t>(rec.firstCorner + k);
+            if (start[c.vertex + 1] - start[c.vertex] == 1) {  // only this face: its own normal
+                normals_[c.normal] = own;
+                continue;
+            }
             Vector sum{};
             for (std::uint32_t i = start[c.vertex]; i < start[c.vertex + 1]; ++i) {
                 const Vector& n = faceNormal[around[i]];
@@ -278,7 +285,6 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
                 }
                 sum = sum + n;
             }
-            c.normal = static_cast<std::uint32_t>(rec.firstCorner + k);
             normals_[c.normal] = Normalized(sum);
         }
     }

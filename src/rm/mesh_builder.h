@@ -139,6 +139,11 @@ public:
         return {corners_.data() + faces_[f].firstCorner, faces_[f].cornerCount};
     }
     std::size_t GetCornerCount() const { return corners_.size(); }
+    // Bulk edits of faces already in the mesh (same rules as the Face handle's setters).
+    FaceRecord& MutableFaceRecord(std::size_t f) { return faces_[f]; }
+    std::span<Corner> MutableFaceCorners(std::size_t f) {
+        return {corners_.data() + faces_[f].firstCorner, faces_[f].cornerCount};
+    }
 
 private:
     friend class Face;
