@@ -92,6 +92,9 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
     unsigned largest = 0;
     bool any = false;
     for (int f = 0; f < faceCount; ++f) {
+        // A face without corners would end the list early: it is left out of the mesh.
+        if (vertexCount[f] <= 0) continue;
+        if (vertexCount[f] > MAX_FACE_VERTICES) return false;
         faceData.push_back(vertexCount[f]);
         for (int k = 0; k < vertexCount[f]; ++k) {
             const int index = vertexIndex[f][k];
@@ -109,13 +112,16 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
     if (!mesh->AddFaces({vertexPool.get(), std::size_t(passed)}, {}, faceData)) return false;
     poolVertexCount = passed;
 
+    std::size_t meshFace = 0;
     for (int f = 0; f < faceCount; ++f) {
-        rm::MeshBuilder::FaceRecord& rec = mesh->MutableFaceRecord(std::size_t(f));
+        if (vertexCount[f] <= 0) continue;
+        const std::size_t mf = meshFace++;
+        rm::MeshBuilder::FaceRecord& rec = mesh->MutableFaceRecord(mf);
         const FaceColor& c = faceColor[f];
         rec.color = rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green),
                                   unsigned(c.blue));
         rec.texture = faceTexture[f];
-        const std::span<rm::MeshBuilder::Corner> corners = mesh->MutableFaceCorners(std::size_t(f));
+        const std::span<rm::MeshBuilder::Corner> corners = mesh->MutableFaceCorners(mf);
         for (std::size_t k = 0; k < corners.size(); ++k) {
             corners[k].u = texU[f][k];
             corners[k].v = texV[f][k];

@@ -49,8 +49,9 @@ public:
     ReadStats ReadFromMesh(ModelHost& host);
 
     // Builds a new mesh from the table and attaches it to the model frame in place of the
-    // old one. The old mesh stays attached (and in host.m_pMesh) when the new one cannot be
-    // built. Returns false then.
+    // old one. Faces without corners are left out of the mesh. The old mesh stays attached
+    // (and in host.m_pMesh) when the new one cannot be built (a vertex index outside the
+    // pool, or the root refusing to create objects); the result is false then.
     bool RebuildMesh(ModelHost& host);
 
     // Resets the table for a new document.

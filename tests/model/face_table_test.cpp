@@ -158,6 +158,17 @@ TEST(FaceTableRebuild, EmptyTableGivesAMeshWithoutFaces) {
     EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
 }
 
+TEST(FaceTableRebuild, FacesWithoutCornersAreLeftOutWithoutShiftingColours) {
+    Model m;
+    FillTable(*m.table);
+    m.table->vertexCount[1] = 0;  // would end the face-data list early
+    m.table->faceColor[2] = {1, 2, 3, 255};
+    ASSERT_TRUE(m.table->RebuildMesh(m.host));
+    ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 2);
+    EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0xFF010203u);
+    EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetVertexIndex(2), 5);
+}
+
 TEST(FaceTableRebuild, AFailedRebuildKeepsTheOldMeshAttached) {
     for (rm::Root::Op op : {rm::Root::Op::CreateMeshBuilder, rm::Root::Op::CreateFace}) {
         Model m;
