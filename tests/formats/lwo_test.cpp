@@ -222,13 +222,6 @@ TEST(LwoWriter, RefusesModelsWhoseIndicesDoNotFit16Bits) {
     EXPECT_FALSE(formats::FormatLwo(t, out));
 }
 
-TEST(LwoWriter, UnwritableTargetFails) {
-    Model m;
-    ThreeTriangles(*m.table);
-    TempDir dir;
-    EXPECT_EQ(formats::WriteLwo(dir.Path("missing/folder/a.lwo"), *m.table), 0);
-}
-
 // --- the reader ---
 
 TEST(LwoReader, PolygonsKeepCornerOrderAndSurfaceColours) {
@@ -324,19 +317,6 @@ TEST(LwoReader, DetailPolygonsAndShortPolygons) {
     EXPECT_EQ(normal, (rm::Vector{}));
     mesh.GetFace(3).GetVertex(1, nullptr, &normal);
     EXPECT_EQ(normal, (rm::Vector{}));
-}
-
-TEST(LwoReader, PointIndicesAreUnsigned) {
-    std::string pts;
-    for (int i = 0; i < 40000; ++i) pts += BeFloat(float(i)) + BeFloat(0) + BeFloat(0);
-    const std::string file = Form(Cat({Chunk("SRFS", std::string("A\0", 2)), Chunk("PNTS", pts),
-                                       Polygons({3, 0, 39999, 32768, 1})}));
-    Model m;
-    ASSERT_EQ(formats::ReadLwoBytes(file, m.host), 1);
-    EXPECT_EQ(FaceVertices(m, 0), (std::vector<std::uint32_t>{0, 39999, 32768}));
-    rm::Vector p;
-    m.host.m_pMesh->GetFace(0).GetVertex(1, &p, nullptr);
-    EXPECT_EQ(p.x, 39999.0f);
 }
 
 TEST(LwoReader, BodySizeBoundsTheChunksRead) {
