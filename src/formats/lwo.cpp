@@ -1,23 +1,439 @@
-// Placeholder until this format is written: every call fails.
 #include "formats/lwo.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <new>
+#include <vector>
+
+#include "formats/face_data.h"
+#include "formats/text_io.h"
 
 namespace formats {
 
-int ReadLwo(const std::string&, model::ModelHost&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+namespace {
+
+// Colour of a surface whose SURF chunk has no COLR: 128/255 in each channel.
+constexpr float kDefaultSurfaceChannel = 0.501960814f;
+// Largest vertex count whose indices fit the file's unsigned 16-bit point numbers.
+constexpr int kMaxWritableVertices = 65536;
+
+std::uint16_t BigEndian16(const unsigned char* p) {
+    return static_cast<std::uint16_t>((unsigned(p[0]) << 8) | unsigned(p[1]));
 }
-int ReadLwoBytes(std::string_view, model::ModelHost&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+
+std::uint32_t BigEndian32(const unsigned char* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
+           std::uint32_t(p[3]);
 }
-int WriteLwo(const std::string&, const model::FaceTable&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+
+float BigEndianFloat(const unsigned char* p) {
+    const std::uint32_t bits = BigEndian32(p);
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
 }
-bool FormatLwo(const model::FaceTable&, std::string&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+
+bool IdIs(const unsigned char* p, const char* id) {
+    return std::memcmp(p, id, 4) == 0;
+}
+
+struct Surface {
+    std::string name;
+    bool colorSet = false;
+    float red = 0.0f, green = 0.0f, blue = 0.0f;
+};
+
+struct Object {
+    std::vector<rm::Vector> points;
+    std::vector<std::uint16_t> polygons;  // the POLS data, one entry per 16-bit value
+    std::vector<Surface> surfaces;
+    bool havePoints = false, haveSurfaces = false, havePolygons = false;
+    std::size_t currentSurface = 0;  // the surface the next SURF chunk describes
+};
+
+void SetError(std::string* error, const char* text) {
+    if (error) *error = text;
+}
+
+// A name of a SRFS or SURF chunk starting at `pos` of `data`: up to its NUL, then one pad
+// byte when the bytes read so far (NUL included) are odd in number. A name without NUL
+// runs to the end of the data. Returns the position after the name.
+std::size_t ReadName(const unsigned char* data, std::size_t size, std::size_t pos,
+                     std::string& name) {
+    const std::size_t start = pos;
+    while (pos < size && data[pos] != 0) ++pos;
+    name.assign(reinterpret_cast<const char*>(data + start), pos - start);
+    if (pos < size) {
+        ++pos;  // the NUL
+        if ((pos - start) % 2 != 0 && pos < size) ++pos;
+    }
+    return pos;
+}
+
+void ReadPoints(const unsigned char* data, std::size_t size, Object& obj) {
+    const std::size_t count = size / 12;
+    obj.points.resize(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const unsigned char* p = data + i * 12;
+        obj.points[i] = {BigEndianFloat(p), BigEndianFloat(p + 4), BigEndianFloat(p + 8)};
+    }
+    obj.havePoints = true;
+}
+
+void ReadSurfaceNames(const unsigned char* data, std::size_t size, Object& obj) {
+    obj.surfaces.clear();
+    std::size_t pos = 0;
+    while (pos < size) {
+        Surface s;
+        pos = ReadName(data, size, pos, s.name);
+        obj.surfaces.push_back(std::move(s));
+    }
+    obj.haveSurfaces = true;
+}
+
+void ReadPolygons(const unsigned char* data, std::size_t size, Object& obj) {
+    const std::size_t count = size / 2;
+    obj.polygons.resize(count);
+    for (std::size_t i = 0; i < count; ++i) obj.polygons[i] = BigEndian16(data + 2 * i);
+    obj.havePolygons = true;
+}
+
+void ReadSurface(const unsigned char* data, std::size_t size, Object& obj) {
+    std::string name;
+    std::size_t pos = ReadName(data, size, 0, name);
+    for (std::size_t i = 0; i < obj.surfaces.size(); ++i) {
+        if (obj.surfaces[i].name == name) {
+            obj.currentSurface = i;
+            break;
+        }
+    }
+    // Sub-chunks: ID, 16-bit size, data padded to an even length.
+    while (size - pos >= 6) {
+        const unsigned char* sub = data + pos;
+        const std::size_t subSize = BigEndian16(sub + 4);
+        pos += 6;
+        if (subSize > size - pos) break;  // runs past the chunk: nothing more to read
+        if (IdIs(sub, "COLR") && subSize >= 3 && obj.currentSurface < obj.surfaces.size()) {
+            Surface& s = obj.surfaces[obj.currentSurface];
+            const float inv255 = 1.0f / 255.0f;
+            s.red = float(sub[6]) * inv255;
+            s.green = float(sub[7]) * inv255;
+            s.blue = float(sub[8]) * inv255;
+            s.colorSet = true;
+        }
+        pos += subSize + (subSize % 2);
+        if (pos > size) break;
+    }
+    ++obj.currentSurface;
+}
+
+// Reads the chunks of the FORM body into `obj`. False with `error` set when the file is
+// not one this reader takes or a chunk it needs is cut short.
+bool ReadChunks(std::string_view bytes, Object& obj, std::string* error) {
+    const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::size_t size = bytes.size();
+    if (size < 12 || data[0] != 'F') {
+        SetError(error, "not a LightWave object file");
+        return false;
+    }
+    if (IdIs(data + 8, "LWO2") || IdIs(data + 8, "LWO3")) {
+        SetError(error, IdIs(data + 8, "LWO2")
+                            ? "this LightWave layout (LWO2) is not supported, only LWOB"
+                            : "this LightWave layout (LWO3) is not supported, only LWOB");
+        return false;
+    }
+    // What the body size says remains after the form type.
+    long long remaining = static_cast<long long>(BigEndian32(data + 4)) - 4;
+    std::size_t pos = 12;
+    while (remaining > 0 && size - pos >= 8) {
+        const unsigned char* chunk = data + pos;
+        const std::uint32_t chunkSize = BigEndian32(chunk + 4);
+        pos += 8;
+        const bool known = IdIs(chunk, "PNTS") || IdIs(chunk, "SRFS") || IdIs(chunk, "POLS") ||
+                           IdIs(chunk, "SURF");
+        if (chunkSize > size - pos) {
+            if (known) {
+                SetError(error, "a chunk is longer than the rest of the file");
+                return false;
+            }
+            break;  // an unknown chunk cut short: its contents have no effect anyway
+        }
+        const unsigned char* body = chunk + 8;
+        if (IdIs(chunk, "PNTS")) {
+            ReadPoints(body, chunkSize, obj);
+        } else if (IdIs(chunk, "SRFS")) {
+            ReadSurfaceNames(body, chunkSize, obj);
+        } else if (IdIs(chunk, "POLS")) {
+            ReadPolygons(body, chunkSize, obj);
+        } else if (IdIs(chunk, "SURF")) {
+            ReadSurface(body, chunkSize, obj);
+        }
+        // Chunks of odd size are followed by a pad byte.
+        const std::size_t consumed = std::size_t(chunkSize) + (chunkSize % 2);
+        pos += std::min(consumed, size - pos);
+        remaining -= static_cast<long long>(consumed) + 8;
+    }
+    if (!obj.havePoints || !obj.haveSurfaces || !obj.havePolygons) {
+        SetError(error, "the object lacks a PNTS, SRFS or POLS chunk");
+        return false;
+    }
+    return true;
+}
+
+// The polygon stream: per polygon its vertex count n, n point indices and its surface
+// number; a negative surface number is followed by the count of detail polygons, which
+// come next in the stream in the same layout.
+struct Polygon {
+    std::size_t first = 0;  // index of the first point index in the stream
+    std::uint16_t count = 0;
+    int surface = 0;
+};
+
+bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* error) {
+    const auto& s = obj.polygons;
+    std::size_t pos = 0;
+    while (pos < s.size()) {
+        Polygon p;
+        p.count = s[pos];
+        p.first = pos + 1;
+        if (s.size() - p.first < std::size_t(p.count) + 1) {
+            SetError(error, "the polygon list is cut short");
+            return false;
+        }
+        const auto surface = static_cast<std::int16_t>(s[p.first + p.count]);
+        pos = p.first + p.count + 1;
+        if (surface < 0) {
+            if (pos >= s.size()) {
+                SetError(error, "the polygon list is cut short");
+                return false;
+            }
+            ++pos;  // the detail count: the detail polygons follow as ordinary entries
+            p.surface = -int(surface);
+        } else {
+            p.surface = surface;
+        }
+        for (std::uint16_t k = 0; k < p.count; ++k) {
+            if (s[p.first + k] >= obj.points.size()) {
+                SetError(error, "a polygon names a point that does not exist");
+                return false;
+            }
+        }
+        // A polygon without vertices is no face.
+        if (p.count > 0) out.push_back(p);
+    }
+    return true;
+}
+
+int BuildModel(Object& obj, model::ModelHost& host, std::string* error) {
+    if (!host.m_pD3DRoot || !host.m_pMesh) {
+        SetError(error, "there is no model to add to");
+        return 0;
+    }
+    for (Surface& s : obj.surfaces) {
+        if (!s.colorSet) s.red = s.green = s.blue = kDefaultSurfaceChannel;
+    }
+    std::vector<Polygon> polygons;
+    polygons.reserve(obj.polygons.size() / 4 + 1);
+    if (!WalkPolygons(obj, polygons, error)) return 0;
+
+    std::vector<rm::Vector> normals;
+    normals.reserve(polygons.size());
+    std::vector<std::int32_t> data;
+    data.reserve(obj.polygons.size() * 2 + 1);
+    for (std::size_t f = 0; f < polygons.size(); ++f) {
+        const Polygon& p = polygons[f];
+        const std::uint16_t* idx = obj.polygons.data() + p.first;
+        rm::Vector n;
+        if (p.count >= 3)
+            n = FaceNormal(obj.points[idx[0]], obj.points[idx[1]], obj.points[idx[2]]);
+        normals.push_back(n);
+        data.push_back(p.count);
+        for (std::uint16_t k = 0; k < p.count; ++k) {
+            data.push_back(idx[k]);
+            data.push_back(static_cast<std::int32_t>(f));
+        }
+    }
+    data.push_back(0);
+
+    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
+    if (!temp) {
+        SetError(error, "cannot create a mesh");
+        return 0;
+    }
+    std::vector<rm::Face> added;
+    if (!temp->AddFaces(obj.points, normals, data, &added)) {
+        SetError(error, "the mesh refused the object's polygons");
+        return 0;
+    }
+    for (std::size_t f = 0; f < added.size() && f < polygons.size(); ++f) {
+        const int s = polygons[f].surface;
+        if (s >= 1 && std::size_t(s) <= obj.surfaces.size()) {
+            const Surface& surf = obj.surfaces[std::size_t(s) - 1];
+            added[f].SetColorRGB(surf.red, surf.green, surf.blue);
+        }
+    }
+    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
+    if (!MergeIntoModel(host, *temp)) {
+        SetError(error, "cannot add the object's faces to the model");
+        return 0;
+    }
+    return 1;
+}
+
+void Put16(std::string& out, unsigned v) {
+    out += static_cast<char>((v >> 8) & 0xFF);
+    out += static_cast<char>(v & 0xFF);
+}
+
+void Put32(std::string& out, std::uint32_t v) {
+    out += static_cast<char>((v >> 24) & 0xFF);
+    out += static_cast<char>((v >> 16) & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+    out += static_cast<char>(v & 0xFF);
+}
+
+void PutFloat(std::string& out, float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    Put32(out, bits);
+}
+
+// A name, its NUL, and a 0 byte when the two together are odd in length.
+void PutName(std::string& out, const std::string& name) {
+    out += name;
+    out += '\0';
+    if ((name.size() + 1) % 2 != 0) out += '\0';
+}
+
+void PutChunk(std::string& body, const char* id, const std::string& data) {
+    body.append(id, 4);
+    Put32(body, static_cast<std::uint32_t>(data.size()));
+    body += data;
+}
+
+}  // namespace
+
+int ReadLwoBytes(std::string_view data, model::ModelHost& host, std::string* error) {
+    try {
+        Object obj;
+        if (!ReadChunks(data, obj, error)) return 0;
+        return BuildModel(obj, host, error);
+    } catch (const std::bad_alloc&) {
+        SetError(error, "out of memory");
+        return 0;
+    }
+}
+
+int ReadLwo(const std::string& path, model::ModelHost& host, std::string* error) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, error)) return 0;
+    return ReadLwoBytes(bytes, host, error);
+}
+
+bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {
+    const int faceCount = std::clamp(table.faceCount, 0, model::MAX_FACES);
+    const int pool = table.poolVertexCount;
+    if (pool < 0 || pool > model::MAX_POOL_VERTICES || pool > kMaxWritableVertices) {
+        SetError(error, "the model has more vertices than a LightWave object can number");
+        return false;
+    }
+    for (int f = 0; f < faceCount; ++f) {
+        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+        for (int k = 0; k < n; ++k) {
+            const int index = table.vertexIndex[f][k];
+            if (index < 0 || index >= pool) {
+                SetError(error, "a face names a vertex outside the vertex list");
+                return false;
+            }
+        }
+    }
+
+    // One surface per distinct red/green/blue, numbered from 1 in order of first use.
+    std::vector<std::uint32_t> colors;  // 0x00RRGGBB
+    std::vector<int> faceSurface(std::size_t(faceCount), 0);
+    for (int f = 0; f < faceCount; ++f) {
+        const model::FaceColor& c = table.faceColor[f];
+        const std::uint32_t key = (std::uint32_t(c.red & 0xFF) << 16) |
+                                  (std::uint32_t(c.green & 0xFF) << 8) |
+                                  std::uint32_t(c.blue & 0xFF);
+        const auto it = std::find(colors.begin(), colors.end(), key);
+        faceSurface[std::size_t(f)] = int(it - colors.begin()) + 1;
+        if (it == colors.end()) colors.push_back(key);
+    }
+    std::vector<std::string> names(colors.size());
+    for (std::size_t s = 0; s < colors.size(); ++s) {
+        names[s] = "Kestrilune";
+        AppendInt(names[s], static_cast<long long>(s));
+    }
+
+    std::string body = "LWOB";
+    std::string chunk;
+    for (const std::string& name : names) PutName(chunk, name);
+    PutChunk(body, "SRFS", chunk);
+
+    chunk.clear();
+    chunk.reserve(std::size_t(pool) * 12);
+    for (int i = 0; i < pool; ++i) {
+        const rm::Vector& v = table.vertexPool[i];
+        PutFloat(chunk, v.x);
+        PutFloat(chunk, v.y);
+        PutFloat(chunk, v.z);
+    }
+    PutChunk(body, "PNTS", chunk);
+
+    chunk.clear();
+    for (int f = 0; f < faceCount; ++f) {
+        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+        Put16(chunk, unsigned(n));
+        for (int k = 0; k < n; ++k) Put16(chunk, unsigned(table.vertexIndex[f][k]));
+        Put16(chunk, unsigned(faceSurface[std::size_t(f)]));
+    }
+    PutChunk(body, "POLS", chunk);
+
+    for (std::size_t s = 0; s < colors.size(); ++s) {
+        chunk.clear();
+        PutName(chunk, names[s]);
+        chunk.append("COLR", 4);
+        Put16(chunk, 4);
+        chunk += static_cast<char>((colors[s] >> 16) & 0xFF);
+        chunk += static_cast<char>((colors[s] >> 8) & 0xFF);
+        chunk += static_cast<char>(colors[s] & 0xFF);
+        chunk += '\0';
+        chunk.append("FLAG", 4);
+        Put16(chunk, 2);
+        Put16(chunk, 0x0104);  // smoothing, double-sided
+        chunk.append("SMAN", 4);
+        Put16(chunk, 4);
+        Put32(chunk, 0x3F46D3F2u);  // 44.5 degrees in radians
+        chunk.append("DIFF", 4);
+        Put16(chunk, 2);
+        Put16(chunk, 256);
+        for (const char* id : {"TRAN", "SPEC", "GLOS"}) {
+            chunk.append(id, 4);
+            Put16(chunk, 2);
+            Put16(chunk, 0);
+        }
+        PutChunk(body, "SURF", chunk);
+    }
+
+    out.clear();
+    out.reserve(body.size() + 8);
+    out = "FORM";
+    Put32(out, static_cast<std::uint32_t>(body.size()));
+    out += body;
+    return true;
+}
+
+int WriteLwo(const std::string& path, const model::FaceTable& table, std::string* error) {
+    try {
+        std::string bytes;
+        if (!FormatLwo(table, bytes, error)) return 0;
+        return WriteFileAtomically(path, bytes, error) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        SetError(error, "out of memory");
+        return 0;
+    }
 }
 
 }  // namespace formats
