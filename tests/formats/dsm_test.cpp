@@ -247,41 +247,6 @@ TEST(DsmListing, TriangleQuadAndFanAreWrittenByteForByte) {
     }
 }
 
-TEST(DsmListing, FacesWithoutAnAreaAreLeftOut) {
-    Model m;
-    auto& t = *m.table;
-    t.faceCount = 3;
-    t.vertexCount[0] = 0;
-    t.vertexCount[1] = 1;
-    t.vertexCount[2] = 2;
-    for (int f = 0; f < 3; ++f) {
-        for (int k = 0; k < 4; ++k) SetCorner(t, f, k, {7, 7, 7}, {7, 7, 7}, 7, 7);
-    }
-    EXPECT_EQ(formats::FormatDsm("scene", t), Crlf(std::string(kHeaderScene) + ".EndDmaData\n"));
-}
-
-TEST(DsmListing, LargestFaceBecomesFourteenTriangles) {
-    Model m;
-    auto& t = *m.table;
-    t.faceCount = 1;
-    t.vertexCount[0] = model::MAX_FACE_VERTICES;
-    for (int k = 0; k < model::MAX_FACE_VERTICES; ++k) {
-        SetCorner(t, 0, k, {float(k), 0, 0}, {0, 0, 1}, 0, 0);
-    }
-    const std::string s = formats::FormatDsm("scene", t);
-    std::size_t packets = 0;
-    for (auto p = s.find("0x8003\r\n"); p != std::string::npos; p = s.find("0x8003\r\n", p + 1)) {
-        ++packets;
-    }
-    EXPECT_EQ(packets, 14u);
-    EXPECT_EQ(s.find("0x8004"), std::string::npos);
-    // The last triangle of the fan is (0, 14, 15).
-    EXPECT_NE(s.find("fxyzw 0.000000, 0.000000, 0.000000, 1.0\r\n"
-                     "fxyzw 14.000000, 0.000000, 0.000000, 1.0\r\n"
-                     "fxyzw 15.000000, 0.000000, 0.000000, 1.0\r\n;-- normal --"),
-              std::string::npos);
-}
-
 TEST(DsmListing, NumbersDoNotFollowTheLocale) {
     Model m;
     FillSmallModel(*m.table);
