@@ -300,6 +300,15 @@ TEST(RokReader, BrokenFilesFailAndAddNothing) {
     }
 }
 
+TEST(RokReader, FilesOfOtherFormatsAreRefused) {
+    for (const std::string& path : testing_support::RealFiles("")) {
+        if (path.ends_with("README.md")) continue;
+        Model m = ModelWithOneFace();
+        EXPECT_EQ(formats::ReadRok(path, m.host), 0) << path;
+        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 1) << path;
+    }
+}
+
 TEST(RokReader, EveryTruncatedFileFails) {
     const std::string file = TriangleFile();
     const std::size_t complete = file.size() - 1;  // "ENDP0" without its line end is enough
