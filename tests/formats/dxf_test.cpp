@@ -240,6 +240,8 @@ TEST(DxfReader, ReadsLayoutVariantsOfTheSameFace) {
         {"exponents and a plus sign", "0\n3DFACE\n" + body.substr(0, body.find("13\n")) +
                                           "13\n+5E-1\n23\n-0.05e1\n33\n-50e-2\n"},
         {"no line feed after the last value", "0\n3DFACE\n" + body.substr(0, body.size() - 1)},
+        {"a last line 3DFACE without a line feed is no entity",
+         std::string(kQuadFile) + "0\n3DFACE"},
         {"text after a Ctrl-Z is not read", std::string(kQuadFile) + "\x1a" + "0\n3DFACE\n" + body},
         {"a layer named 3DFACE (counted, but read as a value)",
          "0\n3DFACE\n8\n3DFACE\n" + body + "0\nEOF\n"},
