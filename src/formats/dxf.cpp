@@ -21,9 +21,8 @@ constexpr float kDxfSpecularPower = 15.0f;
 constexpr std::string_view kCornerCodes[11] = {"20", "30", "11", "21", "31", "12",
                                                "22", "32", "13", "23", "33"};
 
-// Smallest possible 3DFACE in bytes: "3DFACE\n" and twelve "code\nvalue\n" pairs of at
-// least five bytes each. Bounds how many faces a text can hold.
-constexpr std::size_t kMinFaceBytes = 7 + 12 * 5;
+// Bytes per 3DFACE entity in a typical file, for the first reservation of the corners.
+constexpr std::size_t kTypicalFaceBytes = 256;
 
 // The lines of a DXF text as the reader compares them: every space and tab is removed,
 // lines that are then empty are skipped, and a CR before the line feed is dropped (CR LF
@@ -35,21 +34,26 @@ class DxfLines {
 
     // Moves to the next line; false when no line is left.
     bool Next() {
+        const char* const end = text_.data() + text_.size();
         while (pos_ < text_.size()) {
+            // Lines are short (a code or a number), so one byte loop beats memchr here.
             const char* start = text_.data() + pos_;
-            const std::size_t left = text_.size() - pos_;
-            const void* nl = std::memchr(start, '\n', left);
-            std::size_t len = nl ? std::size_t(static_cast<const char*>(nl) - start) : left;
-            terminated_ = nl != nullptr;
+            const char* p = start;
+            bool blanks = false;
+            while (p != end && *p != '\n') {
+                blanks |= (*p == ' ') | (*p == '\t');
+                ++p;
+            }
+            std::size_t len = std::size_t(p - start);
+            terminated_ = p != end;
             pos_ += terminated_ ? len + 1 : len;
             if (terminated_ && len > 0 && start[len - 1] == '\r') --len;
-            std::string_view raw(start, len);
-            if (raw.find_first_of(" \t") == std::string_view::npos) {
-                line_ = raw;
+            if (!blanks) {
+                line_ = std::string_view(start, len);
             } else {
                 buffer_.clear();
-                for (char c : raw) {
-                    if (c != ' ' && c != '\t') buffer_ += c;
+                for (std::size_t i = 0; i < len; ++i) {
+                    if (start[i] != ' ' && start[i] != '\t') buffer_ += start[i];
                 }
                 line_ = buffer_;
             }
@@ -78,15 +82,6 @@ std::string_view VisibleText(std::string_view data) {
     return eof == std::string_view::npos ? data : data.substr(0, eof);
 }
 
-std::size_t CountFaceLines(std::string_view text) {
-    DxfLines lines(text);
-    std::size_t count = 0;
-    while (lines.Next()) {
-        if (lines.Is("3DFACE")) ++count;
-    }
-    return count;
-}
-
 // The value line after a group code: a finite number (leading text parsed as "%f" does).
 bool ReadCoordinate(DxfLines& lines, float& out, std::string* error) {
     if (!lines.Next()) {
@@ -105,12 +100,16 @@ bool ReadCoordinate(DxfLines& lines, float& out, std::string* error) {
     return true;
 }
 
-// Reads up to `count` faces. Each face's four corners go to `corners` in reverse file
-// order: codes 13 first, then 12, 11 and 10.
-bool ReadFaces(std::string_view text, std::size_t count, std::vector<rm::Vector>& corners,
-               std::string* error) {
+// Reads the faces: each "3DFACE" line, then the lines up to the next "10" line, then
+// codes 20 to 33 in a fixed order, each followed by its value. Each face's four corners go
+// to `corners` in reverse file order: codes 13 first, then 12, 11 and 10.
+//
+// Reading stops at the end of the text. (Counting the "3DFACE" lines first and stopping
+// after that many faces gives the same faces: every face uses up at least its own such
+// line, so once as many faces as lines have been read, none is left to start another.)
+bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, std::string* error) {
     DxfLines lines(text);
-    for (std::size_t face = 0; face < count; ++face) {
+    for (;;) {
         bool found = false;
         while (lines.Next()) {
             if (lines.Is("3DFACE")) {
@@ -118,7 +117,7 @@ bool ReadFaces(std::string_view text, std::size_t count, std::vector<rm::Vector>
                 break;
             }
         }
-        if (!found) break;  // the remaining "3DFACE" lines were values inside other faces
+        if (!found) break;
 
         found = false;
         while (lines.Next()) {
@@ -233,14 +232,9 @@ int ReadDxfText(std::string_view data, model::ModelHost& host, std::string* erro
             return 0;
         }
         const std::string_view text = VisibleText(data);
-        const std::size_t count = CountFaceLines(text);
-        if (count == 0) {
-            if (error) *error = "the file has no 3DFACE entity";
-            return 0;
-        }
         std::vector<rm::Vector> corners;
-        corners.reserve(4 * std::min(count, text.size() / kMinFaceBytes + 1));
-        if (!ReadFaces(text, count, corners, error)) return 0;
+        corners.reserve(4 * (text.size() / kTypicalFaceBytes + 1));
+        if (!ReadFaces(text, corners, error)) return 0;
         if (corners.empty()) {
             if (error) *error = "the file has no 3DFACE entity";
             return 0;
