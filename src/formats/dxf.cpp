@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <new>
 #include <vector>
 
@@ -74,7 +73,7 @@ class DxfLines {
     std::string buffer_;
 };
 
-// The part of the file a reader sees: text ends at the first Ctrl-Z, as it did for
+// What the reader sees of a file: the text ends at the first Ctrl-Z, as it did for
 // text-mode reading on the platform the format comes from (DOS programs ended files
 // with one).
 std::string_view VisibleText(std::string_view data) {
