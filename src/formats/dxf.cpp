@@ -1,20 +1,296 @@
-// Placeholder until this format is written: every call fails.
 #include "formats/dxf.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <vector>
+
+#include "formats/face_data.h"
+#include "formats/text_io.h"
 
 namespace formats {
 
-int ReadDxf(const std::string&, model::ModelHost&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+namespace {
+
+// Colour of every face read from a DXF file: opaque grey 178.
+constexpr rm::Color kDxfFaceColor = 0xFFB2B2B2u;
+constexpr float kDxfSpecularPower = 15.0f;
+
+// The group codes that must follow a 3DFACE's code 10, in this order.
+constexpr std::string_view kCornerCodes[11] = {"20", "30", "11", "21", "31", "12",
+                                               "22", "32", "13", "23", "33"};
+
+// Bytes per 3DFACE entity in a typical file, for the first reservation of the corners.
+constexpr std::size_t kTypicalFaceBytes = 256;
+
+// The lines of a DXF text as the reader compares them: every space and tab is removed,
+// lines that are then empty are skipped, and a CR before the line feed is dropped (CR LF
+// files read like LF files). A line only equals a word when a line feed ended it, so a
+// last line without one never matches.
+class DxfLines {
+  public:
+    explicit DxfLines(std::string_view text) : text_(text) {}
+
+    // Moves to the next line; false when no line is left.
+    bool Next() {
+        const char* const end = text_.data() + text_.size();
+        while (pos_ < text_.size()) {
+            // Lines are short (a code or a number), so one byte loop beats memchr here.
+            const char* start = text_.data() + pos_;
+            const char* p = start;
+            bool blanks = false;
+            while (p != end && *p != '\n') {
+                blanks |= (*p == ' ') | (*p == '\t');
+                ++p;
+            }
+            std::size_t len = std::size_t(p - start);
+            terminated_ = p != end;
+            pos_ += terminated_ ? len + 1 : len;
+            if (terminated_ && len > 0 && start[len - 1] == '\r') --len;
+            if (!blanks) {
+                line_ = std::string_view(start, len);
+            } else {
+                buffer_.clear();
+                for (std::size_t i = 0; i < len; ++i) {
+                    if (start[i] != ' ' && start[i] != '\t') buffer_ += start[i];
+                }
+                line_ = buffer_;
+            }
+            if (terminated_ && line_.empty()) continue;
+            return true;
+        }
+        return false;
+    }
+
+    bool Is(std::string_view word) const { return terminated_ && line_ == word; }
+    std::string_view Text() const { return line_; }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::string_view line_;
+    bool terminated_ = false;
+    std::string buffer_;
+};
+
+// What the reader sees of a file: the text ends at the first Ctrl-Z, as it did for
+// text-mode reading on the platform the format comes from (DOS programs ended files
+// with one).
+std::string_view VisibleText(std::string_view data) {
+    const auto eof = data.find('\x1a');
+    return eof == std::string_view::npos ? data : data.substr(0, eof);
 }
-int ReadDxfText(std::string_view, model::ModelHost&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+
+// The value line after a group code: a finite number (leading text parsed as "%f" does).
+bool ReadCoordinate(DxfLines& lines, float& out, std::string* error) {
+    if (!lines.Next()) {
+        if (error) *error = "end of file inside a 3DFACE";
+        return false;
+    }
+    std::string_view value = lines.Text();
+    if (!ScanFloat(value, out)) {
+        if (error) *error = "a 3DFACE coordinate is not a number";
+        return false;
+    }
+    if (!std::isfinite(out)) {
+        if (error) *error = "a 3DFACE coordinate is out of range";
+        return false;
+    }
+    return true;
 }
-int WriteDxf(const std::string&, const model::FaceTable&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+
+// Reads the faces: each "3DFACE" line, then the lines up to the next "10" line, then
+// codes 20 to 33 in a fixed order, each followed by its value. Each face's four corners go
+// to `corners` in reverse file order: codes 13 first, then 12, 11 and 10.
+//
+// Reading stops at the end of the text. (Counting the "3DFACE" lines first and stopping
+// after that many faces gives the same faces: every face uses up at least its own such
+// line, so once as many faces as lines have been read, none is left to start another.)
+bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, std::string* error) {
+    DxfLines lines(text);
+    for (;;) {
+        bool found = false;
+        while (lines.Next()) {
+            if (lines.Is("3DFACE")) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) break;
+
+        found = false;
+        while (lines.Next()) {
+            if (lines.Is("10")) {
+                found = true;
+                break;
+            }
+        }
+        if (!found) {
+            if (error) *error = "end of file before a 3DFACE's first corner";
+            return false;
+        }
+        float v[12];
+        if (!ReadCoordinate(lines, v[0], error)) return false;
+        for (std::size_t i = 0; i < 11; ++i) {
+            if (!lines.Next()) {
+                if (error) *error = "end of file inside a 3DFACE";
+                return false;
+            }
+            if (!lines.Is(kCornerCodes[i])) {
+                if (error) *error = "3DFACE group codes out of order";
+                return false;
+            }
+            if (!ReadCoordinate(lines, v[i + 1], error)) return false;
+        }
+        for (int c = 3; c >= 0; --c) corners.push_back({v[3 * c], v[3 * c + 1], v[3 * c + 2]});
+    }
+    return true;
 }
-std::string FormatDxf(const model::FaceTable&) { return {}; }
+
+// (P0 - P1) x (P0 - P2); when that is exactly zero (a triangle stored with a repeated
+// corner) (P1 - P2) x (P1 - P3). Divided by its length unless the length is 0.
+rm::Vector QuadNormal(const rm::Vector* p) {
+    rm::Vector n = rm::Cross(p[0] - p[1], p[0] - p[2]);
+    if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) n = rm::Cross(p[1] - p[2], p[1] - p[3]);
+    const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (length != 0.0f) n = {n.x / length, n.y / length, n.z / length};
+    return n;
+}
+
+int BuildModel(const std::vector<rm::Vector>& corners, model::ModelHost& host, std::string* error) {
+    const std::size_t faceCount = corners.size() / 4;
+    std::vector<rm::Vector> normals;
+    normals.reserve(faceCount);
+    FaceDataList data;
+    data.Reserve(faceCount * 9 + 1);
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        normals.push_back(QuadNormal(&corners[4 * f]));
+        const auto first = static_cast<std::int32_t>(4 * f);
+        const std::int32_t vertices[4] = {first, first + 1, first + 2, first + 3};
+        data.AddFace(vertices, static_cast<std::int32_t>(f));
+    }
+    data.Finish();
+
+    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
+    if (!temp) {
+        if (error) *error = "cannot create a mesh";
+        return 0;
+    }
+    if (!temp->AddFaces(corners, normals, data.Data())) {
+        if (error) *error = "the mesh refused the file's faces";
+        return 0;
+    }
+    temp->SetColor(kDxfFaceColor);
+    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(kDxfSpecularPower));
+    if (!MergeIntoModel(host, *temp)) {
+        if (error) *error = "cannot add the file's faces to the model";
+        return 0;
+    }
+    return 1;
+}
+
+// Corner lines of one 3DFACE: codes 10/20/30 take `a`, 11/21/31 `b`, 12/22/32 `c` and
+// 13/23/33 `d`.
+void AppendFace(std::string& s, const rm::Vector& a, const rm::Vector& b, const rm::Vector& c,
+                const rm::Vector& d) {
+    static constexpr const char* kCodes[4][3] = {
+        {"10\n", "20\n", "30\n"},
+        {"11\n", "21\n", "31\n"},
+        {"12\n", "22\n", "32\n"},
+        {"13\n", "23\n", "33\n"},
+    };
+    const rm::Vector* corners[4] = {&a, &b, &c, &d};
+    s += "0\n3DFACE\n8\nbody\n62\n8\n";
+    for (int k = 0; k < 4; ++k) {
+        const float xyz[3] = {corners[k]->x, corners[k]->y, corners[k]->z};
+        for (int axis = 0; axis < 3; ++axis) {
+            s += kCodes[k][axis];
+            AppendFixed(s, double(xyz[axis]), 9);
+            s += '\n';
+        }
+    }
+}
+
+// A triangle is written as c0, c2, c1 with c0 repeated as the fourth corner, so that
+// reading it back (corners reversed) gives c0, c1, c2, c0.
+void AppendTriangle(std::string& s, const rm::Vector& c0, const rm::Vector& c1,
+                    const rm::Vector& c2) {
+    AppendFace(s, c0, c2, c1, c0);
+}
+
+}  // namespace
+
+int ReadDxfText(std::string_view data, model::ModelHost& host, std::string* error) {
+    try {
+        if (!host.m_pD3DRoot || !host.m_pMesh) {
+            if (error) *error = "there is no model to add to";
+            return 0;
+        }
+        if (data.starts_with("AutoCAD Binary DXF")) {
+            if (error) *error = "binary DXF files are not supported";
+            return 0;
+        }
+        const std::string_view text = VisibleText(data);
+        std::vector<rm::Vector> corners;
+        corners.reserve(4 * (text.size() / kTypicalFaceBytes + 1));
+        if (!ReadFaces(text, corners, error)) return 0;
+        if (corners.empty()) {
+            if (error) *error = "the file has no 3DFACE entity";
+            return 0;
+        }
+        return BuildModel(corners, host, error);
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+        return 0;
+    }
+}
+
+int ReadDxf(const std::string& path, model::ModelHost& host, std::string* error) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, error)) return 0;
+    return ReadDxfText(bytes, host, error);
+}
+
+std::string FormatDxf(const model::FaceTable& table) {
+    const int faceCount = std::clamp(table.faceCount, 0, model::MAX_FACES);
+    std::string s;
+    s.reserve(64 + std::size_t(faceCount) * 320);
+    s += "0\nSECTION\n2\nENTITIES\n999\nKestrilune by Lumoquent\n";
+    for (int f = 0; f < faceCount; ++f) {
+        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+        const rm::Vector* c = table.position[f];
+        switch (n) {
+            case 0:
+                break;  // no corner to write
+            case 1:
+                AppendFace(s, c[0], c[0], c[0], c[0]);
+                break;
+            case 2:
+                AppendFace(s, c[0], c[0], c[1], c[0]);
+                break;
+            case 3:
+                AppendTriangle(s, c[0], c[1], c[2]);
+                break;
+            case 4:
+                AppendFace(s, c[3], c[2], c[1], c[0]);
+                break;
+            default:
+                // Larger faces become a fan of triangles around the first corner.
+                for (int k = 1; k + 1 < n; ++k) AppendTriangle(s, c[0], c[k], c[k + 1]);
+                break;
+        }
+    }
+    s += "0\nENDSEC\n0\nEOF\n";
+    return s;
+}
+
+int WriteDxf(const std::string& path, const model::FaceTable& table, std::string* error) {
+    try {
+        return WriteFileAtomically(path, FormatDxf(table), error) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+        return 0;
+    }
+}
 
 }  // namespace formats
