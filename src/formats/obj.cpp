@@ -1,15 +1,322 @@
-// Placeholder until this format is written: every call fails.
+// Wavefront OBJ reader. Only vertex positions ("v" lines) and faces ("f" lines) are used;
+// texture coordinates, normals, groups, materials, points and lines are ignored.
+//
+// The whole file is parsed in one pass over the bytes in memory into flat arrays: the
+// vertex list, one normal per face and the face-data list in the layout AddFaces takes.
+// Nothing is allocated per line. Vertex numbers count across the whole file (1 is the
+// file's first "v" line, -1 the latest one before the face), so one AddFaces call takes
+// every face of the file.
 #include "formats/obj.h"
+
+#include <array>
+#include <charconv>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+#include "formats/face_data.h"
+#include "formats/text_io.h"
 
 namespace formats {
 
-int ReadObj(const std::string&, model::ModelHost&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+namespace {
+
+// Faces of more corners than the model keeps are split into a fan of pieces of this size.
+constexpr std::size_t kMaxCorners = model::MAX_FACE_VERTICES;
+constexpr std::size_t kMaxCount = std::size_t(std::numeric_limits<std::int32_t>::max());
+
+// Byte classes: a word character, a blank between words, or the end of a line's content.
+// A NUL ends what is read of a line, as it ended the C string the line was read into.
+enum : std::uint8_t { kWord = 0, kBlank = 1, kLineEnd = 2 };
+
+constexpr std::array<std::uint8_t, 256> MakeClasses() {
+    std::array<std::uint8_t, 256> t{};
+    t[std::uint8_t(' ')] = kBlank;
+    t[std::uint8_t('\t')] = kBlank;
+    t[std::uint8_t('\r')] = kBlank;
+    t[std::uint8_t('\v')] = kBlank;
+    t[std::uint8_t('\f')] = kBlank;
+    t[std::uint8_t('\n')] = kLineEnd;
+    t[0] = kLineEnd;
+    return t;
 }
-int ReadObjText(std::string_view, model::ModelHost&, std::string* error) {
-    if (error) *error = "this format is not supported yet";
-    return 0;
+constexpr std::array<std::uint8_t, 256> kClass = MakeClasses();
+
+inline std::uint8_t ClassOf(char c) {
+    return kClass[static_cast<unsigned char>(c)];
+}
+
+// Skips blanks. True when a word starts at `p`; false at the end of the line's content.
+inline bool NextWord(const char*& p, const char* end) {
+    while (p < end && ClassOf(*p) == kBlank) ++p;
+    return p < end && ClassOf(*p) == kWord;
+}
+
+inline void SkipWord(const char*& p, const char* end) {
+    while (p < end && ClassOf(*p) == kWord) ++p;
+}
+
+inline bool IsDigit(char c) {
+    return static_cast<unsigned>(c - '0') < 10u;
+}
+
+// The result of a decimal number too large or too small for a double: infinity when its
+// decimal exponent is positive, else 0 (as the C library's conversion gives).
+double OutOfRange(const char* s, const char* e) {
+    long long magnitude = 0;  // position of the first significant digit relative to the point
+    bool significant = false;
+    bool afterPoint = false;
+    for (; s < e && (IsDigit(*s) || *s == '.'); ++s) {
+        if (*s == '.') {
+            afterPoint = true;
+        } else if (!significant) {
+            if (*s != '0') {
+                significant = true;
+                if (!afterPoint) magnitude = 1;
+            } else if (afterPoint) {
+                --magnitude;
+            }
+        } else if (!afterPoint) {
+            ++magnitude;
+        }
+    }
+    if (s < e && (*s == 'e' || *s == 'E')) {
+        ++s;
+        bool negative = false;
+        if (s < e && (*s == '+' || *s == '-')) negative = *s++ == '-';
+        long long exponent = 0;
+        for (; s < e && IsDigit(*s); ++s) {
+            if (exponent < 1000000000) exponent = exponent * 10 + (*s - '0');
+        }
+        magnitude += negative ? -exponent : exponent;
+    }
+    return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+}
+
+// Converts the number at the start of a word the way the C library's text-to-double
+// conversion does, but the same under every locale: the longest prefix that is a number
+// counts, and a word that does not start with one gives 0. `p` is left inside the word.
+double ParseDouble(const char*& p, const char* end) {
+    const char* s = p;
+    bool negative = false;
+    if (s < end && (*s == '+' || *s == '-')) negative = *s++ == '-';
+    double value = 0.0;
+    if (s < end && *s != '-' && *s != '+') {  // from_chars would take a second sign
+        if (end - s > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+            const auto r = std::from_chars(s + 2, end, value, std::chars_format::hex);
+            if (r.ec == std::errc()) {
+                s = r.ptr;
+            } else if (r.ec == std::errc::result_out_of_range) {
+                // Hexadecimal digits with a binary exponent: tiny only with "p-".
+                const char* q = s + 2;
+                while (q < r.ptr && *q != 'p' && *q != 'P') ++q;
+                const bool tiny = q + 1 < r.ptr && q[1] == '-';
+                value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
+                s = r.ptr;
+            } else {
+                value = 0.0;  // "0x" without hexadecimal digits reads as the 0
+                s += 1;
+            }
+        } else {
+            const auto r = std::from_chars(s, end, value, std::chars_format::general);
+            if (r.ec == std::errc::result_out_of_range) {
+                value = OutOfRange(s, r.ptr);
+                s = r.ptr;
+            } else if (r.ec == std::errc()) {
+                s = r.ptr;
+            } else {
+                value = 0.0;
+            }
+        }
+    }
+    p = s;
+    return negative ? -value : value;
+}
+
+// The first number of a face word ("3", "3/1", "3/1/2", "3//2"), read like "%d": an
+// optional sign and at least one digit. The texture and normal numbers are not used.
+// Numbers too large for any vertex are kept at a value that no file can reach.
+inline bool ParseIndex(const char*& p, const char* end, long long& out) {
+    bool negative = false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    if (p >= end || !IsDigit(*p)) return false;
+    long long value = 0;
+    do {
+        if (value < (1LL << 40)) value = value * 10 + (*p - '0');
+        ++p;
+    } while (p < end && IsDigit(*p));
+    out = negative ? -value : value;
+    return true;
+}
+
+class Parser {
+  public:
+    explicit Parser(std::string_view text) : begin_(text.data()), end_(text.data() + text.size()) {}
+
+    bool Run(std::string* error);
+
+    std::vector<rm::Vector> vertices;
+    std::vector<rm::Vector> normals;  // one per face, in face order
+    FaceDataList faceData;            // per face n, then n (vertex, normal) pairs
+
+  private:
+    bool VertexLine(const char*& p, std::string* error);
+    bool FaceLine(const char*& p, std::string* error);
+    void AddPolygon();
+    void AddPiece(std::int32_t first, const std::int32_t* rest, std::size_t restCount);
+
+    const char* begin_;
+    const char* end_;
+    std::vector<std::int32_t> corners_;  // the face line being read; reused
+    std::vector<std::int32_t> piece_;    // one face of at most kMaxCorners; reused
+    std::size_t line_ = 0;
+};
+
+bool Fail(std::string* error, const char* what, std::size_t line) {
+    if (error) *error = std::string(what) + " (line " + std::to_string(line) + ")";
+    return false;
+}
+
+bool Parser::VertexLine(const char*& p, std::string* error) {
+    rm::Vector v;
+    float* xyz[3] = {&v.x, &v.y, &v.z};
+    for (float* out : xyz) {
+        if (!NextWord(p, end_))
+            return Fail(error, "vertex line with fewer than 3 coordinates", line_);
+        *out = static_cast<float>(ParseDouble(p, end_));
+        SkipWord(p, end_);
+    }
+    if (vertices.size() >= kMaxCount) return Fail(error, "too many vertices", line_);
+    vertices.push_back(v);
+    return true;
+}
+
+bool Parser::FaceLine(const char*& p, std::string* error) {
+    corners_.clear();
+    const long long count = static_cast<long long>(vertices.size());
+    while (NextWord(p, end_)) {
+        long long number = 0;
+        if (!ParseIndex(p, end_, number))
+            return Fail(error, "face word is not a vertex number", line_);
+        // 1 is the file's first vertex; -1 the last vertex before this line.
+        const long long index = number > 0 ? number - 1 : count + number;
+        if (number == 0 || index < 0 || index >= count) {
+            return Fail(error, "face names a vertex that does not exist", line_);
+        }
+        corners_.push_back(static_cast<std::int32_t>(index));
+        SkipWord(p, end_);
+    }
+    // Points and edges are not polygons: skipped.
+    if (corners_.size() >= 3) {
+        const std::size_t pieces =
+            corners_.size() <= kMaxCorners
+                ? 1
+                : 1 + (corners_.size() - kMaxCorners + kMaxCorners - 3) / (kMaxCorners - 2);
+        if (normals.size() + pieces > kMaxCount) return Fail(error, "too many faces", line_);
+        AddPolygon();
+    }
+    return true;
+}
+
+// Up to kMaxCorners corners make one face. A larger polygon becomes a fan around its first
+// corner: the first piece takes corners 0..15, each further piece corner 0, the last
+// corner of the piece before and up to 14 new ones.
+void Parser::AddPolygon() {
+    const std::int32_t* c = corners_.data();
+    const std::size_t n = corners_.size();
+    if (n <= kMaxCorners) {
+        AddPiece(c[0], c + 1, n - 1);
+        return;
+    }
+    AddPiece(c[0], c + 1, kMaxCorners - 1);
+    for (std::size_t last = kMaxCorners - 1; last + 1 < n; last += kMaxCorners - 2) {
+        const std::size_t take = std::min(kMaxCorners - 1, n - last);
+        AddPiece(c[0], c + last, take);
+    }
+}
+
+void Parser::AddPiece(std::int32_t first, const std::int32_t* rest, std::size_t restCount) {
+    piece_.clear();
+    piece_.push_back(first);
+    piece_.insert(piece_.end(), rest, rest + restCount);
+    const auto normalIndex = static_cast<std::int32_t>(normals.size());
+    normals.push_back(FaceNormal(vertices[std::size_t(piece_[0])], vertices[std::size_t(piece_[1])],
+                                 vertices[std::size_t(piece_[2])]));
+    faceData.AddFace(piece_, normalIndex);
+}
+
+bool Parser::Run(std::string* error) {
+    const char* p = begin_;
+    while (p < end_) {
+        ++line_;
+        // A line is dispatched on its first two characters: "v" or "f", then a blank.
+        // "vt", "vn", "vp", comments, groups, materials, "l" and "p" are not read.
+        if (end_ - p >= 2 && (p[1] == ' ' || p[1] == '\t')) {
+            if (p[0] == 'v') {
+                p += 2;
+                if (!VertexLine(p, error)) return false;
+            } else if (p[0] == 'f') {
+                p += 2;
+                if (!FaceLine(p, error)) return false;
+            }
+        }
+        // Whatever is left of the line (a w component, text after a NUL) is not read.
+        const void* nl = std::memchr(p, '\n', std::size_t(end_ - p));
+        p = nl ? static_cast<const char*>(nl) + 1 : end_;
+    }
+    return true;
+}
+
+int BuildModel(Parser& parsed, model::ModelHost& host, std::string* error) {
+    if (!host.m_pD3DRoot || !host.m_pMesh) {
+        if (error) *error = "there is no model to add to";
+        return 0;
+    }
+    if (parsed.normals.empty()) {
+        if (error) *error = "the file holds no faces";
+        return 0;
+    }
+    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
+    if (!temp) {
+        if (error) *error = "cannot create a mesh";
+        return 0;
+    }
+    parsed.faceData.Finish();
+    if (!temp->AddFaces(parsed.vertices, parsed.normals, parsed.faceData.Data())) {
+        if (error) *error = "failure on addfaces";
+        return 0;
+    }
+    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
+    if (!MergeIntoModel(host, *temp)) {
+        if (error) *error = "cannot add the file's faces to the model";
+        return 0;
+    }
+    return 1;
+}
+
+}  // namespace
+
+int ReadObjText(std::string_view data, model::ModelHost& host, std::string* error) {
+    try {
+        Parser parser(data);
+        // A rough guess from typical line lengths saves most of the regrowth on big files.
+        parser.vertices.reserve(data.size() / 96);
+        parser.normals.reserve(data.size() / 64);
+        parser.faceData.Reserve(data.size() / 8);
+        if (!parser.Run(error)) return 0;
+        return BuildModel(parser, host, error);
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+        return 0;
+    }
+}
+
+int ReadObj(const std::string& path, model::ModelHost& host, std::string* error) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, error)) return 0;
+    return ReadObjText(bytes, host, error);
 }
 
 }  // namespace formats
