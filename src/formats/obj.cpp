@@ -8,12 +8,16 @@
 // every face of the file.
 #include "formats/obj.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <new>
+#include <span>
+#include <type_traits>
 #include <vector>
 
 #include "formats/face_data.h"
@@ -151,26 +155,71 @@ inline bool ParseIndex(const char*& p, const char* end, long long& out) {
     return true;
 }
 
+// A growable array of plain values. It grows with realloc, which lets the C library move
+// large blocks by remapping pages instead of copying them, and never zero-fills.
+template <class T>
+class FlatBuffer {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+  public:
+    FlatBuffer() = default;
+    FlatBuffer(const FlatBuffer&) = delete;
+    FlatBuffer& operator=(const FlatBuffer&) = delete;
+    ~FlatBuffer() { std::free(data_); }
+
+    // Room for `extra` more values after the last one; returns where they go.
+    T* Ensure(std::size_t extra) {
+        if (capacity_ - size_ < extra) Grow(extra);
+        return data_ + size_;
+    }
+    // Takes `count` values written after the last one into the array.
+    void Commit(std::size_t count) { size_ += count; }
+    void Push(const T& value) {
+        *Ensure(1) = value;
+        ++size_;
+    }
+    std::size_t Size() const { return size_; }
+    bool Empty() const { return size_ == 0; }
+    const T& operator[](std::size_t i) const { return data_[i]; }
+    std::span<const T> Span() const { return {data_, size_}; }
+
+  private:
+    void Grow(std::size_t extra) {
+        constexpr std::size_t kLimit = std::numeric_limits<std::size_t>::max() / sizeof(T) / 2;
+        if (extra > kLimit - size_) throw std::bad_alloc();
+        const std::size_t capacity = std::max({size_ + extra, capacity_ * 2, std::size_t(1024)});
+        void* grown = std::realloc(data_, capacity * sizeof(T));
+        if (!grown) throw std::bad_alloc();
+        data_ = static_cast<T*>(grown);
+        capacity_ = capacity;
+    }
+
+    T* data_ = nullptr;
+    std::size_t size_ = 0;
+    std::size_t capacity_ = 0;
+};
+
 class Parser {
   public:
     explicit Parser(std::string_view text) : begin_(text.data()), end_(text.data() + text.size()) {}
 
     bool Run(std::string* error);
 
-    std::vector<rm::Vector> vertices;
-    std::vector<rm::Vector> normals;  // one per face, in face order
-    FaceDataList faceData;            // per face n, then n (vertex, normal) pairs
+    FlatBuffer<rm::Vector> vertices;
+    FlatBuffer<rm::Vector> normals;     // one per face, in face order
+    FlatBuffer<std::int32_t> faceData;  // per face n, then n (vertex, normal) pairs
 
   private:
     bool VertexLine(const char*& p, std::string* error);
     bool FaceLine(const char*& p, std::string* error);
+    bool LongFaceLine(const char*& p, const std::int32_t* firstPairs, std::string* error);
+    bool Corner(const char*& p, std::int32_t& index, std::string* error) const;
     void AddPolygon();
     void AddPiece(std::int32_t first, const std::int32_t* rest, std::size_t restCount);
 
     const char* begin_;
     const char* end_;
-    std::vector<std::int32_t> corners_;  // the face line being read; reused
-    std::vector<std::int32_t> piece_;    // one face of at most kMaxCorners; reused
+    std::vector<std::int32_t> corners_;  // a face line of more than kMaxCorners corners
     std::size_t line_ = 0;
 };
 
@@ -188,48 +237,72 @@ bool Parser::VertexLine(const char*& p, std::string* error) {
         *out = static_cast<float>(ParseDouble(p, end_));
         SkipWord(p, end_);
     }
-    if (vertices.size() >= kMaxCount) return Fail(error, "too many vertices", line_);
-    vertices.push_back(v);
+    if (vertices.Size() >= kMaxCount) return Fail(error, "too many vertices", line_);
+    vertices.Push(v);
     return true;
 }
 
+// Reads the face word at `p` into a 0-based vertex index: 1 is the file's first vertex,
+// -1 the last vertex before this line.
+inline bool Parser::Corner(const char*& p, std::int32_t& index, std::string* error) const {
+    long long number = 0;
+    if (!ParseIndex(p, end_, number)) return Fail(error, "face word is not a vertex number", line_);
+    const long long count = static_cast<long long>(vertices.Size());
+    const long long i = number > 0 ? number - 1 : count + number;
+    if (number == 0 || i < 0 || i >= count) {
+        return Fail(error, "face names a vertex that does not exist", line_);
+    }
+    index = static_cast<std::int32_t>(i);
+    SkipWord(p, end_);
+    return true;
+}
+
+// A face of up to kMaxCorners corners goes straight into the face-data list; points and
+// edges (fewer than 3 corners) are not polygons and are skipped.
 bool Parser::FaceLine(const char*& p, std::string* error) {
-    corners_.clear();
-    const long long count = static_cast<long long>(vertices.size());
+    std::int32_t* const head = faceData.Ensure(1 + 2 * kMaxCorners);
+    const auto normalIndex = static_cast<std::int32_t>(normals.Size());
+    std::int32_t* out = head + 1;
+    std::size_t n = 0;
     while (NextWord(p, end_)) {
-        long long number = 0;
-        if (!ParseIndex(p, end_, number))
-            return Fail(error, "face word is not a vertex number", line_);
-        // 1 is the file's first vertex; -1 the last vertex before this line.
-        const long long index = number > 0 ? number - 1 : count + number;
-        if (number == 0 || index < 0 || index >= count) {
-            return Fail(error, "face names a vertex that does not exist", line_);
-        }
-        corners_.push_back(static_cast<std::int32_t>(index));
-        SkipWord(p, end_);
+        if (n == kMaxCorners) return LongFaceLine(p, head + 1, error);
+        if (!Corner(p, out[0], error)) return false;
+        out[1] = normalIndex;
+        out += 2;
+        ++n;
     }
-    // Points and edges are not polygons: skipped.
-    if (corners_.size() >= 3) {
-        const std::size_t pieces =
-            corners_.size() <= kMaxCorners
-                ? 1
-                : 1 + (corners_.size() - kMaxCorners + kMaxCorners - 3) / (kMaxCorners - 2);
-        if (normals.size() + pieces > kMaxCount) return Fail(error, "too many faces", line_);
-        AddPolygon();
-    }
+    if (n < 3) return true;
+    if (normals.Size() >= kMaxCount) return Fail(error, "too many faces", line_);
+    head[0] = static_cast<std::int32_t>(n);
+    faceData.Commit(1 + 2 * n);
+    normals.Push(FaceNormal(vertices[std::size_t(head[1])], vertices[std::size_t(head[3])],
+                            vertices[std::size_t(head[5])]));
     return true;
 }
 
-// Up to kMaxCorners corners make one face. A larger polygon becomes a fan around its first
-// corner: the first piece takes corners 0..15, each further piece corner 0, the last
-// corner of the piece before and up to 14 new ones.
+// The rest of a face line with more than kMaxCorners corners; `firstPairs` holds the
+// first kMaxCorners (vertex, normal) pairs, not yet part of the list.
+bool Parser::LongFaceLine(const char*& p, const std::int32_t* firstPairs, std::string* error) {
+    corners_.clear();
+    for (std::size_t k = 0; k < kMaxCorners; ++k) corners_.push_back(firstPairs[2 * k]);
+    while (NextWord(p, end_)) {
+        std::int32_t index = 0;
+        if (!Corner(p, index, error)) return false;
+        corners_.push_back(index);
+    }
+    const std::size_t extra = corners_.size() - kMaxCorners;
+    const std::size_t pieces = 1 + (extra + kMaxCorners - 3) / (kMaxCorners - 2);
+    if (pieces > kMaxCount - normals.Size()) return Fail(error, "too many faces", line_);
+    AddPolygon();
+    return true;
+}
+
+// A polygon of more than kMaxCorners corners becomes a fan around its first corner: the
+// first piece takes corners 0..15, each further piece corner 0, the last corner of the
+// piece before and up to 14 new ones.
 void Parser::AddPolygon() {
     const std::int32_t* c = corners_.data();
     const std::size_t n = corners_.size();
-    if (n <= kMaxCorners) {
-        AddPiece(c[0], c + 1, n - 1);
-        return;
-    }
     AddPiece(c[0], c + 1, kMaxCorners - 1);
     for (std::size_t last = kMaxCorners - 1; last + 1 < n; last += kMaxCorners - 2) {
         const std::size_t take = std::min(kMaxCorners - 1, n - last);
@@ -238,13 +311,18 @@ void Parser::AddPolygon() {
 }
 
 void Parser::AddPiece(std::int32_t first, const std::int32_t* rest, std::size_t restCount) {
-    piece_.clear();
-    piece_.push_back(first);
-    piece_.insert(piece_.end(), rest, rest + restCount);
-    const auto normalIndex = static_cast<std::int32_t>(normals.size());
-    normals.push_back(FaceNormal(vertices[std::size_t(piece_[0])], vertices[std::size_t(piece_[1])],
-                                 vertices[std::size_t(piece_[2])]));
-    faceData.AddFace(piece_, normalIndex);
+    const auto normalIndex = static_cast<std::int32_t>(normals.Size());
+    std::int32_t* out = faceData.Ensure(3 + 2 * restCount);
+    *out++ = static_cast<std::int32_t>(1 + restCount);
+    *out++ = first;
+    *out++ = normalIndex;
+    for (std::size_t k = 0; k < restCount; ++k) {
+        *out++ = rest[k];
+        *out++ = normalIndex;
+    }
+    faceData.Commit(3 + 2 * restCount);
+    normals.Push(FaceNormal(vertices[std::size_t(first)], vertices[std::size_t(rest[0])],
+                            vertices[std::size_t(rest[1])]));
 }
 
 bool Parser::Run(std::string* error) {
@@ -263,8 +341,12 @@ bool Parser::Run(std::string* error) {
             }
         }
         // Whatever is left of the line (a w component, text after a NUL) is not read.
-        const void* nl = std::memchr(p, '\n', std::size_t(end_ - p));
-        p = nl ? static_cast<const char*>(nl) + 1 : end_;
+        if (p < end_ && *p == '\n') {
+            ++p;
+        } else {
+            const void* nl = std::memchr(p, '\n', std::size_t(end_ - p));
+            p = nl ? static_cast<const char*>(nl) + 1 : end_;
+        }
     }
     return true;
 }
@@ -274,7 +356,7 @@ int BuildModel(Parser& parsed, model::ModelHost& host, std::string* error) {
         if (error) *error = "there is no model to add to";
         return 0;
     }
-    if (parsed.normals.empty()) {
+    if (parsed.normals.Empty()) {
         if (error) *error = "the file holds no faces";
         return 0;
     }
@@ -283,8 +365,8 @@ int BuildModel(Parser& parsed, model::ModelHost& host, std::string* error) {
         if (error) *error = "cannot create a mesh";
         return 0;
     }
-    parsed.faceData.Finish();
-    if (!temp->AddFaces(parsed.vertices, parsed.normals, parsed.faceData.Data())) {
+    parsed.faceData.Push(0);
+    if (!temp->AddFaces(parsed.vertices.Span(), parsed.normals.Span(), parsed.faceData.Span())) {
         if (error) *error = "failure on addfaces";
         return 0;
     }
@@ -301,10 +383,6 @@ int BuildModel(Parser& parsed, model::ModelHost& host, std::string* error) {
 int ReadObjText(std::string_view data, model::ModelHost& host, std::string* error) {
     try {
         Parser parser(data);
-        // A rough guess from typical line lengths saves most of the regrowth on big files.
-        parser.vertices.reserve(data.size() / 96);
-        parser.normals.reserve(data.size() / 64);
-        parser.faceData.Reserve(data.size() / 8);
         if (!parser.Run(error)) return 0;
         return BuildModel(parser, host, error);
     } catch (const std::bad_alloc&) {

@@ -38,11 +38,19 @@ std::string Polygon(int n) {
     std::string s;
     for (int i = 0; i < n; ++i) {
         const double a = 2.0 * 3.14159265358979 * i / n;
-        s += "v " + std::to_string(std::cos(a)) + " " + std::to_string(std::sin(a)) + " 0\n";
+        s += "v ";
+        s += std::to_string(std::cos(a));
+        s += ' ';
+        s += std::to_string(std::sin(a));
+        s += " 0\n";
     }
-    s += "f";
-    for (int i = 1; i <= n; ++i) s += " " + std::to_string(i);
-    return s + "\n";
+    s += 'f';
+    for (int i = 1; i <= n; ++i) {
+        s += ' ';
+        s += std::to_string(i);
+    }
+    s += '\n';
+    return s;
 }
 
 // A string literal with every byte, NULs included.
