@@ -20,6 +20,10 @@
 #include <type_traits>
 #include <vector>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 #include "formats/face_data.h"
 #include "formats/text_io.h"
 
@@ -99,6 +103,41 @@ double OutOfRange(const char* s, const char* e) {
     return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
 }
 
+// Exact powers of ten as doubles.
+constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of plain decimals ("12", "-0.500000"): at most 19 digits whose value is
+// exact in a double, at most 22 after the point, no exponent. The value is then one
+// correctly rounded division, the same as the full conversion gives. False (and nothing
+// moved) for anything else.
+inline bool FastDecimal(const char*& s, const char* end, double& value) {
+    const char* q = s;
+    std::uint64_t mantissa = 0;
+    int digits = 0;
+    while (q < end && IsDigit(*q)) {
+        mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
+        ++digits;
+    }
+    int decimals = 0;
+    if (q < end && *q == '.') {
+        ++q;
+        while (q < end && IsDigit(*q)) {
+            mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
+            ++decimals;
+        }
+    }
+    digits += decimals;
+    if (digits == 0 || digits > 19 || decimals > 22 || mantissa > (std::uint64_t(1) << 53)) {
+        return false;
+    }
+    if (q < end && (*q == 'e' || *q == 'E' || *q == 'x' || *q == 'X')) return false;
+    value = double(mantissa) / kPowersOfTen[decimals];
+    s = q;
+    return true;
+}
+
 // Converts the number at the start of a word the way the C library's text-to-double
 // conversion does, but the same under every locale: the longest prefix that is a number
 // counts, and a word that does not start with one gives 0. `p` is left inside the word.
@@ -107,6 +146,10 @@ double ParseDouble(const char*& p, const char* end) {
     bool negative = false;
     if (s < end && (*s == '+' || *s == '-')) negative = *s++ == '-';
     double value = 0.0;
+    if (FastDecimal(s, end, value)) {
+        p = s;
+        return negative ? -value : value;
+    }
     if (s < end && *s != '-' && *s != '+') {  // from_chars would take a second sign
         if (end - s > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
             const auto r = std::from_chars(s + 2, end, value, std::chars_format::hex);
@@ -155,8 +198,10 @@ inline bool ParseIndex(const char*& p, const char* end, long long& out) {
     return true;
 }
 
-// A growable array of plain values. It grows with realloc, which lets the C library move
-// large blocks by remapping pages instead of copying them, and never zero-fills.
+// A growable array of plain values that is never zero-filled. Small arrays live on the
+// heap and grow with realloc. Large ones are mapped pages (Linux) that grow by remapping,
+// never by copying, and ask for huge pages: a big file otherwise spends much of its time
+// faulting in 4 KiB pages one at a time.
 template <class T>
 class FlatBuffer {
     static_assert(std::is_trivially_copyable_v<T>);
@@ -165,7 +210,7 @@ class FlatBuffer {
     FlatBuffer() = default;
     FlatBuffer(const FlatBuffer&) = delete;
     FlatBuffer& operator=(const FlatBuffer&) = delete;
-    ~FlatBuffer() { std::free(data_); }
+    ~FlatBuffer() { Release(); }
 
     // Room for `extra` more values after the last one; returns where they go.
     T* Ensure(std::size_t extra) {
@@ -185,18 +230,51 @@ class FlatBuffer {
 
   private:
     void Grow(std::size_t extra) {
-        constexpr std::size_t kLimit = std::numeric_limits<std::size_t>::max() / sizeof(T) / 2;
+        constexpr std::size_t kLimit = std::numeric_limits<std::size_t>::max() / sizeof(T) / 4;
         if (extra > kLimit - size_) throw std::bad_alloc();
-        const std::size_t capacity = std::max({size_ + extra, capacity_ * 2, std::size_t(1024)});
+        std::size_t capacity = std::max({size_ + extra, capacity_ * 2, std::size_t(1024)});
+#if defined(__linux__)
+        constexpr std::size_t kHuge = std::size_t(2) << 20;
+        std::size_t bytes = capacity * sizeof(T);
+        if (bytes >= 2 * kHuge) {
+            bytes = (bytes + kHuge - 1) / kHuge * kHuge;
+            void* grown = MAP_FAILED;
+            if (mapped_) {
+                grown = ::mremap(data_, capacity_ * sizeof(T), bytes, MREMAP_MAYMOVE);
+            } else {
+                grown = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
+                               -1, 0);
+                if (grown != MAP_FAILED && size_ > 0) std::memcpy(grown, data_, size_ * sizeof(T));
+            }
+            if (grown == MAP_FAILED) throw std::bad_alloc();
+            ::madvise(grown, bytes, MADV_HUGEPAGE);  // a hint: failure changes nothing
+            if (!mapped_) std::free(data_);
+            data_ = static_cast<T*>(grown);
+            capacity_ = bytes / sizeof(T);
+            mapped_ = true;
+            return;
+        }
+#endif
         void* grown = std::realloc(data_, capacity * sizeof(T));
         if (!grown) throw std::bad_alloc();
         data_ = static_cast<T*>(grown);
         capacity_ = capacity;
     }
 
+    void Release() {
+#if defined(__linux__)
+        if (mapped_) {
+            ::munmap(data_, capacity_ * sizeof(T));
+            return;
+        }
+#endif
+        std::free(data_);
+    }
+
     T* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
+    bool mapped_ = false;
 };
 
 class Parser {
