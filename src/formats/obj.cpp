@@ -239,8 +239,8 @@ class FlatBuffer {
         if (bytes >= 2 * kHuge) {
             bytes = (bytes + kHuge - 1) / kHuge * kHuge;
             void* grown = MAP_FAILED;
-            if (mapped_) {
-                grown = ::mremap(data_, capacity_ * sizeof(T), bytes, MREMAP_MAYMOVE);
+            if (mappedBytes_ != 0) {
+                grown = ::mremap(data_, mappedBytes_, bytes, MREMAP_MAYMOVE);
             } else {
                 grown = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
                                -1, 0);
@@ -248,10 +248,10 @@ class FlatBuffer {
             }
             if (grown == MAP_FAILED) throw std::bad_alloc();
             ::madvise(grown, bytes, MADV_HUGEPAGE);  // a hint: failure changes nothing
-            if (!mapped_) std::free(data_);
+            if (mappedBytes_ == 0) std::free(data_);
             data_ = static_cast<T*>(grown);
             capacity_ = bytes / sizeof(T);
-            mapped_ = true;
+            mappedBytes_ = bytes;
             return;
         }
 #endif
@@ -263,8 +263,8 @@ class FlatBuffer {
 
     void Release() {
 #if defined(__linux__)
-        if (mapped_) {
-            ::munmap(data_, capacity_ * sizeof(T));
+        if (mappedBytes_ != 0) {
+            ::munmap(data_, mappedBytes_);
             return;
         }
 #endif
@@ -274,7 +274,7 @@ class FlatBuffer {
     T* data_ = nullptr;
     std::size_t size_ = 0;
     std::size_t capacity_ = 0;
-    bool mapped_ = false;
+    std::size_t mappedBytes_ = 0;  // the size of the mapping, 0 while on the heap
 };
 
 class Parser {

@@ -341,6 +341,52 @@ TEST(ObjReader, AddsToTheModelAndFailsCleanly) {
     EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 3);
 }
 
+TEST(ObjReader, LargeFileKeepsEveryFace) {
+    // A 300 x 300 grid of quads written as two triangles each: 180,000 faces, enough to
+    // take the reader's arrays well past their first few growth steps.
+    constexpr int n = 300;
+    std::string text;
+    for (int y = 0; y <= n; ++y) {
+        for (int x = 0; x <= n; ++x) {
+            text += "v ";
+            text += std::to_string(x);
+            text += ' ';
+            text += std::to_string(y);
+            text += " 0\n";
+        }
+    }
+    for (int y = 0; y < n; ++y) {
+        for (int x = 0; x < n; ++x) {
+            const int a = y * (n + 1) + x + 1;
+            for (int corner : {a, a + 1, a + n + 2, -1, a, a + n + 2, a + n + 1, -1}) {
+                if (corner < 0) {
+                    text += '\n';
+                } else {
+                    text += text.back() == '\n' ? "f " : " ";
+                    text += std::to_string(corner);
+                }
+            }
+        }
+    }
+    Model m;
+    ASSERT_EQ(Read(m, text), 1);
+    const auto& mesh = *m.host.m_pMesh;
+    ASSERT_EQ(mesh.GetFaceCount(), 2 * n * n);
+    ASSERT_EQ(mesh.GetVertexCount(), std::size_t((n + 1) * (n + 1)));
+    for (int f : {0, 1, 12345, 2 * n * n - 1}) {
+        const int cell = f / 2, x = cell % n, y = cell / n, a = y * (n + 1) + x;
+        const std::vector<int> expected = f % 2 == 0 ? std::vector<int>{a, a + 1, a + n + 2}
+                                                     : std::vector<int>{a, a + n + 2, a + n + 1};
+        std::vector<int> got;
+        for (const auto& c : mesh.FaceCorners(std::size_t(f))) got.push_back(int(c.vertex));
+        EXPECT_EQ(got, expected) << f;
+        rm::Vector position, normal;
+        ASSERT_TRUE(m.host.m_pMesh->GetFace(f).GetVertex(0, &position, &normal));
+        EXPECT_EQ(normal, (rm::Vector{0, 0, 1})) << f;
+    }
+    EXPECT_EQ(Position(m, (n + 1) * (n + 1) - 1), (rm::Vector{float(n), float(n), 0}));
+}
+
 // Faces worked out by hand from the files: every face of 3..16 corners is one face; the
 // single 66-corner polygon of concave_polygon.obj is a fan of 5. Corners are the sums of
 // the face sizes; vertices are the files' "v" lines.
