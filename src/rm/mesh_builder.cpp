@@ -266,6 +266,17 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
     const bool useCrease = (flags & GENERATENORMALS_USECREASEANGLE) != 0;
     const float cosCrease = std::cos(crease);
     normals_.assign(corners_.size(), Vector{});
+    // Corners at one vertex whose faces have the same normal get the same result: remember
+    // the last one per vertex, so that many coplanar faces around a vertex stay linear.
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    std::vector<std::uint32_t> lastCorner(vertexCount, kNone);
+    std::vector<std::uint32_t> cornerFace(corners_.size());
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        for (std::size_t k = 0; k < faces_[f].cornerCount; ++k) {
+            cornerFace[faces_[f].firstCorner + k] = static_cast<std::uint32_t>(f);
+        }
+    }
+    auto prevOwn = [&](std::uint32_t corner) { return faceNormal[cornerFace[corner]]; };
     for (std::size_t f = 0; f < faceCount; ++f) {
         const Vector own = faceNormal[f];
         const bool ownDegenerate = own == Vector{};
@@ -275,6 +286,12 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
             c.normal = static_cast<std::uint32_t>(rec.firstCorner + k);
             if (start[c.vertex + 1] - start[c.vertex] == 1) {  // only this face: its own normal
                 normals_[c.normal] = own;
+                continue;
+            }
+            const std::uint32_t prev = lastCorner[c.vertex];
+            lastCorner[c.vertex] = c.normal;
+            if (prev != kNone && !ownDegenerate && prevOwn(prev) == own) {
+                normals_[c.normal] = normals_[prev];
                 continue;
             }
             Vector sum{};
