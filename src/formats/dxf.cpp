@@ -63,6 +63,13 @@ class DxfLines {
     }
 
     bool Is(std::string_view word) const { return terminated_ && line_ == word; }
+    // Where the next line starts, to come back to it.
+    std::size_t Position() const { return pos_; }
+    void Seek(std::size_t pos) {
+        pos_ = pos;
+        terminated_ = false;
+        line_ = {};
+    }
     std::string_view Text() const { return line_; }
 
   private:
@@ -99,8 +106,39 @@ bool ReadCoordinate(DxfLines& lines, float& out, std::string* error) {
     return true;
 }
 
+// Index 0..11 of a corner group code (10, 20, 30, 11, ... 33 in that order), or -1.
+int CornerCodeIndex(std::string_view code) {
+    if (code.size() != 2 || code[0] < '1' || code[0] > '3' || code[1] < '0' || code[1] > '3') {
+        return -1;
+    }
+    return (code[1] - '0') * 3 + (code[0] - '1');
+}
+
+// Some exporters write the corners of a 3DFACE in another order (13, 23, 33, 12, ... 30).
+// Reads the entity that starts at `start` as code/value pairs: codes before the first
+// corner code are passed over; then all twelve corner codes must follow one another, each
+// once, in any order. `v` receives them in the order 10, 20, 30, 11, ... 33.
+bool ReadPermutedCorners(DxfLines& lines, std::size_t start, float (&v)[12]) {
+    lines.Seek(start);
+    bool seen[12] = {};
+    int count = 0;
+    while (lines.Next()) {
+        const int index = CornerCodeIndex(lines.Text());
+        if (index < 0 || !lines.Is(lines.Text())) {
+            if (count > 0 || lines.Is("0")) return false;  // interrupted, or the entity ended
+            if (!lines.Next()) return false;               // pass over the value
+            continue;
+        }
+        if (seen[index] || !ReadCoordinate(lines, v[index], nullptr)) return false;
+        seen[index] = true;
+        if (++count == 12) return true;
+    }
+    return false;
+}
+
 // Reads the faces: each "3DFACE" line, then the lines up to the next "10" line, then
-// codes 20 to 33 in a fixed order, each followed by its value. Each face's four corners go
+// codes 20 to 33 in a fixed order, each followed by its value (or, failing that, the twelve
+// corner codes together in another order). Each face's four corners go
 // to `corners` in reverse file order: codes 13 first, then 12, 11 and 10.
 //
 // Reading stops at the end of the text. (Counting the "3DFACE" lines first and stopping
@@ -117,6 +155,7 @@ bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, std::str
             }
         }
         if (!found) break;
+        const std::size_t entityStart = lines.Position();
 
         found = false;
         while (lines.Next()) {
@@ -137,8 +176,11 @@ bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, std::str
                 return false;
             }
             if (!lines.Is(kCornerCodes[i])) {
-                if (error) *error = "3DFACE group codes out of order";
-                return false;
+                if (!ReadPermutedCorners(lines, entityStart, v)) {
+                    if (error) *error = "3DFACE group codes out of order";
+                    return false;
+                }
+                break;
             }
             if (!ReadCoordinate(lines, v[i + 1], error)) return false;
         }

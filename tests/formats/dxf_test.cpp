@@ -387,7 +387,7 @@ TEST(DxfRealFiles, OpenWithTheExpectedFaceCounts) {
         {"dxf/3dface.dxf", 46},  // 24 quads, triangles and lines; 2 faces in BLOCKS
         {"dxf/lineTest.dxf", 2},
         {"dxf/POLI-ALL210_12.DXF", 1},
-        {"dxf/PinkEggFromLW.dxf", 0},  // codes 13, 12, 11, 10: out of order
+        {"dxf/PinkEggFromLW.dxf", 288},  // corners written 13, 12, 11, 10
         {"dxf/no-3dface/wuson.dxf", 0},
         {"dxf/no-3dface/points.dxf", 0},
         {"dxf/no-3dface/bin_dxf_r13.dxf", 0},
@@ -436,6 +436,45 @@ TEST(DxfRealFiles, CornersAndNormalsOfKnownFaces) {
         flat += n == rm::Vector{0, 0, 0} ? 1 : 0;
     }
     EXPECT_EQ(flat, 16);
+}
+
+}  // namespace
+
+namespace {
+
+TEST(DxfPermutedCorners, CornersInAnotherOrderReadAsTheirCodesSay) {
+    // The corners of the first face of the LightWave export, 13 first.
+    testing_support::Model m;
+    std::string error;
+    ASSERT_EQ(formats::ReadDxf(testing_support::RealFile("dxf/PinkEggFromLW.dxf"), m.host, &error), 1)
+        << error;
+    ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 288);
+    rm::Vector p[4];
+    for (int k = 0; k < 4; ++k) m.host.m_pMesh->GetFace(0).GetVertex(k, &p[k], nullptr);
+    EXPECT_EQ(p[0], (rm::Vector{0.0f, -2.1f, 0.05f}));             // code 13
+    EXPECT_EQ(p[1], (rm::Vector{0.556461f, -2.028444f, 0.05f}));   // code 12
+    EXPECT_EQ(p[2], (rm::Vector{0.5375f, -2.028444f, -0.120818f}));  // code 11
+    EXPECT_EQ(p[3], (rm::Vector{0.5375f, -2.028444f, -0.120818f}));  // code 10
+
+    // Any order is taken, but the twelve must stand together, each once.
+    const std::string head = "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\n0\n";
+    const std::string shuffled =
+        "33\n9\n10\n1\n20\n2\n30\n3\n11\n4\n21\n5\n31\n6\n12\n7\n22\n8\n32\n9\n13\n7\n23\n8\n";
+    testing_support::Model ok;
+    ASSERT_EQ(formats::ReadDxfText(head + shuffled + "0\nENDSEC\n0\nEOF\n", ok.host, &error), 1)
+        << error;
+    ok.host.m_pMesh->GetFace(0).GetVertex(3, &p[0], nullptr);
+    EXPECT_EQ(p[0], (rm::Vector{1, 2, 3}));
+    ok.host.m_pMesh->GetFace(0).GetVertex(0, &p[0], nullptr);
+    EXPECT_EQ(p[0], (rm::Vector{7, 8, 9}));
+    for (const std::string& bad : {
+             std::string("33\n9\n10\n1\n20\n2\n30\n3\n62\n1\n11\n4\n21\n5\n31\n6\n12\n7\n22\n8\n32\n9\n13\n7\n23\n8\n"),
+             std::string("33\n9\n33\n9\n20\n2\n30\n3\n11\n4\n21\n5\n31\n6\n12\n7\n22\n8\n32\n9\n13\n7\n23\n8\n"),
+             std::string("33\n9\n10\n1\n20\n2\n30\n3\n0\nENDSEC\n")}) {
+        testing_support::Model m2;
+        EXPECT_EQ(formats::ReadDxfText(head + bad + "0\nENDSEC\n0\nEOF\n", m2.host), 0) << bad;
+        EXPECT_EQ(m2.host.m_pMesh->GetFaceCount(), 0);
+    }
 }
 
 }  // namespace
