@@ -1,6 +1,7 @@
 #include "formats/face_data.h"
 
 #include <cmath>
+#include <utility>
 
 namespace formats {
 
@@ -13,9 +14,9 @@ rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector
     return n;
 }
 
-int MergeIntoModel(model::ModelHost& host, const rm::MeshBuilder& loaded) {
+int MergeIntoModel(model::ModelHost& host, rm::MeshBuilder& loaded) {
     if (!host.m_pMesh) return 0;
-    return host.m_pMesh->AddMeshBuilder(loaded) ? 1 : 0;
+    return host.m_pMesh->AddMeshBuilder(std::move(loaded)) ? 1 : 0;
 }
 
 }  // namespace formats

@@ -213,6 +213,22 @@ bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
     return true;
 }
 
+bool MeshBuilder::AddMeshBuilder(MeshBuilder&& other) {
+    if (&other == this || !faces_.empty() || !vertices_.empty() || !normals_.empty()) {
+        return AddMeshBuilder(static_cast<const MeshBuilder&>(other));
+    }
+    vertices_.swap(other.vertices_);
+    normals_.swap(other.normals_);
+    faces_.swap(other.faces_);
+    corners_.swap(other.corners_);
+    if (!material_) material_ = other.material_;
+    other.vertices_.clear();
+    other.normals_.clear();
+    other.faces_.clear();
+    other.corners_.clear();
+    return true;
+}
+
 std::vector<Face> MeshBuilder::GetFaces() {
     std::vector<Face> out;
     out.reserve(faces_.size());

@@ -92,6 +92,9 @@ public:
     // coordinates) after the faces already here; a mesh without a material takes the
     // other's. All or nothing.
     bool AddMeshBuilder(const MeshBuilder& other);
+    // Same, but may take `other`'s storage instead of copying it (when this mesh holds
+    // nothing yet); `other` is left empty or unchanged.
+    bool AddMeshBuilder(MeshBuilder&& other);
 
     int GetFaceCount() const { return static_cast<int>(faces_.size()); }
     Face GetFace(int i) { return Face(this, static_cast<std::size_t>(i)); }

@@ -248,3 +248,24 @@ TEST(Colours, FloatChannelsRoundToTheNearestByte) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(MeshBuilderMerge, AnEmptyMeshTakesTheOthersStorage) {
+    rm::MeshBuilder target, loaded;
+    target.SetQuality(rm::Quality::Flat);
+    ASSERT_TRUE(loaded.AddFaces(kSquare, {}, std::vector<std::int32_t>{4, 0, 1, 2, 3, 0}));
+    loaded.GetFace(0).SetColor(0x80112233u);
+    ASSERT_TRUE(target.AddMeshBuilder(std::move(loaded)));
+    ASSERT_EQ(target.GetFaceCount(), 1);
+    EXPECT_EQ(target.GetFace(0).GetColor(), 0x80112233u);
+    EXPECT_EQ(target.GetQuality(), rm::Quality::Flat);  // the target's own settings stay
+    // A second merge into a mesh that has faces copies and appends.
+    rm::MeshBuilder more;
+    ASSERT_TRUE(more.AddFaces(kSquare, {}, std::vector<std::int32_t>{3, 0, 1, 2, 0}));
+    ASSERT_TRUE(target.AddMeshBuilder(std::move(more)));
+    ASSERT_EQ(target.GetFaceCount(), 2);
+    EXPECT_EQ(target.GetFace(1).GetVertexIndex(0), 4);
+}
+
+}  // namespace
