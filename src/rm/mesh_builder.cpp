@@ -111,68 +111,64 @@ Vector Face::GetNormal() const {
 bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vector> normals,
                            std::span<const std::int32_t> faceData, std::vector<Face>* added) {
     const bool withNormals = !normals.empty();
-    const std::size_t step = withNormals ? 2 : 1;
-
-    // Validate the whole list before touching the mesh.
-    std::size_t pos = 0;
-    std::size_t faceCount = 0;
-    std::size_t cornerCount = 0;
-    for (;;) {
-        if (pos >= faceData.size()) return false;  // no closing 0
-        const std::int32_t n = faceData[pos++];
-        if (n == 0) break;
-        if (n < 0) return false;
-        const std::size_t need = std::size_t(n) * step;
-        if (need > faceData.size() - pos) return false;
-        for (std::size_t k = 0; k < std::size_t(n); ++k) {
-            const std::int32_t vi = faceData[pos + k * step];
-            if (vi < 0 || std::size_t(vi) >= vertices.size()) return false;
-            if (withNormals) {
-                const std::int32_t ni = faceData[pos + k * step + 1];
-                if (ni < 0 || std::size_t(ni) >= normals.size()) return false;
-            }
-        }
-        pos += need;
-        ++faceCount;
-        cornerCount += std::size_t(n);
-    }
     constexpr std::size_t kIndexLimit = std::numeric_limits<std::uint32_t>::max() - 1;
     if (vertices_.size() + vertices.size() > kIndexLimit ||
         normals_.size() + normals.size() > kIndexLimit) {
         return false;
     }
-
-    try {
-        vertices_.reserve(vertices_.size() + vertices.size());
-        normals_.reserve(normals_.size() + normals.size());
-        faces_.reserve(faces_.size() + faceCount);
-        corners_.reserve(corners_.size() + cornerCount);
-        if (added) added->reserve(added->size() + faceCount);
-    } catch (const std::bad_alloc&) {
+    const std::size_t oldVertices = vertices_.size();
+    const std::size_t oldNormals = normals_.size();
+    const std::size_t oldFaces = faces_.size();
+    const std::size_t oldCorners = corners_.size();
+    const std::size_t oldAdded = added ? added->size() : 0;
+    // One pass: faces are appended while the list is checked; a bad list takes them back.
+    auto fail = [&] {
+        vertices_.resize(oldVertices);
+        normals_.resize(oldNormals);
+        faces_.resize(oldFaces);
+        corners_.resize(oldCorners);
+        if (added) added->resize(oldAdded);
         return false;
-    }
+    };
+    try {
+        // The list's length bounds the corners and faces it can hold.
+        const std::size_t step = withNormals ? 2 : 1;
+        corners_.reserve(oldCorners + faceData.size() / step);
+        vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
+        normals_.insert(normals_.end(), normals.begin(), normals.end());
 
-    const auto vertexBase = static_cast<std::uint32_t>(vertices_.size());
-    const auto normalBase = static_cast<std::uint32_t>(normals_.size());
-    vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
-    normals_.insert(normals_.end(), normals.begin(), normals.end());
-
-    pos = 0;
-    for (;;) {
-        const std::int32_t n = faceData[pos++];
-        if (n == 0) break;
-        FaceRecord face;
-        face.firstCorner = corners_.size();
-        face.cornerCount = static_cast<std::uint32_t>(n);
-        for (std::int32_t k = 0; k < n; ++k) {
-            Corner c;
-            c.vertex = vertexBase + static_cast<std::uint32_t>(faceData[pos]);
-            if (withNormals) c.normal = normalBase + static_cast<std::uint32_t>(faceData[pos + 1]);
-            pos += step;
-            corners_.push_back(c);
+        const auto vertexBase = static_cast<std::uint32_t>(oldVertices);
+        const auto normalBase = static_cast<std::uint32_t>(oldNormals);
+        const std::int32_t* p = faceData.data();
+        const std::int32_t* const end = p + faceData.size();
+        const auto vertexCount = static_cast<std::uint64_t>(vertices.size());
+        const auto normalCount = static_cast<std::uint64_t>(normals.size());
+        for (;;) {
+            if (p == end) return fail();  // no closing 0
+            const std::int32_t n = *p++;
+            if (n == 0) break;
+            if (n < 0 || std::size_t(n) * step > std::size_t(end - p)) return fail();
+            FaceRecord face;
+            face.firstCorner = corners_.size();
+            face.cornerCount = static_cast<std::uint32_t>(n);
+            for (std::int32_t k = 0; k < n; ++k) {
+                // Negative indices become huge as unsigned and fail the same check.
+                const auto vi = static_cast<std::uint64_t>(static_cast<std::uint32_t>(p[0]));
+                if (p[0] < 0 || vi >= vertexCount) return fail();
+                Corner c;
+                c.vertex = vertexBase + static_cast<std::uint32_t>(vi);
+                if (withNormals) {
+                    if (p[1] < 0 || static_cast<std::uint64_t>(p[1]) >= normalCount) return fail();
+                    c.normal = normalBase + static_cast<std::uint32_t>(p[1]);
+                }
+                p += step;
+                corners_.push_back(c);
+            }
+            if (added) added->emplace_back(this, faces_.size());
+            faces_.push_back(std::move(face));
         }
-        if (added) added->emplace_back(this, faces_.size());
-        faces_.push_back(std::move(face));
+    } catch (const std::bad_alloc&) {
+        return fail();
     }
     return true;
 }
