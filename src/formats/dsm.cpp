@@ -116,12 +116,7 @@ std::string FormatDsm(const std::string& title, const model::FaceTable& table) {
 
 int WriteDsm(const std::string& path, const std::string& title, const model::FaceTable& table,
              std::string* error) {
-    try {
-        return WriteFileAtomically(path, FormatDsm(title, table), error) ? 1 : 0;
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    }
+    return WriteFormatted(path, error, [&] { return FormatDsm(title, table); });
 }
 
 }  // namespace formats

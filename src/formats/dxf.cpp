@@ -288,9 +288,8 @@ int ReadDxfText(std::string_view data, model::ModelHost& host, std::string* erro
 }
 
 int ReadDxf(const std::string& path, model::ModelHost& host, std::string* error) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    return ReadDxfText(bytes, host, error);
+    return ReadFileThen(path, error,
+                        [&](std::string_view bytes) { return ReadDxfText(bytes, host, error); });
 }
 
 std::string FormatDxf(const model::FaceTable& table) {
@@ -327,12 +326,7 @@ std::string FormatDxf(const model::FaceTable& table) {
 }
 
 int WriteDxf(const std::string& path, const model::FaceTable& table, std::string* error) {
-    try {
-        return WriteFileAtomically(path, FormatDxf(table), error) ? 1 : 0;
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    }
+    return WriteFormatted(path, error, [&] { return FormatDxf(table); });
 }
 
 }  // namespace formats

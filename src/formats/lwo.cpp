@@ -326,9 +326,8 @@ int ReadLwoBytes(std::string_view data, model::ModelHost& host, std::string* err
 }
 
 int ReadLwo(const std::string& path, model::ModelHost& host, std::string* error) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    return ReadLwoBytes(bytes, host, error);
+    return ReadFileThen(path, error,
+                        [&](std::string_view bytes) { return ReadLwoBytes(bytes, host, error); });
 }
 
 bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {

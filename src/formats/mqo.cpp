@@ -109,8 +109,7 @@ Search SkipTo(LineReader& lines, std::initializer_list<std::string_view> words,
     }
 }
 
-bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object,
-                 std::string* error) {
+bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, std::string* error) {
     std::string_view line;
     std::string word;
     Search s = SkipTo(lines, {"bvertex", "vertex"}, line, word);
@@ -309,9 +308,8 @@ int ReadMqoText(std::string_view text, model::ModelHost& host, std::string* erro
 }
 
 int ReadMqo(const std::string& path, model::ModelHost& host, std::string* error) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    return ReadMqoText(bytes, host, error);
+    return ReadFileThen(path, error,
+                        [&](std::string_view bytes) { return ReadMqoText(bytes, host, error); });
 }
 
 std::string FormatMqo(const model::FaceTable& table) {
@@ -321,7 +319,8 @@ std::string FormatMqo(const model::FaceTable& table) {
     for (int f = 0; f < table.faceCount; ++f) {
         const model::FaceColor& c = table.faceColor[f];
         const std::uint32_t key = (std::uint32_t(c.red & 0xFF) << 16) |
-                                  (std::uint32_t(c.green & 0xFF) << 8) | std::uint32_t(c.blue & 0xFF);
+                                  (std::uint32_t(c.green & 0xFF) << 8) |
+                                  std::uint32_t(c.blue & 0xFF);
         const auto it = std::find(colors.begin(), colors.end(), key);
         faceMaterial[std::size_t(f)] = int(it - colors.begin());
         if (it == colors.end()) colors.push_back(key);
@@ -428,12 +427,7 @@ std::string FormatMqo(const model::FaceTable& table) {
 }
 
 int WriteMqo(const std::string& path, const model::FaceTable& table, std::string* error) {
-    try {
-        return WriteFileAtomically(path, FormatMqo(table), error) ? 1 : 0;
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    }
+    return WriteFormatted(path, error, [&] { return FormatMqo(table); });
 }
 
 }  // namespace formats

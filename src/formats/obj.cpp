@@ -470,9 +470,8 @@ int ReadObjText(std::string_view data, model::ModelHost& host, std::string* erro
 }
 
 int ReadObj(const std::string& path, model::ModelHost& host, std::string* error) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    return ReadObjText(bytes, host, error);
+    return ReadFileThen(path, error,
+                        [&](std::string_view bytes) { return ReadObjText(bytes, host, error); });
 }
 
 }  // namespace formats

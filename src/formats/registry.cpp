@@ -21,10 +21,18 @@ constexpr std::array kReaders{
     ReaderEntry{"mqo", &ReadMqo}, ReaderEntry{"rok", &ReadRok}, ReaderEntry{"dxf", &ReadDxf},
 };
 
-int SaveX(const WriteRequest& r, std::string* error) { return WriteX(r.path, r.host, error); }
-int SaveLwo(const WriteRequest& r, std::string* error) { return WriteLwo(r.path, r.table, error); }
-int SaveDxf(const WriteRequest& r, std::string* error) { return WriteDxf(r.path, r.table, error); }
-int SaveMqo(const WriteRequest& r, std::string* error) { return WriteMqo(r.path, r.table, error); }
+int SaveX(const WriteRequest& r, std::string* error) {
+    return WriteX(r.path, r.host, error);
+}
+int SaveLwo(const WriteRequest& r, std::string* error) {
+    return WriteLwo(r.path, r.table, error);
+}
+int SaveDxf(const WriteRequest& r, std::string* error) {
+    return WriteDxf(r.path, r.table, error);
+}
+int SaveMqo(const WriteRequest& r, std::string* error) {
+    return WriteMqo(r.path, r.table, error);
+}
 int SaveDsm(const WriteRequest& r, std::string* error) {
     return WriteDsm(r.path, r.title, r.table, error);
 }
@@ -37,8 +45,12 @@ constexpr std::array kWriters{
 
 }  // namespace
 
-std::span<const ReaderEntry> Readers() { return kReaders; }
-std::span<const WriterEntry> Writers() { return kWriters; }
+std::span<const ReaderEntry> Readers() {
+    return kReaders;
+}
+std::span<const WriterEntry> Writers() {
+    return kWriters;
+}
 
 const ReaderEntry* FindReader(std::string_view path) {
     const std::string ext = FileExtension(path);

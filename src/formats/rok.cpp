@@ -368,9 +368,8 @@ int ReadRokBytes(std::string_view data, model::ModelHost& host, std::string* err
 }
 
 int ReadRok(const std::string& path, model::ModelHost& host, std::string* error) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    return ReadRokBytes(bytes, host, error);
+    return ReadFileThen(path, error,
+                        [&](std::string_view bytes) { return ReadRokBytes(bytes, host, error); });
 }
 
 }  // namespace formats

@@ -15,13 +15,17 @@ namespace formats {
 
 namespace {
 
-std::string ErrnoText() { return std::strerror(errno); }
+std::string ErrnoText() {
+    return std::strerror(errno);
+}
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
 }
 
-char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char Lower(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
@@ -89,7 +93,8 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     if (std::fclose(f) != 0) ok = false;
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
     if (!ok) {
-        if (error) *error = "cannot write: " + std::string(std::strerror(errno ? errno : savedErrno));
+        if (error)
+            *error = "cannot write: " + std::string(std::strerror(errno ? errno : savedErrno));
         std::remove(tmp.c_str());
         return false;
     }
@@ -178,7 +183,8 @@ bool ScanDouble(std::string_view& s, double& out) {
     // from_chars takes neither a sign nor a leading '+': the sign is handled above.
     if (t.empty() || t.front() == '-' || t.front() == '+') return false;
     double value = 0.0;
-    const auto r = std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::general);
+    const auto r =
+        std::from_chars(t.data(), t.data() + t.size(), value, std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
         // Too large: scanf gives infinity; too small: zero. Tell them apart by the exponent.
         const std::string_view num(t.data(), std::size_t(r.ptr - t.data()));

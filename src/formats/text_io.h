@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,6 +23,27 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string* error
 // existing `path` is left untouched, and the result is false.
 bool WriteFileAtomically(const std::string& path, std::string_view data,
                          std::string* error = nullptr);
+
+// A reader's file entry point: reads the file at `path` and hands its bytes to `parse`
+// (the reader of bytes in memory). 0 when the file cannot be read.
+template <typename Parse>
+int ReadFileThen(const std::string& path, std::string* error, Parse&& parse) {
+    std::string bytes;
+    if (!ReadFileBytes(path, bytes, error)) return 0;
+    return parse(std::string_view(bytes));
+}
+
+// A writer's file entry point: `format` builds the file's bytes, WriteFileAtomically puts
+// them in place. 1 on success; 0 on any failure, running out of memory included.
+template <typename Format>
+int WriteFormatted(const std::string& path, std::string* error, Format&& format) {
+    try {
+        return WriteFileAtomically(path, format(), error) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+        return 0;
+    }
+}
 
 // Appends like printf's "%.<decimals>f" in the C locale (decimals 0..9).
 void AppendFixed(std::string& out, double value, int decimals = 6);
@@ -56,14 +78,14 @@ std::string FileTitle(std::string_view path);
 
 // Splits text into lines: reading stops at each '\n', a '\r' before it is dropped.
 class LineReader {
-public:
+  public:
     explicit LineReader(std::string_view text) : text_(text) {}
     bool Next(std::string_view& line);
     std::size_t Offset() const { return pos_; }
     void Seek(std::size_t pos) { pos_ = pos; }
     bool AtEnd() const { return pos_ >= text_.size(); }
 
-private:
+  private:
     std::string_view text_;
     std::size_t pos_ = 0;
 };
