@@ -24,7 +24,8 @@ void FillFullMesh(model::ModelHost& host) {
         for (int k = 0; k < 16; ++k) {
             const float a = float(k) * 6.2831853f / 16.0f;
             list.push_back(static_cast<std::int32_t>(verts.size()));
-            verts.push_back({cx + 0.4f * std::cos(a), cy + 0.4f * std::sin(a), 0.05f * float(k % 2)});
+            verts.push_back(
+                {cx + 0.4f * std::cos(a), cy + 0.4f * std::sin(a), 0.05f * float(k % 2)});
         }
     }
     list.push_back(0);

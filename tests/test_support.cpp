@@ -67,6 +67,8 @@ ScopedLocale::ScopedLocale(const char* name) {
     ok_ = std::setlocale(LC_ALL, name) != nullptr;
 }
 
-ScopedLocale::~ScopedLocale() { std::setlocale(LC_ALL, old_.c_str()); }
+ScopedLocale::~ScopedLocale() {
+    std::setlocale(LC_ALL, old_.c_str());
+}
 
 }  // namespace testing_support

@@ -17,7 +17,7 @@ std::vector<std::string> RealFiles(const std::string& folder, bool recursive = t
 
 // A fresh, empty folder for one test, removed when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -25,7 +25,7 @@ public:
     std::string Path(const std::string& name) const { return (dir_ / name).string(); }
     const std::filesystem::path& Dir() const { return dir_; }
 
-private:
+  private:
     std::filesystem::path dir_;
 };
 
@@ -46,12 +46,12 @@ struct Model {
 // Sets LC_ALL (and the C++ global locale) for the scope; false from ok() when the locale
 // is not installed.
 class ScopedLocale {
-public:
+  public:
     explicit ScopedLocale(const char* name);
     ~ScopedLocale();
     bool ok() const { return ok_; }
 
-private:
+  private:
     std::string old_;
     bool ok_ = false;
 };

@@ -107,9 +107,9 @@ int RunConvert(std::span<const std::string> args, std::ostream& out, std::ostrea
         }
         const model::ReadStats stats = table->ReadFromMesh(host);
         if (stats.droppedFaces > 0) {
-            err << kProgram << ": " << files[i] << ": the model holds at most "
-                << model::MAX_FACES << " faces; " << stats.droppedFaces << " of "
-                << stats.meshFaces << " faces were dropped\n";
+            err << kProgram << ": " << files[i] << ": the model holds at most " << model::MAX_FACES
+                << " faces; " << stats.droppedFaces << " of " << stats.meshFaces
+                << " faces were dropped\n";
         }
         if (stats.droppedCorners > 0) {
             err << kProgram << ": " << files[i] << ": faces hold at most "

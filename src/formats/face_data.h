@@ -15,7 +15,7 @@ namespace formats {
 // A face-data list under construction: per face its corner count, then its vertex indices
 // (or vertex/normal index pairs); Finish() appends the closing 0.
 class FaceDataList {
-public:
+  public:
     void Reserve(std::size_t entries) { data_.reserve(entries); }
     void AddFace(std::span<const std::int32_t> vertices) {
         data_.push_back(static_cast<std::int32_t>(vertices.size()));
@@ -34,7 +34,7 @@ public:
     bool Empty() const { return data_.empty(); }
     void Clear() { data_.clear(); }
 
-private:
+  private:
     std::vector<std::int32_t> data_;
 };
 

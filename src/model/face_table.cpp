@@ -49,7 +49,8 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
             position[f][k] = verts[c.vertex];
             normal[f][k] = c.normal < norms.size() ? norms[c.normal] : rm::Vector{};
             if (c.vertex >= std::uint32_t(MAX_POOL_VERTICES)) bigIndex = true;
-            vertexIndex[f][k] = static_cast<int>(c.vertex & 0x7FFFFFFF);  // fixed below if too large
+            vertexIndex[f][k] =
+                static_cast<int>(c.vertex & 0x7FFFFFFF);  // fixed below if too large
             texU[f][k] = c.u;
             texV[f][k] = c.v;
         }
@@ -118,8 +119,8 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
         const std::size_t mf = meshFace++;
         rm::MeshBuilder::FaceRecord& rec = mesh->MutableFaceRecord(mf);
         const FaceColor& c = faceColor[f];
-        rec.color = rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green),
-                                  unsigned(c.blue));
+        rec.color =
+            rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green), unsigned(c.blue));
         rec.texture = faceTexture[f];
         const std::span<rm::MeshBuilder::Corner> corners = mesh->MutableFaceCorners(mf);
         for (std::size_t k = 0; k < corners.size(); ++k) {
@@ -182,4 +183,3 @@ void FaceTable::ApplyTransparency(ModelHost& host, int t) {
 }
 
 }  // namespace model
-

@@ -27,14 +27,14 @@ struct FaceColor {
 
 // What ReadFromMesh left behind because of the table's limits.
 struct ReadStats {
-    int meshFaces = 0;       // faces in the mesh
-    int droppedFaces = 0;    // faces beyond MAX_FACES
-    int droppedCorners = 0;  // corners beyond MAX_FACE_VERTICES of the faces that were read
-    bool renumbered = false; // vertex indices were too large and were renumbered densely
+    int meshFaces = 0;        // faces in the mesh
+    int droppedFaces = 0;     // faces beyond MAX_FACES
+    int droppedCorners = 0;   // corners beyond MAX_FACE_VERTICES of the faces that were read
+    bool renumbered = false;  // vertex indices were too large and were renumbered densely
 };
 
 class FaceTable {
-public:
+  public:
     // The heap arrays exist from construction, so the table can be read into and rebuilt
     // before the first Clear.
     FaceTable();
@@ -72,13 +72,13 @@ public:
     float texV[MAX_FACES][MAX_FACE_VERTICES] = {};
     int selected[MAX_FACES][MAX_FACE_VERTICES] = {};
     int faceMark[MAX_FACES] = {};
-    std::unique_ptr<FaceColor[]> faceColor;           // MAX_FACES entries
-    std::unique_ptr<rm::TexturePtr[]> faceTexture;    // MAX_FACES entries, null = none
-    std::unique_ptr<rm::Vector[]> vertexPool;         // MAX_POOL_VERTICES entries
+    std::unique_ptr<FaceColor[]> faceColor;         // MAX_FACES entries
+    std::unique_ptr<rm::TexturePtr[]> faceTexture;  // MAX_FACES entries, null = none
+    std::unique_ptr<rm::Vector[]> vertexPool;       // MAX_POOL_VERTICES entries
     int poolVertexCount = 0;
     rm::Quality meshQuality = rm::Quality::Gouraud;
 
-private:
+  private:
     void AllocateHeapArrays();
     template <typename Change>
     void ApplyToTargets(ModelHost& host, Change change);

@@ -10,7 +10,7 @@
 namespace rm {
 
 class Frame {
-public:
+  public:
     // Attaches a mesh; attaching one that is already attached does nothing.
     bool AddVisual(const MeshBuilderPtr& mesh) {
         if (!mesh) return false;
@@ -43,7 +43,7 @@ public:
     }
     const std::vector<std::shared_ptr<Frame>>& Children() const { return children_; }
 
-private:
+  private:
     std::vector<MeshBuilderPtr> visuals_;
     std::vector<std::shared_ptr<Frame>> children_;
 };

@@ -22,7 +22,9 @@ std::uint8_t ChannelToByte(float value) {
 // ---------------------------------------------------------------------------------------
 // Face handle
 
-bool Face::IsValid() const { return mesh_ != nullptr && index_ < mesh_->faces_.size(); }
+bool Face::IsValid() const {
+    return mesh_ != nullptr && index_ < mesh_->faces_.size();
+}
 
 int Face::GetVertexCount() const {
     return IsValid() ? static_cast<int>(mesh_->faces_[index_].cornerCount) : 0;
@@ -57,7 +59,9 @@ bool Face::SetTextureCoordinates(int k, float u, float v) {
     return true;
 }
 
-Color Face::GetColor() const { return IsValid() ? mesh_->faces_[index_].color : 0; }
+Color Face::GetColor() const {
+    return IsValid() ? mesh_->faces_[index_].color : 0;
+}
 
 bool Face::SetColor(Color color) {
     if (!IsValid()) return false;
@@ -72,7 +76,9 @@ bool Face::SetColorRGB(float red, float green, float blue) {
     return true;
 }
 
-TexturePtr Face::GetTexture() const { return IsValid() ? mesh_->faces_[index_].texture : nullptr; }
+TexturePtr Face::GetTexture() const {
+    return IsValid() ? mesh_->faces_[index_].texture : nullptr;
+}
 
 bool Face::SetTexture(TexturePtr texture) {
     if (!IsValid()) return false;

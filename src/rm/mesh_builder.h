@@ -22,7 +22,7 @@ class MeshBuilder;
 // face; handles are meant for the length of one operation. Calls on a handle whose face
 // no longer exists fail (return false / 0 / zero values).
 class Face {
-public:
+  public:
     Face() = default;
     Face(MeshBuilder* mesh, std::size_t index) : mesh_(mesh), index_(index) {}
 
@@ -47,13 +47,13 @@ public:
     // Unit normal of the face's plane (Newell's method); zero for a degenerate face.
     Vector GetNormal() const;
 
-private:
+  private:
     MeshBuilder* mesh_ = nullptr;
     std::size_t index_ = 0;
 };
 
 class MeshBuilder {
-public:
+  public:
     // A new mesh has no faces, quality Gouraud and perspective off, as the platform's
     // mesh builder had; a new face is opaque white (0xFFFFFFFF) without texture.
     static constexpr Color kDefaultFaceColor = 0xFFFFFFFFu;
@@ -148,7 +148,7 @@ public:
         return {corners_.data() + faces_[f].firstCorner, faces_[f].cornerCount};
     }
 
-private:
+  private:
     friend class Face;
 
     std::vector<Vector> vertices_;

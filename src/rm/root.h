@@ -11,7 +11,7 @@
 namespace rm {
 
 class Root {
-public:
+  public:
     enum class Op { CreateMeshBuilder, CreateFace, CreateFrame, CreateMaterial, Count };
 
     // A new, empty mesh (face count 0), or null when creation fails.
@@ -42,7 +42,7 @@ public:
     // exercised.
     void FailNext(Op op, int count = 1) { failures_[static_cast<std::size_t>(op)] = count; }
 
-private:
+  private:
     bool Failing(Op op) {
         int& left = failures_[static_cast<std::size_t>(op)];
         if (left <= 0) return false;

@@ -12,7 +12,7 @@ namespace rm {
 // by row from the top). A texture named by a model file whose bitmap was not loaded
 // keeps its name so that a writer can name it again.
 class Texture {
-public:
+  public:
     explicit Texture(std::string name = {}) : name_(std::move(name)) {}
 
     const std::string& GetName() const { return name_; }
@@ -27,7 +27,7 @@ public:
         pixels_ = std::move(pixels);
     }
 
-private:
+  private:
     std::string name_;
     int width_ = 0;
     int height_ = 0;

@@ -14,10 +14,18 @@ struct Vector {
     friend bool operator==(const Vector&, const Vector&) = default;
 };
 
-inline Vector operator-(const Vector& a, const Vector& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-inline Vector operator+(const Vector& a, const Vector& b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
-inline Vector operator*(const Vector& a, float s) { return {a.x * s, a.y * s, a.z * s}; }
-inline float Dot(const Vector& a, const Vector& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vector operator-(const Vector& a, const Vector& b) {
+    return {a.x - b.x, a.y - b.y, a.z - b.z};
+}
+inline Vector operator+(const Vector& a, const Vector& b) {
+    return {a.x + b.x, a.y + b.y, a.z + b.z};
+}
+inline Vector operator*(const Vector& a, float s) {
+    return {a.x * s, a.y * s, a.z * s};
+}
+inline float Dot(const Vector& a, const Vector& b) {
+    return a.x * b.x + a.y * b.y + a.z * b.z;
+}
 inline Vector Cross(const Vector& u, const Vector& w) {
     return {u.y * w.z - u.z * w.y, u.z * w.x - u.x * w.z, u.x * w.y - u.y * w.x};
 }
@@ -31,10 +39,18 @@ constexpr Color MakeColor(unsigned a, unsigned r, unsigned g, unsigned b) {
     return (Color(a & 0xFF) << 24) | (Color(r & 0xFF) << 16) | (Color(g & 0xFF) << 8) |
            Color(b & 0xFF);
 }
-constexpr unsigned ColorAlpha(Color c) { return (c >> 24) & 0xFF; }
-constexpr unsigned ColorRed(Color c) { return (c >> 16) & 0xFF; }
-constexpr unsigned ColorGreen(Color c) { return (c >> 8) & 0xFF; }
-constexpr unsigned ColorBlue(Color c) { return c & 0xFF; }
+constexpr unsigned ColorAlpha(Color c) {
+    return (c >> 24) & 0xFF;
+}
+constexpr unsigned ColorRed(Color c) {
+    return (c >> 16) & 0xFF;
+}
+constexpr unsigned ColorGreen(Color c) {
+    return (c >> 8) & 0xFF;
+}
+constexpr unsigned ColorBlue(Color c) {
+    return c & 0xFF;
+}
 
 // Float colour channel 0..1 to a byte, rounded to the nearest byte and clamped, so that
 // b * (1/255) converts back to b.

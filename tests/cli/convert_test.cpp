@@ -1,7 +1,6 @@
 #include "cli/convert.h"
 
 #include <gtest/gtest.h>
-
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -109,9 +108,11 @@ TEST(ConvertCli, UsageErrors) {
 
 TEST(ConvertCli, UnreadableInputNamesTheFileAndWritesNothing) {
     TempDir dir;
-    WriteFile(dir.Path("broken.mqo"), "Metasequoia Document\r\nFormat Text Ver 1.0\r\nObject \"x\" {\r\n");
+    WriteFile(dir.Path("broken.mqo"),
+              "Metasequoia Document\r\nFormat Text Ver 1.0\r\nObject \"x\" {\r\n");
     WriteFile(dir.Path("good.mqo"), PyramidBVertex());
-    const RunResult r = Convert({dir.Path("good.mqo"), dir.Path("broken.mqo"), dir.Path("out.mqo")});
+    const RunResult r =
+        Convert({dir.Path("good.mqo"), dir.Path("broken.mqo"), dir.Path("out.mqo")});
     EXPECT_EQ(r.code, cli::kExitReadFailed);
     EXPECT_NE(r.err.find("broken.mqo"), std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.Path("out.mqo")));
@@ -148,8 +149,8 @@ TEST(ConvertCli, ReportsWhatTheModelsLimitsDrop) {
 TEST(ConvertCli, TheInstalledProgramRuns) {
     TempDir dir;
     WriteFile(dir.Path("in.mqo"), PyramidBVertex());
-    const std::string cmd = std::string(KESTRILUNE_CONVERT_EXE) + " '" + dir.Path("in.mqo") + "' '" +
-                            dir.Path("out.mqo") + "' 2>&1";
+    const std::string cmd = std::string(KESTRILUNE_CONVERT_EXE) + " '" + dir.Path("in.mqo") +
+                            "' '" + dir.Path("out.mqo") + "' 2>&1";
     EXPECT_EQ(std::system(cmd.c_str()), 0);
     EXPECT_TRUE(std::filesystem::exists(dir.Path("out.mqo")));
     const std::string bad = std::string(KESTRILUNE_CONVERT_EXE) + " >/dev/null 2>&1";

@@ -446,13 +446,14 @@ TEST(DxfPermutedCorners, CornersInAnotherOrderReadAsTheirCodesSay) {
     // The corners of the first face of the LightWave export, 13 first.
     testing_support::Model m;
     std::string error;
-    ASSERT_EQ(formats::ReadDxf(testing_support::RealFile("dxf/PinkEggFromLW.dxf"), m.host, &error), 1)
+    ASSERT_EQ(formats::ReadDxf(testing_support::RealFile("dxf/PinkEggFromLW.dxf"), m.host, &error),
+              1)
         << error;
     ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 288);
     rm::Vector p[4];
     for (int k = 0; k < 4; ++k) m.host.m_pMesh->GetFace(0).GetVertex(k, &p[k], nullptr);
-    EXPECT_EQ(p[0], (rm::Vector{0.0f, -2.1f, 0.05f}));             // code 13
-    EXPECT_EQ(p[1], (rm::Vector{0.556461f, -2.028444f, 0.05f}));   // code 12
+    EXPECT_EQ(p[0], (rm::Vector{0.0f, -2.1f, 0.05f}));               // code 13
+    EXPECT_EQ(p[1], (rm::Vector{0.556461f, -2.028444f, 0.05f}));     // code 12
     EXPECT_EQ(p[2], (rm::Vector{0.5375f, -2.028444f, -0.120818f}));  // code 11
     EXPECT_EQ(p[3], (rm::Vector{0.5375f, -2.028444f, -0.120818f}));  // code 10
 
@@ -467,10 +468,11 @@ TEST(DxfPermutedCorners, CornersInAnotherOrderReadAsTheirCodesSay) {
     EXPECT_EQ(p[0], (rm::Vector{1, 2, 3}));
     ok.host.m_pMesh->GetFace(0).GetVertex(0, &p[0], nullptr);
     EXPECT_EQ(p[0], (rm::Vector{7, 8, 9}));
-    for (const std::string& bad : {
-             std::string("33\n9\n10\n1\n20\n2\n30\n3\n62\n1\n11\n4\n21\n5\n31\n6\n12\n7\n22\n8\n32\n9\n13\n7\n23\n8\n"),
-             std::string("33\n9\n33\n9\n20\n2\n30\n3\n11\n4\n21\n5\n31\n6\n12\n7\n22\n8\n32\n9\n13\n7\n23\n8\n"),
-             std::string("33\n9\n10\n1\n20\n2\n30\n3\n0\nENDSEC\n")}) {
+    for (const std::string& bad : {std::string("33\n9\n10\n1\n20\n2\n30\n3\n62\n1\n11\n4\n21\n5\n31"
+                                               "\n6\n12\n7\n22\n8\n32\n9\n13\n7\n23\n8\n"),
+                                   std::string("33\n9\n33\n9\n20\n2\n30\n3\n11\n4\n21\n5\n31\n6\n12"
+                                               "\n7\n22\n8\n32\n9\n13\n7\n23\n8\n"),
+                                   std::string("33\n9\n10\n1\n20\n2\n30\n3\n0\nENDSEC\n")}) {
         testing_support::Model m2;
         EXPECT_EQ(formats::ReadDxfText(head + bad + "0\nENDSEC\n0\nEOF\n", m2.host), 0) << bad;
         EXPECT_EQ(m2.host.m_pMesh->GetFaceCount(), 0);

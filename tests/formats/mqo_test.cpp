@@ -39,7 +39,9 @@ std::string FloatBytes(std::initializer_list<float> values) {
 std::string BVertexDocument(const std::string& version = "1.0") {
     std::string doc = Crlf(
         "Metasequoia Document\n"
-        "Format Text Ver " + version + "\n"
+        "Format Text Ver " +
+        version +
+        "\n"
         "\n"
         "Material 2 {\n"
         "\t\"red\" col(1.000 0.000 0.000 1.000) dif(0.800)\n"
@@ -115,8 +117,9 @@ TEST(MqoRead, VersionGateAndCaseInsensitiveHeader) {
         Model m;
         EXPECT_EQ(formats::ReadMqoText(doc, m.host), 1);
     }
-    for (const char* bad : {"", "Metasequoia Document\r\n", "Metasequoia\r\nFormat Binary Ver 1.0\r\n",
-                            "Shape Document\r\nFormat Text Ver 1.0\r\n"}) {
+    for (const char* bad :
+         {"", "Metasequoia Document\r\n", "Metasequoia\r\nFormat Binary Ver 1.0\r\n",
+          "Shape Document\r\nFormat Text Ver 1.0\r\n"}) {
         Model m;
         EXPECT_EQ(formats::ReadMqoText(bad, m.host), 0) << bad;
     }
@@ -133,7 +136,8 @@ TEST(MqoRead, PointsEdgesAndLargeFaces) {
     const std::string doc = Crlf(
         "Metasequoia Document\nFormat Text Ver 1.0\n"
         "Object \"o\" {\n"
-        "\tvertex 6 {\n\t\t0 0 0\n\t\t100 0 0\n\t\t100 100 0\n\t\t0 100 0\n\t\t-50 50 0\n\t\t0 0 100\n\t}\n"
+        "\tvertex 6 {\n\t\t0 0 0\n\t\t100 0 0\n\t\t100 100 0\n\t\t0 100 0\n\t\t-50 50 0\n\t\t0 0 "
+        "100\n\t}\n"
         "\tface 4 {\n"
         "\t\t2 V(0 1)\n"
         "\t\t1 V(5)\n"
@@ -182,14 +186,14 @@ TEST(MqoRead, MalformedAndTruncatedDocumentsAddNothing) {
         d.replace(d.find(from), from.size(), to);
         return d;
     };
-    bad.push_back(replaced("Vector 5 [60]", "Vector 500000000 [60]"));   // count lies
+    bad.push_back(replaced("Vector 5 [60]", "Vector 500000000 [60]"));  // count lies
     bad.push_back(replaced("Vector 5 [60]", "Vector -5 [60]"));
     bad.push_back(replaced("Vector 5 [60]", "Vector"));
-    bad.push_back(replaced("face 5 {", "face 50 {"));                    // fewer lines than said
+    bad.push_back(replaced("face 5 {", "face 50 {"));  // fewer lines than said
     bad.push_back(replaced("face 5 {", "face -1 {"));
-    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1 9) M(0)"));      // no vertex 9
+    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1 9) M(0)"));  // no vertex 9
     bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 -1 2) M(0)"));
-    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1) M(0)"));         // fewer indices than said
+    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1) M(0)"));  // fewer indices than said
     bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1 99999999999) M(0)"));
     bad.push_back(replaced("3 V(0 1 2) M(0)", "three"));
     bad.push_back(std::string("Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\n"
@@ -213,7 +217,8 @@ TEST(MqoRead, MissingFileFailsWithAReason) {
 // triangle (2 4 5) red with another alpha.
 void FillTwoColourModel(Model& m) {
     model::FaceTable& t = *m.table;
-    const Vector p[6] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0.5f}, {0.25f, -2, 1}, {1, 2, -0.5f}};
+    const Vector p[6] = {{0, 0, 0},    {1, 0, 0},      {0, 1, 0},
+                         {1, 1, 0.5f}, {0.25f, -2, 1}, {1, 2, -0.5f}};
     const std::vector<std::vector<int>> faces = {{0, 1, 2}, {1, 3, 4, 2}, {2, 4, 5}};
     t.faceCount = 3;
     for (int f = 0; f < 3; ++f) {

@@ -29,7 +29,8 @@ void AddTriangles(Model& m, int faces) {
 
 // Table faces: triangle (0 1 2), quad (1 3 4 2), triangle (2 4 5).
 void FillTable(FaceTable& t) {
-    const Vector p[6] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0.5f}, {0.25f, -2, 1}, {1, 2, -0.5f}};
+    const Vector p[6] = {{0, 0, 0},    {1, 0, 0},      {0, 1, 0},
+                         {1, 1, 0.5f}, {0.25f, -2, 1}, {1, 2, -0.5f}};
     const std::vector<std::vector<int>> faces = {{0, 1, 2}, {1, 3, 4, 2}, {2, 4, 5}};
     t.faceCount = int(faces.size());
     for (int f = 0; f < t.faceCount; ++f) {

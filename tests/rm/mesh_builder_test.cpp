@@ -52,12 +52,12 @@ TEST(MeshBuilderAddFaces, PairsCarryNormals) {
 TEST(MeshBuilderAddFaces, RefusesMalformedListsAndChangesNothing) {
     const std::vector<Vector> normals = {{0, 0, 1}};
     const std::vector<std::vector<std::int32_t>> bad = {
-        {3, 0, 1, 4, 0},        // vertex index past the vertex count
-        {3, 0, 1, -1, 0},       // negative vertex index
-        {5, 0, 1, 2, 0},        // corner count larger than what remains
-        {3, 0, 1, 2},           // no closing 0
-        {},                     // not even the closing 0
-        {-2, 0, 1, 0},          // negative corner count
+        {3, 0, 1, 4, 0},   // vertex index past the vertex count
+        {3, 0, 1, -1, 0},  // negative vertex index
+        {5, 0, 1, 2, 0},   // corner count larger than what remains
+        {3, 0, 1, 2},      // no closing 0
+        {},                // not even the closing 0
+        {-2, 0, 1, 0},     // negative corner count
     };
     for (const auto& list : bad) {
         MeshBuilder mesh;
@@ -68,7 +68,8 @@ TEST(MeshBuilderAddFaces, RefusesMalformedListsAndChangesNothing) {
     }
     MeshBuilder mesh;
     // normal index past the normal count
-    EXPECT_FALSE(mesh.AddFaces(kSquare, normals, std::vector<std::int32_t>{3, 0, 0, 1, 1, 2, 0, 0}));
+    EXPECT_FALSE(
+        mesh.AddFaces(kSquare, normals, std::vector<std::int32_t>{3, 0, 0, 1, 1, 2, 0, 0}));
     // pairs: a count of 2 needs 4 entries
     EXPECT_FALSE(mesh.AddFaces(kSquare, normals, std::vector<std::int32_t>{2, 0, 0, 1, 0}));
     EXPECT_EQ(mesh.GetFaceCount(), 0);
@@ -120,7 +121,8 @@ TEST(MeshBuilderFaces, ColourTextureAndCoordinatesPerFace) {
 
 TEST(MeshBuilderFaces, DeleteMovesLaterFacesDown) {
     MeshBuilder mesh;
-    ASSERT_TRUE(mesh.AddFaces(kSquare, {}, std::vector<std::int32_t>{3, 0, 1, 2, 4, 0, 1, 2, 3, 3, 1, 2, 3, 0}));
+    ASSERT_TRUE(mesh.AddFaces(kSquare, {},
+                              std::vector<std::int32_t>{3, 0, 1, 2, 4, 0, 1, 2, 3, 3, 1, 2, 3, 0}));
     mesh.GetFace(2).SetColor(0xFF00FF00u);
     ASSERT_TRUE(mesh.DeleteFace(mesh.GetFace(1)));
     ASSERT_EQ(mesh.GetFaceCount(), 2);
@@ -169,8 +171,8 @@ TEST(MeshBuilderGeometry, ScaleAndBoxOfUsedVertices) {
 MeshBuilder Cube() {
     const std::vector<Vector> v = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
                                    {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
-    const std::vector<std::int32_t> list = {4, 0, 3, 2, 1, 4, 4, 5, 6, 7, 4, 0, 1, 5, 4,
-                                            4, 2, 3, 7, 6, 4, 1, 2, 6, 5, 4, 0, 4, 7, 3, 0};
+    const std::vector<std::int32_t> list = {4, 0, 3, 2, 1, 4, 4, 5, 6, 7, 4, 0, 1, 5, 4, 4,
+                                            2, 3, 7, 6, 4, 1, 2, 6, 5, 4, 0, 4, 7, 3, 0};
     MeshBuilder mesh;
     EXPECT_TRUE(mesh.AddFaces(v, {}, list));
     return mesh;
