@@ -115,6 +115,22 @@ class TextTokens {
             (c >= '0' && c <= '9') ||
             ((c == '-' || c == '+' || c == '.') && pos_ + 1 < s_.size() &&
              ((s_[pos_ + 1] >= '0' && s_[pos_ + 1] <= '9') || s_[pos_ + 1] == '.'));
+        if (c >= '0' && c <= '9') {
+            // Fast path for counts and indices: up to 15 digits, no point or exponent.
+            std::size_t end = pos_;
+            std::uint64_t whole = 0;
+            while (end < s_.size() && end - pos_ < 15 && s_[end] >= '0' && s_[end] <= '9') {
+                whole = whole * 10 + std::uint64_t(s_[end] - '0');
+                ++end;
+            }
+            if (end == s_.size() || (!IsNameChar(static_cast<unsigned char>(s_[end])) &&
+                                     s_[end] != 'e' && s_[end] != 'E')) {
+                pos_ = end;
+                t.kind = Tok::Number;
+                t.number = double(whole);
+                return t;
+            }
+        }
         if (numberStart) {
             std::size_t start = pos_ + (c == '+' ? 1 : 0);
             double value = 0.0;
