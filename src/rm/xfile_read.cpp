@@ -541,6 +541,15 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
 // ---------------------------------------------------------------------------------------
 // Building meshes from the tree
 
+// A double as a float; beyond the float range it becomes an infinity of the same sign
+// (the plain conversion would be undefined there).
+float ToFloat(double d) {
+    constexpr double kMax = 3.4028234663852886e38;
+    if (d > kMax) return HUGE_VALF;
+    if (d < -kMax) return -HUGE_VALF;
+    return static_cast<float>(d);
+}
+
 using Matrix = std::array<double, 16>;  // row vectors: p' = p * M
 
 Matrix Identity() {
@@ -568,7 +577,7 @@ class Values {
     std::size_t Left() const { return v_.size() - pos_; }
     bool Float(float& out) {
         if (pos_ >= v_.size()) return false;
-        out = static_cast<float>(v_[pos_++]);
+        out = ToFloat(v_[pos_++]);
         return true;
     }
     bool Double(double& out) {
@@ -688,9 +697,9 @@ class Builder {
             vals.Double(x);
             vals.Double(y);
             vals.Double(z);
-            v.x = float(x * m[0] + y * m[4] + z * m[8] + m[12]);
-            v.y = float(x * m[1] + y * m[5] + z * m[9] + m[13]);
-            v.z = float(x * m[2] + y * m[6] + z * m[10] + m[14]);
+            v.x = ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]);
+            v.y = ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]);
+            v.z = ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14]);
         }
         std::size_t nf = 0;
         if (!vals.Count(nf, vals.Left())) {
@@ -842,10 +851,10 @@ class Builder {
                 const double nz = (inv[6] * x + inv[7] * y + inv[8] * z) * sign;
                 const bool identity = a == 1 && e == 1 && i == 1 && b == 0 && c == 0 && d == 0 &&
                                       f == 0 && g == 0 && h == 0;
-                nv = identity ? Vector{float(x), float(y), float(z)}
-                              : Normalized(Vector{float(nx), float(ny), float(nz)});
+                nv = identity ? Vector{ToFloat(x), ToFloat(y), ToFloat(z)}
+                              : Normalized(Vector{ToFloat(nx), ToFloat(ny), ToFloat(nz)});
             } else {
-                nv = Vector{float(x), float(y), float(z)};
+                nv = Vector{ToFloat(x), ToFloat(y), ToFloat(z)};
             }
         }
         std::size_t nfn = 0;
