@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <cmath>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -370,6 +371,29 @@ TEST(XLoad, HostileInputFailsCleanly) {
     std::string badHeader = kTextModel;
     badHeader[9] = '\0';
     Load(badHeader, false);
+}
+
+TEST(XLoad, ShortMaterialListsBadMaterialIndicesAndHugeCoordinates) {
+    // Three faces, one material index: every face takes it. A second mesh names material
+    // 5 of 1: that face keeps the default colour. A coordinate beyond the float range
+    // becomes infinity; one below it, 0.
+    const std::string file = R"(xof 0303txt 0032
+Mesh { 3; 1e39;0;0;, 0;-1e39;0;, 0;0;1e-50;; 3; 3;0,1,2;, 3;0,1,2;, 3;0,1,2;;
+ MeshMaterialList { 1; 1; 0;; Material { 0;1;0;1;; 0; 0;0;0;; 0;0;0;; } } }
+Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;;
+ MeshMaterialList { 1; 1; 5;; Material { 0;1;0;1;; 0; 0;0;0;; 0;0;0;; } } }
+)";
+    MeshBuilder m = Load(file);
+    ASSERT_EQ(m.GetFaceCount(), 4);
+    for (int f = 0; f < 3; ++f) EXPECT_EQ(m.GetFace(f).GetColor(), 0xFF00FF00u);
+    EXPECT_EQ(m.GetFace(3).GetColor(), MeshBuilder::kDefaultFaceColor);
+    const auto p = Positions(m, 0);
+    EXPECT_TRUE(std::isinf(p[0].x) && p[0].x > 0);
+    EXPECT_TRUE(std::isinf(p[1].y) && p[1].y < 0);
+    EXPECT_EQ(p[2].z, 0.0f);
+    // Our save writes what has no spelling as 0, and still loads back.
+    MeshBuilder back = Load(rm::SaveXToString(m, rm::XOFSAVE_ALL));
+    EXPECT_EQ(Positions(back, 0)[0], (Vector{0, 0, 0}));
 }
 
 TEST(XLoad, NestingTooDeepFailsInsteadOfOverflowing) {
