@@ -172,6 +172,11 @@ class TextTokens {
         Token t;
         const std::size_t start = pos_;
         while (pos_ < s_.size() && IsNameChar(static_cast<unsigned char>(s_[pos_]))) ++pos_;
+        if (pos_ == start) {  // "+x": the sign is no name; step over it
+            ++pos_;
+            t.kind = Tok::Other;
+            return t;
+        }
         t.kind = Tok::Name;
         t.text = s_.substr(start, pos_ - start);
         return t;

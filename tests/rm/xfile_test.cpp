@@ -358,6 +358,8 @@ TEST(XLoad, HostileInputFailsCleanly) {
         "xof 0303txt 0032\nMesh { \"unterminated }",
         "xof 0303txt 0032\nFrame { FrameTransformMatrix { 1, 2; } }",
         "xof 0303txt 0032\ntemplate Open { <guid",
+        "xof 0303txt 0032\ntemplate T { +5x",  // a sign glued to a name
+        "xof 0303txt 0032\nMesh { +1a; }",
     };
     for (const char* c : cases) {
         SCOPED_TRACE(c);
