@@ -2,7 +2,9 @@
 // and saving a mesh builder as text.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
 #include "rm/mesh_builder.h"
 
@@ -14,5 +16,25 @@ constexpr unsigned XOFSAVE_TEXTURECOORDINATES = 2;
 constexpr unsigned XOFSAVE_MATERIALS = 4;
 constexpr unsigned XOFSAVE_TEXTURENAMES = 8;
 constexpr unsigned XOFSAVE_ALL = 15;
+
+// Largest .x file the loader reads (1 GiB), and the most its compressed body may inflate to.
+constexpr std::size_t kMaxXFileSize = std::size_t(1) << 30;
+// Data objects nested deeper than this make the file fail to load.
+constexpr int kMaxXNesting = 64;
+
+// Loads a whole .x file held in memory and appends its meshes (every Mesh in the file,
+// each moved by the transforms of the frames around it) to `into`. All or nothing: on
+// failure `into` is unchanged and `error` says why.
+bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error = nullptr);
+
+// The text of a .x file holding `mesh` as one Mesh object; `flags` picks the parts
+// written (XOFSAVE_*). Vertices whose corners differ in texture coordinates or normals
+// are split, so every corner keeps its own.
+std::string SaveXToString(const MeshBuilder& mesh, unsigned flags);
+
+// Writes `data` to a temporary file beside `path` and renames it over `path`, checking
+// every write and the close. On failure an existing `path` is left untouched.
+bool WriteFileReplacing(const std::string& path, std::string_view data,
+                        std::string* error = nullptr);
 
 }  // namespace rm
