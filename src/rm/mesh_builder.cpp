@@ -285,16 +285,12 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
     const float cosCrease = std::cos(crease);
     normals_.assign(corners_.size(), Vector{});
     // Corners at one vertex whose faces have the same normal get the same result: remember
-    // the last one per vertex, so that many coplanar faces around a vertex stay linear.
+    // the last corner per vertex and its face, so that many coplanar faces around a vertex
+    // stay linear. (The two arrays of the adjacency pass are reused for this.)
     constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-    std::vector<std::uint32_t> lastCorner(vertexCount, kNone);
-    std::vector<std::uint32_t> cornerFace(corners_.size());
-    for (std::size_t f = 0; f < faceCount; ++f) {
-        for (std::size_t k = 0; k < faces_[f].cornerCount; ++k) {
-            cornerFace[faces_[f].firstCorner + k] = static_cast<std::uint32_t>(f);
-        }
-    }
-    auto prevOwn = [&](std::uint32_t corner) { return faceNormal[cornerFace[corner]]; };
+    std::vector<std::uint32_t>& lastCorner = fill;
+    std::vector<std::uint32_t>& lastCornerFace = lastFace;
+    std::fill(lastCorner.begin(), lastCorner.end(), kNone);
     for (std::size_t f = 0; f < faceCount; ++f) {
         const Vector own = faceNormal[f];
         const bool ownDegenerate = own == Vector{};
@@ -307,8 +303,10 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
                 continue;
             }
             const std::uint32_t prev = lastCorner[c.vertex];
+            const std::uint32_t prevFace = lastCornerFace[c.vertex];
             lastCorner[c.vertex] = c.normal;
-            if (prev != kNone && !ownDegenerate && prevOwn(prev) == own) {
+            lastCornerFace[c.vertex] = static_cast<std::uint32_t>(f);
+            if (prev != kNone && !ownDegenerate && faceNormal[prevFace] == own) {
                 normals_[c.normal] = normals_[prev];
                 continue;
             }
