@@ -13,7 +13,7 @@ namespace {
 bool ReadWholeFile(const std::string& path, std::string& out, std::string& error) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
-        error = "cannot open " + path + ": " + std::strerror(errno);
+        error = std::string("cannot open: ") + std::strerror(errno);
         return false;
     }
     bool ok = true;
@@ -21,14 +21,14 @@ bool ReadWholeFile(const std::string& path, std::string& out, std::string& error
     for (;;) {
         const std::size_t n = std::fread(buf, 1, sizeof buf, f);
         if (out.size() + n > kMaxXFileSize) {
-            error = "file is larger than 1 GiB: " + path;
+            error = "file is larger than 1 GiB";
             ok = false;
             break;
         }
         out.append(buf, n);
         if (n < sizeof buf) {
             if (std::ferror(f)) {
-                error = "cannot read " + path;
+                error = "read error";
                 ok = false;
             }
             break;
@@ -49,11 +49,11 @@ bool MeshBuilder::Load(const std::string& path, std::string* error) {
             return false;
         }
     } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory reading " + path;
+        if (error) *error = "out of memory";
         return false;
     }
     if (!LoadXFromMemory(bytes, *this, &why)) {
-        if (error) *error = path + ": " + why;
+        if (error) *error = why;
         return false;
     }
     return true;
@@ -64,7 +64,7 @@ bool MeshBuilder::Save(const std::string& path, unsigned flags, std::string* err
     try {
         text = SaveXToString(*this, flags);
     } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory writing " + path;
+        if (error) *error = "out of memory";
         return false;
     }
     return WriteFileReplacing(path, text, error);

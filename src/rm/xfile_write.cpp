@@ -253,7 +253,7 @@ bool WriteFileReplacing(const std::string& path, std::string_view data, std::str
         if (!f && errno != EEXIST) break;
     }
     if (!f) {
-        if (error) *error = "cannot create " + path + ": " + std::strerror(errno);
+        if (error) *error = std::string("cannot create: ") + std::strerror(errno);
         return false;
     }
     bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
@@ -264,7 +264,7 @@ bool WriteFileReplacing(const std::string& path, std::string_view data, std::str
     if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
     if (!ok) {
         const int e = errno ? errno : savedErrno;
-        if (error) *error = "cannot write " + path + ": " + std::strerror(e);
+        if (error) *error = std::string("cannot write: ") + std::strerror(e);
         std::remove(tmp.c_str());
         return false;
     }
