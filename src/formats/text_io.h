@@ -9,20 +9,14 @@
 #include <string_view>
 #include <vector>
 
+#include "rm/file_io.h"
+
 namespace formats {
 
-// Largest input file a reader takes in one piece (1 GiB).
-constexpr std::size_t kMaxInputFileSize = std::size_t(1) << 30;
-
-// Reads a whole file. False (and `error` set) when it cannot be opened or read, or is
-// larger than kMaxInputFileSize.
-bool ReadFileBytes(const std::string& path, std::string& out, std::string* error = nullptr);
-
-// Writes `data` to a temporary file beside `path`, flushes and closes it, checking every
-// step, then renames it over `path`. On any failure the temporary file is removed, an
-// existing `path` is left untouched, and the result is false.
-bool WriteFileAtomically(const std::string& path, std::string_view data,
-                         std::string* error = nullptr);
+// The file functions live in the mesh layer (the .x loader and saver use them too).
+using rm::kMaxInputFileSize;
+using rm::ReadFileBytes;
+using rm::WriteFileAtomically;
 
 // A reader's file entry point: reads the file at `path` and hands its bytes to `parse`
 // (the reader of bytes in memory). 0 when the file cannot be read.

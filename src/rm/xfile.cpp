@@ -7,47 +7,14 @@
 #include <new>
 #include <string>
 
+#include "rm/file_io.h"
+
 namespace rm {
-namespace {
-
-bool ReadWholeFile(const std::string& path, std::string& out, std::string& error) {
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        error = std::string("cannot open: ") + std::strerror(errno);
-        return false;
-    }
-    bool ok = true;
-    char buf[1 << 16];
-    for (;;) {
-        const std::size_t n = std::fread(buf, 1, sizeof buf, f);
-        if (out.size() + n > kMaxXFileSize) {
-            error = "file is larger than 1 GiB";
-            ok = false;
-            break;
-        }
-        out.append(buf, n);
-        if (n < sizeof buf) {
-            if (std::ferror(f)) {
-                error = "read error";
-                ok = false;
-            }
-            break;
-        }
-    }
-    std::fclose(f);
-    return ok;
-}
-
-}  // namespace
-
 bool MeshBuilder::Load(const std::string& path, std::string* error) {
     std::string why;
     std::string bytes;
     try {
-        if (!ReadWholeFile(path, bytes, why)) {
-            if (error) *error = why;
-            return false;
-        }
+        if (!ReadFileBytes(path, bytes, error)) return false;
     } catch (const std::bad_alloc&) {
         if (error) *error = "out of memory";
         return false;
@@ -67,7 +34,7 @@ bool MeshBuilder::Save(const std::string& path, unsigned flags, std::string* err
         if (error) *error = "out of memory";
         return false;
     }
-    return WriteFileReplacing(path, text, error);
+    return WriteFileAtomically(path, text, error);
 }
 
 }  // namespace rm

@@ -17,7 +17,7 @@ constexpr unsigned XOFSAVE_MATERIALS = 4;
 constexpr unsigned XOFSAVE_TEXTURENAMES = 8;
 constexpr unsigned XOFSAVE_ALL = 15;
 
-// Largest .x file the loader reads (1 GiB), and the most its compressed body may inflate to.
+// The most a compressed .x body may inflate to (as large as the largest file read).
 constexpr std::size_t kMaxXFileSize = std::size_t(1) << 30;
 // Data objects nested deeper than this make the file fail to load.
 constexpr int kMaxXNesting = 64;
@@ -31,10 +31,5 @@ bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* err
 // written (XOFSAVE_*). Vertices whose corners differ in texture coordinates or normals
 // are split, so every corner keeps its own.
 std::string SaveXToString(const MeshBuilder& mesh, unsigned flags);
-
-// Writes `data` to a temporary file beside `path` and renames it over `path`, checking
-// every write and the close. On failure an existing `path` is left untouched.
-bool WriteFileReplacing(const std::string& path, std::string_view data,
-                        std::string* error = nullptr);
 
 }  // namespace rm

@@ -239,36 +239,4 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
     return out;
 }
 
-bool WriteFileReplacing(const std::string& path, std::string_view data, std::string* error) {
-    // The temporary file sits beside the target, so the rename stays on one file system.
-    static std::mt19937_64 rng{std::random_device{}()};
-    std::string tmp;
-    std::FILE* f = nullptr;
-    for (int attempt = 0; attempt < 16 && !f; ++attempt) {
-        char suffix[32];
-        std::snprintf(suffix, sizeof suffix, ".tmp%012llx",
-                      static_cast<unsigned long long>(rng() & 0xFFFFFFFFFFFFull));
-        tmp = path + suffix;
-        f = std::fopen(tmp.c_str(), "wbx");  // exclusive: never clobber another file
-        if (!f && errno != EEXIST) break;
-    }
-    if (!f) {
-        if (error) *error = std::string("cannot create: ") + std::strerror(errno);
-        return false;
-    }
-    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    if (ok && std::fflush(f) != 0) ok = false;
-    if (ok && ::fsync(::fileno(f)) != 0 && errno != EINVAL) ok = false;
-    const int savedErrno = errno;
-    if (std::fclose(f) != 0) ok = false;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-    if (!ok) {
-        const int e = errno ? errno : savedErrno;
-        if (error) *error = std::string("cannot write: ") + std::strerror(e);
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
-}
-
 }  // namespace rm
