@@ -125,47 +125,24 @@ TEST(MqoRead, VersionGateAndCaseInsensitiveHeader) {
     }
 }
 
-TEST(MqoRead, OpeningAddsToTheModel) {
-    Model m;
-    ASSERT_EQ(formats::ReadMqoText(BVertexDocument(), m.host), 1);
-    ASSERT_EQ(formats::ReadMqoText(BVertexDocument(), m.host), 1);
-    EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 10);
-}
-
-TEST(MqoRead, PointsEdgesAndLargeFaces) {
+TEST(MqoRead, TextVerticesPointsEdgesLargeFacesAndEmptyObjects) {
+    // An object without blocks must not take the next object's; points and edges are
+    // skipped; a five-corner face stays whole.
     const std::string doc = Crlf(
         "Metasequoia Document\nFormat Text Ver 1.0\n"
+        "Object \"empty\" {\n\tvisible 15\n}\n"
         "Object \"o\" {\n"
-        "\tvertex 6 {\n\t\t0 0 0\n\t\t100 0 0\n\t\t100 100 0\n\t\t0 100 0\n\t\t-50 50 0\n\t\t0 0 "
-        "100\n\t}\n"
-        "\tface 4 {\n"
-        "\t\t2 V(0 1)\n"
-        "\t\t1 V(5)\n"
-        "\t\t5 V(0 1 2 3 4)\n"
-        "\t\t3 V(0 1 5)\n"
-        "\t}\n"
-        "}\nEof\n");
+        "\tvertex 6 {\n\t\t0 0 0\n\t\t100 0 0\n\t\t100 100 0\n\t\t0 100 0\n\t\t-50 50 0\n"
+        "\t\t0 0 100\n\t}\n"
+        "\tface 4 {\n\t\t2 V(0 1)\n\t\t1 V(5)\n\t\t5 V(0 1 2 3 4)\n\t\t3 V(0 1 5)\n\t}\n}\n"
+        "Object \"verticesOnly\" {\n\tvertex 1 {\n\t\t1 2 3\n\t}\n}\n"
+        "Eof\n");
     Model m;
     std::string error;
     ASSERT_EQ(formats::ReadMqoText(doc, m.host, &error), 1) << error;
     ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 2);
     EXPECT_EQ(Indices(m.host.m_pMesh->GetFace(0)), (std::vector<long long>{4, 3, 2, 1, 0}));
     EXPECT_EQ(Indices(m.host.m_pMesh->GetFace(1)), (std::vector<long long>{5, 1, 0}));
-}
-
-TEST(MqoRead, EmptyObjectsDoNotStealTheNextObjectsBlocks) {
-    const std::string doc = Crlf(
-        "Metasequoia Document\nFormat Text Ver 1.0\n"
-        "Object \"empty\" {\n\tvisible 15\n}\n"
-        "Object \"tri\" {\n"
-        "\tvertex 3 {\n\t\t0 0 0\n\t\t100 0 0\n\t\t0 100 0\n\t}\n"
-        "\tface 1 {\n\t\t3 V(0 1 2)\n\t}\n}\n"
-        "Object \"verticesOnly\" {\n\tvertex 1 {\n\t\t1 2 3\n\t}\n}\n"
-        "Eof\n");
-    Model m;
-    std::string error;
-    ASSERT_EQ(formats::ReadMqoText(doc, m.host, &error), 1) << error;
-    EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 1);
 }
 
 TEST(MqoRead, MalformedAndTruncatedDocumentsAddNothing) {
@@ -188,29 +165,15 @@ TEST(MqoRead, MalformedAndTruncatedDocumentsAddNothing) {
     };
     bad.push_back(replaced("Vector 5 [60]", "Vector 500000000 [60]"));  // count lies
     bad.push_back(replaced("Vector 5 [60]", "Vector -5 [60]"));
-    bad.push_back(replaced("Vector 5 [60]", "Vector"));
-    bad.push_back(replaced("face 5 {", "face 50 {"));  // fewer lines than said
-    bad.push_back(replaced("face 5 {", "face -1 {"));
+    bad.push_back(replaced("face 5 {", "face 50 {"));               // fewer lines than said
     bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1 9) M(0)"));  // no vertex 9
-    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 -1 2) M(0)"));
-    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1) M(0)"));  // fewer indices than said
-    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1 99999999999) M(0)"));
+    bad.push_back(replaced("3 V(0 1 2) M(0)", "3 V(0 1) M(0)"));    // fewer indices than said
     bad.push_back(replaced("3 V(0 1 2) M(0)", "three"));
-    bad.push_back(std::string("Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\n"
-                              "vertex 1 {\n0 0") +
-                  std::string(1, '\0') + " 0\n}\nface 0 {\n}\n}\n");  // NUL in a number
     for (const std::string& doc : bad) {
         Model m;
         ASSERT_EQ(formats::ReadMqoText(doc, m.host), 0) << ::testing::PrintToString(doc);
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
     }
-}
-
-TEST(MqoRead, MissingFileFailsWithAReason) {
-    Model m;
-    std::string error;
-    EXPECT_EQ(formats::ReadMqo("/nonexistent/folder/model.mqo", m.host, &error), 0);
-    EXPECT_NE(error.find("cannot open"), std::string::npos);
 }
 
 // A table of three faces: triangle (0 1 2) red, quad (1 3 4 2) blue half transparent,
@@ -285,22 +248,6 @@ TEST(MqoWrite, SmallTwoColourModelByteForByte) {
     EXPECT_EQ(ReadFile(dir.Path("out.mqo")), Crlf(kTwoColourDocument));
 }
 
-TEST(MqoWrite, SameBytesUnderAGermanLocale) {
-    Model m;
-    FillTwoColourModel(m);
-    const std::string inC = formats::FormatMqo(*m.table);
-    testing_support::ScopedLocale german("de_DE.UTF-8");
-    ASSERT_TRUE(german.ok()) << "the de_DE.UTF-8 locale is not installed (scripts/install-deps.sh)";
-    EXPECT_EQ(formats::FormatMqo(*m.table), inC);
-    // And the reader reads "1.5" as one and a half, not as 1.
-    Model back;
-    ASSERT_EQ(formats::ReadMqoText(inC, back.host), 1);
-    Vector p;
-    back.host.m_pMesh->GetFace(1).GetVertex(1, &p, nullptr);  // vertex 3
-    EXPECT_FLOAT_EQ(p.x, 1.0f);
-    EXPECT_FLOAT_EQ(p.z, 0.5f);
-}
-
 TEST(MqoWrite, EmptyModel) {
     auto t = std::make_unique<model::FaceTable>();
     const std::string doc = formats::FormatMqo(*t);
@@ -330,56 +277,6 @@ TEST(MqoWrite, LargeFacesAsFansAndEdgesLeftOut) {
                        "\t}\r\n"),
               std::string::npos)
         << doc;
-}
-
-TEST(MqoRoundTrip, OwnTextDocumentReadsBackWithTheSameGeometry) {
-    Model m;
-    FillTwoColourModel(m);
-    Model back;
-    ASSERT_EQ(formats::ReadMqoText(formats::FormatMqo(*m.table), back.host), 1);
-    back.Sync();
-    const model::FaceTable& a = *m.table;
-    const model::FaceTable& b = *back.table;
-    ASSERT_EQ(b.faceCount, 3);
-    for (int f = 0; f < 3; ++f) {
-        ASSERT_EQ(b.vertexCount[f], a.vertexCount[f]);
-        for (int k = 0; k < a.vertexCount[f]; ++k) {
-            EXPECT_EQ(b.vertexIndex[f][k], a.vertexIndex[f][k]);
-            EXPECT_FLOAT_EQ(b.position[f][k].x, a.position[f][k].x);
-            EXPECT_FLOAT_EQ(b.position[f][k].y, a.position[f][k].y);
-            EXPECT_FLOAT_EQ(b.position[f][k].z, a.position[f][k].z);
-        }
-        EXPECT_EQ(b.faceColor[f].red, a.faceColor[f].red);
-        EXPECT_EQ(b.faceColor[f].blue, a.faceColor[f].blue);
-    }
-    // Written again, the document is the same.
-    EXPECT_EQ(formats::FormatMqo(b), formats::FormatMqo(a));
-}
-
-TEST(MqoWrite, FailureLeavesTheOldFileAndNoLeftovers) {
-    Model m;
-    FillTwoColourModel(m);
-    std::string error;
-    EXPECT_EQ(formats::WriteMqo("/nonexistent/folder/out.mqo", *m.table, &error), 0);
-    EXPECT_FALSE(error.empty());
-
-    // The target is a folder: the rename fails, the folder and its content stay.
-    TempDir dir;
-    std::filesystem::create_directory(dir.Path("target.mqo"));
-    testing_support::WriteFile(dir.Path("target.mqo/keep"), "old");
-    EXPECT_EQ(formats::WriteMqo(dir.Path("target.mqo"), *m.table), 0);
-    EXPECT_EQ(ReadFile(dir.Path("target.mqo/keep")), "old");
-    int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(dir.Dir())) {
-        (void)e;
-        ++entries;
-    }
-    EXPECT_EQ(entries, 1);  // no temporary file left behind
-
-    // An existing file is replaced only by a complete new one.
-    testing_support::WriteFile(dir.Path("old.mqo"), "old content");
-    ASSERT_EQ(formats::WriteMqo(dir.Path("old.mqo"), *m.table), 1);
-    EXPECT_EQ(ReadFile(dir.Path("old.mqo")), Crlf(kTwoColourDocument));
 }
 
 TEST(MqoRealFiles, EveryFileOpensAndTheReadableOnesGiveTheirFaceCounts) {

@@ -150,15 +150,6 @@ TEST(FaceTableRebuild, LaterCornerWinsASharedIndexAndIndicesAreKept) {
     EXPECT_EQ(m.host.m_pModelFrame->Visuals()[0], m.host.m_pMesh);
 }
 
-TEST(FaceTableRebuild, EmptyTableGivesAMeshWithoutFaces) {
-    Model m;
-    AddTriangles(m, 3);
-    m.table->Clear();
-    m.table->faceCount = 0;
-    ASSERT_TRUE(m.table->RebuildMesh(m.host));
-    EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
-}
-
 TEST(FaceTableRebuild, FacesWithoutCornersAreLeftOutWithoutShiftingColours) {
     Model m;
     FillTable(*m.table);
@@ -263,11 +254,6 @@ TEST(FaceTableSelection, ReadKeepsItAndClearResetsIt) {
     EXPECT_EQ(m.table->selected[1][2], 0);
     EXPECT_EQ(m.table->poolVertexCount, 0);
     EXPECT_EQ(m.table->faceColor[0].red, 192);
-}
-
-TEST(FaceTableGlobal, OneProcessWideTable) {
-    EXPECT_EQ(&model::TheFaceTable(), &model::TheFaceTable());
-    EXPECT_NE(model::TheFaceTable().vertexPool, nullptr);
 }
 
 }  // namespace

@@ -38,17 +38,6 @@ TEST(MeshBuilderAddFaces, AppendsFacesInListOrderWithCornerOrderKept) {
     EXPECT_EQ(p, (Vector{5, 6, 5}));
 }
 
-TEST(MeshBuilderAddFaces, PairsCarryNormals) {
-    MeshBuilder mesh;
-    const std::vector<Vector> normals = {{0, 0, 1}, {0, 0, -1}};
-    ASSERT_TRUE(mesh.AddFaces(kSquare, normals, std::vector<std::int32_t>{3, 0, 1, 1, 1, 2, 0, 0}));
-    Vector n;
-    ASSERT_TRUE(mesh.GetFace(0).GetVertex(0, nullptr, &n));
-    EXPECT_EQ(n, (Vector{0, 0, -1}));
-    ASSERT_TRUE(mesh.GetFace(0).GetVertex(2, nullptr, &n));
-    EXPECT_EQ(n, (Vector{0, 0, 1}));
-}
-
 TEST(MeshBuilderAddFaces, RefusesMalformedListsAndChangesNothing) {
     const std::vector<Vector> normals = {{0, 0, 1}};
     const std::vector<std::vector<std::int32_t>> bad = {
@@ -192,17 +181,6 @@ TEST(MeshBuilderNormals, CreaseAngleKeepsCubeEdgesSharp) {
         }
     }
     EXPECT_EQ(mesh.GetFace(0).GetNormal(), (Vector{0, 0, -1}));
-}
-
-TEST(MeshBuilderNormals, WithoutCreaseEveryFaceAroundTheVertexCounts) {
-    MeshBuilder mesh = Cube();
-    mesh.GenerateNormals(0.0f, 0);
-    Vector n;
-    mesh.GetFace(0).GetVertex(0, nullptr, &n);  // vertex 0, corner of three faces
-    const float c = 1.0f / std::sqrt(3.0f);
-    EXPECT_NEAR(n.x, -c, 1e-6);
-    EXPECT_NEAR(n.y, -c, 1e-6);
-    EXPECT_NEAR(n.z, -c, 1e-6);
 }
 
 TEST(MeshBuilderNormals, GentleFoldIsSmoothedWithinTheCrease) {
