@@ -224,11 +224,7 @@ int BuildModel(const std::vector<rm::Vector>& corners, model::ModelHost& host, s
     }
     temp->SetColor(kDxfFaceColor);
     temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(kDxfSpecularPower));
-    if (!MergeIntoModel(host, *temp)) {
-        if (error) *error = "cannot add the file's faces to the model";
-        return 0;
-    }
-    return 1;
+    return MergeIntoModel(host, *temp, error);
 }
 
 // Corner lines of one 3DFACE: codes 10/20/30 take `a`, 11/21/31 `b`, 12/22/32 `c` and

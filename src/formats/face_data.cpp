@@ -14,9 +14,10 @@ rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector
     return n;
 }
 
-int MergeIntoModel(model::ModelHost& host, rm::MeshBuilder& loaded) {
-    if (!host.m_pMesh) return 0;
-    return host.m_pMesh->AddMeshBuilder(std::move(loaded)) ? 1 : 0;
+int MergeIntoModel(model::ModelHost& host, rm::MeshBuilder& loaded, std::string* error) {
+    if (host.m_pMesh && host.m_pMesh->AddMeshBuilder(std::move(loaded))) return 1;
+    if (error) *error = "cannot add the file's faces to the model";
+    return 0;
 }
 
 }  // namespace formats

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 #include <vector>
 
 #include "model/model_host.h"
@@ -44,7 +45,7 @@ rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector
 // Appends the faces of a reader's temporary mesh to the model's mesh. When the merge fails
 // (or the model has no mesh), the model's mesh stays exactly as it was and the result is 0.
 // The temporary mesh is used up: its storage may move into the model (when the model is
-// empty, nothing is copied).
-int MergeIntoModel(model::ModelHost& host, rm::MeshBuilder& loaded);
+// empty, nothing is copied). On failure `error` says so.
+int MergeIntoModel(model::ModelHost& host, rm::MeshBuilder& loaded, std::string* error = nullptr);
 
 }  // namespace formats

@@ -274,11 +274,7 @@ int BuildModel(Object& obj, model::ModelHost& host, std::string* error) {
         }
     }
     temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
-    if (!MergeIntoModel(host, *temp)) {
-        SetError(error, "cannot add the object's faces to the model");
-        return 0;
-    }
-    return 1;
+    return MergeIntoModel(host, *temp, error);
 }
 
 void Put16(std::string& out, unsigned v) {

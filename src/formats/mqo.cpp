@@ -287,11 +287,7 @@ int BuildModel(const Document& doc, model::ModelHost& host, std::string* error) 
     }
     temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
     temp->Scale(0.01f, 0.01f, 0.01f);
-    if (!MergeIntoModel(host, *temp)) {
-        if (error) *error = "cannot add the document's faces to the model";
-        return 0;
-    }
-    return 1;
+    return MergeIntoModel(host, *temp, error);
 }
 
 }  // namespace

@@ -449,11 +449,7 @@ int BuildModel(Parser& parsed, model::ModelHost& host, std::string* error) {
         return 0;
     }
     temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
-    if (!MergeIntoModel(host, *temp)) {
-        if (error) *error = "cannot add the file's faces to the model";
-        return 0;
-    }
-    return 1;
+    return MergeIntoModel(host, *temp, error);
 }
 
 }  // namespace

@@ -343,11 +343,7 @@ int BuildModel(const Document& doc, model::ModelHost& host, std::string* error) 
     }
     temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
     temp->GenerateNormals(1.0f, rm::GENERATENORMALS_USECREASEANGLE);
-    if (!MergeIntoModel(host, *temp)) {
-        if (error) *error = "cannot add the file's faces to the model";
-        return 0;
-    }
-    return 1;
+    return MergeIntoModel(host, *temp, error);
 }
 
 }  // namespace

@@ -20,6 +20,15 @@ char Lower(char c) {
     return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
 }
 
+// Skips white space and an optional sign; true for '-'.
+bool TakeSign(std::string_view& t) {
+    SkipSpace(t);
+    if (t.empty() || (t.front() != '+' && t.front() != '-')) return false;
+    const bool negative = t.front() == '-';
+    t.remove_prefix(1);
+    return negative;
+}
+
 bool StartsWithNoCase(std::string_view s, std::string_view prefix) {
     if (s.size() < prefix.size()) return false;
     for (std::size_t i = 0; i < prefix.size(); ++i) {
@@ -89,12 +98,7 @@ bool ScanLiteral(std::string_view& s, std::string_view literal) {
 
 bool ScanDouble(std::string_view& s, double& out) {
     std::string_view t = s;
-    SkipSpace(t);
-    bool negative = false;
-    if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
-        negative = t.front() == '-';
-        t.remove_prefix(1);
-    }
+    const bool negative = TakeSign(t);
     if (StartsWithNoCase(t, "inf")) {
         t.remove_prefix(StartsWithNoCase(t, "infinity") ? 8 : 3);
         out = negative ? -std::numeric_limits<double>::infinity()
@@ -138,12 +142,7 @@ bool ScanFloat(std::string_view& s, float& out) {
 
 bool ScanInt(std::string_view& s, int& out) {
     std::string_view t = s;
-    SkipSpace(t);
-    bool negative = false;
-    if (!t.empty() && (t.front() == '+' || t.front() == '-')) {
-        negative = t.front() == '-';
-        t.remove_prefix(1);
-    }
+    const bool negative = TakeSign(t);
     if (t.empty() || t.front() < '0' || t.front() > '9') return false;
     long long value = 0;
     const auto r = std::from_chars(t.data(), t.data() + t.size(), value);

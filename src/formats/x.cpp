@@ -13,11 +13,7 @@ int ReadX(const std::string& path, model::ModelHost& host, std::string* error) {
         return 0;
     }
     if (!loaded->Load(path, error)) return 0;
-    if (!MergeIntoModel(host, *loaded)) {
-        if (error) *error = "cannot merge the loaded mesh into the model";
-        return 0;
-    }
-    return 1;
+    return MergeIntoModel(host, *loaded, error);
 }
 
 int WriteX(const std::string& path, model::ModelHost& host, std::string* error) {
