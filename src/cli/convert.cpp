@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "doc/model_io.h"
 #include "formats/registry.h"
 #include "formats/text_io.h"
 #include "model/face_table.h"
@@ -85,7 +86,6 @@ int RunConvert(std::span<const std::string> args, std::ostream& out, std::ostrea
             << ExtensionList(false) << ")\n";
         return kExitUsage;
     }
-    std::vector<const formats::ReaderEntry*> readers;
     for (const std::string& input : files) {
         const formats::ReaderEntry* reader = formats::FindReader(input);
         if (!reader) {
@@ -93,40 +93,36 @@ int RunConvert(std::span<const std::string> args, std::ostream& out, std::ostrea
                 << ExtensionList(true) << ")\n";
             return kExitUsage;
         }
-        readers.push_back(reader);
     }
 
     model::ModelHost host = model::ModelHost::CreateStandalone();
     auto table = std::make_unique<model::FaceTable>();
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        std::string why;
-        if (!readers[i]->read(files[i], host, &why)) {
-            err << kProgram << ": " << files[i] << ": "
-                << (why.empty() ? std::string("cannot be read") : why) << "\n";
+    for (const std::string& input : files) {
+        const doc::ImportReport report = doc::ImportFile(host, *table, input);
+        if (!report.read.ok()) {
+            err << kProgram << ": " << input << ": " << report.read.detail << "\n";
             return kExitReadFailed;
         }
-        const model::ReadStats stats = table->ReadFromMesh(host);
+        const model::ReadStats& stats = report.stats;
         if (stats.droppedFaces > 0) {
-            err << kProgram << ": " << files[i] << ": the model holds at most " << model::MAX_FACES
+            err << kProgram << ": " << input << ": the model holds at most " << model::MAX_FACES
                 << " faces; " << stats.droppedFaces << " of " << stats.meshFaces
                 << " faces were dropped\n";
         }
         if (stats.droppedCorners > 0) {
-            err << kProgram << ": " << files[i] << ": faces hold at most "
-                << model::MAX_FACE_VERTICES << " corners; " << stats.droppedCorners
-                << " corners were dropped\n";
+            err << kProgram << ": " << input << ": faces hold at most " << model::MAX_FACE_VERTICES
+                << " corners; " << stats.droppedCorners << " corners were dropped\n";
         }
-        if (!table->RebuildMesh(host)) {
-            err << kProgram << ": " << files[i] << ": the model could not be rebuilt\n";
+        if (!report.rebuilt) {
+            err << kProgram << ": " << input << ": the model could not be rebuilt\n";
             return kExitReadFailed;
         }
     }
 
-    const std::string title = formats::FileTitle(output);
-    std::string why;
-    if (!writer->write({output, title, host, *table}, &why)) {
+    const doc::ExportReport written = doc::ExportFile(host, *table, output);
+    if (!written.ok) {
         err << kProgram << ": " << output << ": "
-            << (why.empty() ? std::string("cannot be written") : why) << "\n";
+            << (written.detail.empty() ? std::string("cannot be written") : written.detail) << "\n";
         return kExitWriteFailed;
     }
     return kExitOk;

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "formats/read_result.h"
 #include "model/face_table.h"
 #include "model/model_host.h"
 
@@ -34,6 +35,10 @@ struct WriterEntry {
 
 std::span<const ReaderEntry> Readers();
 std::span<const WriterEntry> Writers();
+// Runs a reader and says what happened. A reader's own message box text ("failure on
+// addfaces") comes back in `message`, to be shown once by the caller.
+ReadResult RunReader(const ReaderEntry& reader, const std::string& path, model::ModelHost& host);
+
 // Null when no reader / writer takes the extension of `path`.
 const ReaderEntry* FindReader(std::string_view path);
 const WriterEntry* FindWriter(std::string_view path);

@@ -6,11 +6,6 @@
 
 namespace model {
 
-FaceTable& TheFaceTable() {
-    static FaceTable table;
-    return table;
-}
-
 FaceTable::FaceTable() {
     AllocateHeapArrays();
     for (int f = 0; f < MAX_FACES; ++f) faceMark[f] = 1;

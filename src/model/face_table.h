@@ -84,8 +84,4 @@ class FaceTable {
     void ApplyToTargets(ModelHost& host, Change change);
 };
 
-// The program's one table. It is large (about 3.5 MB), so it lives in static storage; tests
-// make their own with std::make_unique<FaceTable>().
-FaceTable& TheFaceTable();
-
 }  // namespace model

@@ -5,7 +5,9 @@
 #include <memory>
 #include <vector>
 
+#include "rm/light.h"
 #include "rm/mesh_builder.h"
+#include "rm/types.h"
 
 namespace rm {
 
@@ -28,6 +30,24 @@ class Frame {
     }
     const std::vector<MeshBuilderPtr>& Visuals() const { return visuals_; }
 
+    // Lights carried by this frame.
+    bool AddLight(const LightPtr& light) {
+        if (!light) return false;
+        if (std::find(lights_.begin(), lights_.end(), light) == lights_.end()) {
+            lights_.push_back(light);
+        }
+        return true;
+    }
+    const std::vector<LightPtr>& Lights() const { return lights_; }
+
+    // Position of the frame's origin relative to `reference` (null: the frame's parent).
+    // Only the parent is taken as a reference so far.
+    void SetPosition(const Frame* reference, float x, float y, float z) {
+        (void)reference;
+        position_ = {x, y, z};
+    }
+    Vector GetPosition() const { return position_; }
+
     bool AddChild(const std::shared_ptr<Frame>& child) {
         if (!child || child.get() == this) return false;
         if (std::find(children_.begin(), children_.end(), child) == children_.end()) {
@@ -46,6 +66,8 @@ class Frame {
   private:
     std::vector<MeshBuilderPtr> visuals_;
     std::vector<std::shared_ptr<Frame>> children_;
+    std::vector<LightPtr> lights_;
+    Vector position_;
 };
 
 using FramePtr = std::shared_ptr<Frame>;

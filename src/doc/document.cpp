@@ -1,0 +1,139 @@
+#include "doc/document.h"
+
+#include "doc/texts.h"
+
+namespace doc {
+
+const char* const kOpenFilter =
+    "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
+    "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|*.obj|"
+    "Metasequoia "
+    "Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|DXFファイル(*.dxf)|*.dxf|";
+const char* const kSaveFilter =
+    "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル(*.mqo)|*.mqo|"
+    "DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|";
+
+CMdlrDoc::CMdlrDoc(Session& session, ports::UserInterface& ui, ports::FrameHost& frame)
+    : session_(session), ui_(ui), frame_(frame), title_(text::kUntitled) {}
+
+void CMdlrDoc::RegisterCommands(CommandRouter& router) {
+    router.On(ID_FILE_NEW, [this] { OnFileNew(); });
+    router.On(ID_FILE_OPEN, [this] { OnFileOpen(); });
+    router.On(ID_FILE_SAVE_AS, [this] { OnFileSaveAs(); });
+    // The plain save wrote an empty file over the user's file: it asks for a name instead.
+    router.On(ID_FILE_SAVE, [this] { OnFileSaveAs(); });
+}
+
+bool CMdlrDoc::OnNewDocument() {
+    session_.Table().Clear();
+    model::ModelHost& host = session_.model;
+    if (host.m_pD3DRoot) {
+        rm::MeshBuilderPtr empty = host.m_pD3DRoot->CreateMeshBuilder();
+        if (empty) {
+            if (host.m_pMesh) {
+                empty->SetQuality(host.m_pMesh->GetQuality());
+                if (host.m_pModelFrame) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
+            }
+            host.m_pMesh = std::move(empty);
+        }
+        if (host.m_pModelFrame && host.m_pMesh) host.m_pModelFrame->AddVisual(host.m_pMesh);
+    }
+    SetTitle(std::string(text::kUntitled));
+    return true;
+}
+
+void CMdlrDoc::OnFileNew() {
+    OnNewDocument();
+    frame_.UpdateAllViews();
+}
+
+void CMdlrDoc::OnFileOpen() {
+    ports::FileDialogRequest req;
+    req.open = true;
+    req.filter = kOpenFilter;
+    req.defaultExtension = "x";
+    req.flags = ports::OFN_HIDEREADONLY;
+    req.initialFolder = session_.programFolder;
+    const std::optional<std::string> path = ui_.FileDialog(req);
+    if (!path) return;
+    Import(*path);
+}
+
+ImportReport CMdlrDoc::Import(const std::string& path) {
+    ImportReport report = ImportFile(session_.model, session_.Table(), path);
+    ShowImportProblems(path, report);
+    frame_.UpdateAllViews();
+    return report;
+}
+
+void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& report) {
+    if (!report.readerFound) {
+        frame_.SetMessageText(text::Format(text::kUnknownFormat, DisplayName(path)));
+        return;
+    }
+    if (!report.read.ok()) {
+        if (!report.read.message.empty()) {
+            ui_.MessageBox(report.read.message, report.read.caption, ports::Buttons::Ok,
+                           ports::Icon::None);
+        }
+        frame_.SetMessageText(
+            text::Format(text::kCannotRead, DisplayName(path), report.read.detail));
+        return;
+    }
+    if (report.stats.droppedFaces > 0 || report.stats.droppedCorners > 0) {
+        ui_.MessageBox(text::Format(text::kDroppedOnRead, report.stats.droppedFaces,
+                                    report.stats.droppedCorners),
+                       std::string(text::kDroppedCaption), ports::Buttons::Ok,
+                       ports::Icon::Exclamation);
+    }
+}
+
+void CMdlrDoc::OnFileSaveAs() {
+    ports::FileDialogRequest req;
+    req.open = false;
+    req.filter = kSaveFilter;
+    req.defaultExtension = "x";
+    req.flags = ports::OFN_OVERWRITEPROMPT;
+    req.initialFolder = session_.programFolder;
+    const std::optional<std::string> path = ui_.FileDialog(req);
+    if (!path) return;
+    Export(*path);
+}
+
+bool CMdlrDoc::Export(const std::string& path) {
+    const ExportReport report = ExportFile(session_.model, session_.Table(), path);
+    if (report.ok) return true;
+    // An extension no writer takes and a failed .x save said nothing before: both were
+    // failures reported as success.
+    ui_.MessageBox(text::Format(text::kCannotCreate, path), std::string(text::kErrorCaption),
+                   ports::Buttons::Ok, ports::Icon::None);
+    if (!report.detail.empty()) frame_.SetMessageText(report.detail);
+    return false;
+}
+
+bool CMdlrDoc::OpenDocumentFile(const std::string& path) {
+    OnNewDocument();
+    const ImportReport report = ImportFile(session_.model, session_.Table(), path);
+    ShowImportProblems(path, report);
+    if (report.ok()) {
+        SetTitle(DisplayName(path));
+        frame_.AddToRecentFileList(path);
+    } else {
+        OnNewDocument();  // whatever a failed read left: an empty model
+        frame_.RemoveFromRecentFileList(path);
+    }
+    frame_.UpdateAllViews();
+    return report.ok();
+}
+
+std::string CMdlrDoc::DisplayName(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+void CMdlrDoc::SetTitle(std::string title) {
+    title_ = std::move(title);
+    frame_.SetDocumentTitle(title_);
+}
+
+}  // namespace doc

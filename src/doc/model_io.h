@@ -1,0 +1,41 @@
+// The one way a file gets into the model and the model into a file. The document's Open
+// and Save As, the command line, drops, the recent-file list and the converter all call
+// these.
+#pragma once
+
+#include <string>
+
+#include "formats/read_result.h"
+#include "model/face_table.h"
+#include "model/model_host.h"
+
+namespace doc {
+
+struct ImportReport {
+    bool readerFound = false;  // a reader takes the file's extension
+    formats::ReadResult read;  // what the reader said (success when no reader ran)
+    model::ReadStats stats;    // what the table left out (after a read that ran)
+    bool rebuilt = false;      // the table was read and the mesh rebuilt
+
+    // The file's faces are in the model.
+    bool ok() const { return readerFound && read.ok() && rebuilt; }
+};
+
+// Adds the file's faces to the model: detaches the mesh, runs the reader chosen by the
+// extension (x, lwo, obj, mqo, rok, dxf; any letter case), attaches the mesh again, then
+// reads the mesh into the table and rebuilds the mesh from it. A file whose extension no
+// reader takes still reads and rebuilds the model, unchanged. A failed read leaves the
+// model as it was (readers add all of a file or nothing) and skips the read and rebuild.
+ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const std::string& path);
+
+struct ExportReport {
+    bool writerFound = false;
+    bool ok = false;
+    std::string detail;  // why it failed
+};
+
+// Writes the model with the writer chosen by the extension (x, lwo, dxf, mqo, dsm).
+ExportReport ExportFile(model::ModelHost& host, const model::FaceTable& table,
+                        const std::string& path);
+
+}  // namespace doc

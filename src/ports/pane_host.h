@@ -1,0 +1,43 @@
+// What a pane (one of the four views) and the document ask of the window around them.
+#pragma once
+
+#include <string>
+
+namespace ports {
+
+struct Size {
+    int width = 0;
+    int height = 0;
+};
+
+// One pane's window: implemented by the shell's pane widget, by recorders in tests.
+class PaneHost {
+  public:
+    virtual ~PaneHost() = default;
+    // The pane's client area in pixels.
+    virtual Size ClientSize() const = 0;
+    // Schedules a repaint; `erase` clears the background first.
+    virtual void Invalidate(bool erase) = 0;
+    // Mouse capture: while held, the pane gets mouse messages from anywhere.
+    virtual void SetCapture() = 0;
+    virtual void ReleaseCapture() = 0;
+    virtual bool HasCapture() const = 0;
+};
+
+// The main window as the document and the views see it.
+class FrameHost {
+  public:
+    virtual ~FrameHost() = default;
+    // Repaints all four panes (the document's UpdateAllViews).
+    virtual void UpdateAllViews() = 0;
+    // Repaints one pane by its splitter position.
+    virtual void InvalidatePane(int row, int column, bool erase) = 0;
+    // The message pane of the status bar.
+    virtual void SetMessageText(const std::string& text) = 0;
+    // The document's title ("無題" or the file's name) and the recent-file list.
+    virtual void SetDocumentTitle(const std::string& title) = 0;
+    virtual void AddToRecentFileList(const std::string& path) = 0;
+    virtual void RemoveFromRecentFileList(const std::string& path) = 0;
+};
+
+}  // namespace ports
