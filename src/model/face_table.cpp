@@ -108,21 +108,7 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
     if (!mesh->AddFaces({vertexPool.get(), std::size_t(passed)}, {}, faceData)) return false;
     poolVertexCount = passed;
 
-    std::size_t meshFace = 0;
-    for (int f = 0; f < faceCount; ++f) {
-        if (vertexCount[f] <= 0) continue;
-        const std::size_t mf = meshFace++;
-        rm::MeshBuilder::FaceRecord& rec = mesh->MutableFaceRecord(mf);
-        const FaceColor& c = faceColor[f];
-        rec.color =
-            rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green), unsigned(c.blue));
-        rec.texture = faceTexture[f];
-        const std::span<rm::MeshBuilder::Corner> corners = mesh->MutableFaceCorners(mf);
-        for (std::size_t k = 0; k < corners.size(); ++k) {
-            corners[k].u = texU[f][k];
-            corners[k].v = texV[f][k];
-        }
-    }
+    CopyAppearance(*mesh);
     mesh->GenerateNormals(REBUILD_CREASE_ANGLE, rm::GENERATENORMALS_USECREASEANGLE);
     mesh->SetQuality(meshQuality);
     mesh->SetPerspective(true);
@@ -131,6 +117,119 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
     host.m_pMesh = std::move(mesh);
     host.m_pModelFrame->AddVisual(host.m_pMesh);
     return true;
+}
+
+void FaceTable::CopyAppearance(rm::MeshBuilder& mesh) const {
+    std::size_t meshFace = 0;
+    for (int f = 0; f < faceCount; ++f) {
+        if (vertexCount[f] <= 0) continue;  // left out of the mesh
+        const std::size_t mf = meshFace++;
+        rm::MeshBuilder::FaceRecord& rec = mesh.MutableFaceRecord(mf);
+        const FaceColor& c = faceColor[f];
+        rec.color =
+            rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green), unsigned(c.blue));
+        rec.texture = faceTexture[f];
+        const std::span<rm::MeshBuilder::Corner> corners = mesh.MutableFaceCorners(mf);
+        for (std::size_t k = 0; k < corners.size(); ++k) {
+            corners[k].u = texU[f][k];
+            corners[k].v = texV[f][k];
+        }
+    }
+}
+
+AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vector> points,
+                                       std::span<int> pointVertex) {
+    const int n = static_cast<int>(points.size());
+    if (n < 1 || n > MAX_FACE_VERTICES || pointVertex.size() != points.size()) {
+        return AddPolygonResult::Refused;
+    }
+    if (faceCount >= MAX_FACES) return AddPolygonResult::TableFull;
+    if (!host.m_pD3DRoot || !host.m_pModelFrame) return AddPolygonResult::Refused;
+
+    // The largest index in use (0 for an empty table), counting the vertices the points
+    // snapped to, so that a new vertex never takes the number of one of them.
+    int largest = 0;
+    bool outside = false;
+    int newPoints = 0;
+    const auto note = [&](int index) {
+        if (index < 0 || index >= MAX_POOL_VERTICES) {
+            outside = true;
+        } else {
+            largest = std::max(largest, index);
+        }
+    };
+    for (int f = 0; f < faceCount; ++f) {
+        if (vertexCount[f] > MAX_FACE_VERTICES) return AddPolygonResult::Refused;
+        for (int k = 0; k < vertexCount[f]; ++k) note(vertexIndex[f][k]);
+    }
+    for (int i = 0; i < n; ++i) {
+        if (pointVertex[std::size_t(i)] == POLY_NEW_VERTEX) {
+            ++newPoints;
+        } else {
+            note(pointVertex[std::size_t(i)]);
+        }
+    }
+
+    // Numbering: new points after the largest index, unless that runs past the pool; then
+    // every vertex is numbered densely in order of first use, the new points last.
+    const bool dense = outside || largest + newPoints >= MAX_POOL_VERTICES;
+    std::unordered_map<int, int> renumber;
+    const auto indexOf = [&](int index) {
+        if (!dense) return index;
+        return renumber.try_emplace(index, static_cast<int>(renumber.size())).first->second;
+    };
+    int next = largest + 1;
+    if (dense) {
+        renumber.reserve(std::size_t(MAX_POOL_VERTICES));
+        for (int f = 0; f < faceCount; ++f) {
+            for (int k = 0; k < vertexCount[f]; ++k) indexOf(vertexIndex[f][k]);
+        }
+        for (int i = 0; i < n; ++i) {
+            if (pointVertex[std::size_t(i)] != POLY_NEW_VERTEX)
+                indexOf(pointVertex[std::size_t(i)]);
+        }
+        next = static_cast<int>(renumber.size());
+        if (next + newPoints > MAX_POOL_VERTICES) return AddPolygonResult::TooManyVertices;
+    }
+    int assigned[MAX_FACE_VERTICES] = {};
+    for (int i = 0; i < n; ++i) {
+        const int marker = pointVertex[std::size_t(i)];
+        assigned[i] = marker == POLY_NEW_VERTEX ? next++ : indexOf(marker);
+    }
+    const int poolSize = next;  // one past the last index given
+
+    // The pool and the face-data list, built aside: a refused list changes nothing.
+    std::vector<rm::Vector> pool(static_cast<std::size_t>(poolSize));
+    std::vector<std::int32_t> faceData;
+    faceData.reserve(std::size_t(faceCount + 1) * (1 + MAX_FACE_VERTICES) + 1);
+    for (int f = 0; f < faceCount; ++f) {
+        if (vertexCount[f] <= 0) continue;  // would end the list early
+        faceData.push_back(vertexCount[f]);
+        for (int k = 0; k < vertexCount[f]; ++k) {
+            const int index = indexOf(vertexIndex[f][k]);
+            pool[std::size_t(index)] = position[f][k];
+            faceData.push_back(index);
+        }
+    }
+    faceData.push_back(n);
+    for (int i = 0; i < n; ++i) {
+        pool[std::size_t(assigned[i])] = points[std::size_t(i)];
+        faceData.push_back(assigned[i]);
+    }
+    faceData.push_back(0);
+
+    rm::MeshBuilderPtr mesh = host.m_pD3DRoot->CreateMeshBuilder();
+    if (!mesh || !mesh->AddFaces(pool, {}, faceData)) return AddPolygonResult::Refused;
+    CopyAppearance(*mesh);
+    // A fresh mesh would fall back to the default quality: keep the user's choice.
+    mesh->SetQuality(meshQuality);
+    mesh->SetPerspective(true);
+
+    if (host.m_pMesh) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
+    host.m_pMesh = std::move(mesh);
+    host.m_pModelFrame->AddVisual(host.m_pMesh);
+    for (int i = 0; i < n; ++i) pointVertex[std::size_t(i)] = assigned[i];
+    return AddPolygonResult::Added;
 }
 
 void FaceTable::Clear() {

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 
 #include "model/model_host.h"
 #include "rm/texture.h"
@@ -23,6 +24,17 @@ struct FaceColor {
     int green = 192;
     int blue = 192;
     int alpha = 255;
+};
+
+// Marks a polygon point that makes a new vertex (it snapped to no existing one).
+constexpr int POLY_NEW_VERTEX = 30000;
+
+// The outcome of AddPolygon. Anything but Added leaves the mesh and the table untouched.
+enum class AddPolygonResult {
+    Added,
+    TableFull,        // the table already holds MAX_FACES faces
+    TooManyVertices,  // even densely numbered, the vertices would not fit the pool
+    Refused,          // bad point count, or the root or the mesh refused the new mesh
 };
 
 // What ReadFromMesh left behind because of the table's limits.
@@ -54,6 +66,18 @@ class FaceTable {
     // pool, or the root refusing to create objects); the result is false then.
     bool RebuildMesh(ModelHost& host);
 
+    // Builds a new mesh from every face of the table plus one face through `points` (in
+    // order), and puts it in place of the old mesh, attached to the model frame. Entry i
+    // of `pointVertex` is the vertex index point i snapped to, or POLY_NEW_VERTEX; new
+    // points are numbered after the largest index in use, and the indices given are
+    // written back. Only when those numbers would run past the pool are all vertices
+    // numbered densely first (in order of first use). Old faces keep their colour,
+    // texture and texture coordinates, and the mesh keeps `meshQuality`; the new face is
+    // default white without texture. The table is not changed: ReadFromMesh brings the
+    // new face in.
+    AddPolygonResult AddPolygon(ModelHost& host, std::span<const rm::Vector> points,
+                                std::span<int> pointVertex);
+
     // Resets the table for a new document.
     void Clear();
 
@@ -80,6 +104,9 @@ class FaceTable {
 
   private:
     void AllocateHeapArrays();
+    // Colours, textures and texture coordinates of the table's faces onto the first faces
+    // of `mesh` (faces without corners are not in the mesh).
+    void CopyAppearance(rm::MeshBuilder& mesh) const;
     template <typename Change>
     void ApplyToTargets(ModelHost& host, Change change);
 };
