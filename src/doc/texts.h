@@ -48,6 +48,38 @@ std::string ShellErrorText(int code);
 // Help: ours, when the manual cannot be opened (path)
 inline constexpr std::string_view kNoManual = "ヘルプファイル %s を開けませんでした。";
 
+// Editing: polygon creation.
+inline constexpr std::string_view kTooManyPoints = "ポイントは16個までです。";
+inline constexpr std::string_view kTooFewPoints = "3個以上のポイントを作ってください。";
+// ours: Enter while the model already holds 5000 faces
+inline constexpr std::string_view kPolygonTableFull =
+    "面は5000個までです。これ以上ポリゴンを追加できません。";
+// ours: the new face's vertices would not fit the model's 80000 vertices
+inline constexpr std::string_view kPolygonTooManyVertices =
+    "頂点は80000個までです。これ以上ポリゴンを追加できません。";
+// ours: the new mesh could not be built
+inline constexpr std::string_view kPolygonRefused = "ポリゴンを追加できませんでした。";
+
+// Editing: the numeric transform dialogs.
+inline constexpr std::string_view kMoveTitle = "頂点移動";
+inline constexpr std::string_view kScaleTitle = "拡大縮小";
+inline constexpr std::string_view kStretchTitle = "ｽﾄﾚｯﾁ";
+inline constexpr std::string_view kRotateTitle = "回転";
+inline constexpr std::string_view kCentreGroup = "中心点";
+inline constexpr std::string_view kRateGroup = "拡大率";
+inline constexpr std::string_view kStretchRateGroup = "伸縮率";
+inline constexpr std::string_view kAxisGroup = "回転軸";
+inline constexpr std::string_view kAngleGroup = "回転角度";
+inline constexpr std::string_view kPercentUnit = "%";
+inline constexpr std::string_view kDegreeUnit = "゜";
+inline constexpr std::string_view kAxisX = "X軸";
+inline constexpr std::string_view kAxisY = "Y軸";
+inline constexpr std::string_view kAxisZ = "Z軸";
+inline constexpr std::string_view kDialogOk = "OK";
+inline constexpr std::string_view kDialogCancel = "ｷｬﾝｾﾙ";
+// ours: the framework's prompt for a number field that does not hold a number
+inline constexpr std::string_view kEnterNumber = "数値を入力してください。";
+
 // printf with one string or int argument, into a std::string.
 std::string Format(std::string_view format, const std::string& arg);
 std::string Format(std::string_view format, int arg);

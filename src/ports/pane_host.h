@@ -38,6 +38,9 @@ class FrameHost {
     virtual void SetDocumentTitle(const std::string& title) = 0;
     virtual void AddToRecentFileList(const std::string& path) = 0;
     virtual void RemoveFromRecentFileList(const std::string& path) = 0;
+    // A command's enabled or checked state may have changed (the undo-point command when
+    // the polygon gains or loses a point): the menus and the tool bar ask again.
+    virtual void RefreshCommandStates() {}
 };
 
 }  // namespace ports

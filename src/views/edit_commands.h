@@ -1,0 +1,29 @@
+// The editing keys of the panes and the editing commands: Enter finishes a polygon, Esc
+// and the undo-point command take back its last point, N and the numeric-input command
+// open the dialog of the current tool.
+#pragma once
+
+#include "doc/commands.h"
+#include "doc/session.h"
+#include "ports/pane_host.h"
+#include "ports/ui.h"
+
+namespace views {
+
+// The keys, as virtual-key codes (the shell maps Return and keypad Enter both to 13).
+constexpr int VK_RETURN = 13;
+constexpr int VK_ESCAPE = 27;
+constexpr int VK_N = 78;
+
+// A key pressed in any pane: true when the key did something here, false when it is left
+// to default processing (Enter outside the polygon tool, and every other key).
+bool HandleEditKey(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
+                   int virtualKey);
+
+// Registers the undo-point command 32802 (enabled while the polygon has a point) under its
+// own id and under the framework's undo id that Ctrl+Z and Alt+Backspace send, and the
+// numeric-input command 32803 (always enabled).
+void RegisterEditCommands(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
+                          doc::CommandRouter& router);
+
+}  // namespace views

@@ -1,0 +1,71 @@
+// The four mouse tools (move, rotate, scale, stretch) as single steps on the table: one
+// step per mouse message while the left button is held in an orthographic pane, from the
+// pointer's movement since the previous message. The numeric transforms of the four
+// dialogs are here too. No step ever writes a coordinate that is not finite: a corner
+// whose new position would not be finite keeps its old one.
+#pragma once
+
+#include "model/face_table.h"
+#include "rm/types.h"
+
+namespace views {
+
+// The model axes an orthographic pane shows, as indices into (x, y, z): horizontal (right
+// is +), vertical (up is +) and the hidden axis along the line of sight.
+struct PaneAxes {
+    int h;
+    int v;
+    int w;
+};
+constexpr PaneAxes TOP_AXES{0, 2, 1};    // row 0, column 0: X right, Z up
+constexpr PaneAxes FRONT_AXES{0, 1, 2};  // row 1, column 0: X right, Y up
+constexpr PaneAxes SIDE_AXES{2, 1, 0};   // row 1, column 1: Z right, Y up
+// The axes of the pane at a splitter position; false for the 3D pane (row 0, column 1).
+bool AxesOfPane(int row, int column, PaneAxes* axes);
+
+// Coordinate `axis` (0 x, 1 y, 2 z) of a position.
+inline float& Coord(rm::Vector& p, int axis) {
+    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
+}
+inline float Coord(const rm::Vector& p, int axis) {
+    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
+}
+
+struct PixelPoint {
+    int x = 0;
+    int y = 0;
+};
+
+// What one step of a mouse tool needs: the pane, the zoom, and three pointer positions
+// in client pixels.
+struct DragStep {
+    PaneAxes axes;
+    float scale;         // ViewScale: pixels per model unit
+    PixelPoint centre;   // the pane centre (cx, cy)
+    PixelPoint anchor;   // where the button was pressed: the fixed centre of the drag
+    PixelPoint last;     // the pointer at the previous message
+    PixelPoint pointer;  // the pointer now
+};
+
+// One step of a tool on every selected corner, in table order. Move follows the pointer;
+// Rotate turns by one degree per pixel of (dx - dy) about the anchor; Scale multiplies
+// all three axes by 1 + (dx - dy) / S about the anchor (the hidden axis about 0);
+// Stretch multiplies the horizontal axis by 1 + dx / S and the vertical by 1 - dy / S.
+void MoveStep(model::FaceTable& table, const DragStep& step);
+void RotateStep(model::FaceTable& table, const DragStep& step);
+void ScaleStep(model::FaceTable& table, const DragStep& step);
+void StretchStep(model::FaceTable& table, const DragStep& step);
+// The step of the tool `editMode` (EDIT_MOVE .. EDIT_STRETCH); false for any other mode.
+bool DragStepOfTool(int editMode, model::FaceTable& table, const DragStep& step);
+
+// The numeric transforms on every selected corner.
+void MoveSelected(model::FaceTable& table, float x, float y, float z);
+// Per axis p = p - ((100 - rate) * (p - c)) * 0.01 (rates in percent): 100 keeps the
+// corner, 0 puts it on the centre, a negative rate mirrors it through the centre.
+void StretchSelected(model::FaceTable& table, const float rate[3], const rm::Vector& centre);
+// About the X (0), Y (1) or Z (2) axis through `centre`, by `degrees`: about X a positive
+// angle turns +Y toward +Z, about Y +X toward +Z, about Z +Y toward +X. Any other axis
+// changes nothing.
+void RotateSelected(model::FaceTable& table, int axis, double degrees, const rm::Vector& centre);
+
+}  // namespace views

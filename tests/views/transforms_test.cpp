@@ -1,0 +1,232 @@
+#include "views/transforms.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+
+#include "doc/session.h"
+
+namespace {
+
+using rm::Vector;
+using views::DragStep;
+using views::PaneAxes;
+
+struct Bits {
+    std::uint32_t x, y, z;
+    friend bool operator==(const Bits&, const Bits&) = default;
+};
+Bits BitsOf(const Vector& p) {
+    return {std::bit_cast<std::uint32_t>(p.x), std::bit_cast<std::uint32_t>(p.y),
+            std::bit_cast<std::uint32_t>(p.z)};
+}
+
+// A table with one face: corner 0 selected at `selected`, corner 1 unselected at (9, 9, 9).
+std::unique_ptr<model::FaceTable> OneCorner(Vector selected) {
+    auto t = std::make_unique<model::FaceTable>();
+    t->faceCount = 1;
+    t->vertexCount[0] = 2;
+    t->position[0][0] = selected;
+    t->position[0][1] = {9, 9, 9};
+    t->selected[0][0] = 1;
+    t->selected[0][1] = 0;
+    return t;
+}
+
+// A drag step in a 200 x 200 pane (centre 100, 100) at zoom 120, pressed at `anchor`.
+DragStep Step(PaneAxes axes, views::PixelPoint anchor, views::PixelPoint last,
+              views::PixelPoint pointer, float scale = 120.0f) {
+    return {axes, scale, {100, 100}, anchor, last, pointer};
+}
+
+struct PaneCase {
+    const char* name;
+    PaneAxes axes;
+};
+constexpr PaneCase kPanes[] = {
+    {"top", views::TOP_AXES}, {"front", views::FRONT_AXES}, {"side", views::SIDE_AXES}};
+
+TEST(MouseTransform, MoveFollowsThePointerOnThePaneAxes) {
+    for (const PaneCase& pane : kPanes) {
+        SCOPED_TRACE(pane.name);
+        const PaneAxes a = pane.axes;
+        auto t = OneCorner({0.5f, -0.25f, 2.0f});
+        const Vector before = t->position[0][0];
+        // 12 pixels right at 120 pixels per unit: +0.1 on the horizontal axis.
+        views::MoveStep(*t, Step(a, {50, 50}, {50, 50}, {62, 50}));
+        EXPECT_FLOAT_EQ(views::Coord(t->position[0][0], a.h), views::Coord(before, a.h) + 0.1f);
+        EXPECT_EQ(views::Coord(t->position[0][0], a.v), views::Coord(before, a.v));
+        // 12 pixels up: +0.1 on the vertical axis (Z in the top pane, Y in the others).
+        views::MoveStep(*t, Step(a, {50, 50}, {62, 50}, {62, 38}));
+        EXPECT_FLOAT_EQ(views::Coord(t->position[0][0], a.v), views::Coord(before, a.v) + 0.1f);
+        EXPECT_EQ(views::Coord(t->position[0][0], a.w), views::Coord(before, a.w));
+        EXPECT_EQ(t->position[0][1], (Vector{9, 9, 9}));  // not selected
+    }
+    EXPECT_EQ(views::TOP_AXES.h, 0);
+    EXPECT_EQ(views::TOP_AXES.v, 2);
+    EXPECT_EQ(views::SIDE_AXES.h, 2);
+}
+
+TEST(MouseTransform, RotateTurnsClockwiseAboutTheAnchorOneDegreePerPixel) {
+    // Anchor 30 pixels right of and above the centre: (0.25, 0.25) in the front pane.
+    auto t = OneCorner({1.25f, 0.25f, 7.0f});
+    views::RotateStep(*t, Step(views::FRONT_AXES, {130, 70}, {130, 70}, {220, 70}));
+    EXPECT_NEAR(t->position[0][0].x, 0.25f, 1e-6);
+    EXPECT_NEAR(t->position[0][0].y, -0.75f, 1e-6);
+    EXPECT_EQ(t->position[0][0].z, 7.0f);
+    // Dragging up turns the same way as dragging right: 90 up brings it to (ch - 1, cv).
+    views::RotateStep(*t, Step(views::FRONT_AXES, {130, 70}, {220, 70}, {220, -20}));
+    EXPECT_NEAR(t->position[0][0].x, -0.75f, 1e-6);
+    EXPECT_NEAR(t->position[0][0].y, 0.25f, 1e-6);
+}
+
+TEST(MouseTransform, ScaleActsOnAllThreeAxesTheHiddenOneAboutZero) {
+    auto t = OneCorner({1.0f, 2.0f, 1.0f});
+    // Top pane, anchored at the centre, 12 pixels left: factor 1 - 0.1.
+    views::ScaleStep(*t, Step(views::TOP_AXES, {100, 100}, {100, 100}, {88, 100}));
+    const Vector p = t->position[0][0];
+    EXPECT_EQ(p.x, 1.0f - 1.0f * (12.0f / 120.0f));
+    EXPECT_EQ(p.y, 2.0f - 2.0f * (12.0f / 120.0f));  // Y moves toward 0
+    EXPECT_EQ(p.z, p.x);
+    // Right or up enlarges, about the anchor on the pane's axes.
+    auto u = OneCorner({1.0f, 2.0f, 1.0f});
+    views::ScaleStep(*u, Step(views::SIDE_AXES, {220, 100}, {100, 100}, {100, 88}));
+    EXPECT_FLOAT_EQ(u->position[0][0].z, 1.0f + (1.0f - 1.0f) * 0.1f);  // on the anchor
+    EXPECT_FLOAT_EQ(u->position[0][0].y, 2.2f);
+    EXPECT_FLOAT_EQ(u->position[0][0].x, 1.1f);
+}
+
+TEST(MouseTransform, StretchChangesOnlyThePaneAxes) {
+    auto t = OneCorner({1.0f, 1.0f, 3.3f});
+    const Bits hidden = BitsOf(t->position[0][0]);
+    // Right 12 widens, up 12 heightens, about the anchor at the centre.
+    views::StretchStep(*t, Step(views::FRONT_AXES, {100, 100}, {100, 100}, {112, 88}));
+    EXPECT_FLOAT_EQ(t->position[0][0].x, 1.1f);
+    EXPECT_FLOAT_EQ(t->position[0][0].y, 1.1f);
+    EXPECT_EQ(BitsOf(t->position[0][0]).z, hidden.z);
+}
+
+TEST(MouseTransform, APressIsAStepOfLengthZero) {
+    using StepFn = void (*)(model::FaceTable&, const DragStep&);
+    const StepFn exact[] = {views::MoveStep, views::ScaleStep, views::StretchStep};
+    for (StepFn fn : exact) {
+        auto t = OneCorner({0.3f, -1.7f, 1e-3f});
+        const Bits before = BitsOf(t->position[0][0]);
+        fn(*t, Step(views::TOP_AXES, {37, 151}, {37, 151}, {37, 151}));
+        EXPECT_EQ(BitsOf(t->position[0][0]), before);
+    }
+    auto r = OneCorner({0.3f, -1.7f, 1e-3f});
+    views::RotateStep(*r, Step(views::TOP_AXES, {37, 151}, {37, 151}, {37, 151}));
+    EXPECT_NEAR(r->position[0][0].x, 0.3f, 1e-6);
+    EXPECT_NEAR(r->position[0][0].z, 1e-3f, 1e-6);
+    EXPECT_EQ(r->position[0][0].y, -1.7f);
+}
+
+TEST(MouseTransform, MoveAndRotateInSinglePixelsEqualOneBigStep) {
+    using StepFn = void (*)(model::FaceTable&, const DragStep&);
+    for (StepFn fn :
+         {static_cast<StepFn>(views::MoveStep), static_cast<StepFn>(views::RotateStep)}) {
+        auto big = OneCorner({0.7f, 0.1f, -0.4f});
+        auto small = OneCorner({0.7f, 0.1f, -0.4f});
+        fn(*big, Step(views::SIDE_AXES, {80, 90}, {80, 90}, {125, 90}));
+        for (int x = 80; x < 125; ++x)
+            fn(*small, Step(views::SIDE_AXES, {80, 90}, {x, 90}, {x + 1, 90}));
+        EXPECT_NEAR(small->position[0][0].z, big->position[0][0].z, 2e-5);
+        EXPECT_NEAR(small->position[0][0].y, big->position[0][0].y, 2e-5);
+        EXPECT_EQ(small->position[0][0].x, big->position[0][0].x);
+    }
+}
+
+TEST(MouseTransform, ToolsByEditMode) {
+    auto t = OneCorner({0, 0, 0});
+    const DragStep s = Step(views::TOP_AXES, {100, 100}, {100, 100}, {112, 100});
+    EXPECT_TRUE(views::DragStepOfTool(doc::EDIT_MOVE, *t, s));
+    EXPECT_FLOAT_EQ(t->position[0][0].x, 0.1f);
+    for (int mode : {doc::EDIT_ROTATE, doc::EDIT_SCALE, doc::EDIT_STRETCH}) {
+        EXPECT_TRUE(views::DragStepOfTool(mode, *t, s));
+    }
+    for (int mode : {int(doc::EDIT_SELECT), 1, int(doc::EDIT_POLYGON)}) {
+        const Vector before = t->position[0][0];
+        EXPECT_FALSE(views::DragStepOfTool(mode, *t, s));
+        EXPECT_EQ(t->position[0][0], before);
+    }
+    views::PaneAxes a{};
+    EXPECT_FALSE(views::AxesOfPane(0, 1, &a));  // the 3D pane
+    ASSERT_TRUE(views::AxesOfPane(1, 1, &a));
+    EXPECT_EQ(a.w, 0);
+}
+
+TEST(MouseTransform, NoStepWritesACoordinateThatIsNotFinite) {
+    // A long enlarging drag multiplies by 1 + 200 per message: the float range ends after
+    // about 17 messages, at any zoom. The corners stop at their last finite position.
+    using StepFn = void (*)(model::FaceTable&, const DragStep&);
+    for (StepFn fn :
+         {static_cast<StepFn>(views::ScaleStep), static_cast<StepFn>(views::StretchStep)}) {
+        auto t = OneCorner({1.0f, 1.0f, 1.0f});
+        for (int i = 0; i < 40; ++i) {
+            fn(*t, Step(views::FRONT_AXES, {100, 100}, {100, 100}, {300, 100}, 1.0f));
+            const Vector p = t->position[0][0];
+            ASSERT_TRUE(std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z)) << i;
+        }
+        EXPECT_GT(t->position[0][0].x, 1e36f);
+    }
+    // A zoom of 0 makes every step meaningless: nothing moves.
+    auto z = OneCorner({0.5f, 0.5f, 0.5f});
+    views::MoveStep(*z, Step(views::TOP_AXES, {100, 100}, {100, 100}, {110, 90}, 0.0f));
+    views::RotateStep(*z, Step(views::TOP_AXES, {100, 100}, {100, 100}, {110, 90}, 0.0f));
+    EXPECT_EQ(z->position[0][0], (Vector{0.5f, 0.5f, 0.5f}));
+}
+
+TEST(NumericRules, ScaleAndStretchAtHundredPercentAreBitIdentical) {
+    auto t = OneCorner({0.1f, -3.7f, 12345.678f});
+    const Bits before = BitsOf(t->position[0][0]);
+    const float hundred[3] = {100, 100, 100};
+    views::StretchSelected(*t, hundred, {0.3f, 0.2f, -9.0f});
+    EXPECT_EQ(BitsOf(t->position[0][0]), before);
+    // 50 halves the distance from the centre, 0 collapses, -100 mirrors.
+    const float rates[3] = {50, 0, -100};
+    views::StretchSelected(*t, rates, {1.0f, 1.0f, 1.0f});
+    EXPECT_FLOAT_EQ(t->position[0][0].x, 0.55f);
+    EXPECT_FLOAT_EQ(t->position[0][0].y, 1.0f);
+    EXPECT_FLOAT_EQ(t->position[0][0].z, 2.0f - 12345.678f);
+}
+
+TEST(NumericRules, RotateAboutEachAxis) {
+    auto t = OneCorner({0, 1, 0});
+    views::RotateSelected(*t, 2, 90.0, {0, 0, 0});  // about Z: +Y toward +X
+    EXPECT_NEAR(t->position[0][0].x, 1.0f, 1e-6);
+    EXPECT_NEAR(t->position[0][0].y, 0.0f, 1e-6);
+    EXPECT_EQ(t->position[0][0].z, 0.0f);
+    auto u = OneCorner({0, 1, 0});
+    views::RotateSelected(*u, 0, 90.0, {0, 0, 0});  // about X: +Y toward +Z
+    EXPECT_NEAR(u->position[0][0].y, 0.0f, 1e-6);
+    EXPECT_NEAR(u->position[0][0].z, 1.0f, 1e-6);
+    auto v = OneCorner({2, 5, 1});
+    views::RotateSelected(*v, 1, 90.0, {1, 0, 1});  // about Y through (1, 0, 1): +X toward +Z
+    EXPECT_NEAR(v->position[0][0].x, 1.0f, 1e-6);
+    EXPECT_NEAR(v->position[0][0].z, 2.0f, 1e-6);
+    EXPECT_EQ(v->position[0][0].y, 5.0f);
+    views::RotateSelected(*v, 3, 90.0, {});  // no axis chosen
+    EXPECT_NEAR(v->position[0][0].x, 1.0f, 1e-6);
+}
+
+TEST(NumericRules, AHugeScaleTwiceKeepsTheLastFinitePosition) {
+    auto t = OneCorner({1000.0f, 2.0f, 3.0f});
+    const float rate[3] = {1e20f, 1e20f, 1e20f};
+    views::StretchSelected(*t, rate, {0, 0, 0});
+    const Vector once = t->position[0][0];
+    EXPECT_NEAR(once.x / 1e21f, 1.0f, 1e-5f);
+    EXPECT_NEAR(once.y / 2e18f, 1.0f, 1e-5f);
+    views::StretchSelected(*t, rate, {0, 0, 0});  // x would be 1e39: the corner stays
+    EXPECT_EQ(BitsOf(t->position[0][0]), BitsOf(once));
+    // The same for a move past the float range.
+    auto u = OneCorner({0, 0, 0});
+    views::MoveSelected(*u, 3e38f, 0, 0);
+    views::MoveSelected(*u, 3e38f, 1, 0);
+    EXPECT_EQ(u->position[0][0], (Vector{3e38f, 0, 0}));
+}
+
+}  // namespace
