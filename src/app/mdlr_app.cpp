@@ -103,8 +103,8 @@ bool CMdlrApp::InitInstance(const StartOptions& options) {
         // A picture has no window manager to maximise the window: size it as the screen
         // and let the first resize count as the maximised one.
         frame_->EmulateMaximized(true);
-        frame_->resize(options.width, options.height);
         frame_->show();
+        frame_->resize(options.width, options.height);
     } else {
         frame_->showMaximized();
     }

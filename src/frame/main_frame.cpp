@@ -19,6 +19,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QUrl>
+#include <QWindow>
 
 #include "base/module_dir.h"
 #include "doc/texts.h"
@@ -309,7 +310,9 @@ void CMainFrame::RebuildRecentFileMenu() {
 
 void CMainFrame::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    if (m_bFirstSize == 1 && (isMaximized() || emulateMaximized_)) {
+    // Qt lays a window out once before it is shown, at its preferred size: only a resize of
+    // the visible window is the maximised size.
+    if (m_bFirstSize == 1 && isVisible() && (isMaximized() || emulateMaximized_)) {
         const doc::SplitterSize s = doc::FirstSplitterSize(width(), height());
         splitter_->SetColumnWidth(s.column0Width);
         splitter_->SetRowHeight(s.row0Height);
