@@ -89,6 +89,8 @@ class RecordingFrame : public ports::FrameHost {
         recent.insert(recent.begin(), path);
     }
     void RemoveFromRecentFileList(const std::string& path) override { std::erase(recent, path); }
+    void RefreshCommandStates() override { ++commandRefreshes; }
+    int commandRefreshes = 0;
 };
 
 class RecordingPane : public ports::PaneHost {

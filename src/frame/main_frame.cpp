@@ -22,11 +22,13 @@
 #include <QWindow>
 
 #include "base/module_dir.h"
+#include "dialogs/numeric_dialogs.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
 #include "frame/grid_splitter.h"
 #include "frame/pane_widget.h"
 #include "frame/tool_icons.h"
+#include "views/edit_commands.h"
 
 namespace frame {
 
@@ -43,6 +45,8 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     doc_ = std::make_unique<doc::CMdlrDoc>(session_, ui_, *this);
     doc_->RegisterCommands(router_);
     doc::RegisterToolCommands(session_, *this, router_);
+    views::RegisterEditCommands(session_, ui_, *this, router_);
+    dialogs::RegisterNumericDialogs(ui_);
     RegisterFrameCommands();
     LoadRecentFiles();
     SetDocumentTitle(doc_->Title());

@@ -65,6 +65,7 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void SetDocumentTitle(const std::string& title) override;
     void AddToRecentFileList(const std::string& path) override;
     void RemoveFromRecentFileList(const std::string& path) override;
+    void RefreshCommandStates() override { UpdateCommandUI(); }
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

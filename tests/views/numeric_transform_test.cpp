@@ -144,7 +144,7 @@ struct Fixture {
 TEST(NumericTransform, OkAppliesTheToolsRuleRebuildsAndRepaintsAllPanes) {
     Fixture fx;
     fx.s->m_nEditMode = doc::EDIT_MOVE;
-    fx.ui.onModal = [&](ports::ModalDialog& d) {
+    fx.ui.onDialog = [&](ports::ModalDialog& d) {
         auto& dlg = dynamic_cast<views::CMoveDlg&>(d);
         // A wrong entry first: the dialog stays open until it is corrected.
         EXPECT_FALSE(TypeAndOk(dlg, fx.ui, {"1", "y", "0"}));
@@ -157,11 +157,11 @@ TEST(NumericTransform, OkAppliesTheToolsRuleRebuildsAndRepaintsAllPanes) {
     EXPECT_EQ(fx.Corner(1), (Vector{3, 0.5f, 0}));
     EXPECT_EQ(fx.Corner(2), (Vector{0, 0, 5}));  // not selected
     EXPECT_EQ(fx.MeshCorner(1), (Vector{3, 0.5f, 0}));
-    EXPECT_EQ(fx.frame.repaints, kAllPanes);
+    EXPECT_EQ(fx.frame.invalidations, kAllPanes);
 
     // Rotate 90 degrees about Z: (1, 1.5, 0) about the origin goes to (1.5, -1, 0).
     fx.s->m_nEditMode = doc::EDIT_ROTATE;
-    fx.ui.onModal = [&](ports::ModalDialog& d) {
+    fx.ui.onDialog = [&](ports::ModalDialog& d) {
         auto& dlg = dynamic_cast<views::CRotateDlg&>(d);
         dlg.m_nAxis = 2;
         return TypeAndOk(dlg, fx.ui, {"0", "0", "0", "90"});
@@ -173,7 +173,7 @@ TEST(NumericTransform, OkAppliesTheToolsRuleRebuildsAndRepaintsAllPanes) {
     // Stretch per axis about a centre.
     fx.s->m_nEditMode = doc::EDIT_STRETCH;
     const Vector before = fx.Corner(1);
-    fx.ui.onModal = [&](ports::ModalDialog& d) {
+    fx.ui.onDialog = [&](ports::ModalDialog& d) {
         return TypeAndOk(dynamic_cast<views::CStretchDlg&>(d), fx.ui,
                          {"200", "100", "0", "1", "0", "0"});
     };
@@ -186,7 +186,7 @@ TEST(NumericTransform, OkAppliesTheToolsRuleRebuildsAndRepaintsAllPanes) {
 TEST(NumericTransform, CancelAndToolsWithoutADialogStillRebuildAndRepaint) {
     Fixture fx;
     fx.s->m_nEditMode = doc::EDIT_SCALE;
-    fx.ui.onModal = [&](ports::ModalDialog& d) {
+    fx.ui.onDialog = [&](ports::ModalDialog& d) {
         TypeAndOk(dynamic_cast<views::CScaleDlg&>(d), fx.ui, {"0", "0", "0", "50"});
         return false;  // then Cancel
     };
@@ -194,16 +194,16 @@ TEST(NumericTransform, CancelAndToolsWithoutADialogStillRebuildAndRepaint) {
     fx.Apply();
     EXPECT_EQ(fx.Corner(0), (Vector{7, 7, 7}));
     EXPECT_EQ(fx.MeshCorner(0), (Vector{7, 7, 7}));
-    EXPECT_EQ(fx.frame.repaints, kAllPanes);
+    EXPECT_EQ(fx.frame.invalidations, kAllPanes);
 
     for (int mode : {int(doc::EDIT_SELECT), int(doc::EDIT_POLYGON), 1}) {
         fx.s->m_nEditMode = mode;
-        fx.frame.repaints.clear();
+        fx.frame.invalidations.clear();
         fx.s->Table().position[0][2] = {float(mode), 0, 0};
         fx.Apply();
         EXPECT_EQ(fx.ui.dialogs.size(), 1u);
         EXPECT_EQ(fx.MeshCorner(2), (Vector{float(mode), 0, 0}));
-        EXPECT_EQ(fx.frame.repaints, kAllPanes);
+        EXPECT_EQ(fx.frame.invalidations, kAllPanes);
     }
 }
 
@@ -211,7 +211,7 @@ TEST(NumericTransform, EveryOpeningShowsTheInitialValuesAndScale100ChangesNothin
     Fixture fx;
     fx.s->m_nEditMode = doc::EDIT_SCALE;
     std::vector<std::vector<std::string>> shown;
-    fx.ui.onModal = [&](ports::ModalDialog& d) {
+    fx.ui.onDialog = [&](ports::ModalDialog& d) {
         auto& dlg = dynamic_cast<views::CScaleDlg&>(d);
         shown.push_back(Texts(dlg));
         return TypeAndOk(dlg, fx.ui, {"5", "-3", "2", shown.size() == 1 ? "100" : "50"});
@@ -228,7 +228,7 @@ TEST(NumericTransform, EveryOpeningShowsTheInitialValuesAndScale100ChangesNothin
     // With nothing selected, a move changes nothing.
     std::memset(fx.s->Table().selected, 0, sizeof fx.s->Table().selected);
     fx.s->m_nEditMode = doc::EDIT_MOVE;
-    fx.ui.onModal = [&](ports::ModalDialog& d) {
+    fx.ui.onDialog = [&](ports::ModalDialog& d) {
         return TypeAndOk(dynamic_cast<views::CMoveDlg&>(d), fx.ui, {"1", "0", "0"});
     };
     const Vector still = fx.Corner(1);
@@ -247,10 +247,10 @@ TEST(EditKeys, NOpensTheDialogEnterOnlyFinishesPolygonsEscAlwaysTakesBack) {
     EXPECT_FALSE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, 'M'));
     // Esc in any tool: a point placed earlier goes.
     fx.s->poly.PolyLastPoint = 1;
-    fx.frame.repaints.clear();
+    fx.frame.invalidations.clear();
     EXPECT_TRUE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, views::VK_ESCAPE));
     EXPECT_EQ(fx.s->poly.PolyLastPoint, 0);
-    EXPECT_EQ(fx.frame.repaints.size(), 3u);
+    EXPECT_EQ(fx.frame.invalidations.size(), 3u);
     // The numeric-input command runs the same routine.
     doc::CommandRouter router;
     views::RegisterEditCommands(*fx.s, fx.ui, fx.frame, router);

@@ -46,14 +46,14 @@ TEST(PolygonCreation, PointsLieOnThePaneAtTheReferenceDepth) {
     fx.Left(TOP, 112, 76);  // h = 0.1, v = 0.2
     EXPECT_EQ(fx.Point(0), (Vector{12.0f / 120, 0, 24.0f / 120}));
     EXPECT_EQ(fx.VertexOf(0), doc::POLY_NEW_VERTEX);
-    EXPECT_EQ(fx.frame.repaints,
+    EXPECT_EQ(fx.frame.invalidations,
               (std::vector<PaneRepaint>{{0, 0, true}, {1, 0, true}, {1, 1, true}}));
 
     // A right click in the front pane fixes x and y; the top pane then takes y from it.
-    fx.frame.repaints.clear();
+    fx.frame.invalidations.clear();
     fx.Right(FRONT, 124, 88);
     EXPECT_EQ(fx.s->poly.PolyDepthRef, (Vector{24.0f / 120, 12.0f / 120, 0}));
-    EXPECT_EQ(fx.frame.repaints,
+    EXPECT_EQ(fx.frame.invalidations,
               (std::vector<PaneRepaint>{{1, 0, true}, {0, 0, true}, {1, 1, true}}));
     fx.Left(TOP, 100, 100);
     EXPECT_EQ(fx.Point(1), (Vector{0, 12.0f / 120, 0}));
@@ -76,14 +76,14 @@ TEST(PolygonCreation, SixteenPointsAtMost) {
     for (int i = 0; i < 16; ++i) fx.Left(FRONT, 10 * i, 50);
     EXPECT_EQ(fx.Count(), 16);
     EXPECT_TRUE(fx.ui.messages.empty());
-    fx.frame.repaints.clear();
+    fx.frame.invalidations.clear();
     fx.Left(FRONT, 195, 50);
     EXPECT_EQ(fx.Count(), 16);
     ASSERT_EQ(fx.ui.messages.size(), 1u);
     EXPECT_EQ(fx.ui.messages[0].text, "ポイントは16個までです。");
     EXPECT_EQ(fx.ui.messages[0].caption, "エラー");
     EXPECT_EQ(fx.ui.messages[0].buttons, ports::Buttons::Ok);
-    EXPECT_TRUE(fx.frame.repaints.empty());
+    EXPECT_TRUE(fx.frame.invalidations.empty());
     EXPECT_EQ(fx.Point(15).x, float(150 - 100) / 120.0f);
 }
 
@@ -125,11 +125,11 @@ TEST(PolygonCreation, EnterNeedsThreePointsThenAddsTheFace) {
     EXPECT_EQ(fx.Count(), 2);
 
     fx.Left(FRONT, 40, 100);  // new, at (-0.5, 0, 0)
-    fx.frame.repaints.clear();
+    fx.frame.invalidations.clear();
     EXPECT_TRUE(fx.Key(views::VK_RETURN));
     EXPECT_EQ(fx.ui.messages.size(), 1u);
     EXPECT_EQ(fx.Count(), 0);
-    EXPECT_EQ(fx.frame.repaints, kAllPanes);
+    EXPECT_EQ(fx.frame.invalidations, kAllPanes);
 
     const model::FaceTable& t = fx.s->Table();
     ASSERT_EQ(t.faceCount, 2);
@@ -195,12 +195,12 @@ TEST(PolygonCreation, UndoPointCommandEscAndCtrlZ) {
     // Esc without points changes nothing but repaints.
     EXPECT_TRUE(fx.Key(views::VK_ESCAPE));
     EXPECT_EQ(fx.Count(), 0);
-    EXPECT_EQ(fx.frame.repaints.size(), 3u);
-    EXPECT_EQ(fx.frame.refreshes, 0);
+    EXPECT_EQ(fx.frame.invalidations.size(), 3u);
+    EXPECT_EQ(fx.frame.commandRefreshes, 0);
 
     fx.Left(TOP, 10, 10);
     fx.Left(TOP, 20, 10);
-    EXPECT_EQ(fx.frame.refreshes, 2);
+    EXPECT_EQ(fx.frame.commandRefreshes, 2);
     EXPECT_TRUE(router.IsEnabled(doc::ID_UNDO_POINT));
     EXPECT_TRUE(router.Execute(doc::ID_UNDO_POINT));
     EXPECT_EQ(fx.Count(), 1);
@@ -213,7 +213,7 @@ TEST(PolygonCreation, UndoPointCommandEscAndCtrlZ) {
     EXPECT_TRUE(router.Execute(doc::ID_EDIT_UNDO));
     EXPECT_EQ(fx.Count(), 0);
     EXPECT_FALSE(router.IsEnabled(doc::ID_UNDO_POINT));
-    EXPECT_EQ(fx.frame.refreshes, 4);
+    EXPECT_EQ(fx.frame.commandRefreshes, 4);
     // The removed point is overwritten by the next one.
     fx.Left(TOP, 100, 100);
     EXPECT_EQ(fx.Point(0), (Vector{0, 0, 0}));
