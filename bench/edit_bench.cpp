@@ -1,0 +1,102 @@
+// Editing on a full model: one step of each mouse tool with every corner selected, and
+// finishing a polygon on a table one face short of full (add, read back, rebuild).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <memory>
+
+#include "doc/session.h"
+#include "views/polygon.h"
+#include "views/transforms.h"
+
+namespace {
+
+// Rings of 16 corners on a grid, each corner its own vertex.
+void FillRings(model::FaceTable& t, int faces, bool selected) {
+    t.faceCount = faces;
+    int index = 0;
+    for (int f = 0; f < faces; ++f) {
+        const float cx = float(f % 100) - 50.0f, cy = float(f / 100) - 25.0f;
+        t.vertexCount[f] = model::MAX_FACE_VERTICES;
+        for (int k = 0; k < model::MAX_FACE_VERTICES; ++k) {
+            const float a = float(k) * 6.2831853f / 16.0f;
+            t.position[f][k] = {cx + 0.4f * std::cos(a), cy + 0.4f * std::sin(a),
+                                0.05f * float(k % 2)};
+            t.vertexIndex[f][k] = index++;
+            t.selected[f][k] = selected ? 1 : 0;
+        }
+    }
+}
+
+// One step of the tool per iteration, the pointer wiggling one pixel right and back so
+// that the model stays in place.
+void BM_MouseToolStep_FullTable(benchmark::State& state) {
+    auto table = std::make_unique<model::FaceTable>();
+    FillRings(*table, model::MAX_FACES, true);
+    const int mode = static_cast<int>(state.range(0));
+    views::DragStep step{views::FRONT_AXES, 120.0f, {400, 300}, {420, 280}, {420, 280}, {421, 280}};
+    for (auto _ : state) {
+        views::DragStepOfTool(mode, *table, step);
+        std::swap(step.last, step.pointer);
+        benchmark::DoNotOptimize(table->position[4999][15]);
+    }
+}
+BENCHMARK(BM_MouseToolStep_FullTable)
+    ->Arg(doc::EDIT_MOVE)
+    ->Arg(doc::EDIT_ROTATE)
+    ->Arg(doc::EDIT_SCALE)
+    ->Arg(doc::EDIT_STRETCH)
+    ->Unit(benchmark::kMillisecond);
+
+class NullFrame : public ports::FrameHost {
+  public:
+    void UpdateAllViews() override {}
+    void InvalidatePane(int, int, bool) override {}
+    void SetMessageText(const std::string&) override {}
+    void SetDocumentTitle(const std::string&) override {}
+    void AddToRecentFileList(const std::string&) override {}
+    void RemoveFromRecentFileList(const std::string&) override {}
+};
+
+class NullUi : public ports::UserInterface {
+  public:
+    ports::Answer MessageBox(const std::string&, const std::string&, ports::Buttons,
+                             ports::Icon) override {
+        return ports::Answer::Ok;
+    }
+    std::optional<std::string> FileDialog(const ports::FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
+    bool DoModal(ports::ModalDialog&) override { return false; }
+    void Beep() override {}
+};
+
+// Enter with a triangle (two new points and one snapped) on 4,999 faces of 16 corners:
+// AddPolygon, ReadFromMesh and RebuildMesh. Each iteration drops the face it added from
+// the table again (the earlier faces read back unchanged).
+void BM_FinishPolygon_NearlyFullTable(benchmark::State& state) {
+    doc::Session session;
+    session.CreateScene(std::make_shared<rm::Root>());
+    model::FaceTable& t = session.Table();
+    FillRings(t, model::MAX_FACES - 1, false);
+    t.RebuildMesh(session.model);
+    NullFrame frame;
+    NullUi ui;
+    for (auto _ : state) {
+        t.faceCount = model::MAX_FACES - 1;
+        doc::PolygonState& poly = session.poly;
+        poly.PolyPoints[0] = {0, 0, 0};
+        poly.PolyPoints[1] = {1, 0, 0};
+        poly.PolyPoints[2] = t.position[0][0];
+        poly.PolyPointVertex[0] = poly.PolyPointVertex[1] = doc::POLY_NEW_VERTEX;
+        poly.PolyPointVertex[2] = t.vertexIndex[0][0];
+        poly.PolyLastPoint = 2;
+        views::FinishPolygon(session, ui, frame);
+        benchmark::DoNotOptimize(t.faceCount);
+    }
+    if (t.faceCount != model::MAX_FACES) state.SkipWithError("the polygon was not added");
+}
+BENCHMARK(BM_FinishPolygon_NearlyFullTable)->Unit(benchmark::kMillisecond);
+
+}  // namespace
