@@ -2,7 +2,7 @@
 
 #include <QApplication>
 #include <QEventLoop>
-#include <QFontDatabase>
+#include <QFont>
 #include <QImage>
 #include <QLibraryInfo>
 #include <QPixmap>
@@ -78,12 +78,11 @@ void SetUpLanguageAndFont() {
         QCoreApplication::installTranslator(&qtTexts);
     }
     // IPAPGothic has the metrics of the font the dialogs were laid out for.
-    const QString family = QStringLiteral("IPAPGothic");
-    if (QFontDatabase::families().contains(family)) {
-        QFont font(family);
-        font.setPointSize(9);
-        QApplication::setFont(font);
-    }
+    // Asking for the family by name lets fontconfig fall back to another Japanese font when
+    // it is missing, without listing every font on the machine first.
+    QFont font(QStringLiteral("IPAPGothic"));
+    font.setPointSize(9);
+    QApplication::setFont(font);
 }
 
 CMdlrApp::CMdlrApp() = default;

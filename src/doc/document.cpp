@@ -50,12 +50,12 @@ void CMdlrDoc::OnFileNew() {
 }
 
 void CMdlrDoc::OnFileOpen() {
-    ports::FileDialogRequest req;
-    req.open = true;
-    req.filter = kOpenFilter;
-    req.defaultExtension = "x";
-    req.flags = ports::OFN_HIDEREADONLY;
-    req.initialFolder = session_.programFolder;
+    const ports::FileDialogRequest req{.open = true,
+                                       .filter = kOpenFilter,
+                                       .defaultExtension = std::string(1, 'x'),
+                                       .initialName = {},
+                                       .flags = ports::OFN_HIDEREADONLY,
+                                       .initialFolder = session_.programFolder};
     const std::optional<std::string> path = ui_.FileDialog(req);
     if (!path) return;
     Import(*path);
@@ -91,12 +91,12 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
 }
 
 void CMdlrDoc::OnFileSaveAs() {
-    ports::FileDialogRequest req;
-    req.open = false;
-    req.filter = kSaveFilter;
-    req.defaultExtension = "x";
-    req.flags = ports::OFN_OVERWRITEPROMPT;
-    req.initialFolder = session_.programFolder;
+    const ports::FileDialogRequest req{.open = false,
+                                       .filter = kSaveFilter,
+                                       .defaultExtension = std::string(1, 'x'),
+                                       .initialName = {},
+                                       .flags = ports::OFN_OVERWRITEPROMPT,
+                                       .initialFolder = session_.programFolder};
     const std::optional<std::string> path = ui_.FileDialog(req);
     if (!path) return;
     Export(*path);
