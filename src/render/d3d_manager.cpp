@@ -84,8 +84,9 @@ int CDDrawWindow::SetWindowMode(int width, int height) {
         clientWidth_ = width;
         clientHeight_ = height;
     }
-    width_ = clientWidth_;
-    height_ = clientHeight_;
+    // A window not laid out yet gets surfaces of one pixel; its first size brings real ones.
+    width_ = std::max(clientWidth_, 1);
+    height_ = std::max(clientHeight_, 1);
     bitDepth_ = display_.CurrentMode().bitsPerPixel;
     return CreateSurfaces();
 }

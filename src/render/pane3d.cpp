@@ -22,8 +22,9 @@ int C3DPane::OnInitialUpdate(const rm::FramePtr& scene, const rm::FramePtr& mode
         ShowFailure(ui_, doc::text::kD3DInitFailed);
         return 0;
     }
+    // A camera that could not be made shows up as a failure to create the scene below.
     m_pCameraFrame = rm->CreateFrame(scene.get());
-    if (!m_pCameraFrame || !root_.CreateManager(&m_pD3D, &window_, scene, m_pCameraFrame, true)) {
+    if (!root_.CreateManager(&m_pD3D, &window_, scene, m_pCameraFrame, true)) {
         ShowFailure(ui_, doc::text::kD3DInitFailed);
         return 0;
     }
