@@ -83,8 +83,8 @@ bool Device::Clear(const rm::Viewport& viewport) {
         std::fill(color_->pixels.begin() + std::ptrdiff_t(row + std::size_t(x0)),
                   color_->pixels.begin() + std::ptrdiff_t(row + std::size_t(x1)), 0u);
         if (withDepth) {
-            std::fill(depth_->depth.begin() + std::ptrdiff_t(row + std::size_t(x0)),
-                      depth_->depth.begin() + std::ptrdiff_t(row + std::size_t(x1)),
+            std::fill(depth_->pixels.begin() + std::ptrdiff_t(row + std::size_t(x0)),
+                      depth_->pixels.begin() + std::ptrdiff_t(row + std::size_t(x1)),
                       std::uint16_t(0xFFFF));
         }
     }
@@ -116,7 +116,7 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
     target.color = color_->pixels.data();
     const bool withDepth =
         depth_ && depth_->width == color_->width && depth_->height == color_->height;
-    target.depth = withDepth ? depth_->depth.data() : nullptr;
+    target.depth = withDepth ? depth_->pixels.data() : nullptr;
     target.stride = color_->width;
     target.clipX0 = std::clamp(viewport.GetX(), 0, color_->width);
     target.clipY0 = std::clamp(viewport.GetY(), 0, color_->height);

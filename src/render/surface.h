@@ -1,5 +1,5 @@
 // The frame buffers of a 3D window: colour surfaces (0x00RRGGBB, row by row from the top,
-// what the pane shows) and a 16-bit z-buffer.
+// what the pane shows) and a 16-bit z-buffer (cleared to the farthest depth, 0xFFFF).
 #pragma once
 
 #include <cstdint>
@@ -7,10 +7,11 @@
 
 namespace render {
 
-struct ColorSurface {
+template <typename Pixel, Pixel kInitial>
+struct Surface {
     int width = 0;
     int height = 0;
-    std::vector<std::uint32_t> pixels;
+    std::vector<Pixel> pixels;
 
     bool Valid() const { return width > 0 && height > 0; }
     // False (and an empty surface) for a size that is not positive.
@@ -19,7 +20,7 @@ struct ColorSurface {
         if (w <= 0 || h <= 0) return false;
         width = w;
         height = h;
-        pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0u);
+        pixels.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), kInitial);
         return true;
     }
     void Release() {
@@ -29,25 +30,7 @@ struct ColorSurface {
     }
 };
 
-struct DepthSurface {
-    int width = 0;
-    int height = 0;
-    std::vector<std::uint16_t> depth;
-
-    bool Valid() const { return width > 0 && height > 0; }
-    bool Create(int w, int h) {
-        Release();
-        if (w <= 0 || h <= 0) return false;
-        width = w;
-        height = h;
-        depth.assign(static_cast<std::size_t>(w) * static_cast<std::size_t>(h), 0xFFFF);
-        return true;
-    }
-    void Release() {
-        width = height = 0;
-        depth.clear();
-        depth.shrink_to_fit();
-    }
-};
+using ColorSurface = Surface<std::uint32_t, 0u>;
+using DepthSurface = Surface<std::uint16_t, std::uint16_t(0xFFFF)>;
 
 }  // namespace render

@@ -7,28 +7,12 @@
 
 namespace {
 
-using render_test::FakeDisplay;
-using render_test::FakePane;
 using render_test::HardwareDevice;
 using render_test::PaneRig;
-using render_test::ScriptedUi;
 
-struct PaneSetup {
-    FakeDisplay display;
-    FakePane window;
-    ScriptedUi ui;
-    doc::Session session;
-    std::unique_ptr<render::CD3DRoot> root;
-    std::unique_ptr<render::C3DPane> pane;
-
-    void Start() {
-        root = std::make_unique<render::CD3DRoot>(display);
-        root->Init("/p/");
-        root->SelectDeviceByName(2);
-        session.CreateScene(root->GetRM());
-        pane = std::make_unique<render::C3DPane>(*root, window, ui);
-    }
-    int Update() { return pane->OnInitialUpdate(session.m_pScene, session.model.m_pModelFrame); }
+// A rig whose pane is not set up yet: 64 x 48, the MMX device.
+struct PaneSetup : PaneRig {
+    PaneSetup() : PaneRig(64, 48, 2, 32, false) {}
 };
 
 TEST(Pane3DTest, SetUpPlacesTheCameraAndTheOrthographicViewport) {

@@ -155,16 +155,22 @@ void AddQuad(rm::MeshBuilder& mesh, float x0, float y0, float x1, float y1, floa
     mesh.GetFace(before).SetColor(color);
 }
 
-PaneRig::PaneRig(int width, int height, int device, int displayBits) {
+PaneRig::PaneRig(int width, int height, int deviceKind, int displayBits, bool start)
+    : device(deviceKind) {
     display.current = {1280, 720, displayBits};
     display.modes = {display.current};
     window.size = {width, height};
+    if (!start) return;
+    Start();
+    Update();
+}
+
+void PaneRig::Start() {
     root = std::make_unique<render::CD3DRoot>(display);
     root->Init("/p/");
     root->SelectDeviceByName(device);
     session.CreateScene(root->GetRM());
     pane = std::make_unique<render::C3DPane>(*root, window, ui);
-    pane->OnInitialUpdate(session.m_pScene, session.model.m_pModelFrame);
 }
 
 Image PaneRig::Draw() {

@@ -47,13 +47,18 @@ void AddQuad(rm::MeshBuilder& mesh, float x0, float y0, float x1, float y1, floa
              rm::Color color);
 
 // The program's scene (Session::CreateScene) and its 3D pane on a display, with any
-// device; Draw renders the pane as a paint does and returns the picture.
+// device. The constructor sets the pane up unless `start` is false (then change the
+// display, call Start and Update yourself). Draw renders the pane as a paint does and
+// returns the picture.
 struct PaneRig {
-    explicit PaneRig(int width, int height, int device = 2, int displayBits = 32);
+    PaneRig(int width, int height, int device = 2, int displayBits = 32, bool start = true);
+    void Start();
+    int Update() { return pane->OnInitialUpdate(session.m_pScene, session.model.m_pModelFrame); }
     Image Draw();
     rm::MeshBuilder& Mesh() { return *session.model.m_pMesh; }
     rm::Frame& ModelFrame() { return *session.model.m_pModelFrame; }
 
+    int device;
     FakeDisplay display;
     FakePane window;
     ScriptedUi ui;
