@@ -1,8 +1,9 @@
-// The fast fill: for each row the span of covered pixels is found from the three edge
-// values with one division per edge, and the planes are stepped along the span instead
-// of evaluated per pixel. Integer arithmetic throughout, so the pixels and their values
-// are exactly those of the reference fill.
+// The fast fill. Each edge's first and last covered column is walked from row to row
+// with a quotient and a remainder (exact integer steps, no division per row), and the
+// planes are stepped along the span instead of evaluated per pixel. The pixels and their
+// values are therefore exactly those of the reference fill.
 #include <algorithm>
+#include <cmath>
 
 #include "render/raster.h"
 
@@ -10,20 +11,33 @@ namespace render::raster {
 
 namespace {
 
-// The columns k >= 0 of a row where e + s k >= 0, intersected into [lo, hi].
-inline void ClipSpan(std::int64_t e, std::int64_t s, std::int64_t& lo, std::int64_t& hi) {
-    if (s > 0) {
-        if (e < 0) lo = std::max(lo, (-e + s - 1) / s);
-    } else if (s < 0) {
-        if (e < 0) {
-            hi = -1;
-        } else {
-            hi = std::min(hi, e / -s);
-        }
-    } else if (e < 0) {
-        hi = -1;
-    }
+// floor(a / b) for b > 0, through a double estimate corrected by one step (|a| < 2^53).
+inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    std::int64_t q = static_cast<std::int64_t>(std::floor(double(a) / double(b)));
+    while (q * b > a) --q;
+    while ((q + 1) * b <= a) ++q;
+    return q;
 }
+
+// floor(m / s) as m grows by `step` each row: q and r with m = q s + r, 0 <= r < s.
+struct EdgeWalk {
+    std::int64_t q, r, s, dq, dr;
+    void Init(std::int64_t m, std::int64_t divisor, std::int64_t step) {
+        s = divisor;
+        q = FloorDiv(m, s);
+        r = m - q * s;
+        dq = FloorDiv(step, s);
+        dr = step - dq * s;
+    }
+    void Next() {
+        q += dq;
+        r += dr;
+        if (r >= s) {
+            ++q;
+            r -= s;
+        }
+    }
+};
 
 }  // namespace
 
@@ -32,12 +46,40 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
     const bool plainGouraud = style.gouraud && !style.mono && !style.texture;
     const bool opaque = style.alpha == 255;
     const std::int64_t width = tri.maxX - tri.minX + 1;
-    std::int64_t e0 = tri.e[0], e1 = tri.e[1], e2 = tri.e[2];
-    for (int y = tri.minY; y <= tri.maxY; ++y, e0 += tri.ey[0], e1 += tri.ey[1], e2 += tri.ey[2]) {
+
+    // Edge i covers column k of row y when e + ex k + ey y >= 0: for ex > 0 from
+    // ceil((-e - ey y) / ex) on, for ex < 0 up to floor((e + ey y) / -ex), for ex = 0 the
+    // whole row or nothing.
+    EdgeWalk lower[3], upper[3];
+    int lowers = 0, uppers = 0;
+    std::int64_t level[3], levelStep[3];
+    int levels = 0;
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t e = tri.e[i], ex = tri.ex[i], ey = tri.ey[i];
+        if (ex > 0) {
+            lower[lowers++].Init(-e + ex - 1, ex, -ey);
+        } else if (ex < 0) {
+            upper[uppers++].Init(e, -ex, ey);
+        } else {
+            level[levels] = e;
+            levelStep[levels++] = ey;
+        }
+    }
+
+    for (int y = tri.minY; y <= tri.maxY; ++y) {
         std::int64_t lo = 0, hi = width - 1;
-        ClipSpan(e0, tri.ex[0], lo, hi);
-        ClipSpan(e1, tri.ex[1], lo, hi);
-        ClipSpan(e2, tri.ex[2], lo, hi);
+        for (int i = 0; i < lowers; ++i) {
+            lo = std::max(lo, lower[i].q);
+            lower[i].Next();
+        }
+        for (int i = 0; i < uppers; ++i) {
+            hi = std::min(hi, upper[i].q);
+            upper[i].Next();
+        }
+        for (int i = 0; i < levels; ++i) {
+            if (level[i] < 0) hi = -1;
+            level[i] += levelStep[i];
+        }
         if (lo > hi) continue;
         const int dy = y - tri.minY;
         const int k0 = int(lo), k1 = int(hi);
