@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "base/numbers.h"
 #include "formats/face_data.h"
 #include "formats/text_io.h"
 
@@ -17,22 +18,6 @@ namespace {
 constexpr float kDefaultSurfaceChannel = 0.501960814f;
 // Largest vertex count whose indices fit the file's unsigned 16-bit point numbers.
 constexpr int kMaxWritableVertices = 65536;
-
-std::uint16_t BigEndian16(const unsigned char* p) {
-    return static_cast<std::uint16_t>((unsigned(p[0]) << 8) | unsigned(p[1]));
-}
-
-std::uint32_t BigEndian32(const unsigned char* p) {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-
-float BigEndianFloat(const unsigned char* p) {
-    const std::uint32_t bits = BigEndian32(p);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
 
 bool IdIs(const unsigned char* p, const char* id) {
     return std::memcmp(p, id, 4) == 0;
@@ -76,7 +61,7 @@ void ReadPoints(const unsigned char* data, std::size_t size, Object& obj) {
     obj.points.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char* p = data + i * 12;
-        obj.points[i] = {BigEndianFloat(p), BigEndianFloat(p + 4), BigEndianFloat(p + 8)};
+        obj.points[i] = {base::LoadBEFloat(p), base::LoadBEFloat(p + 4), base::LoadBEFloat(p + 8)};
     }
     obj.havePoints = true;
 }
@@ -95,7 +80,7 @@ void ReadSurfaceNames(const unsigned char* data, std::size_t size, Object& obj) 
 void ReadPolygons(const unsigned char* data, std::size_t size, Object& obj) {
     const std::size_t count = size / 2;
     obj.polygons.resize(count);
-    for (std::size_t i = 0; i < count; ++i) obj.polygons[i] = BigEndian16(data + 2 * i);
+    for (std::size_t i = 0; i < count; ++i) obj.polygons[i] = base::LoadBE16(data + 2 * i);
     obj.havePolygons = true;
 }
 
@@ -111,7 +96,7 @@ void ReadSurface(const unsigned char* data, std::size_t size, Object& obj) {
     // Sub-chunks: ID, 16-bit size, data padded to an even length.
     while (size - pos >= 6) {
         const unsigned char* sub = data + pos;
-        const std::size_t subSize = BigEndian16(sub + 4);
+        const std::size_t subSize = base::LoadBE16(sub + 4);
         pos += 6;
         if (subSize > size - pos) break;  // runs past the chunk: nothing more to read
         if (IdIs(sub, "COLR") && subSize >= 3 && obj.currentSurface < obj.surfaces.size()) {
@@ -144,11 +129,11 @@ bool ReadChunks(std::string_view bytes, Object& obj, std::string* error) {
         return false;
     }
     // What the body size says remains after the form type.
-    long long remaining = static_cast<long long>(BigEndian32(data + 4)) - 4;
+    long long remaining = static_cast<long long>(base::LoadBE32(data + 4)) - 4;
     std::size_t pos = 12;
     while (remaining > 0 && size - pos >= 8) {
         const unsigned char* chunk = data + pos;
-        const std::uint32_t chunkSize = BigEndian32(chunk + 4);
+        const std::uint32_t chunkSize = base::LoadBE32(chunk + 4);
         pos += 8;
         const bool known = IdIs(chunk, "PNTS") || IdIs(chunk, "SRFS") || IdIs(chunk, "POLS") ||
                            IdIs(chunk, "SURF");
@@ -277,24 +262,6 @@ int BuildModel(Object& obj, model::ModelHost& host, std::string* error) {
     return MergeIntoModel(host, *temp, error);
 }
 
-void Put16(std::string& out, unsigned v) {
-    out += static_cast<char>((v >> 8) & 0xFF);
-    out += static_cast<char>(v & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t v) {
-    out += static_cast<char>((v >> 24) & 0xFF);
-    out += static_cast<char>((v >> 16) & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-    out += static_cast<char>(v & 0xFF);
-}
-
-void PutFloat(std::string& out, float f) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    Put32(out, bits);
-}
-
 // A name, its NUL, and a 0 byte when the two together are odd in length.
 void PutName(std::string& out, const std::string& name) {
     out += name;
@@ -304,7 +271,7 @@ void PutName(std::string& out, const std::string& name) {
 
 void PutChunk(std::string& body, const char* id, const std::string& data) {
     body.append(id, 4);
-    Put32(body, static_cast<std::uint32_t>(data.size()));
+    base::AppendBE32(body, static_cast<std::uint32_t>(data.size()));
     body += data;
 }
 
@@ -371,18 +338,18 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
     chunk.reserve(std::size_t(pool) * 12);
     for (int i = 0; i < pool; ++i) {
         const rm::Vector& v = table.vertexPool[i];
-        PutFloat(chunk, v.x);
-        PutFloat(chunk, v.y);
-        PutFloat(chunk, v.z);
+        base::AppendBEFloat(chunk, v.x);
+        base::AppendBEFloat(chunk, v.y);
+        base::AppendBEFloat(chunk, v.z);
     }
     PutChunk(body, "PNTS", chunk);
 
     chunk.clear();
     for (int f = 0; f < faceCount; ++f) {
         const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
-        Put16(chunk, unsigned(n));
-        for (int k = 0; k < n; ++k) Put16(chunk, unsigned(table.vertexIndex[f][k]));
-        Put16(chunk, unsigned(faceSurface[std::size_t(f)]));
+        base::AppendBE16(chunk, unsigned(n));
+        for (int k = 0; k < n; ++k) base::AppendBE16(chunk, unsigned(table.vertexIndex[f][k]));
+        base::AppendBE16(chunk, unsigned(faceSurface[std::size_t(f)]));
     }
     PutChunk(body, "POLS", chunk);
 
@@ -390,24 +357,24 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
         chunk.clear();
         PutName(chunk, names[s]);
         chunk.append("COLR", 4);
-        Put16(chunk, 4);
+        base::AppendBE16(chunk, 4);
         chunk += static_cast<char>((colors[s] >> 16) & 0xFF);
         chunk += static_cast<char>((colors[s] >> 8) & 0xFF);
         chunk += static_cast<char>(colors[s] & 0xFF);
         chunk += '\0';
         chunk.append("FLAG", 4);
-        Put16(chunk, 2);
-        Put16(chunk, 0x0104);  // smoothing, double-sided
+        base::AppendBE16(chunk, 2);
+        base::AppendBE16(chunk, 0x0104);  // smoothing, double-sided
         chunk.append("SMAN", 4);
-        Put16(chunk, 4);
-        Put32(chunk, 0x3F46D3F2u);  // 44.5 degrees in radians
+        base::AppendBE16(chunk, 4);
+        base::AppendBE32(chunk, 0x3F46D3F2u);  // 44.5 degrees in radians
         chunk.append("DIFF", 4);
-        Put16(chunk, 2);
-        Put16(chunk, 256);
+        base::AppendBE16(chunk, 2);
+        base::AppendBE16(chunk, 256);
         for (const char* id : {"TRAN", "SPEC", "GLOS"}) {
             chunk.append(id, 4);
-            Put16(chunk, 2);
-            Put16(chunk, 0);
+            base::AppendBE16(chunk, 2);
+            base::AppendBE16(chunk, 0);
         }
         PutChunk(body, "SURF", chunk);
     }
@@ -415,7 +382,7 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
     out.clear();
     out.reserve(body.size() + 8);
     out = "FORM";
-    Put32(out, static_cast<std::uint32_t>(body.size()));
+    base::AppendBE32(out, static_cast<std::uint32_t>(body.size()));
     out += body;
     return true;
 }

@@ -5,6 +5,7 @@
 #include <new>
 #include <vector>
 
+#include "base/numbers.h"
 #include "formats/face_data.h"
 #include "formats/text_io.h"
 
@@ -32,14 +33,6 @@ std::string FirstWord(std::string_view line) {
     std::string_view word;
     if (!ScanWord(line, word)) return {};
     return ToLower(word);
-}
-
-float LittleEndianFloat(const unsigned char* p) {
-    const std::uint32_t bits = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
-                               (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
 }
 
 // `"name" col(r g b a) ...`. A quoted name may hold blanks.
@@ -140,7 +133,7 @@ bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, st
         const auto* p = reinterpret_cast<const unsigned char*>(text.data() + start);
         object.vertices.resize(std::size_t(count));
         for (auto& v : object.vertices) {
-            v = {LittleEndianFloat(p), LittleEndianFloat(p + 4), LittleEndianFloat(p + 8)};
+            v = {base::LoadLEFloat(p), base::LoadLEFloat(p + 4), base::LoadLEFloat(p + 8)};
             p += 12;
         }
         lines.Seek(start + bytes);

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,6 +23,7 @@
 #include <sys/mman.h>
 #endif
 
+#include "base/numbers.h"
 #include "formats/face_data.h"
 #include "formats/text_io.h"
 
@@ -66,135 +66,23 @@ inline void SkipWord(const char*& p, const char* end) {
     while (p < end && ClassOf(*p) == kWord) ++p;
 }
 
-inline bool IsDigit(char c) {
-    return static_cast<unsigned>(c - '0') < 10u;
-}
-
-// The result of a decimal number too large or too small for a double: infinity when its
-// decimal exponent is positive, else 0 (as the C library's conversion gives).
-double OutOfRange(const char* s, const char* e) {
-    long long magnitude = 0;  // position of the first significant digit relative to the point
-    bool significant = false;
-    bool afterPoint = false;
-    for (; s < e && (IsDigit(*s) || *s == '.'); ++s) {
-        if (*s == '.') {
-            afterPoint = true;
-        } else if (!significant) {
-            if (*s != '0') {
-                significant = true;
-                if (!afterPoint) magnitude = 1;
-            } else if (afterPoint) {
-                --magnitude;
-            }
-        } else if (!afterPoint) {
-            ++magnitude;
-        }
-    }
-    if (s < e && (*s == 'e' || *s == 'E')) {
-        ++s;
-        bool negative = false;
-        if (s < e && (*s == '+' || *s == '-')) negative = *s++ == '-';
-        long long exponent = 0;
-        for (; s < e && IsDigit(*s); ++s) {
-            if (exponent < 1000000000) exponent = exponent * 10 + (*s - '0');
-        }
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-}
-
-// Exact powers of ten as doubles.
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case of plain decimals ("12", "-0.500000"): at most 19 digits whose value is
-// exact in a double, at most 22 after the point, no exponent. The value is then one
-// correctly rounded division, the same as the full conversion gives. False (and nothing
-// moved) for anything else.
-inline bool FastDecimal(const char*& s, const char* end, double& value) {
-    const char* q = s;
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    while (q < end && IsDigit(*q)) {
-        mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
-        ++digits;
-    }
-    int decimals = 0;
-    if (q < end && *q == '.') {
-        ++q;
-        while (q < end && IsDigit(*q)) {
-            mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
-            ++decimals;
-        }
-    }
-    digits += decimals;
-    if (digits == 0 || digits > 19 || decimals > 22 || mantissa > (std::uint64_t(1) << 53)) {
-        return false;
-    }
-    if (q < end && (*q == 'e' || *q == 'E' || *q == 'x' || *q == 'X')) return false;
-    value = double(mantissa) / kPowersOfTen[decimals];
-    s = q;
-    return true;
-}
-
 // Converts the number at the start of a word the way the C library's text-to-double
 // conversion does, but the same under every locale: the longest prefix that is a number
 // counts, and a word that does not start with one gives 0. `p` is left inside the word.
-double ParseDouble(const char*& p, const char* end) {
-    const char* s = p;
-    bool negative = false;
-    if (s < end && (*s == '+' || *s == '-')) negative = *s++ == '-';
+inline double ParseDouble(const char*& p, const char* end) {
+    std::string_view t(p, std::size_t(end - p));
     double value = 0.0;
-    if (FastDecimal(s, end, value)) {
-        p = s;
-        return negative ? -value : value;
-    }
-    if (s < end && *s != '-' && *s != '+') {  // from_chars would take a second sign
-        if (end - s > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-            const auto r = std::from_chars(s + 2, end, value, std::chars_format::hex);
-            if (r.ec == std::errc()) {
-                s = r.ptr;
-            } else if (r.ec == std::errc::result_out_of_range) {
-                // Hexadecimal digits with a binary exponent: tiny only with "p-".
-                const char* q = s + 2;
-                while (q < r.ptr && *q != 'p' && *q != 'P') ++q;
-                const bool tiny = q + 1 < r.ptr && q[1] == '-';
-                value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-                s = r.ptr;
-            } else {
-                value = 0.0;  // "0x" without hexadecimal digits reads as the 0
-                s += 1;
-            }
-        } else {
-            const auto r = std::from_chars(s, end, value, std::chars_format::general);
-            if (r.ec == std::errc::result_out_of_range) {
-                value = OutOfRange(s, r.ptr);
-                s = r.ptr;
-            } else if (r.ec == std::errc()) {
-                s = r.ptr;
-            } else {
-                value = 0.0;
-            }
-        }
-    }
-    p = s;
-    return negative ? -value : value;
+    if (base::ScanDouble(t, value)) p = t.data();
+    return value;
 }
 
 // The first number of a face word ("3", "3/1", "3/1/2", "3//2"), read like "%d": an
 // optional sign and at least one digit. The texture and normal numbers are not used.
-// Numbers too large for any vertex are kept at a value that no file can reach.
+// Numbers too large for any vertex saturate at a value that no file can reach.
 inline bool ParseIndex(const char*& p, const char* end, long long& out) {
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-    if (p >= end || !IsDigit(*p)) return false;
-    long long value = 0;
-    do {
-        if (value < (1LL << 40)) value = value * 10 + (*p - '0');
-        ++p;
-    } while (p < end && IsDigit(*p));
-    out = negative ? -value : value;
+    std::string_view t(p, std::size_t(end - p));
+    if (!base::ScanInteger(t, out)) return false;
+    p = t.data();
     return true;
 }
 

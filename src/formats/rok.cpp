@@ -11,6 +11,7 @@
 #include <new>
 #include <vector>
 
+#include "base/numbers.h"
 #include "formats/face_data.h"
 #include "formats/text_io.h"
 
@@ -75,26 +76,11 @@ class RokLines {
     std::size_t pos_ = 0;
 };
 
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // Text to integer in the manner of atoi: leading blanks, a sign, digits; anything else
 // ends the number, no digits give 0. Values beyond int saturate.
 int LineInt(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && IsCSpace(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
     long long value = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        value = value * 10 + (s[i] - '0');
-        if (value > 1LL << 40) break;  // already far beyond int
-    }
-    if (negative) value = -value;
+    if (!base::ScanInteger(s, value)) return 0;
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 

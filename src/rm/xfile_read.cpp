@@ -15,6 +15,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/numbers.h"
 #include "rm/xfile.h"
 
 namespace rm {
@@ -45,14 +46,6 @@ struct Token {
     const unsigned char* data = nullptr;
     std::size_t count = 0;
 };
-
-std::uint16_t Word(const unsigned char* p) {
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-std::uint32_t Dword(const unsigned char* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
 
 bool IsNameChar(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -132,24 +125,10 @@ class TextTokens {
             }
         }
         if (numberStart) {
-            std::size_t start = pos_ + (c == '+' ? 1 : 0);
+            std::string_view rest = s_.substr(pos_ + (c == '+' ? 1 : 0));
             double value = 0.0;
-            const char* first = s_.data() + start;
-            const char* last = s_.data() + s_.size();
-            auto r = std::from_chars(first, last, value);
-            if (r.ec == std::errc::result_out_of_range) {
-                // Beyond a double: a negative exponent underflows to 0, else +-infinity.
-                const std::string_view digits(first, std::size_t(r.ptr - first));
-                const std::size_t e = digits.find_first_of("eE");
-                const bool tiny =
-                    e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
-                const bool negative = *first == '-';
-                value = tiny ? 0.0 : HUGE_VAL;
-                if (negative) value = -value;
-                r.ec = std::errc();
-            }
-            if (r.ec == std::errc() && r.ptr > first) {
-                const std::size_t end = std::size_t(r.ptr - s_.data());
+            if (base::ScanDecimal(rest, value)) {
+                const std::size_t end = s_.size() - rest.size();
                 // "1stFrame" is a name, not 1 followed by "stFrame".
                 if (end < s_.size() && IsNameChar(static_cast<unsigned char>(s_[end])) &&
                     s_[end] != '-' && s_[end] != '.') {
@@ -199,25 +178,27 @@ class BinaryTokens {
         if (p_ == end_) return t;  // End
         t.kind = Tok::Error;
         if (Left() < 2) return t;
-        const std::uint16_t tok = Word(p_);
+        const std::uint16_t tok = base::LoadLE16(p_);
         p_ += 2;
         switch (tok) {
             case 1:    // name: DWORD count, chars
             case 2: {  // string: DWORD count, chars, maybe a DWORD terminator
                 if (Left() < 4) return t;
-                const std::uint32_t n = Dword(p_);
+                const std::uint32_t n = base::LoadLE32(p_);
                 p_ += 4;
                 if (n > Left()) return t;
                 t.text = std::string_view(reinterpret_cast<const char*>(p_), n);
                 p_ += n;
-                if (tok == 2 && Left() >= 4 && (Dword(p_) == 19 || Dword(p_) == 20)) p_ += 4;
+                if (tok == 2 && Left() >= 4 &&
+                    (base::LoadLE32(p_) == 19 || base::LoadLE32(p_) == 20))
+                    p_ += 4;
                 t.kind = tok == 1 ? Tok::Name : Tok::String;
                 return t;
             }
             case 3:  // integer: DWORD
                 if (Left() < 4) return t;
                 t.kind = Tok::Number;
-                t.number = Dword(p_);
+                t.number = base::LoadLE32(p_);
                 p_ += 4;
                 return t;
             case 5:  // GUID: 16 bytes
@@ -228,7 +209,7 @@ class BinaryTokens {
             case 6:    // integer list
             case 7: {  // float list
                 if (Left() < 4) return t;
-                const std::uint32_t n = Dword(p_);
+                const std::uint32_t n = base::LoadLE32(p_);
                 p_ += 4;
                 const std::size_t size = tok == 6 ? 4 : floatSize_;
                 if (n > Left() / size) return t;
@@ -412,22 +393,15 @@ class Parser {
                     if (!keep) break;
                     self.values.reserve(self.values.size() + t.count);
                     for (std::size_t i = 0; i < t.count; ++i) {
-                        self.values.push_back(Dword(t.data + 4 * i));
+                        self.values.push_back(base::LoadLE32(t.data + 4 * i));
                     }
                     break;
                 case Tok::FloatList:
                     if (!keep) break;
                     self.values.reserve(self.values.size() + t.count);
                     for (std::size_t i = 0; i < t.count; ++i) {
-                        if (floatSize_ == 8) {
-                            double d;
-                            std::memcpy(&d, t.data + 8 * i, 8);
-                            self.values.push_back(d);
-                        } else {
-                            float f;
-                            std::memcpy(&f, t.data + 4 * i, 4);
-                            self.values.push_back(f);
-                        }
+                        self.values.push_back(floatSize_ == 8 ? base::LoadLEDouble(t.data + 8 * i)
+                                                              : base::LoadLEFloat(t.data + 4 * i));
                     }
                     break;
                 case Tok::String:
@@ -480,7 +454,7 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* end = p + in.size();
-    const std::uint32_t declared = Dword(p);
+    const std::uint32_t declared = base::LoadLE32(p);
     p += 4;
     // The declared size is only a hint: never reserve more than the blocks could give.
     const std::size_t maxOut = std::min<std::size_t>(kMaxXFileSize, in.size() * 1100 + 65536);
@@ -505,8 +479,8 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
             error = "truncated compressed block header";
             return false;
         }
-        const std::size_t plainSize = Word(p);
-        const std::size_t packedSize = Word(p + 2);
+        const std::size_t plainSize = base::LoadLE16(p);
+        const std::size_t packedSize = base::LoadLE16(p + 2);
         p += 4;
         if (packedSize < 2 || packedSize > std::size_t(end - p) || p[0] != 'C' || p[1] != 'K') {
             error = "damaged compressed block";
@@ -546,15 +520,6 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
 // ---------------------------------------------------------------------------------------
 // Building meshes from the tree
 
-// A double as a float; beyond the float range it becomes an infinity of the same sign
-// (the plain conversion would be undefined there).
-float ToFloat(double d) {
-    constexpr double kMax = 3.4028234663852886e38;
-    if (d > kMax) return HUGE_VALF;
-    if (d < -kMax) return -HUGE_VALF;
-    return static_cast<float>(d);
-}
-
 using Matrix = std::array<double, 16>;  // row vectors: p' = p * M
 
 Matrix Identity() {
@@ -582,7 +547,7 @@ class Values {
     std::size_t Left() const { return v_.size() - pos_; }
     bool Float(float& out) {
         if (pos_ >= v_.size()) return false;
-        out = ToFloat(v_[pos_++]);
+        out = base::ToFloat(v_[pos_++]);
         return true;
     }
     bool Double(double& out) {
@@ -702,9 +667,9 @@ class Builder {
             vals.Double(x);
             vals.Double(y);
             vals.Double(z);
-            v.x = ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]);
-            v.y = ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]);
-            v.z = ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14]);
+            v.x = base::ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]);
+            v.y = base::ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]);
+            v.z = base::ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14]);
         }
         std::size_t nf = 0;
         if (!vals.Count(nf, vals.Left())) {
@@ -856,10 +821,11 @@ class Builder {
                 const double nz = (inv[6] * x + inv[7] * y + inv[8] * z) * sign;
                 const bool identity = a == 1 && e == 1 && i == 1 && b == 0 && c == 0 && d == 0 &&
                                       f == 0 && g == 0 && h == 0;
-                nv = identity ? Vector{ToFloat(x), ToFloat(y), ToFloat(z)}
-                              : Normalized(Vector{ToFloat(nx), ToFloat(ny), ToFloat(nz)});
+                nv = identity ? Vector{base::ToFloat(x), base::ToFloat(y), base::ToFloat(z)}
+                              : Normalized(Vector{base::ToFloat(nx), base::ToFloat(ny),
+                                                  base::ToFloat(nz)});
             } else {
-                nv = Vector{ToFloat(x), ToFloat(y), ToFloat(z)};
+                nv = Vector{base::ToFloat(x), base::ToFloat(y), base::ToFloat(z)};
             }
         }
         std::size_t nfn = 0;
