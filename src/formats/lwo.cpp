@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "base/numbers.h"
-#include "formats/face_data.h"
+#include "formats/reader.h"
 #include "formats/text_io.h"
 
 namespace formats {
@@ -36,10 +36,6 @@ struct Object {
     bool havePoints = false, haveSurfaces = false, havePolygons = false;
     std::size_t currentSurface = 0;  // the surface the next SURF chunk describes
 };
-
-void SetError(std::string* error, const char* text) {
-    if (error) *error = text;
-}
 
 // A name of a SRFS or SURF chunk starting at `pos` of `data`: up to its NUL, then one pad
 // byte when the bytes read so far (NUL included) are odd in number. A name without NUL
@@ -113,20 +109,19 @@ void ReadSurface(const unsigned char* data, std::size_t size, Object& obj) {
     ++obj.currentSurface;
 }
 
-// Reads the chunks of the FORM body into `obj`. False with `error` set when the file is
+// Reads the chunks of the FORM body into `obj`. False with `result` set when the file is
 // not one this reader takes or a chunk it needs is cut short.
-bool ReadChunks(std::string_view bytes, Object& obj, std::string* error) {
+bool ReadChunks(std::string_view bytes, Object& obj, ReadResult* result) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
     if (size < 12 || data[0] != 'F') {
-        SetError(error, "not a LightWave object file");
-        return false;
+        return Fail(result, ReadFailure::Malformed, "not a LightWave object file");
     }
     if (IdIs(data + 8, "LWO2") || IdIs(data + 8, "LWO3")) {
-        SetError(error, IdIs(data + 8, "LWO2")
-                            ? "this LightWave layout (LWO2) is not supported, only LWOB"
-                            : "this LightWave layout (LWO3) is not supported, only LWOB");
-        return false;
+        return Fail(result, ReadFailure::Unsupported,
+                    IdIs(data + 8, "LWO2")
+                        ? "this LightWave layout (LWO2) is not supported, only LWOB"
+                        : "this LightWave layout (LWO3) is not supported, only LWOB");
     }
     // What the body size says remains after the form type.
     long long remaining = static_cast<long long>(base::LoadBE32(data + 4)) - 4;
@@ -139,8 +134,8 @@ bool ReadChunks(std::string_view bytes, Object& obj, std::string* error) {
                            IdIs(chunk, "SURF");
         if (chunkSize > size - pos) {
             if (known) {
-                SetError(error, "a chunk is longer than the rest of the file");
-                return false;
+                return Fail(result, ReadFailure::Malformed,
+                            "a chunk is longer than the rest of the file");
             }
             break;  // an unknown chunk cut short: its contents have no effect anyway
         }
@@ -160,8 +155,7 @@ bool ReadChunks(std::string_view bytes, Object& obj, std::string* error) {
         remaining -= static_cast<long long>(consumed) + 8;
     }
     if (!obj.havePoints || !obj.haveSurfaces || !obj.havePolygons) {
-        SetError(error, "the object lacks a PNTS, SRFS or POLS chunk");
-        return false;
+        return Fail(result, ReadFailure::Malformed, "the object lacks a PNTS, SRFS or POLS chunk");
     }
     return true;
 }
@@ -175,7 +169,7 @@ struct Polygon {
     int surface = 0;
 };
 
-bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* error) {
+bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, ReadResult* result) {
     const auto& s = obj.polygons;
     std::size_t pos = 0;
     while (pos < s.size()) {
@@ -183,15 +177,13 @@ bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* err
         p.count = s[pos];
         p.first = pos + 1;
         if (s.size() - p.first < std::size_t(p.count) + 1) {
-            SetError(error, "the polygon list is cut short");
-            return false;
+            return Fail(result, ReadFailure::Malformed, "the polygon list is cut short");
         }
         const auto surface = static_cast<std::int16_t>(s[p.first + p.count]);
         pos = p.first + p.count + 1;
         if (surface < 0) {
             if (pos >= s.size()) {
-                SetError(error, "the polygon list is cut short");
-                return false;
+                return Fail(result, ReadFailure::Malformed, "the polygon list is cut short");
             }
             ++pos;  // the detail count: the detail polygons follow as ordinary entries
             p.surface = -int(surface);
@@ -200,8 +192,8 @@ bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* err
         }
         for (std::uint16_t k = 0; k < p.count; ++k) {
             if (s[p.first + k] >= obj.points.size()) {
-                SetError(error, "a polygon names a point that does not exist");
-                return false;
+                return Fail(result, ReadFailure::Malformed,
+                            "a polygon names a point that does not exist");
             }
         }
         // A polygon without vertices is no face.
@@ -210,56 +202,51 @@ bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* err
     return true;
 }
 
-int BuildModel(Object& obj, model::ModelHost& host, std::string* error) {
-    if (!host.m_pD3DRoot || !host.m_pMesh) {
-        SetError(error, "there is no model to add to");
-        return 0;
-    }
+int BuildModel(Object& obj, model::ModelHost& host, ReadResult* result) {
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
     for (Surface& s : obj.surfaces) {
         if (!s.colorSet) s.red = s.green = s.blue = kDefaultSurfaceChannel;
     }
     std::vector<Polygon> polygons;
     polygons.reserve(obj.polygons.size() / 4 + 1);
-    if (!WalkPolygons(obj, polygons, error)) return 0;
+    if (!WalkPolygons(obj, polygons, result)) return 0;
 
+    // One normal per polygon; a polygon of more than 16 corners becomes several faces,
+    // which all take its surface.
     std::vector<rm::Vector> normals;
     normals.reserve(polygons.size());
-    std::vector<std::int32_t> data;
-    data.reserve(obj.polygons.size() * 2 + 1);
+    std::vector<int> faceSurface;
+    faceSurface.reserve(polygons.size());
+    FaceDataList data;
+    data.Reserve(obj.polygons.size() * 2 + 1);
+    std::vector<std::int32_t> corners;
     for (std::size_t f = 0; f < polygons.size(); ++f) {
         const Polygon& p = polygons[f];
         const std::uint16_t* idx = obj.polygons.data() + p.first;
+        corners.assign(idx, idx + p.count);
         rm::Vector n;
         if (p.count >= 3)
             n = FaceNormal(obj.points[idx[0]], obj.points[idx[1]], obj.points[idx[2]]);
         normals.push_back(n);
-        data.push_back(p.count);
-        for (std::uint16_t k = 0; k < p.count; ++k) {
-            data.push_back(idx[k]);
-            data.push_back(static_cast<std::int32_t>(f));
-        }
+        const std::size_t faces =
+            data.AddPolygon(obj.points, corners, static_cast<std::int32_t>(f));
+        faceSurface.insert(faceSurface.end(), faces, p.surface);
     }
-    data.push_back(0);
+    data.Finish();
 
-    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
-    if (!temp) {
-        SetError(error, "cannot create a mesh");
-        return 0;
-    }
     std::vector<rm::Face> added;
-    if (!temp->AddFaces(obj.points, normals, data, &added)) {
-        SetError(error, "the mesh refused the object's polygons");
-        return 0;
+    if (!temp->AddFaces(obj.points, normals, data.Data(), &added)) {
+        return Fail(result, ReadFailure::MergeRefused, "the mesh refused the object's polygons");
     }
-    for (std::size_t f = 0; f < added.size() && f < polygons.size(); ++f) {
-        const int s = polygons[f].surface;
+    for (std::size_t f = 0; f < added.size() && f < faceSurface.size(); ++f) {
+        const int s = faceSurface[f];
         if (s >= 1 && std::size_t(s) <= obj.surfaces.size()) {
             const Surface& surf = obj.surfaces[std::size_t(s) - 1];
             added[f].SetColorRGB(surf.red, surf.green, surf.blue);
         }
     }
-    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
-    return MergeIntoModel(host, *temp, error);
+    return FinishRead(host, *temp, result);
 }
 
 // A name, its NUL, and a 0 byte when the two together are odd in length.
@@ -277,27 +264,24 @@ void PutChunk(std::string& body, const char* id, const std::string& data) {
 
 }  // namespace
 
-int ReadLwoBytes(std::string_view data, model::ModelHost& host, std::string* error) {
-    try {
+int ReadLwoBytes(std::string_view data, model::ModelHost& host, ReadResult* result) {
+    return Guarded(result, [&] {
         Object obj;
-        if (!ReadChunks(data, obj, error)) return 0;
-        return BuildModel(obj, host, error);
-    } catch (const std::bad_alloc&) {
-        SetError(error, "out of memory");
-        return 0;
-    }
+        if (!ReadChunks(data, obj, result)) return 0;
+        return BuildModel(obj, host, result);
+    });
 }
 
-int ReadLwo(const std::string& path, model::ModelHost& host, std::string* error) {
-    return ReadFileThen(path, error,
-                        [&](std::string_view bytes) { return ReadLwoBytes(bytes, host, error); });
+int ReadLwo(const std::string& path, model::ModelHost& host, ReadResult* result) {
+    return ReadFileThen(path, result,
+                        [&](std::string_view bytes) { return ReadLwoBytes(bytes, host, result); });
 }
 
 bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {
     const int faceCount = std::clamp(table.faceCount, 0, model::MAX_FACES);
     const int pool = table.poolVertexCount;
     if (pool < 0 || pool > model::MAX_POOL_VERTICES || pool > kMaxWritableVertices) {
-        SetError(error, "the model has more vertices than a LightWave object can number");
+        if (error) *error = "the model has more vertices than a LightWave object can number";
         return false;
     }
     for (int f = 0; f < faceCount; ++f) {
@@ -305,7 +289,7 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
         for (int k = 0; k < n; ++k) {
             const int index = table.vertexIndex[f][k];
             if (index < 0 || index >= pool) {
-                SetError(error, "a face names a vertex outside the vertex list");
+                if (error) *error = "a face names a vertex outside the vertex list";
                 return false;
             }
         }
@@ -393,7 +377,7 @@ int WriteLwo(const std::string& path, const model::FaceTable& table, std::string
         if (!FormatLwo(table, bytes, error)) return 0;
         return WriteFileAtomically(path, bytes, error) ? 1 : 0;
     } catch (const std::bad_alloc&) {
-        SetError(error, "out of memory");
+        if (error) *error = "out of memory";
         return 0;
     }
 }

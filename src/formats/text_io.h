@@ -19,15 +19,6 @@ using rm::kMaxInputFileSize;
 using rm::ReadFileBytes;
 using rm::WriteFileAtomically;
 
-// A reader's file entry point: reads the file at `path` and hands its bytes to `parse`
-// (the reader of bytes in memory). 0 when the file cannot be read.
-template <typename Parse>
-int ReadFileThen(const std::string& path, std::string* error, Parse&& parse) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    return parse(std::string_view(bytes));
-}
-
 // A writer's file entry point: `format` builds the file's bytes, WriteFileAtomically puts
 // them in place. 1 on success; 0 on any failure, running out of memory included.
 template <typename Format>

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "base/numbers.h"
+#include "rm/face_data.h"
 #include "rm/xfile.h"
 
 namespace rm {
@@ -540,6 +541,11 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
     return r;
 }
 
+// Indices below 2^31 (checked when they were read) as the face-data list takes them.
+std::span<const std::int32_t> AsSigned(std::span<const std::uint32_t> s) {
+    return {reinterpret_cast<const std::int32_t*>(s.data()), s.size()};
+}
+
 // Reads values one by one, checking every count against what is really there.
 class Values {
   public:
@@ -717,21 +723,24 @@ class Builder {
         std::vector<std::uint32_t> normalIndex;
         if (normalsNode) ReadNormals(*normalsNode, faces, m, normals, normalIndex);
 
-        std::vector<std::int32_t> faceData;
+        // A face of more than 16 corners becomes several (SplitPolygon); pieces[f] counts
+        // the mesh faces of file face f.
+        FaceDataList data;
         const std::size_t step = normals.empty() ? 1 : 2;
-        faceData.reserve(faces.size() + indices.size() * step + 1);
-        for (const auto& [first, n] : faces) {
-            if (n == 0) continue;  // a 0 would end the list
-            faceData.push_back(static_cast<std::int32_t>(n));
-            for (std::size_t k = 0; k < n; ++k) {
-                faceData.push_back(static_cast<std::int32_t>(indices[first + k]));
-                if (step == 2)
-                    faceData.push_back(static_cast<std::int32_t>(normalIndex[first + k]));
-            }
+        data.Reserve(faces.size() + indices.size() * step + 1);
+        std::vector<std::uint32_t> pieces(nf, 0);
+        for (std::size_t f = 0; f < nf; ++f) {
+            const auto& [first, n] = faces[f];
+            const std::span<const std::uint32_t> corners(indices.data() + first, n);
+            const std::span<const std::uint32_t> cornerNormals =
+                normals.empty() ? std::span<const std::uint32_t>()
+                                : std::span<const std::uint32_t>(normalIndex.data() + first, n);
+            pieces[f] = static_cast<std::uint32_t>(
+                data.AddPolygon(vertices, AsSigned(corners), AsSigned(cornerNormals)));
         }
-        faceData.push_back(0);
+        data.Finish();
         std::vector<rm::Face> added;
-        if (!out_.AddFaces(vertices, normals, faceData, &added)) {
+        if (!out_.AddFaces(vertices, normals, data.Data(), &added)) {
             error = "cannot add the faces of mesh " + mesh.name;
             return false;
         }
@@ -772,18 +781,21 @@ class Builder {
             }
         }
 
+        // The list holds each mesh face's corners as local vertex numbers: walk it beside
+        // the faces.
+        const std::span<const std::int32_t> list = data.Data();
+        std::size_t pos = 0;
         std::size_t a = 0;
         for (std::size_t f = 0; f < nf; ++f) {
-            const auto& [first, n] = faces[f];
-            if (n == 0) continue;
-            rm::Face& face = added[a++];
-            if (!faceMaterial.empty() && faceMaterial[f]) {
-                face.SetColor(faceMaterial[f]->color);
-                face.SetTexture(faceMaterial[f]->texture);
-            }
-            if (!uv.empty()) {
-                for (std::size_t k = 0; k < n; ++k) {
-                    const std::size_t vi = indices[first + k];
+            for (std::uint32_t piece = 0; piece < pieces[f]; ++piece) {
+                rm::Face& face = added[a++];
+                const auto n = static_cast<std::size_t>(list[pos++]);
+                if (!faceMaterial.empty() && faceMaterial[f]) {
+                    face.SetColor(faceMaterial[f]->color);
+                    face.SetTexture(faceMaterial[f]->texture);
+                }
+                for (std::size_t k = 0; k < n; ++k, pos += step) {
+                    const auto vi = static_cast<std::size_t>(list[pos]);
                     if (vi * 2 + 1 < uv.size()) {
                         face.SetTextureCoordinates(int(k), uv[vi * 2], uv[vi * 2 + 1]);
                     }
@@ -858,7 +870,7 @@ class Builder {
     int meshes_ = 0;
 };
 
-bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
+bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error, bool& unsupported) {
     if (bytes.size() < 16 || bytes.substr(0, 4) != "xof ") {
         error = "not a DirectX .x file";
         return false;
@@ -870,6 +882,7 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
         floatSize = 8;
     } else if (floats != "0032") {
         error = "unknown float size in the .x header";
+        unsupported = true;
         return false;
     }
     std::string_view body = bytes.substr(16);
@@ -884,6 +897,7 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
         binary = format == "bzip";
     } else {
         error = "unknown .x format";
+        unsupported = true;
         return false;
     }
 
@@ -904,20 +918,25 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
 
 }  // namespace
 
-bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error) {
+bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error,
+                     XLoadFailure* failure) {
     std::string why;
-    bool ok = false;
+    bool unsupported = false;
+    XLoadFailure kind = XLoadFailure::None;
     try {
-        ok = LoadImpl(bytes, into, why);
+        if (!LoadImpl(bytes, into, why, unsupported)) {
+            kind = unsupported ? XLoadFailure::Unsupported : XLoadFailure::Malformed;
+        }
     } catch (const std::bad_alloc&) {
         why = "out of memory";
-        ok = false;
+        kind = XLoadFailure::OutOfMemory;
     } catch (const std::length_error&) {
         why = "out of memory";
-        ok = false;
+        kind = XLoadFailure::OutOfMemory;
     }
-    if (!ok && error) *error = why;
-    return ok;
+    if (failure) *failure = kind;
+    if (kind != XLoadFailure::None && error) *error = why;
+    return kind == XLoadFailure::None;
 }
 
 }  // namespace rm

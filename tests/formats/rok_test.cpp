@@ -71,8 +71,8 @@ std::vector<std::vector<rm::Vector>> Corners(model::ModelHost& host) {
 
 TEST(RokReader, EveryJoinedFaceBecomesTwoWindingsWithItsPaletteColour) {
     Model m;
-    std::string error;
-    ASSERT_EQ(formats::ReadRokBytes(kFile, m.host, &error), 1) << error;
+    formats::ReadResult error;
+    ASSERT_EQ(formats::ReadRokBytes(kFile, m.host, &error), 1) << error.detail;
     // y is negated; each face is followed by its reverse.
     const rm::Vector p1{0, 0, 0}, p2{1, 0, 0}, p3{1, -10, 2}, p4{0, -10, 2};
     const std::vector<std::vector<rm::Vector>> expected{
@@ -130,9 +130,9 @@ TEST(RokReader, BrokenFilesFailAndAddNothing) {
     };
     for (const auto& [name, text] : cases) {
         Model m;
-        std::string error;
+        formats::ReadResult error;
         EXPECT_EQ(formats::ReadRokBytes(text, m.host, &error), 0) << name;
-        EXPECT_FALSE(error.empty()) << name;
+        EXPECT_FALSE(error.detail.empty()) << name;
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0) << name;
     }
 }
