@@ -98,6 +98,29 @@ TEST(MqoRead, BinaryVertexDocument) {
     ASSERT_NE(mesh.GetMaterial(), nullptr);
 }
 
+// Writers after version 1 put shader() and other attributes before col(), also in
+// documents that say "Ver 1.0": the colour is found wherever it stands, but only as a word
+// of its own (vcol( is another attribute) and not inside the quoted name.
+TEST(MqoRead, TheColourAttributeCountsWhereverItStands) {
+    const std::vector<std::pair<std::string, rm::Color>> cases = {
+        {"\t\"a\" shader(3) vcol(1) dif(0.8) col(0.000 0.000 1.000 1.000) amb(0.6)", 0xFF0000FFu},
+        {"\t\"my col(1 1 1 1) name\" dif(0.8) col(1.000 0.000 0.000 1.000)", 0xFFFF0000u},
+        {"\t\"b\" shader(3) vcol(1.000 0.000 0.000 1.000)", 0xFFFFFFFFu},  // no colour
+        {"\t\"c\" shader(3) col(0.000 1.000", 0xFFFFFFFFu},                // cut short
+        {"\t\"d\"col(0.000 1.000 0.000 1.000)", 0xFF00FF00u},
+    };
+    for (const auto& [line, color] : cases) {
+        SCOPED_TRACE(line);
+        std::string doc = BVertexDocument();
+        const std::string red = "\t\"red\" col(1.000 0.000 0.000 1.000) dif(0.800)";
+        doc.replace(doc.find(red), red.size(), line);
+        Model m;
+        ASSERT_EQ(formats::ReadMqoText(doc, m.host), 1);
+        EXPECT_EQ(m.host.m_pMesh->GetFace(0).GetColor(), color);
+        EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0xFF008000u);  // the next line
+    }
+}
+
 TEST(MqoRead, VersionGateAndCaseInsensitiveHeader) {
     {
         Model m;

@@ -98,8 +98,12 @@ TEST(RokReader, LineEndsAndOverlongLines) {
     // line stands for two of the first point's unused lines.
     std::string cut = kFile;
     cut.replace(cut.find("POINT\n1\n") + 8, 4, "abcdefghijklmnopqrsWXYZ\n");
+    // At the limit: 20 characters are cut after the 19th, 19 stay one line.
+    std::string twenty = kFile, nineteen = kFile;
+    twenty.replace(twenty.find("POINT\n1\n") + 8, 4, "12345678901234567890\n");
+    nineteen.replace(nineteen.find("POINT\n1\n") + 8, 2, "1234567890123456789\n");
     for (const std::string& text : {ends(kFile, "\r"), ends(kFile, "\r\n"), ends(kFile, "\n\r"),
-                                    ends(kFile, "\r\r\n"), cut}) {
+                                    ends(kFile, "\r\r\n"), cut, twenty, nineteen}) {
         Model m;
         ASSERT_EQ(formats::ReadRokBytes(text, m.host), 1) << text.substr(0, 20);
         EXPECT_EQ(Corners(m.host), Corners(reference.host));
