@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "dialogs/desktop_opener.h"
 #include "doc/commands.h"
 #include "doc/document.h"
 #include "doc/session.h"
@@ -86,11 +87,10 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void SaveRecentFiles();
     void RebuildRecentFileMenu();
     void ActivatePane(int step);
-    void OnHelpFinder();
-    void OnAppAbout();
 
     doc::Session& session_;
     QtUserInterface ui_;
+    dialogs::DesktopOpener opener_;  // links and the manual
     doc::CommandRouter router_;
     std::unique_ptr<doc::CMdlrDoc> doc_;
     CGridSplitter* splitter_ = nullptr;

@@ -2,12 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 #include <vector>
 
 #include "doc/commands.h"
 #include "doc/texts.h"
+#include "fake_ports.h"
 #include "test_support.h"
 
 namespace {
@@ -15,48 +15,8 @@ namespace {
 using doc::AboutDialog;
 using doc::LinkStatic;
 using doc::Rgb;
-
-// Records what the core asked of the user interface, in order.
-struct RecordingUi : ports::UserInterface {
-    struct Box {
-        std::string text, caption;
-        ports::Buttons buttons;
-        ports::Icon icon;
-    };
-    std::vector<std::string> events;  // "beep", "box", "modal:<kind>"
-    std::vector<Box> boxes;
-    std::function<bool(ports::ModalDialog&)> onModal;
-
-    ports::Answer MessageBox(const std::string& text, const std::string& caption,
-                             ports::Buttons buttons, ports::Icon icon) override {
-        events.push_back("box");
-        boxes.push_back({text, caption, buttons, icon});
-        return ports::Answer::Ok;
-    }
-    std::optional<std::string> FileDialog(const ports::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
-    bool DoModal(ports::ModalDialog& dialog) override {
-        events.push_back("modal:" + std::string(dialog.Kind()));
-        return onModal ? onModal(dialog) : true;
-    }
-    void Beep() override { events.push_back("beep"); }
-};
-
-// Answers every open with `result` and records what it was asked to open.
-struct ScriptedOpener : ports::Opener {
-    int result = ports::OPEN_OK;
-    std::vector<std::string> urls, files;
-    int OpenUrl(const std::string& url) override {
-        urls.push_back(url);
-        return result;
-    }
-    int OpenFile(const std::string& path) override {
-        files.push_back(path);
-        return result;
-    }
-};
+using testing_support::ScriptedOpener;
+using testing_support::ScriptedUi;
 
 constexpr doc::ColorRef kHighlight = Rgb(51, 153, 255);
 
@@ -99,7 +59,7 @@ TEST(LinkStatic, AttachTakesTheTextAsTargetAndShowsTheTargetWhenTextIsEmpty) {
 
 TEST(LinkStatic, HoverTurnsHighlightAndLeavingRestoresLinkOrVisitedColour) {
     ScriptedOpener opener;
-    RecordingUi ui;
+    ScriptedUi ui;
     LinkStatic link = MakeLink("https://example.org/");
 
     EXPECT_EQ(link.OnMouseMove(true), LinkStatic::HoverChange::Entered);
@@ -114,7 +74,8 @@ TEST(LinkStatic, HoverTurnsHighlightAndLeavingRestoresLinkOrVisitedColour) {
     EXPECT_EQ(link.TextColor(), kHighlight);  // hover wins over visited
     link.OnMouseMove(false);
     EXPECT_EQ(link.TextColor(), Rgb(85, 26, 139));
-    EXPECT_TRUE(ui.events.empty());
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ui.beeps, 0);
 }
 
 TEST(LinkStatic, FailedOpenBeepsThenExplainsTheCodeAndStaysUnvisited) {
@@ -135,14 +96,15 @@ TEST(LinkStatic, FailedOpenBeepsThenExplainsTheCodeAndStaysUnvisited) {
         SCOPED_TRACE(c.code);
         ScriptedOpener opener;
         opener.result = c.code;
-        RecordingUi ui;
+        ScriptedUi ui;
         LinkStatic link = MakeLink("https://example.org/");
         EXPECT_FALSE(link.OnClicked(opener, ui));
-        ASSERT_EQ(ui.events, (std::vector<std::string>{"beep", "box"}));
-        EXPECT_EQ(ui.boxes[0].text, "Unable to open hyperlink:\n\n" + c.reason);
-        EXPECT_EQ(ui.boxes[0].caption, "");  // the program's name
-        EXPECT_EQ(ui.boxes[0].buttons, ports::Buttons::Ok);
-        EXPECT_EQ(ui.boxes[0].icon, ports::Icon::Exclamation);
+        EXPECT_EQ(ui.beeps, 1);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, "Unable to open hyperlink:\n\n" + c.reason);
+        EXPECT_EQ(ui.messages[0].caption, "");  // the program's name
+        EXPECT_EQ(ui.messages[0].buttons, ports::Buttons::Ok);
+        EXPECT_EQ(ui.messages[0].icon, ports::Icon::Exclamation);
         EXPECT_EQ(link.m_bVisited, 0);
         EXPECT_EQ(link.TextColor(), Rgb(0, 0, 238));
     }
@@ -159,7 +121,7 @@ TEST(LinkStatic, MailAddressesOpenAsMailtoAndUrlsAsTheyAre) {
     EXPECT_EQ(doc::TargetUrl(""), "");
 
     ScriptedOpener opener;
-    RecordingUi ui;
+    ScriptedUi ui;
     LinkStatic mail = MakeLink("kestrilune@example.org");
     EXPECT_TRUE(mail.OnClicked(opener, ui));
     EXPECT_EQ(opener.urls, (std::vector<std::string>{"mailto:kestrilune@example.org"}));
@@ -213,7 +175,7 @@ TEST(FitRectToText, ShrinksByAlignment) {
 
 TEST(AboutDialog, HoldsTheTitleTextsAndLayout) {
     ScriptedOpener opener;
-    RecordingUi ui;
+    ScriptedUi ui;
     AboutDialog dlg(opener, ui);
     EXPECT_EQ(dlg.Kind(), "about");
     EXPECT_EQ(dlg.Title(), "Kestriluneのﾊﾞｰｼﾞｮﾝ情報");
@@ -248,7 +210,7 @@ TEST(AboutDialog, HoldsTheTitleTextsAndLayout) {
 
 TEST(AboutDialog, LinkClicksOpenTheirOwnTargets) {
     ScriptedOpener opener;
-    RecordingUi ui;
+    ScriptedUi ui;
     AboutDialog dlg(opener, ui);
     for (const auto& c : dlg.Controls())
         if (auto* link = dlg.Link(c.id)) link->Attach(c.text);
@@ -265,8 +227,8 @@ TEST(AboutDialog, LinkClicksOpenTheirOwnTargets) {
 TEST(HelpCommands, AboutShowsTheBoxModallyAndItsLinksWorkWhileOpen) {
     ScriptedOpener opener;
     opener.result = ports::OPEN_NO_ASSOCIATION;
-    RecordingUi ui;
-    ui.onModal = [](ports::ModalDialog& d) {
+    ScriptedUi ui;
+    ui.onDialog = [](ports::ModalDialog& d) {
         auto& about = dynamic_cast<AboutDialog&>(d);
         about.m_web.Attach(std::string(doc::text::kAboutWebTarget));
         about.OnLinkClicked(AboutDialog::IDC_WEB);
@@ -275,8 +237,10 @@ TEST(HelpCommands, AboutShowsTheBoxModallyAndItsLinksWorkWhileOpen) {
     doc::CommandRouter router;
     doc::RegisterHelpCommands(router, ui, opener, "/nowhere/");
     EXPECT_TRUE(router.Execute(doc::ID_APP_ABOUT));
-    EXPECT_EQ(ui.events, (std::vector<std::string>{"modal:about", "beep", "box"}));
-    EXPECT_EQ(ui.boxes[0].text,
+    EXPECT_EQ(ui.dialogs, (std::vector<std::string>{"about"}));
+    EXPECT_EQ(ui.beeps, 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
               "Unable to open hyperlink:\n\nThere is no application associated\n"
               "with the given filename extension.");
 }
@@ -289,31 +253,31 @@ TEST(HelpCommands, HelpOpensTheShippedManualOrSaysItCannot) {
     const std::string folder = dir.Dir().string() + "/";
     {  // no manual: the message names the path, nothing is launched
         ScriptedOpener opener;
-        RecordingUi ui;
+        ScriptedUi ui;
         doc::CommandRouter router;
         doc::RegisterHelpCommands(router, ui, opener, folder);
         EXPECT_TRUE(router.Execute(doc::ID_HELP_FINDER));
         EXPECT_TRUE(opener.files.empty());
-        ASSERT_EQ(ui.boxes.size(), 1u);
-        EXPECT_EQ(ui.boxes[0].text,
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text,
                   "ヘルプファイル " + folder + "manual/index.html を開けませんでした。");
-        EXPECT_EQ(ui.boxes[0].icon, ports::Icon::Exclamation);
+        EXPECT_EQ(ui.messages[0].icon, ports::Icon::Exclamation);
     }
     std::filesystem::create_directories(dir.Dir() / "manual");
     testing_support::WriteFile(dir.Path("manual/index.html"), "<html></html>");
     {
         ScriptedOpener opener;
-        RecordingUi ui;
+        ScriptedUi ui;
         EXPECT_TRUE(doc::OpenManual(folder, opener, ui));
         EXPECT_EQ(opener.files, (std::vector<std::string>{folder + "manual/index.html"}));
-        EXPECT_TRUE(ui.boxes.empty());
+        EXPECT_TRUE(ui.messages.empty());
     }
     {  // the desktop has nothing to show HTML with
         ScriptedOpener opener;
         opener.result = ports::OPEN_NO_ASSOCIATION;
-        RecordingUi ui;
+        ScriptedUi ui;
         EXPECT_FALSE(doc::OpenManual(folder, opener, ui));
-        EXPECT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.messages.size(), 1u);
     }
 }
 
