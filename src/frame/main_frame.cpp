@@ -6,11 +6,13 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -45,6 +47,8 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     OnCreate();
     OnCreateClient();
     doc_ = std::make_unique<doc::CMdlrDoc>(session_, ui_, *this);
+    // The 3D pane is the first view to get its initial update: it sets up its device.
+    pane3d_->OnInitialUpdate(session_.m_pScene, session_.model.m_pModelFrame);
     doc_->RegisterCommands(router_);
     doc::RegisterToolCommands(session_, *this, router_);
     RegisterFrameCommands();
@@ -56,7 +60,10 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    Pane(0, 1)->SetPane3D(nullptr);
+    pane3d_->OnDestroy();
     session_.ReleaseScene();
+    d3dRoot_->ReleaseAll();
 }
 
 // Tool bar, menus, status bar and shortcuts.
@@ -68,15 +75,30 @@ void CMainFrame::OnCreate() {
     CreateShortcuts();
 }
 
-// The scene and the four panes, the 3D pane first.
+// The 3D root with its device choice, the scene and the four panes, the 3D pane first.
 void CMainFrame::OnCreateClient() {
-    session_.CreateScene(std::make_shared<rm::Root>());
+    // The display as the 3D layer sees it: every screen's current mode, the primary first.
+    std::vector<ports::DisplayMode> modes;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        modes.push_back({screen->size().width(), screen->size().height(), screen->depth()});
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const ports::DisplayMode current =
+        primary ? ports::DisplayMode{primary->size().width(), primary->size().height(),
+                                     primary->depth()}
+                : ports::DisplayMode{};
+    display_ = std::make_unique<render::StandardDisplay>(current, modes);
+    d3dRoot_ = std::make_unique<render::CD3DRoot>(*display_);
+    render::ChooseStartupDevice(*d3dRoot_, ui_, session_.programFolder);
+    session_.CreateScene(d3dRoot_->GetRM());
     splitter_ = new CGridSplitter(this);
     for (const auto& [row, column] : kCreationOrder) {
         auto* pane = new CPaneWidget(row, column);
         panes_[std::size_t(row * 2 + column)] = pane;
         splitter_->SetPane(row, column, pane);
     }
+    pane3d_ = std::make_unique<render::C3DPane>(*d3dRoot_, *Pane(0, 1), ui_);
+    Pane(0, 1)->SetPane3D(pane3d_.get());
     setCentralWidget(splitter_);
     m_bFirstSize = 1;
 }
