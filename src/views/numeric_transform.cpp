@@ -4,8 +4,8 @@
 #include <charconv>
 #include <cmath>
 
+#include "base/numbers.h"
 #include "doc/texts.h"
-#include "formats/text_io.h"
 #include "views/transforms.h"
 
 namespace views {
@@ -27,10 +27,10 @@ std::string_view TrimBlanks(std::string_view s) {
     return s;
 }
 
-// The whole text as one finite number.
+// The whole text as one finite decimal number (no hexadecimal, "inf" or "nan").
 bool ParseNumber(std::string_view textIn, double& out) {
     std::string_view s = TrimBlanks(textIn);
-    if (s.empty() || !formats::ScanDouble(s, out)) return false;
+    if (s.empty() || !base::ScanDecimal(s, out)) return false;
     return s.empty() && std::isfinite(out);
 }
 
@@ -55,7 +55,7 @@ bool NumericDialog::OnOK(ports::UserInterface& ui) {
         double value = 0.0;
         bool ok = ParseNumber(field.text, value);
         if (ok && field.floatValue) {
-            const auto narrow = static_cast<float>(value);
+            const float narrow = base::ToFloat(value);
             ok = std::isfinite(narrow);  // 1e39 does not fit a float
             if (ok) *field.floatValue = narrow;
         } else if (ok && field.doubleValue) {
