@@ -37,6 +37,8 @@ bool CMdlrDoc::OnNewDocument() {
             host.m_pMesh = std::move(empty);
         }
         if (host.m_pModelFrame && host.m_pMesh) host.m_pModelFrame->AddVisual(host.m_pMesh);
+        // The views' initial update reads the empty mesh, which leaves the table empty.
+        session_.Table().ReadFromMesh(host);
     }
     SetTitle(std::string(text::kUntitled));
     return true;

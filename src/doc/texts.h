@@ -12,6 +12,9 @@ namespace doc::text {
 inline constexpr std::string_view kAppName = "Kestrilune";
 inline constexpr std::string_view kUntitled = "無題";  // ours: the framework's untitled name
 
+// ours: the status bar's message while nothing else is shown (the framework's idle text)
+inline constexpr std::string_view kIdleMessage = "ﾚﾃﾞｨ";
+
 // Captions.
 inline constexpr std::string_view kErrorCaption = "エラー";
 inline constexpr std::string_view kReaderErrorCaption = "ERROR";

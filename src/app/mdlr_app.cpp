@@ -1,0 +1,127 @@
+#include "app/mdlr_app.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QFontDatabase>
+#include <QImage>
+#include <QLibraryInfo>
+#include <QPixmap>
+#include <QTimer>
+#include <QTranslator>
+
+#include "frame/main_frame.h"
+#include "frame/pane_widget.h"
+
+namespace app {
+
+StartOptions ParseCommandLine(const QStringList& args) {
+    StartOptions o;
+    bool optionsDone = false;
+    for (qsizetype i = 0; i < args.size(); ++i) {
+        const QString& a = args[i];
+        if (!optionsDone && a == QLatin1String("--")) {
+            optionsDone = true;
+        } else if (!optionsDone && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
+            o.help = true;
+        } else if (!optionsDone && (a == QLatin1String("-V") || a == QLatin1String("--version"))) {
+            o.version = true;
+        } else if (!optionsDone && a == QLatin1String("--screenshot")) {
+            if (i + 1 >= args.size()) {
+                o.error = "--screenshot needs a file name";
+                return o;
+            }
+            o.screenshot = args[++i].toStdString();
+        } else if (!optionsDone && a == QLatin1String("--size")) {
+            const QStringList wh =
+                i + 1 < args.size() ? args[++i].split(QLatin1Char('x')) : QStringList();
+            bool okW = false;
+            bool okH = false;
+            const int w = wh.size() == 2 ? wh[0].toInt(&okW) : 0;
+            const int h = wh.size() == 2 ? wh[1].toInt(&okH) : 0;
+            if (!okW || !okH || w < 200 || h < 150 || w > 16384 || h > 16384) {
+                o.error = "--size needs WIDTHxHEIGHT, e.g. 1280x800";
+                return o;
+            }
+            o.width = w;
+            o.height = h;
+        } else if (!optionsDone && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
+            o.error = "unknown option '" + a.toStdString() + "'";
+            return o;
+        } else {
+            o.files.push_back(a.toStdString());
+        }
+    }
+    return o;
+}
+
+std::string UsageText() {
+    return "Usage: kestrilune [options] [MODEL...]\n"
+           "\n"
+           "The Kestrilune polygon modeller. Each MODEL is opened in turn as a file dropped on\n"
+           "the window is: the model is emptied and the file read.\n"
+           "\n"
+           "Options:\n"
+           "  --screenshot OUT.png  show the window, save a picture of it and exit\n"
+           "                        (exit status 1 when a model cannot be read)\n"
+           "  --size WxH            the screen size of the picture (default 1280x800)\n"
+           "  -h, --help            show this help and exit\n"
+           "  -V, --version         show the version and exit\n";
+}
+
+void SetUpLanguageAndFont() {
+    static QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Japanese), QStringLiteral("qtbase"), QStringLiteral("_"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QCoreApplication::installTranslator(&qtTexts);
+    }
+    // IPAPGothic has the metrics of the font the dialogs were laid out for.
+    const QString family = QStringLiteral("IPAPGothic");
+    if (QFontDatabase::families().contains(family)) {
+        QFont font(family);
+        font.setPointSize(9);
+        QApplication::setFont(font);
+    }
+}
+
+CMdlrApp::CMdlrApp() = default;
+CMdlrApp::~CMdlrApp() {
+    frame_.reset();
+    session_.reset();
+}
+
+bool CMdlrApp::InitInstance(const StartOptions& options) {
+    QCoreApplication::setOrganizationName(QString::fromLatin1(frame::kSettingsOrganization));
+    QCoreApplication::setApplicationName(QString::fromLatin1(frame::kSettingsApplication));
+    session_ = std::make_unique<doc::Session>();
+    frame_ = std::make_unique<frame::CMainFrame>(*session_);
+    frame_->Document().OnNewDocument();
+    bool allRead = true;
+    for (const std::string& file : options.files) {
+        allRead = frame_->Document().OpenDocumentFile(file) && allRead;
+    }
+    if (!options.screenshot.empty()) {
+        // A picture has no window manager to maximise the window: size it as the screen
+        // and let the first resize count as the maximised one.
+        frame_->EmulateMaximized(true);
+        frame_->show();
+        frame_->resize(options.width, options.height);
+    } else {
+        frame_->showMaximized();
+    }
+    frame_->Pane(0, 0)->setFocus(Qt::OtherFocusReason);
+    frame_->UpdateCommandUI();
+    return allRead;
+}
+
+bool CMdlrApp::SaveScreenshot(const std::string& path) {
+    // Let the window lay itself out and paint before taking the picture.
+    for (int i = 0; i < 5; ++i) {
+        QEventLoop loop;
+        QTimer::singleShot(20, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    const QPixmap picture = frame_->grab();
+    return picture.save(QString::fromStdString(path), "PNG");
+}
+
+}  // namespace app

@@ -1,0 +1,351 @@
+#include "frame/main_frame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QKeySequence>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QSettings>
+#include <QShortcut>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QUrl>
+#include <QWindow>
+
+#include "base/module_dir.h"
+#include "doc/texts.h"
+#include "doc/tools.h"
+#include "frame/grid_splitter.h"
+#include "frame/pane_widget.h"
+#include "frame/tool_icons.h"
+
+namespace frame {
+
+namespace {
+constexpr const char* kRecentGroup = "Recent File List";
+// The order in which the panes are created: the 3D pane first.
+constexpr std::array<std::array<int, 2>, 4> kCreationOrder{{{0, 1}, {0, 0}, {1, 0}, {1, 1}}};
+}  // namespace
+
+CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
+    setAcceptDrops(true);
+    OnCreate();
+    OnCreateClient();
+    doc_ = std::make_unique<doc::CMdlrDoc>(session_, ui_, *this);
+    doc_->RegisterCommands(router_);
+    doc::RegisterToolCommands(session_, *this, router_);
+    RegisterFrameCommands();
+    LoadRecentFiles();
+    SetDocumentTitle(doc_->Title());
+    UpdateCommandUI();
+    qApp->installEventFilter(this);
+}
+
+CMainFrame::~CMainFrame() {
+    qApp->removeEventFilter(this);
+    session_.ReleaseScene();
+}
+
+// Tool bar, menus, status bar and shortcuts.
+void CMainFrame::OnCreate() {
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    CreateStatusBar();
+    CreateShortcuts();
+}
+
+// The scene and the four panes, the 3D pane first.
+void CMainFrame::OnCreateClient() {
+    session_.CreateScene(std::make_shared<rm::Root>());
+    splitter_ = new CGridSplitter(this);
+    for (const auto& [row, column] : kCreationOrder) {
+        auto* pane = new CPaneWidget(row, column);
+        panes_[std::size_t(row * 2 + column)] = pane;
+        splitter_->SetPane(row, column, pane);
+    }
+    setCentralWidget(splitter_);
+    m_bFirstSize = 1;
+}
+
+void CMainFrame::CreateActions() {
+    for (const doc::CommandText& c : doc::Commands()) {
+        if (c.label.empty() && c.id != doc::ID_EDIT_UNDO) continue;
+        auto* action = new QAction(Q(c.label), this);
+        action->setStatusTip(Q(doc::PromptOf(c)));
+        const std::string_view tip = doc::ToolTipOf(c);
+        if (!tip.empty()) action->setToolTip(Q(tip));
+        int toolMode = 0;
+        if (doc::ToolOfCommand(c.id, &toolMode, nullptr) || c.id == doc::ID_VIEW_TOOLBAR ||
+            c.id == doc::ID_VIEW_STATUS_BAR) {
+            action->setCheckable(true);
+        }
+        const int id = c.id;
+        connect(action, &QAction::triggered, this, [this, id] { RunCommand(id); });
+        actions_[id] = action;
+    }
+}
+
+void CMainFrame::CreateMenus() {
+    for (const doc::MenuDef& menuDef : doc::MainMenu()) {
+        QMenu* menu = menuBar()->addMenu(Q(menuDef.label));
+        connect(menu, &QMenu::aboutToShow, this, [this] { UpdateCommandUI(); });
+        for (int id : menuDef.items) {
+            if (id == 0) {
+                menu->addSeparator();
+            } else if (id == doc::ID_FILE_MRU_FILE1) {
+                fileMenu_ = menu;
+                recentPlaceholder_ = actions_.at(id);
+                menu->addAction(recentPlaceholder_);
+                for (int i = 0; i < doc::RECENT_FILE_COUNT; ++i) {
+                    auto* a = new QAction(this);
+                    const int index = i;
+                    connect(a, &QAction::triggered, this,
+                            [this, index] { RunCommand(doc::ID_FILE_MRU_FILE1 + index); });
+                    recentActions_[std::size_t(i)] = a;
+                    menu->insertAction(recentPlaceholder_, a);
+                }
+            } else {
+                menu->addAction(actions_.at(id));
+            }
+        }
+    }
+}
+
+void CMainFrame::CreateToolBar() {
+    toolBar_ = addToolBar(Q(doc::text::kAppName));
+    toolBar_->setObjectName(QStringLiteral("toolbar"));
+    toolBar_->setIconSize(QSize(doc::TOOLBAR_BUTTON_WIDTH, doc::TOOLBAR_BUTTON_HEIGHT));
+    toolBar_->setMovable(true);
+    for (int id : doc::ToolBarButtons()) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* a = actions_.at(id);
+        a->setIcon(ToolIcon(id));
+        toolBar_->addAction(a);
+    }
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    for (std::string_view indicator : doc::StatusIndicators()) {
+        auto* label = new QLabel(Q(indicator), bar);
+        label->setAlignment(Qt::AlignCenter);
+        label->setMinimumWidth(label->sizeHint().width() + 8);
+        // The lock states are not known to a portable program: the indicators stay grey.
+        label->setEnabled(false);
+        bar->addPermanentWidget(label);
+    }
+    bar->showMessage(Q(doc::text::kIdleMessage));
+}
+
+void CMainFrame::CreateShortcuts() {
+    for (const doc::Accelerator& acc : doc::Accelerators()) {
+        auto* shortcut = new QShortcut(QKeySequence(Q(acc.keys)), this);
+        shortcut->setContext(Qt::WindowShortcut);
+        const int id = acc.id;
+        connect(shortcut, &QShortcut::activated, this, [this, id] { RunCommand(id); });
+    }
+}
+
+void CMainFrame::RegisterFrameCommands() {
+    router_.On(doc::ID_APP_EXIT, [this] { close(); });
+    router_.On(
+        doc::ID_VIEW_TOOLBAR, [this] { toolBar_->setVisible(!toolBar_->isVisible()); }, {},
+        [this] { return toolBar_->isVisible(); });
+    router_.On(
+        doc::ID_VIEW_STATUS_BAR, [this] { statusBar()->setVisible(!statusBar()->isVisible()); }, {},
+        [this] { return statusBar()->isVisible(); });
+    router_.On(doc::ID_NEXT_PANE, [this] { ActivatePane(1); });
+    router_.On(doc::ID_PREV_PANE, [this] { ActivatePane(-1); });
+    router_.On(doc::ID_HELP_FINDER, [this] { OnHelpFinder(); });
+    router_.On(doc::ID_APP_ABOUT, [this] { OnAppAbout(); });
+    for (int i = 0; i < doc::RECENT_FILE_COUNT; ++i) {
+        router_.On(
+            doc::ID_FILE_MRU_FILE1 + i,
+            [this, i] {
+                if (i < recent_.size()) doc_->OpenDocumentFile(recent_[i].toStdString());
+            },
+            [this, i] { return i < recent_.size(); });
+    }
+}
+
+CPaneWidget* CMainFrame::Pane(int row, int column) const {
+    return panes_[std::size_t(row * 2 + column)];
+}
+
+QAction* CMainFrame::Action(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+bool CMainFrame::RunCommand(int id) {
+    const bool ran = router_.Execute(id);
+    UpdateCommandUI();
+    return ran;
+}
+
+void CMainFrame::UpdateCommandUI() {
+    updatePending_ = false;
+    for (auto& [id, action] : actions_) {
+        if (id == doc::ID_FILE_MRU_FILE1) continue;  // the placeholder stays grey
+        action->setEnabled(router_.IsEnabled(id));
+        if (action->isCheckable()) action->setChecked(router_.IsChecked(id));
+    }
+}
+
+void CMainFrame::ActivatePane(int step) {
+    // Panes in reading order: top, 3D, front, side.
+    int current = -1;
+    for (int i = 0; i < 4; ++i) {
+        if (panes_[std::size_t(i)]->hasFocus()) current = i;
+    }
+    const int next = current < 0 ? 0 : (current + step + 4) % 4;
+    panes_[std::size_t(next)]->setFocus(Qt::OtherFocusReason);
+}
+
+void CMainFrame::OnHelpFinder() {
+    const std::string manual = base::JoinPath(session_.programFolder, "manual/index.html");
+    if (!QFileInfo::exists(Q(manual)) ||
+        !QDesktopServices::openUrl(QUrl::fromLocalFile(Q(manual)))) {
+        ui_.MessageBox(doc::text::Format(doc::text::kNoManual, manual), {}, ports::Buttons::Ok,
+                       ports::Icon::Exclamation);
+    }
+}
+
+void CMainFrame::OnAppAbout() {
+    QMessageBox::about(this, Q(doc::text::kAboutTitle), Q(doc::text::kAboutVersion));
+}
+
+// --- ports::FrameHost ---
+
+void CMainFrame::UpdateAllViews() {
+    for (CPaneWidget* pane : panes_) pane->Invalidate(true);
+}
+
+void CMainFrame::InvalidatePane(int row, int column, bool erase) {
+    if (row < 0 || row > 1 || column < 0 || column > 1) return;
+    Pane(row, column)->Invalidate(erase);
+}
+
+void CMainFrame::SetMessageText(const std::string& text) {
+    statusBar()->showMessage(Q(text));
+}
+
+void CMainFrame::SetDocumentTitle(const std::string& title) {
+    setWindowTitle(Q(title) + QStringLiteral(" - ") + Q(doc::text::kAppName));
+}
+
+void CMainFrame::AddToRecentFileList(const std::string& path) {
+    const QString abs = QFileInfo(Q(path)).absoluteFilePath();
+    recent_.removeAll(abs);
+    recent_.prepend(abs);
+    while (recent_.size() > doc::RECENT_FILE_COUNT) recent_.removeLast();
+    SaveRecentFiles();
+    RebuildRecentFileMenu();
+}
+
+void CMainFrame::RemoveFromRecentFileList(const std::string& path) {
+    recent_.removeAll(QFileInfo(Q(path)).absoluteFilePath());
+    recent_.removeAll(Q(path));
+    SaveRecentFiles();
+    RebuildRecentFileMenu();
+}
+
+void CMainFrame::LoadRecentFiles() {
+    QSettings settings(QString::fromLatin1(kSettingsOrganization),
+                       QString::fromLatin1(kSettingsApplication));
+    settings.beginGroup(QString::fromLatin1(kRecentGroup));
+    recent_.clear();
+    for (int i = 1; i <= doc::RECENT_FILE_COUNT; ++i) {
+        const QString f = settings.value(QStringLiteral("File%1").arg(i)).toString();
+        if (!f.isEmpty()) recent_ << f;
+    }
+    RebuildRecentFileMenu();
+}
+
+void CMainFrame::SaveRecentFiles() {
+    QSettings settings(QString::fromLatin1(kSettingsOrganization),
+                       QString::fromLatin1(kSettingsApplication));
+    settings.beginGroup(QString::fromLatin1(kRecentGroup));
+    for (int i = 1; i <= doc::RECENT_FILE_COUNT; ++i) {
+        const QString key = QStringLiteral("File%1").arg(i);
+        if (i <= recent_.size()) {
+            settings.setValue(key, recent_[i - 1]);
+        } else {
+            settings.remove(key);
+        }
+    }
+}
+
+void CMainFrame::RebuildRecentFileMenu() {
+    for (int i = 0; i < doc::RECENT_FILE_COUNT; ++i) {
+        QAction* a = recentActions_[std::size_t(i)];
+        if (!a) continue;
+        const bool used = i < recent_.size();
+        a->setVisible(used);
+        if (used) {
+            QString shown = recent_[i];
+            shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+            a->setStatusTip(Q(doc::PromptOf(*doc::FindCommand(doc::ID_FILE_MRU_FILE1))));
+        }
+    }
+    // The greyed placeholder shows only while the list is empty.
+    if (recentPlaceholder_) recentPlaceholder_->setVisible(recent_.isEmpty());
+}
+
+// --- events ---
+
+void CMainFrame::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    // Qt lays a window out once before it is shown, at its preferred size: only a resize of
+    // the visible window is the maximised size.
+    if (m_bFirstSize == 1 && isVisible() && (isMaximized() || emulateMaximized_)) {
+        const doc::SplitterSize s = doc::FirstSplitterSize(width(), height());
+        splitter_->SetColumnWidth(s.column0Width);
+        splitter_->SetRowHeight(s.row0Height);
+        m_bFirstSize = 0;
+    }
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    // Nothing is ever marked modified: closing never asks.
+    event->accept();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    const QList<QUrl> urls = event->mimeData()->urls();
+    for (const QUrl& url : urls) {
+        if (url.isLocalFile()) doc_->OpenDocumentFile(url.toLocalFile().toStdString());
+    }
+    event->acceptProposedAction();
+    UpdateCommandUI();
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    // Menu and tool-bar states follow every key and mouse release, once the event is done.
+    const QEvent::Type t = event->type();
+    if ((t == QEvent::KeyRelease || t == QEvent::MouseButtonRelease) && !updatePending_) {
+        updatePending_ = true;
+        QTimer::singleShot(0, this, [this] { UpdateCommandUI(); });
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+}  // namespace frame

@@ -1,0 +1,109 @@
+// The main window: tool bar, menus, status bar and the 2 x 2 splitter of panes. It builds
+// its menus, tool bar and shortcuts from the command table, routes every command through
+// the core's command router, and refreshes the menu and tool-bar states after each command,
+// key and mouse release.
+#pragma once
+
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <map>
+#include <memory>
+
+#include "doc/commands.h"
+#include "doc/document.h"
+#include "doc/session.h"
+#include "frame/qt_ui.h"
+#include "ports/pane_host.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QSettings;
+class QToolBar;
+
+namespace frame {
+
+class CGridSplitter;
+class CPaneWidget;
+
+// Settings of the program (the recent-file list): organisation and application name.
+inline constexpr const char* kSettingsOrganization = "Local AppWizard-Generated Applications";
+inline constexpr const char* kSettingsApplication = "Kestrilune";
+
+class CMainFrame : public QMainWindow, public ports::FrameHost {
+    Q_OBJECT
+  public:
+    explicit CMainFrame(doc::Session& session);
+    ~CMainFrame() override;
+
+    doc::Session& Session() { return session_; }
+    doc::CMdlrDoc& Document() { return *doc_; }
+    doc::CommandRouter& Router() { return router_; }
+    QtUserInterface& Ui() { return ui_; }
+    CGridSplitter& Splitter() { return *splitter_; }
+    CPaneWidget* Pane(int row, int column) const;
+    // The action of a menu or tool-bar command (the menu's action), or null.
+    QAction* Action(int id) const;
+    QToolBar* ToolBar() const { return toolBar_; }
+    QStringList RecentFiles() const { return recent_; }
+
+    // Runs a command as the menu would, then refreshes the command states.
+    bool RunCommand(int id);
+    // Enabled and checked states of every menu item and tool-bar button from the router.
+    void UpdateCommandUI();
+
+    // For pictures made without a window manager: treat the first resize as the
+    // maximised one, so that the splitter gets its first size.
+    void EmulateMaximized(bool on) { emulateMaximized_ = on; }
+    bool FirstSizePending() const { return m_bFirstSize != 0; }
+
+    // ports::FrameHost
+    void UpdateAllViews() override;
+    void InvalidatePane(int row, int column, bool erase) override;
+    void SetMessageText(const std::string& text) override;
+    void SetDocumentTitle(const std::string& title) override;
+    void AddToRecentFileList(const std::string& path) override;
+    void RemoveFromRecentFileList(const std::string& path) override;
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void OnCreate();
+    void OnCreateClient();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void CreateStatusBar();
+    void CreateShortcuts();
+    void RegisterFrameCommands();
+    void LoadRecentFiles();
+    void SaveRecentFiles();
+    void RebuildRecentFileMenu();
+    void ActivatePane(int step);
+    void OnHelpFinder();
+    void OnAppAbout();
+
+    doc::Session& session_;
+    QtUserInterface ui_;
+    doc::CommandRouter router_;
+    std::unique_ptr<doc::CMdlrDoc> doc_;
+    CGridSplitter* splitter_ = nullptr;
+    std::array<CPaneWidget*, 4> panes_{};
+    std::map<int, QAction*> actions_;
+    QMenu* fileMenu_ = nullptr;
+    QAction* recentPlaceholder_ = nullptr;
+    std::array<QAction*, doc::RECENT_FILE_COUNT> recentActions_{};
+    QToolBar* toolBar_ = nullptr;
+    QStringList recent_;
+    int m_bFirstSize = 0;
+    bool emulateMaximized_ = false;
+    bool updatePending_ = false;
+};
+
+}  // namespace frame

@@ -1,0 +1,215 @@
+// The file commands through scripted dialogs: what Open, Save As and New do to the model,
+// the title, the recent files and the messages.
+#include "doc/document.h"
+
+#include <gtest/gtest.h>
+
+#include "doc/commands.h"
+#include "doc/texts.h"
+#include "fake_ports.h"
+#include "test_support.h"
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+// One 3DFACE per call, a unit square at height z.
+std::string DxfSquare(int z) {
+    const std::string zs = std::to_string(z);
+    std::string s = "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\n0\n";
+    s += "10\n0\n20\n0\n30\n" + zs + "\n11\n1\n21\n0\n31\n" + zs + "\n";
+    s += "12\n1\n22\n1\n32\n" + zs + "\n13\n0\n23\n1\n33\n" + zs + "\n";
+    return s + "0\nENDSEC\n0\nEOF\n";
+}
+const char* kObjTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+
+struct DocFixture : ::testing::Test {
+    TempDir dir;
+    doc::Session session;
+    testing_support::ScriptedUi ui;
+    testing_support::RecordingFrame frame;
+    doc::CMdlrDoc document{session, ui, frame};
+
+    DocFixture() {
+        session.programFolder = dir.Path("");
+        session.CreateScene(std::make_shared<rm::Root>());
+    }
+    int Faces() { return session.Table().faceCount; }
+    int MeshFaces() { return session.model.m_pMesh->GetFaceCount(); }
+    std::string File(const std::string& name, const std::string& bytes) {
+        WriteFile(dir.Path(name), bytes);
+        return dir.Path(name);
+    }
+};
+
+TEST_F(DocFixture, OpenAsksWithTheProgramsFilterAndAppendsEachFile) {
+    const std::string a = File("a.dxf", DxfSquare(0));
+    const std::string b = File("b.obj", kObjTriangle);
+    ui.files = {a, b};
+    document.OnFileOpen();
+    document.OnFileOpen();
+
+    ASSERT_EQ(ui.fileRequests.size(), 2u);
+    const ports::FileDialogRequest& r = ui.fileRequests[0];
+    EXPECT_TRUE(r.open);
+    EXPECT_EQ(r.defaultExtension, "x");
+    EXPECT_EQ(r.flags, ports::OFN_HIDEREADONLY);
+    EXPECT_EQ(r.initialFolder, session.programFolder);
+    EXPECT_EQ(r.filter,
+              "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
+              "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|"
+              "*.obj|Metasequoia Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|"
+              "DXFファイル(*.dxf)|*.dxf|");
+    EXPECT_EQ(Faces(), 2);
+    EXPECT_EQ(MeshFaces(), 2);
+    EXPECT_EQ(session.Table().vertexCount[0], 4);
+    EXPECT_EQ(session.Table().vertexCount[1], 3);
+    EXPECT_EQ(frame.updates, 2);
+    // Open is an import: neither the title nor the recent files change.
+    EXPECT_EQ(frame.title, "");
+    EXPECT_TRUE(frame.recent.empty());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DocFixture, OpenChoosesTheReaderWhateverTheCaseAndCancelDoesNothing) {
+    ui.files = {File("MODEL.DXF", DxfSquare(1)), std::nullopt};
+    document.OnFileOpen();
+    EXPECT_EQ(Faces(), 1);
+    document.OnFileOpen();  // cancelled
+    EXPECT_EQ(Faces(), 1);
+    EXPECT_EQ(frame.updates, 1);
+}
+
+TEST_F(DocFixture, UnknownExtensionKeepsTheModelButStillRedraws) {
+    document.Import(File("a.dxf", DxfSquare(0)));
+    session.Table().selected[0][2] = 1;
+    const doc::ImportReport r = document.Import(File("notes.txt", DxfSquare(5)));
+    EXPECT_FALSE(r.readerFound);
+    EXPECT_TRUE(r.rebuilt);
+    EXPECT_EQ(Faces(), 1);
+    EXPECT_EQ(session.Table().position[0][0].z, 0.0f);
+    EXPECT_EQ(session.Table().selected[0][2], 1);  // selection flags stay with their face
+    EXPECT_EQ(frame.updates, 2);
+    ASSERT_FALSE(frame.statusTexts.empty());
+    EXPECT_NE(frame.statusTexts.back().find("notes.txt"), std::string::npos);
+}
+
+TEST_F(DocFixture, AFailedReadLeavesTheModelAndSaysWhyInTheStatusBar) {
+    document.Import(File("a.dxf", DxfSquare(0)));
+    const rm::MeshBuilder* before = session.model.m_pMesh.get();
+    const doc::ImportReport r = document.Import(File("broken.obj", "v 0 0\nf 1 2 3\n"));
+    EXPECT_FALSE(r.read.ok());
+    EXPECT_EQ(r.read.kind, formats::ReadFailure::Malformed);
+    EXPECT_EQ(Faces(), 1);
+    EXPECT_EQ(session.model.m_pMesh.get(), before);
+    // The mesh is attached to the model frame again.
+    const auto& visuals = session.model.m_pModelFrame->Visuals();
+    EXPECT_EQ(std::count(visuals.begin(), visuals.end(), session.model.m_pMesh), 1);
+    EXPECT_TRUE(ui.messages.empty());  // no message box of its own
+    ASSERT_FALSE(frame.statusTexts.empty());
+    EXPECT_NE(frame.statusTexts.back().find("broken.obj"), std::string::npos);
+}
+
+TEST_F(DocFixture, TheModelsLimitsDroppingFacesAreReportedWithCounts) {
+    std::string obj;
+    for (int i = 0; i < 20; ++i)
+        obj += "v " + std::to_string(i) + " 0 " + std::to_string(i % 3) + "\n";
+    // 5001 triangles: one too many.
+    for (int i = 0; i < 5001; ++i) obj += "f 18 19 20\n";
+    document.Import(File("many.obj", obj));
+    EXPECT_EQ(Faces(), model::MAX_FACES);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].caption, std::string(doc::text::kDroppedCaption));
+    EXPECT_NE(ui.messages[0].text.find("個の面"), std::string::npos);
+}
+
+TEST_F(DocFixture, SaveAsPicksTheWriterByExtensionInAnyCase) {
+    document.Import(File("a.dxf", DxfSquare(0)));
+    const std::string out = dir.Path("OUT.LWO");
+    ui.files = {out};
+    document.OnFileSaveAs();
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    const ports::FileDialogRequest& r = ui.fileRequests[0];
+    EXPECT_FALSE(r.open);
+    EXPECT_EQ(r.flags, ports::OFN_OVERWRITEPROMPT);
+    EXPECT_EQ(r.defaultExtension, "x");
+    EXPECT_EQ(r.filter,
+              "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル"
+              "(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|");
+    const std::string bytes = ReadFile(out);
+    ASSERT_GE(bytes.size(), 12u);
+    EXPECT_EQ(bytes.substr(0, 4), "FORM");
+    EXPECT_EQ(bytes.substr(8, 4), "LWOB");
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(frame.title, "");  // Save As changes no title
+}
+
+TEST_F(DocFixture, AFailedOrImpossibleSaveSaysTheFileWasNotCreated) {
+    document.Import(File("a.dxf", DxfSquare(0)));
+    const std::string missingFolder = dir.Path("no/such/folder/a.mqo");
+    const std::string text = dir.Path("notes.txt");
+    const std::string x = dir.Path("no/such/folder/a.x");
+    for (const std::string& path : {missingFolder, text, x}) {
+        ui.messages.clear();
+        EXPECT_FALSE(document.Export(path)) << path;
+        ASSERT_EQ(ui.messages.size(), 1u) << path;
+        EXPECT_EQ(ui.messages[0].text, path + "を作成できませんでした。\n");
+        EXPECT_EQ(ui.messages[0].caption, "エラー");
+        EXPECT_EQ(ui.messages[0].buttons, ports::Buttons::Ok);
+    }
+    EXPECT_FALSE(std::filesystem::exists(text));
+}
+
+TEST_F(DocFixture, NewEmptiesTableAndMeshAndKeepsTheQuality) {
+    document.Import(File("a.dxf", DxfSquare(0)));
+    session.model.m_pMesh->SetQuality(rm::Quality::Flat);
+    const rm::MeshBuilderPtr old = session.model.m_pMesh;
+    doc::CommandRouter router;
+    document.RegisterCommands(router);
+    EXPECT_TRUE(router.Execute(doc::ID_FILE_NEW));
+    EXPECT_EQ(Faces(), 0);
+    EXPECT_EQ(MeshFaces(), 0);
+    EXPECT_NE(session.model.m_pMesh, old);
+    EXPECT_EQ(session.model.m_pMesh->GetQuality(), rm::Quality::Flat);
+    const auto& visuals = session.model.m_pModelFrame->Visuals();
+    ASSERT_EQ(visuals.size(), 1u);
+    EXPECT_EQ(visuals[0], session.model.m_pMesh);
+    EXPECT_EQ(frame.title, "無題");
+    EXPECT_EQ(frame.updates, 2);
+}
+
+TEST_F(DocFixture, CtrlSAsksForANameInsteadOfWritingAnEmptyFile) {
+    doc::CommandRouter router;
+    document.RegisterCommands(router);
+    ui.files = {std::nullopt};
+    EXPECT_TRUE(router.Execute(doc::ID_FILE_SAVE));
+    ASSERT_EQ(ui.fileRequests.size(), 1u);
+    EXPECT_FALSE(ui.fileRequests[0].open);
+}
+
+TEST_F(DocFixture, AFileFromTheCommandLineReplacesTheModelAndNamesTheTitle) {
+    document.Import(File("a.dxf", DxfSquare(0)));
+    const std::string b = File("b.obj", kObjTriangle);
+    EXPECT_TRUE(document.OpenDocumentFile(b));
+    EXPECT_EQ(Faces(), 1);
+    EXPECT_EQ(session.Table().vertexCount[0], 3);
+    EXPECT_EQ(frame.title, "b.obj");
+    EXPECT_EQ(document.Title(), "b.obj");
+    EXPECT_EQ(frame.recent, std::vector<std::string>{b});
+}
+
+TEST_F(DocFixture, AnUnreadableFileFromTheRecentListLeavesAnEmptyUntitledModel) {
+    const std::string good = File("b.obj", kObjTriangle);
+    const std::string gone = dir.Path("gone.dxf");
+    frame.recent = {gone};
+    EXPECT_TRUE(document.OpenDocumentFile(good));
+    EXPECT_FALSE(document.OpenDocumentFile(gone));
+    EXPECT_EQ(Faces(), 0);
+    EXPECT_EQ(MeshFaces(), 0);
+    EXPECT_EQ(frame.title, "無題");
+    EXPECT_EQ(frame.recent, std::vector<std::string>{good});
+}
+
+}  // namespace
