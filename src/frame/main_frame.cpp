@@ -22,6 +22,7 @@
 #include <QWindow>
 
 #include "base/module_dir.h"
+#include "doc/selection_commands.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
 #include "frame/grid_splitter.h"
@@ -43,6 +44,11 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     doc_ = std::make_unique<doc::CMdlrDoc>(session_, ui_, *this);
     doc_->RegisterCommands(router_);
     doc::RegisterToolCommands(session_, *this, router_);
+    doc::RegisterSelectionCommands(session_, *this, router_);
+    // No command works under a mouse drag: the drag ends first, as if released.
+    router_.SetPrelude([this] {
+        for (CPaneWidget* pane : panes_) pane->View().EndDrag();
+    });
     RegisterFrameCommands();
     LoadRecentFiles();
     SetDocumentTitle(doc_->Title());
@@ -69,7 +75,7 @@ void CMainFrame::OnCreateClient() {
     session_.CreateScene(std::make_shared<rm::Root>());
     splitter_ = new CGridSplitter(this);
     for (const auto& [row, column] : kCreationOrder) {
-        auto* pane = new CPaneWidget(row, column);
+        auto* pane = new CPaneWidget(session_, *this, row, column);
         panes_[std::size_t(row * 2 + column)] = pane;
         splitter_->SetPane(row, column, pane);
     }

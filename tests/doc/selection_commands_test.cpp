@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "doc/model_io.h"
-#include "pane_fakes.h"
+#include "fake_ports.h"
 #include "test_support.h"
 
 namespace {
@@ -17,7 +17,7 @@ using model::FaceTable;
 
 struct Fixture {
     doc::Session session;
-    testing_support::FakeFrame frame;
+    testing_support::RecordingFrame frame;
     doc::CommandRouter router;
 
     Fixture() {
@@ -71,7 +71,7 @@ TEST(CutCommand, DeletesOnlyTheFullySelectedOfTwoQuadsSharingAnEdge) {
     EXPECT_EQ(fx.T().position[0][1], (rm::Vector{2, 0, 0}));
     EXPECT_EQ(fx.session.model.m_pMesh->GetVertexCount(), 6u);
     EXPECT_EQ(fx.SelectedCorners(true), 0);
-    EXPECT_EQ(fx.frame.updateAll, 1);
+    EXPECT_EQ(fx.frame.updates, 1);
     // The mesh on the model frame is the rebuilt one.
     ASSERT_EQ(fx.session.model.m_pModelFrame->Visuals().size(), 1u);
     EXPECT_EQ(fx.session.model.m_pModelFrame->Visuals()[0], fx.session.model.m_pMesh);
@@ -102,7 +102,7 @@ TEST(CutCommand, EmptyModel) {
     Fixture fx;
     EXPECT_TRUE(fx.router.Execute(doc::ID_EDIT_CUT));
     EXPECT_EQ(fx.T().faceCount, 0);
-    EXPECT_EQ(fx.frame.updateAll, 1);
+    EXPECT_EQ(fx.frame.updates, 1);
 }
 
 // A file face without corners never reaches the table, so the table's face numbers stay
@@ -146,7 +146,7 @@ TEST(SelectionCommands, InvertTwiceGivesBackTheSelection) {
     EXPECT_EQ(fx.SelectedCorners(), 2);
     EXPECT_EQ(fx.T().selected[0][2], 1);
     EXPECT_EQ(fx.T().selected[1][0], 1);
-    EXPECT_EQ(fx.frame.updateAll, 2);
+    EXPECT_EQ(fx.frame.updates, 2);
 }
 
 TEST(SelectionCommands, InvertOfNothingThenCutDeletesTheModel) {
@@ -166,7 +166,7 @@ TEST(SelectionCommands, ClearDeselectsTheUsedCorners) {
     ASSERT_EQ(fx.SelectedCorners(), 4);
     ASSERT_TRUE(fx.router.Execute(doc::ID_SELECT_CLEAR));
     EXPECT_EQ(fx.SelectedCorners(), 0);
-    EXPECT_EQ(fx.frame.updateAll, 1);
+    EXPECT_EQ(fx.frame.updates, 1);
 }
 
 TEST(SelectionCommands, ThePreludeRunsBeforeEachCommand) {

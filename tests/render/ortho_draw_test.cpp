@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "model/face_table.h"
-#include "pane_fakes.h"
+#include "recording_canvas.h"
 #include "render/raster_canvas.h"
 
 namespace {

@@ -11,26 +11,28 @@
 #include <vector>
 
 #include "doc/commands.h"
-#include "pane_fakes.h"
+#include "fake_ports.h"
+#include "recording_canvas.h"
 #include "test_support.h"
 
 namespace {
 
-using testing_support::FakeFrame;
-using testing_support::FakePane;
+using testing_support::RecordingFrame;
+using testing_support::RecordingPane;
 using views::CMdlrView;
 
 // The four panes of the splitter, each 200 x 100 (centre 100, 50), on one session.
 struct Panes {
     doc::Session session;
-    FakeFrame frame;
-    FakePane pane[4];
+    RecordingFrame frame;
+    RecordingPane pane[4];
     std::unique_ptr<CMdlrView> view[4];  // top, 3D, front, side
 
     Panes() {
         EXPECT_TRUE(session.CreateScene(std::make_shared<rm::Root>()));
         const int rc[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
         for (int i = 0; i < 4; ++i) {
+            pane[i].size = {200, 100};
             view[i] = std::make_unique<CMdlrView>(session, frame, pane[i], rc[i][0], rc[i][1]);
         }
     }
@@ -50,6 +52,15 @@ struct Panes {
     std::vector<int> Selected(int f) {
         return std::vector<int>(T().selected[f], T().selected[f] + T().vertexCount[f]);
     }
+    // The panes repainted through the main window: "row,column", " noerase" when so.
+    std::vector<std::string> Invalidated() {
+        std::vector<std::string> out;
+        for (const auto& i : frame.invalidations) {
+            out.push_back(std::to_string(i.row) + "," + std::to_string(i.column) +
+                          (i.erase ? "" : " noerase"));
+        }
+        return out;
+    }
     const rm::Matrix& ModelTransform() { return session.model.m_pModelFrame->GetTransform(); }
 };
 
@@ -62,7 +73,7 @@ TEST(ViewStatus, ShowsModelCoordinatesOfThePointerPerPane) {
     p.Front().OnMouseMove(112, 26);
     p.Side().OnMouseMove(112, 26);
     p.View3D().OnMouseMove(112, 26);
-    EXPECT_EQ(p.frame.messages,
+    EXPECT_EQ(p.frame.statusTexts,
               (std::vector<std::string>{"座標(0.100000,0,0.200000)", "座標(0.100000,0.200000,0)",
                                         "座標(0,0.200000,0.100000)", ""}));
     EXPECT_EQ(p.Top().Role(), render::PaneRole::Top);
@@ -79,9 +90,10 @@ TEST(ViewStatus, OddWidthAndLocale) {
     p.Top().OnMouseMove(-150, 500);  // captured, far outside
     testing_support::ScopedLocale german("de_DE.UTF-8");
     p.Top().OnMouseMove(147, 50);
-    EXPECT_EQ(p.frame.messages, (std::vector<std::string>{
-                                    "座標(0.000000,0,0.000000)", "座標(0.008333,0,-0.008333)",
-                                    "座標(-2.500000,0,-3.750000)", "座標(-0.025000,0,0.000000)"}));
+    EXPECT_EQ(
+        p.frame.statusTexts,
+        (std::vector<std::string>{"座標(0.000000,0,0.000000)", "座標(0.008333,0,-0.008333)",
+                                  "座標(-2.500000,0,-3.750000)", "座標(-0.025000,0,0.000000)"}));
 }
 
 TEST(ViewStatus, ShownOnEveryMoveOfADrag) {
@@ -90,7 +102,7 @@ TEST(ViewStatus, ShownOnEveryMoveOfADrag) {
     p.Front().OnMouseMove(20, 10);
     p.Front().OnMouseMove(30, 10);
     p.Front().OnLButtonUp(30, 10);
-    EXPECT_EQ(p.frame.messages.size(), 3u);  // the press runs the move work once
+    EXPECT_EQ(p.frame.statusTexts.size(), 3u);  // the press runs the move work once
 }
 
 TEST(ViewMapping, TruncatesTowardZeroWithSaturation) {
@@ -161,17 +173,17 @@ TEST(ViewSelection, EachStepRepaintsTheThreeOrthographicPanes) {
     Panes p;
     p.Top().OnLButtonDown(10, 10);  // an empty table: nothing changes, the panes repaint
     EXPECT_EQ(p.pane[0].invalidations, 1);
-    EXPECT_EQ(p.frame.invalidated, (std::vector<std::string>{"1,0", "1,1"}));
-    p.frame.invalidated.clear();
+    EXPECT_EQ(p.Invalidated(), (std::vector<std::string>{"1,0", "1,1"}));
+    p.frame.invalidations.clear();
     p.Side().OnMouseMove(5, 5, {true, false});  // not pressed here: nothing
-    EXPECT_TRUE(p.frame.invalidated.empty());
+    EXPECT_TRUE(p.frame.invalidations.empty());
     p.Top().OnLButtonUp(10, 10);
     EXPECT_EQ(p.pane[0].invalidations, 2);  // the release wipes the band
-    EXPECT_TRUE(p.frame.invalidated.empty());
+    EXPECT_TRUE(p.frame.invalidations.empty());
     // A left press in the 3D pane selects nothing and repaints no orthographic pane.
     p.View3D().OnLButtonDown(10, 10);
     p.View3D().OnLButtonUp(10, 10);
-    EXPECT_TRUE(p.frame.invalidated.empty());
+    EXPECT_TRUE(p.frame.invalidations.empty());
     EXPECT_EQ(p.pane[1].invalidations, 0);
 }
 
@@ -201,9 +213,9 @@ TEST(ViewSelection, RightDoubleClickClearsAllAndRepaintsTheThreePanes) {
     p.View3D().OnRButtonDown(100, 50);
     p.View3D().OnRButtonUp(100, 50);
     const double scale = p.session.ViewScale;
-    p.frame.invalidated.clear();
+    p.frame.invalidations.clear();
     p.View3D().OnRButtonDblClk(100, 50);
-    EXPECT_EQ(p.frame.invalidated, (std::vector<std::string>{"0,0", "1,0", "1,1"}));
+    EXPECT_EQ(p.Invalidated(), (std::vector<std::string>{"0,0", "1,0", "1,1"}));
     EXPECT_EQ(p.session.ViewScale, scale);  // no second zoom step
     EXPECT_FALSE(p.View3D().IsDragging());
     p.View3D().OnRButtonUp(100, 50);
@@ -269,7 +281,7 @@ TEST(ViewZoom, RightPressInThe3DPaneZoomsAllPanesIn) {
     EXPECT_EQ(p.ModelTransform().m[0][0], views::kZoomIn);
     EXPECT_EQ(p.ModelTransform().m[1][1], views::kZoomIn);
     EXPECT_EQ(p.ModelTransform().m[2][2], views::kZoomIn);
-    EXPECT_EQ(p.frame.invalidated, (std::vector<std::string>{"0,0", "1,0", "1,1"}));
+    EXPECT_EQ(p.Invalidated(), (std::vector<std::string>{"0,0", "1,0", "1,1"}));
     p.View3D().OnMouseMove(50, 80);  // straight down: one more step in
     EXPECT_EQ(p.session.ViewScale, 120.0f * views::kZoomIn * views::kZoomIn);
     p.View3D().OnMouseMove(49, 80);  // left: one step out
@@ -312,7 +324,7 @@ TEST(ViewZoom, ScaleStaysWithinItsBounds) {
     p.View3D().OnRButtonUp(-2000, 0);
     // The mapping stays finite at both ends.
     p.Top().OnMouseMove(199, 0);
-    EXPECT_EQ(p.frame.messages.back().find("inf"), std::string::npos);
+    EXPECT_EQ(p.frame.statusTexts.back().find("inf"), std::string::npos);
 }
 
 TEST(ViewRotate, LeftDragInThe3DPaneTurnsTheModelFrame) {
@@ -337,7 +349,7 @@ TEST(ViewRotate, LeftDragInThe3DPaneTurnsTheModelFrame) {
     p.View3D().OnLButtonUp(110, 90);
     // A view turn, not an edit: no corner moved, no orthographic pane repainted, no rebuild.
     EXPECT_EQ(p.T().position[f][0], (rm::Vector{0.5f, 0.5f, 0.5f}));
-    EXPECT_TRUE(p.frame.invalidated.empty());
+    EXPECT_TRUE(p.frame.invalidations.empty());
     EXPECT_EQ(p.session.model.m_pMesh, mesh);
 }
 
@@ -348,10 +360,10 @@ TEST(ViewRelease, TransformReleaseInAnOrthographicPaneRebuildsTheMesh) {
     p.session.m_nEditMode = doc::EDIT_STRETCH;
     const rm::MeshBuilderPtr before = p.session.model.m_pMesh;
     p.Front().OnLButtonDown(10, 10);
-    p.frame.invalidated.clear();
+    p.frame.invalidations.clear();
     p.Front().OnLButtonUp(10, 10);
     EXPECT_NE(p.session.model.m_pMesh, before);
-    EXPECT_EQ(p.frame.invalidated, (std::vector<std::string>{"0,1 noerase"}));
+    EXPECT_EQ(p.Invalidated(), (std::vector<std::string>{"0,1 noerase"}));
 }
 
 // A release that never arrives (a dialog opened during the drag, the grab lost, focus

@@ -1,5 +1,4 @@
-// A canvas that writes every call down as one line of text, and a pane and main window
-// that record what the views ask of them.
+// A canvas that writes every call down as one line of text.
 #pragma once
 
 #include <cstdio>
@@ -7,7 +6,6 @@
 #include <vector>
 
 #include "ports/canvas.h"
-#include "ports/pane_host.h"
 
 namespace testing_support {
 
@@ -54,39 +52,6 @@ class RecordingCanvas : public ports::Canvas {
         return what + std::to_string(x) + "," + std::to_string(y);
     }
     ports::Pen pen_;
-};
-
-class FakePane : public ports::PaneHost {
-  public:
-    explicit FakePane(int w = 200, int h = 100) : size{w, h} {}
-    ports::Size size;
-    int invalidations = 0;
-    int captures = 0;
-    int releases = 0;
-    bool captured = false;
-
-    ports::Size ClientSize() const override { return size; }
-    void Invalidate(bool /*erase*/) override { ++invalidations; }
-    void SetCapture() override { ++captures, captured = true; }
-    void ReleaseCapture() override { ++releases, captured = false; }
-    bool HasCapture() const override { return captured; }
-};
-
-class FakeFrame : public ports::FrameHost {
-  public:
-    std::vector<std::string> messages;
-    std::vector<std::string> invalidated;  // "R,C" or "R,C noerase"
-    int updateAll = 0;
-
-    void UpdateAllViews() override { ++updateAll; }
-    void InvalidatePane(int row, int column, bool erase) override {
-        invalidated.push_back(std::to_string(row) + "," + std::to_string(column) +
-                              (erase ? "" : " noerase"));
-    }
-    void SetMessageText(const std::string& text) override { messages.push_back(text); }
-    void SetDocumentTitle(const std::string&) override {}
-    void AddToRecentFileList(const std::string&) override {}
-    void RemoveFromRecentFileList(const std::string&) override {}
 };
 
 }  // namespace testing_support
