@@ -66,6 +66,9 @@ render::PaneGeometry CMdlrView::Geometry() const {
 // --- presses and releases ---
 
 void CMdlrView::Press(bool left, int x, int y) {
+    // The same button pressed again: its release never came here.
+    if (left && m_bLButtonDown) OnLButtonUp(m_ptLast.x, m_ptLast.y);
+    if (!left && m_bRButtonDown) OnRButtonUp(m_ptLast.x, m_ptLast.y);
     if (!m_bLButtonDown && !m_bRButtonDown) pane_.SetCapture();
     m_ptAnchor = m_ptLast = {x, y};
     (left ? m_bLButtonDown : m_bRButtonDown) = 1;

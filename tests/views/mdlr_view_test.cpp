@@ -383,6 +383,15 @@ TEST(ViewRelease, AMissedReleaseEndsTheDrag) {
     EXPECT_FALSE(p.Top().IsDragging());
     EXPECT_FALSE(p.pane[0].captured);
 
+    // A second press of a held button: the first one's release is run first, so the
+    // capture is taken again.
+    p.Top().OnLButtonDown(10, 10);
+    p.pane[0].captured = false;  // lost to another window
+    p.Top().OnLButtonDown(20, 20);
+    EXPECT_TRUE(p.pane[0].captured);
+    EXPECT_EQ(p.pane[0].releases, p.pane[0].captures - 1);
+    p.Top().OnLButtonUp(20, 20);
+
     p.session.m_nEditMode = doc::EDIT_MOVE;
     const rm::MeshBuilderPtr before = p.session.model.m_pMesh;
     p.Top().OnLButtonDown(10, 10);
