@@ -31,5 +31,6 @@ int main(int argc, char** argv) {
         }
         return allRead ? 0 : 1;
     }
+    if (options.exitAfterPaint) theApp.QuitAfterFirstPaint();
     return QApplication::exec();
 }

@@ -20,6 +20,7 @@ struct StartOptions {
     std::string screenshot;          // --screenshot OUT.png: picture the window and exit
     int width = 1280;                // --size WxH: the screen of the picture
     int height = 800;
+    bool exitAfterPaint = false;  // --exit-after-paint: quit once the window has painted
     bool help = false;
     bool version = false;
     std::string error;  // what was wrong with the command line, or empty
@@ -40,6 +41,9 @@ class CMdlrApp {
     bool InitInstance(const StartOptions& options);
     // Waits until the window has painted, saves a picture of it and returns.
     bool SaveScreenshot(const std::string& path);
+
+    // Quits the event loop once the panes have painted (for timing the start-up).
+    void QuitAfterFirstPaint();
 
     doc::Session& Session() { return *session_; }
     frame::CMainFrame& MainFrame() { return *frame_; }
