@@ -194,7 +194,11 @@ void CMdlrView::RotateModel(int x, int y) {
         frame->AddRotation(rm::COMBINE_AFTER, 0.0f, 1.0f, 0.0f,
                            static_cast<float>(m_ptLast.x - x) * kRotationPerPixel);
     }
-    if (m_bD3DReady && m_pD3D) m_pD3D->Render(true);
+    Render3D();
+}
+
+void CMdlrView::Render3D() {
+    if (m_p3D && m_p3D->IsReady()) m_p3D->Render(true);
 }
 
 void CMdlrView::ZoomStep(int x) {
@@ -210,7 +214,7 @@ void CMdlrView::ZoomStep(int x) {
             frame->AddScale(rm::COMBINE_BEFORE, factor, factor, factor);
         }
     }
-    if (m_bD3DReady && m_pD3D) m_pD3D->Render(true);
+    Render3D();
     for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
 }
 
@@ -220,7 +224,7 @@ void CMdlrView::OnSize(int /*width*/, int /*height*/) {}
 
 void CMdlrView::OnDraw(ports::Canvas& canvas) {
     if (!IsOrthographic()) {
-        if (m_bD3DReady && m_pD3D) m_pD3D->Render(true);
+        if (m_p3D) m_p3D->OnDraw();
         return;
     }
     const doc::PolygonState& poly = session_.poly;

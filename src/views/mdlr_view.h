@@ -12,6 +12,7 @@
 #include "doc/session.h"
 #include "ports/canvas.h"
 #include "ports/pane_host.h"
+#include "render/pane3d.h"
 #include "render/pane_geometry.h"
 
 namespace views {
@@ -28,14 +29,6 @@ inline constexpr float kMaxViewScale = 1e6f;
 
 // Key codes that the views act on (the shell maps its keys to them).
 enum KeyCode : int { KEY_RETURN = 0x0D, KEY_ESCAPE = 0x1B, KEY_N = 'N' };
-
-// The 3D pane's device as the view drives it.
-class Pane3D {
-  public:
-    virtual ~Pane3D() = default;
-    // Draws one frame of the scene; `present` shows it in the pane at once.
-    virtual int Render(bool present) = 0;
-};
 
 // The mouse buttons held down during a mouse message, as the window system sees them.
 struct HeldButtons {
@@ -87,7 +80,7 @@ class CMdlrView {
     // The client area changed size.
     void OnSize(int width, int height);
     // Paints the pane: the orthographic picture onto `canvas` (which starts white), or in
-    // the 3D pane the scene through its device.
+    // the 3D pane the scene through its device (m_p3D).
     void OnDraw(ports::Canvas& canvas);
 
     // --- steps of the handlers, reachable by the tools ---
@@ -117,8 +110,9 @@ class CMdlrView {
     void PolygonPress(bool left, int x, int y);
 
     // --- view state ---
-    Pane3D* m_pD3D = nullptr;  // the 3D pane's device; owned elsewhere
-    int m_bD3DReady = 0;
+    // The 3D pane's device, camera and set-up state (null in the orthographic panes and
+    // until the shell attaches it); owned by the pane's window.
+    render::C3DPane* m_p3D = nullptr;
     int m_bLButtonDown = 0;
     int m_bRButtonDown = 0;
     ports::Point m_ptLast;    // pointer at the previous mouse message
@@ -126,6 +120,8 @@ class CMdlrView {
     ports::Rect m_rcBand;     // rubber band, left <= right, top <= bottom
 
   private:
+    // The 3D pane renders and shows the scene at once, when it is set up.
+    void Render3D();
     void Press(bool left, int x, int y);
     // Everything a mouse move does, in order; a press runs it once at its own point.
     void MouseMoveWork(int x, int y);
