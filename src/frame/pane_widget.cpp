@@ -43,10 +43,25 @@ bool CPaneWidget::HasCapture() const {
     return QWidget::mouseGrabber() == this;
 }
 
+void CPaneWidget::SetPane3D(render::C3DPane* pane3d) {
+    pane3d_ = pane3d;
+    view_->m_p3D = pane3d;
+}
+
 void CPaneWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (!view_->IsOrthographic()) {
-        p.fillRect(rect(), Qt::black);
+        render::RasterCanvas none(nullptr, 0, 0, 0);  // the device draws into its own picture
+        view_->OnDraw(none);
+        if (const render::ColorSurface* picture = pane3d_ ? pane3d_->Picture() : nullptr) {
+            // The picture's pixels are 0x00RRGGBB, which the 32-bit RGB format shows opaque.
+            const QImage image(reinterpret_cast<const uchar*>(picture->pixels.data()),
+                               picture->width, picture->height, picture->width * 4,
+                               QImage::Format_RGB32);
+            p.drawImage(0, 0, image);
+        } else {
+            p.fillRect(rect(), Qt::black);
+        }
         return;
     }
     if (image_.size() != size()) image_ = QImage(size(), QImage::Format_RGB32);

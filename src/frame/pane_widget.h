@@ -1,7 +1,7 @@
 // One of the four panes: a Qt widget that hands its events to the pane's view
 // (views::CMdlrView) and the view's requests (repaint, capture) back to Qt. An
-// orthographic pane is drawn by the view into the widget's image, which the paint event
-// shows.
+// orthographic pane is drawn by the view into the widget's image, the 3D pane by its
+// device into its picture; the paint event shows either.
 #pragma once
 
 #include <QImage>
@@ -11,6 +11,7 @@
 #include "doc/session.h"
 #include "frame/qt_text_painter.h"
 #include "ports/pane_host.h"
+#include "render/pane3d.h"
 #include "views/mdlr_view.h"
 
 namespace frame {
@@ -27,6 +28,8 @@ class CPaneWidget : public QWidget, public ports::PaneHost {
     views::CMdlrView& View() { return *view_; }
     // The orthographic picture as last painted.
     const QImage& Image() const { return image_; }
+    // The 3D pane's core, which renders on paint and follows the size (null: none).
+    void SetPane3D(render::C3DPane* pane3d);
 
     ports::Size ClientSize() const override;
     void Invalidate(bool erase) override;
@@ -50,6 +53,7 @@ class CPaneWidget : public QWidget, public ports::PaneHost {
     std::unique_ptr<views::CMdlrView> view_;
     QImage image_;
     QtTextPainter text_;
+    render::C3DPane* pane3d_ = nullptr;
 };
 
 }  // namespace frame

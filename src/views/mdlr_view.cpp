@@ -220,7 +220,9 @@ void CMdlrView::ZoomStep(int x) {
 
 // --- keys, size, paint ---
 
-void CMdlrView::OnSize(int /*width*/, int /*height*/) {}
+void CMdlrView::OnSize(int /*width*/, int /*height*/) {
+    if (m_p3D) m_p3D->OnSize();
+}
 
 void CMdlrView::OnDraw(ports::Canvas& canvas) {
     if (!IsOrthographic()) {
