@@ -104,6 +104,7 @@ void CMainFrame::OnCreateClient() {
     splitter_ = new CGridSplitter(this);
     for (const auto& [row, column] : kCreationOrder) {
         auto* pane = new CPaneWidget(session_, *this, row, column);
+        pane->View().SetUserInterface(&ui_);
         panes_[std::size_t(row * 2 + column)] = pane;
         splitter_->SetPane(row, column, pane);
     }

@@ -1,5 +1,6 @@
 #include "views/edit_commands.h"
 
+#include "views/mdlr_view.h"
 #include "views/numeric_transform.h"
 #include "views/polygon.h"
 
@@ -8,14 +9,14 @@ namespace views {
 bool HandleEditKey(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
                    int virtualKey) {
     switch (virtualKey) {
-        case VK_RETURN:
+        case KEY_RETURN:
             if (session.m_nEditMode != doc::EDIT_POLYGON) return false;
             FinishPolygon(session, ui, frame);
             return true;
-        case VK_ESCAPE:
+        case KEY_ESCAPE:
             RemoveLastPolygonPoint(session, frame);
             return true;
-        case VK_N:
+        case KEY_N:
             ApplyNumericTransform(session, ui, frame);
             return true;
         default:

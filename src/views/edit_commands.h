@@ -10,13 +10,10 @@
 
 namespace views {
 
-// The keys, as virtual-key codes (the shell maps Return and keypad Enter both to 13).
-constexpr int VK_RETURN = 13;
-constexpr int VK_ESCAPE = 27;
-constexpr int VK_N = 78;
-
-// A key pressed in any pane: true when the key did something here, false when it is left
-// to default processing (Enter outside the polygon tool, and every other key).
+// A key pressed in any pane (KeyCode of views/mdlr_view.h: the shell maps Return and
+// keypad Enter both to KEY_RETURN, N with or without Shift to KEY_N): true when the key did
+// something here, false when it is left to default processing (Enter outside the polygon tool, and
+// every other key).
 bool HandleEditKey(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
                    int virtualKey);
 

@@ -1,18 +1,60 @@
 // The editing tools' work inside the view's handlers: the transform tools' step and
-// commit, polygon points, and the keys of the numeric transforms.
+// commit, polygon points, and the keys of the numeric transforms and polygon creation.
+#include "views/edit_commands.h"
 #include "views/mdlr_view.h"
+#include "views/polygon.h"
+#include "views/transforms.h"
 
 namespace views {
 
-void CMdlrView::TransformStep(int /*x*/, int /*y*/) {}
+namespace {
+
+// Stands in until the main window hands over its user interface.
+class SilentUi final : public ports::UserInterface {
+  public:
+    ports::Answer MessageBox(const std::string&, const std::string&, ports::Buttons,
+                             ports::Icon) override {
+        return ports::Answer::Ok;
+    }
+    std::optional<std::string> FileDialog(const ports::FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
+    bool DoModal(ports::ModalDialog&) override { return false; }
+    void Beep() override {}
+};
+
+}  // namespace
+
+ports::UserInterface& CMdlrView::Ui() {
+    static SilentUi silent;
+    return ui_ ? *ui_ : silent;
+}
+
+void CMdlrView::TransformStep(int x, int y) {
+    DragStepOfTool(EditMode(), session_.Table(),
+                   {Role(), Geometry(), m_ptAnchor, m_ptLast, ports::Point{x, y}});
+    InvalidateOrthographicPanes();
+}
 
 void CMdlrView::CommitTransform() {
     session_.Table().RebuildMesh(session_.model);
     frame_.InvalidatePane(0, 1, false);
 }
 
-void CMdlrView::PolygonPress(bool /*left*/, int /*x*/, int /*y*/) {}
+void CMdlrView::PolygonPress(bool left, int x, int y) {
+    if (!IsOrthographic()) return;
+    if (left) {
+        if (!PlacePolygonPoint(session_, Ui(), Role(), Geometry(), {x, y})) return;
+        InvalidateOrthographicPanes();
+        frame_.RefreshCommandStates();  // the undo-point command has a point to take back
+    } else if (SetDepthReference(session_, Role(), Geometry(), {x, y})) {
+        InvalidateOrthographicPanes();
+    }
+}
 
-void CMdlrView::OnKeyDown(int /*key*/) {}
+void CMdlrView::OnKeyDown(int key) {
+    HandleEditKey(session_, Ui(), frame_, key);
+}
 
 }  // namespace views

@@ -12,6 +12,7 @@
 #include "doc/session.h"
 #include "ports/canvas.h"
 #include "ports/pane_host.h"
+#include "ports/ui.h"
 #include "render/pane3d.h"
 #include "render/pane_geometry.h"
 
@@ -98,6 +99,8 @@ class CMdlrView {
     void RotateModel(int x, int y);
     // The 3D pane's right drag: one zoom step of the 3D pane and the orthographic panes.
     void ZoomStep(int x);
+    // The user interface handed over, or one that shows nothing and cancels every dialog.
+    ports::UserInterface& Ui();
 
     // --- the editing tools' work (views/edit_hooks.cpp) ---
     // One step of the move, rotate, scale or stretch tool, in an orthographic pane.
@@ -108,6 +111,10 @@ class CMdlrView {
     // A press in polygon creation: the left button places a point, the right one sets the
     // depth reference.
     void PolygonPress(bool left, int x, int y);
+
+    // The message boxes and dialogs of the editing tools; the main window hands over its
+    // user interface. Without one, no message shows and no dialog opens.
+    void SetUserInterface(ports::UserInterface* ui) { ui_ = ui; }
 
     // --- view state ---
     // The 3D pane's device, camera and set-up state (null in the orthographic panes and
@@ -133,6 +140,7 @@ class CMdlrView {
     int row_;
     int column_;
     bool ending_ = false;  // EndDrag is releasing
+    ports::UserInterface* ui_ = nullptr;
 };
 
 }  // namespace views

@@ -11,22 +11,17 @@
 
 namespace views {
 
-// The pixel of a model coordinate pair in a pane: cx + trunc(S * h), cy + trunc(-(S * v)),
-// the product truncated toward zero and saturated to the int range. 64-bit, so the sum
-// never overflows.
-long long ScreenH(float scale, int cx, float h);
-long long ScreenV(float scale, int cy, float v);
-
-// Left press in an orthographic pane (row, column) with the polygon tool: places the next
-// point, snapped to the first corner in table order whose pixel lies within 4 pixels on
-// both axes (inclusive). The 17th point is refused with a message.
-void PlacePolygonPoint(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
-                       int row, int column, PixelPoint centre, PixelPoint pointer);
+// Left press in an orthographic pane with the polygon tool: places the next point,
+// snapped to the first corner in table order whose pixel lies within 4 pixels of the
+// pointer on both axes (inclusive). The 17th point is refused with a message. True when a
+// point was placed (the caller repaints the orthographic panes).
+bool PlacePolygonPoint(doc::Session& session, ports::UserInterface& ui, render::PaneRole role,
+                       const render::PaneGeometry& geometry, ports::Point pointer);
 
 // Right press in an orthographic pane with the polygon tool: the pane's two coordinates
-// of the reference point.
-void SetDepthReference(doc::Session& session, ports::FrameHost& frame, int row, int column,
-                       PixelPoint centre, PixelPoint pointer);
+// of the reference point. True when it was set.
+bool SetDepthReference(doc::Session& session, render::PaneRole role,
+                       const render::PaneGeometry& geometry, ports::Point pointer);
 
 // Esc and the undo-point command: takes back the last point, if any; the orthographic
 // panes are repainted in any case.

@@ -8,6 +8,35 @@ namespace views {
 
 namespace {
 
+// The model axes of an orthographic pane, as indices into (x, y, z): horizontal (right is
+// +), vertical (up is +) and hidden.
+struct PaneAxes {
+    int h;
+    int v;
+    int w;
+};
+
+bool AxesOf(render::PaneRole role, PaneAxes* axes) {
+    switch (role) {
+        case render::PaneRole::Top:
+            *axes = {0, 2, 1};
+            return true;
+        case render::PaneRole::Front:
+            *axes = {0, 1, 2};
+            return true;
+        case render::PaneRole::Side:
+            *axes = {2, 1, 0};
+            return true;
+        case render::PaneRole::View3D:
+            break;
+    }
+    return false;
+}
+
+float& Coord(rm::Vector& p, int axis) {
+    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
+}
+
 bool IsFinite(const rm::Vector& p) {
     return std::isfinite(p.x) && std::isfinite(p.y) && std::isfinite(p.z);
 }
@@ -27,43 +56,32 @@ void ForEachSelected(model::FaceTable& t, Change change) {
     }
 }
 
-// The anchor in model terms on the pane's two axes.
-float AnchorH(const DragStep& s) {
-    return float(s.anchor.x - s.centre.x) / s.scale;
-}
-float AnchorV(const DragStep& s) {
-    return float(s.centre.y - s.anchor.y) / s.scale;
-}
-
 }  // namespace
 
-bool AxesOfPane(int row, int column, PaneAxes* axes) {
+void SetPlane(render::PaneRole role, rm::Vector& p, render::PlanePoint q) {
     PaneAxes a{};
-    if (row == 0 && column == 0) {
-        a = TOP_AXES;
-    } else if (row == 1 && column == 0) {
-        a = FRONT_AXES;
-    } else if (row == 1 && column == 1) {
-        a = SIDE_AXES;
-    } else {
-        return false;
-    }
-    if (axes) *axes = a;
-    return true;
+    if (!AxesOf(role, &a)) return;
+    Coord(p, a.h) = q.h;
+    Coord(p, a.v) = q.v;
 }
 
 void MoveStep(model::FaceTable& table, const DragStep& s) {
-    const float dh = float(s.last.x - s.pointer.x) / s.scale;
-    const float dv = float(s.last.y - s.pointer.y) / s.scale;
+    PaneAxes a{};
+    if (!AxesOf(s.role, &a)) return;
+    const float scale = s.geometry.scale;
+    const float dh = float(s.last.x - s.pointer.x) / scale;
+    const float dv = float(s.last.y - s.pointer.y) / scale;
     ForEachSelected(table, [&](rm::Vector& p) {
-        Coord(p, s.axes.h) = Coord(p, s.axes.h) - dh;
-        Coord(p, s.axes.v) = Coord(p, s.axes.v) + dv;
+        Coord(p, a.h) = Coord(p, a.h) - dh;
+        Coord(p, a.v) = Coord(p, a.v) + dv;
     });
 }
 
 void RotateStep(model::FaceTable& table, const DragStep& s) {
-    const float ch = AnchorH(s);
-    const float cv = AnchorV(s);
+    PaneAxes a{};
+    if (!AxesOf(s.role, &a)) return;
+    // The centre of rotate, scale and stretch: the anchor, fixed for the whole drag.
+    const auto [ch, cv] = s.geometry.ToModel(s.anchor.x, s.anchor.y);
     // One degree per pixel, with a pi of 3.141592654; 360 / 0 is infinite, so no movement
     // gives the angle -0.
     const int r = (s.last.x - s.pointer.x) + (s.pointer.y - s.last.y);
@@ -71,18 +89,21 @@ void RotateStep(model::FaceTable& table, const DragStep& s) {
     const double c = std::cos(theta);
     const double sn = std::sin(theta);
     ForEachSelected(table, [&](rm::Vector& p) {
-        const float dh = Coord(p, s.axes.h) - ch;
-        const float dv = Coord(p, s.axes.v) - cv;
-        Coord(p, s.axes.h) = static_cast<float>(double(ch) + c * double(dh) + sn * double(dv));
-        Coord(p, s.axes.v) = static_cast<float>(double(cv) - sn * double(dh) + c * double(dv));
+        const float dh = Coord(p, a.h) - ch;
+        const float dv = Coord(p, a.v) - cv;
+        Coord(p, a.h) = static_cast<float>(double(ch) + c * double(dh) + sn * double(dv));
+        Coord(p, a.v) = static_cast<float>(double(cv) - sn * double(dh) + c * double(dv));
     });
 }
 
 void ScaleStep(model::FaceTable& table, const DragStep& s) {
+    PaneAxes a{};
+    if (!AxesOf(s.role, &a)) return;
+    const render::PlanePoint anchor = s.geometry.ToModel(s.anchor.x, s.anchor.y);
     float c[3] = {0.0f, 0.0f, 0.0f};  // the hidden axis scales about 0
-    c[s.axes.h] = AnchorH(s);
-    c[s.axes.v] = AnchorV(s);
-    const float t = float((s.last.x - s.pointer.x) + (s.pointer.y - s.last.y)) / s.scale;
+    c[a.h] = anchor.h;
+    c[a.v] = anchor.v;
+    const float t = float((s.last.x - s.pointer.x) + (s.pointer.y - s.last.y)) / s.geometry.scale;
     ForEachSelected(table, [&](rm::Vector& p) {
         p.x = p.x - (p.x - c[0]) * t;
         p.y = p.y - (p.y - c[1]) * t;
@@ -91,13 +112,14 @@ void ScaleStep(model::FaceTable& table, const DragStep& s) {
 }
 
 void StretchStep(model::FaceTable& table, const DragStep& s) {
-    const float ch = AnchorH(s);
-    const float cv = AnchorV(s);
-    const float tx = float(s.last.x - s.pointer.x) / s.scale;
-    const float ty = float(s.last.y - s.pointer.y) / s.scale;
+    PaneAxes a{};
+    if (!AxesOf(s.role, &a)) return;
+    const auto [ch, cv] = s.geometry.ToModel(s.anchor.x, s.anchor.y);
+    const float tx = float(s.last.x - s.pointer.x) / s.geometry.scale;
+    const float ty = float(s.last.y - s.pointer.y) / s.geometry.scale;
     ForEachSelected(table, [&](rm::Vector& p) {
-        float& h = Coord(p, s.axes.h);
-        float& v = Coord(p, s.axes.v);
+        float& h = Coord(p, a.h);
+        float& v = Coord(p, a.v);
         h = h - (h - ch) * tx;
         v = v + (v - cv) * ty;
     });

@@ -6,50 +6,29 @@
 #pragma once
 
 #include "model/face_table.h"
+#include "ports/canvas.h"
+#include "render/pane_geometry.h"
 #include "rm/types.h"
 
 namespace views {
 
-// The model axes an orthographic pane shows, as indices into (x, y, z): horizontal (right
-// is +), vertical (up is +) and the hidden axis along the line of sight.
-struct PaneAxes {
-    int h;
-    int v;
-    int w;
-};
-constexpr PaneAxes TOP_AXES{0, 2, 1};    // row 0, column 0: X right, Z up
-constexpr PaneAxes FRONT_AXES{0, 1, 2};  // row 1, column 0: X right, Y up
-constexpr PaneAxes SIDE_AXES{2, 1, 0};   // row 1, column 1: Z right, Y up
-// The axes of the pane at a splitter position; false for the 3D pane (row 0, column 1).
-bool AxesOfPane(int row, int column, PaneAxes* axes);
+// Sets the two coordinates a pane shows (the counterpart of render::PlaneOf); the hidden
+// coordinate stays.
+void SetPlane(render::PaneRole role, rm::Vector& p, render::PlanePoint q);
 
-// Coordinate `axis` (0 x, 1 y, 2 z) of a position.
-inline float& Coord(rm::Vector& p, int axis) {
-    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
-}
-inline float Coord(const rm::Vector& p, int axis) {
-    return axis == 0 ? p.x : axis == 1 ? p.y : p.z;
-}
-
-struct PixelPoint {
-    int x = 0;
-    int y = 0;
-};
-
-// What one step of a mouse tool needs: the pane, the zoom, and three pointer positions
-// in client pixels.
+// What one step of a mouse tool needs: the pane, its centre and zoom, and three pointer
+// positions in client pixels.
 struct DragStep {
-    PaneAxes axes;
-    float scale;         // ViewScale: pixels per model unit
-    PixelPoint centre;   // the pane centre (cx, cy)
-    PixelPoint anchor;   // where the button was pressed: the fixed centre of the drag
-    PixelPoint last;     // the pointer at the previous message
-    PixelPoint pointer;  // the pointer now
+    render::PaneRole role;
+    render::PaneGeometry geometry;
+    ports::Point anchor;   // where the button was pressed: the fixed centre of the drag
+    ports::Point last;     // the pointer at the previous message
+    ports::Point pointer;  // the pointer now
 };
 
-// One step of a tool on every selected corner, in table order. Move follows the pointer;
-// Rotate turns by one degree per pixel of (dx - dy) about the anchor; Scale multiplies
-// all three axes by 1 + (dx - dy) / S about the anchor (the hidden axis about 0);
+// One step of a tool on every selected corner, in table order (nothing in the 3D pane). Move
+// follows the pointer; Rotate turns by one degree per pixel of (dx - dy) about the anchor; Scale
+// multiplies all three axes by 1 + (dx - dy) / S about the anchor (the hidden axis about 0);
 // Stretch multiplies the horizontal axis by 1 + dx / S and the vertical by 1 - dy / S.
 void MoveStep(model::FaceTable& table, const DragStep& step);
 void RotateStep(model::FaceTable& table, const DragStep& step);

@@ -6,6 +6,7 @@
 
 #include "doc/session.h"
 #include "fake_ports.h"
+#include "views/mdlr_view.h"
 
 namespace edit_test {
 
@@ -41,5 +42,37 @@ inline void SetFaces(doc::Session& s, const std::vector<std::vector<rm::Vector>>
     }
     t.RebuildMesh(s.model);
 }
+
+// The four panes of the splitter, 200 x 200 each (centre 100, 100), on one session; the
+// views show their messages and dialogs through `ui`.
+struct EditPanes {
+    std::unique_ptr<doc::Session> s = MakeSession();
+    ScriptedUi ui;
+    RecordingFrame frame;
+    testing_support::RecordingPane pane[4];  // top, 3D, front, side
+    std::unique_ptr<views::CMdlrView> view[4];
+
+    EditPanes() {
+        for (int i = 0; i < 4; ++i) {
+            pane[i].size = {200, 200};
+            view[i] = std::make_unique<views::CMdlrView>(*s, frame, pane[i], i / 2, i % 2);
+            view[i]->SetUserInterface(&ui);
+        }
+    }
+    views::CMdlrView& Top() { return *view[0]; }
+    views::CMdlrView& View3D() { return *view[1]; }
+    views::CMdlrView& Front() { return *view[2]; }
+    views::CMdlrView& Side() { return *view[3]; }
+    model::FaceTable& T() { return s->Table(); }
+
+    static void Click(views::CMdlrView& v, int x, int y) {
+        v.OnLButtonDown(x, y);
+        v.OnLButtonUp(x, y);
+    }
+    static void RightClick(views::CMdlrView& v, int x, int y) {
+        v.OnRButtonDown(x, y);
+        v.OnRButtonUp(x, y);
+    }
+};
 
 }  // namespace edit_test

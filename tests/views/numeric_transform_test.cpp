@@ -239,16 +239,16 @@ TEST(NumericTransform, EveryOpeningShowsTheInitialValuesAndScale100ChangesNothin
 TEST(EditKeys, NOpensTheDialogEnterOnlyFinishesPolygonsEscAlwaysTakesBack) {
     Fixture fx;
     fx.s->m_nEditMode = doc::EDIT_ROTATE;
-    EXPECT_TRUE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, views::VK_N));
+    EXPECT_TRUE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, views::KEY_N));
     EXPECT_EQ(fx.ui.dialogs, (std::vector<std::string>{"rotate"}));
     // Enter outside the polygon tool is left to default processing.
-    EXPECT_FALSE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, views::VK_RETURN));
+    EXPECT_FALSE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, views::KEY_RETURN));
     EXPECT_TRUE(fx.ui.messages.empty());
     EXPECT_FALSE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, 'M'));
     // Esc in any tool: a point placed earlier goes.
     fx.s->poly.PolyLastPoint = 1;
     fx.frame.invalidations.clear();
-    EXPECT_TRUE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, views::VK_ESCAPE));
+    EXPECT_TRUE(views::HandleEditKey(*fx.s, fx.ui, fx.frame, views::KEY_ESCAPE));
     EXPECT_EQ(fx.s->poly.PolyLastPoint, 0);
     EXPECT_EQ(fx.frame.invalidations.size(), 3u);
     // The numeric-input command runs the same routine.

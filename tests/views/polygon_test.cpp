@@ -1,3 +1,5 @@
+// Polygon creation through the panes' mouse and key handlers: points with snapping and
+// the depth reference, Enter, Esc and the undo-point command.
 #include "views/polygon.h"
 
 #include <gtest/gtest.h>
@@ -11,73 +13,62 @@
 
 namespace {
 
+using edit_test::EditPanes;
 using edit_test::kAllPanes;
 using edit_test::PaneRepaint;
-using edit_test::RecordingFrame;
-using edit_test::ScriptedUi;
 using rm::Vector;
 
-constexpr int TOP[2] = {0, 0};
-constexpr int FRONT[2] = {1, 0};
-constexpr int SIDE[2] = {1, 1};
-
-// Panes of 200 x 200 pixels (centre 100, 100) at the starting zoom of 120.
-struct Fixture {
-    std::unique_ptr<doc::Session> s = edit_test::MakeSession();
-    ScriptedUi ui;
-    RecordingFrame frame;
+struct Fixture : EditPanes {
     Fixture() { s->m_nEditMode = doc::EDIT_POLYGON; }
-
-    void Left(const int pane[2], int x, int y) {
-        views::PlacePolygonPoint(*s, ui, frame, pane[0], pane[1], {100, 100}, {x, y});
-    }
-    void Right(const int pane[2], int x, int y) {
-        views::SetDepthReference(*s, frame, pane[0], pane[1], {100, 100}, {x, y});
-    }
-    bool Key(int vk) { return views::HandleEditKey(*s, ui, frame, vk); }
     int Count() const { return s->poly.PointCount(); }
     const Vector& Point(int i) const { return s->poly.PolyPoints[i]; }
     int VertexOf(int i) const { return s->poly.PolyPointVertex[i]; }
+    void Enter() { Top().OnKeyDown(views::KEY_RETURN); }
 };
 
 TEST(PolygonCreation, PointsLieOnThePaneAtTheReferenceDepth) {
     Fixture fx;
     // Before any right click the hidden coordinate is 0.
-    fx.Left(TOP, 112, 76);  // h = 0.1, v = 0.2
+    fx.Click(fx.Top(), 112, 76);  // h = 0.1, v = 0.2
     EXPECT_EQ(fx.Point(0), (Vector{12.0f / 120, 0, 24.0f / 120}));
     EXPECT_EQ(fx.VertexOf(0), doc::POLY_NEW_VERTEX);
-    EXPECT_EQ(fx.frame.invalidations,
-              (std::vector<PaneRepaint>{{0, 0, true}, {1, 0, true}, {1, 1, true}}));
+    // The pane itself and the other two orthographic panes repaint; the press makes no band
+    // and no selection.
+    EXPECT_GE(fx.pane[0].invalidations, 1);
+    EXPECT_EQ(fx.frame.invalidations, (std::vector<PaneRepaint>{{1, 0, true}, {1, 1, true}}));
 
     // A right click in the front pane fixes x and y; the top pane then takes y from it.
-    fx.frame.invalidations.clear();
-    fx.Right(FRONT, 124, 88);
+    fx.RightClick(fx.Front(), 124, 88);
     EXPECT_EQ(fx.s->poly.PolyDepthRef, (Vector{24.0f / 120, 12.0f / 120, 0}));
-    EXPECT_EQ(fx.frame.invalidations,
-              (std::vector<PaneRepaint>{{1, 0, true}, {0, 0, true}, {1, 1, true}}));
-    fx.Left(TOP, 100, 100);
+    EXPECT_EQ(fx.Count(), 1);
+    fx.Click(fx.Top(), 100, 100);
     EXPECT_EQ(fx.Point(1), (Vector{0, 12.0f / 120, 0}));
     // The side pane sets y and z, leaving x; its points take x from the reference.
-    fx.Right(SIDE, 64, 112);
+    fx.RightClick(fx.Side(), 64, 112);
     EXPECT_EQ(fx.s->poly.PolyDepthRef, (Vector{24.0f / 120, -12.0f / 120, -36.0f / 120}));
-    fx.Left(SIDE, 136, 100);
+    fx.Click(fx.Side(), 136, 100);
     EXPECT_EQ(fx.Point(2), (Vector{24.0f / 120, 0, 36.0f / 120}));
-    fx.Left(FRONT, 100, 40);
+    fx.Click(fx.Front(), 100, 40);
     EXPECT_EQ(fx.Point(3), (Vector{0, 60.0f / 120, -36.0f / 120}));
-    // The 3D pane takes no points.
-    fx.Left(TOP, 0, 0);
-    views::PlacePolygonPoint(*fx.s, fx.ui, fx.frame, 0, 1, {100, 100}, {100, 100});
-    EXPECT_EQ(fx.Count(), 5);
+    // The 3D pane takes no points and sets no reference; nothing is selected anywhere.
+    fx.Click(fx.View3D(), 100, 100);
+    fx.RightClick(fx.View3D(), 10, 10);
+    EXPECT_EQ(fx.Count(), 4);
+    EXPECT_EQ(fx.s->poly.PolyDepthRef.x, 24.0f / 120);
     EXPECT_TRUE(fx.ui.messages.empty());
+    // The reference survives a change of tool.
+    fx.s->m_nEditMode = doc::EDIT_MOVE;
+    fx.s->poly.Discard();
+    EXPECT_EQ(fx.s->poly.PolyDepthRef.z, -36.0f / 120);
 }
 
 TEST(PolygonCreation, SixteenPointsAtMost) {
     Fixture fx;
-    for (int i = 0; i < 16; ++i) fx.Left(FRONT, 10 * i, 50);
+    for (int i = 0; i < 16; ++i) fx.Click(fx.Front(), 10 * i, 50);
     EXPECT_EQ(fx.Count(), 16);
     EXPECT_TRUE(fx.ui.messages.empty());
     fx.frame.invalidations.clear();
-    fx.Left(FRONT, 195, 50);
+    fx.Click(fx.Front(), 195, 50);
     EXPECT_EQ(fx.Count(), 16);
     ASSERT_EQ(fx.ui.messages.size(), 1u);
     EXPECT_EQ(fx.ui.messages[0].text, "ポイントは16個までです。");
@@ -90,22 +81,22 @@ TEST(PolygonCreation, SixteenPointsAtMost) {
 TEST(PolygonCreation, SnapsToTheFirstCornerWithinFourPixels) {
     Fixture fx;
     // Corner at (0.5, 0.25, 3): pixel (160, 70) in the front pane. A later face has a
-    // corner one pixel away; the first in table order wins.
+    // corner one pixel to its right; the first in table order wins.
     edit_test::SetFaces(*fx.s, {{{9, 9, 9}, {0.5f, 0.25f, 3}, {1, 1, 1}}, {{0.51f, 0.25f, 4}}},
                         {{0, 7, 2}, {8}});
-    fx.Left(FRONT, 164, 66);                           // 4 pixels off on both axes: snaps
+    fx.Click(fx.Front(), 164, 66);                     // 4 pixels off on both axes: snaps
     EXPECT_EQ(fx.Point(0), (Vector{0.5f, 0.25f, 3}));  // the hidden z too
     EXPECT_EQ(fx.VertexOf(0), 7);
-    fx.Left(FRONT, 156, 74);
+    fx.Click(fx.Front(), 156, 74);
     EXPECT_EQ(fx.VertexOf(1), 7);
-    fx.Left(FRONT, 165, 70);  // 5 pixels: a new vertex (the later corner is 4 off)
+    fx.Click(fx.Front(), 165, 70);  // 5 pixels: not vertex 7 (the later corner is 4 off)
     EXPECT_EQ(fx.VertexOf(2), 8);
     EXPECT_EQ(fx.Point(2).z, 4.0f);
-    fx.Left(FRONT, 160, 75);  // 5 pixels below both
+    fx.Click(fx.Front(), 160, 75);  // 5 pixels below both
     EXPECT_EQ(fx.VertexOf(3), doc::POLY_NEW_VERTEX);
     EXPECT_EQ(fx.Point(3).z, 0.0f);
-    // The top pane sees the corner at (160, 100 - 360): far away; the side pane at (460, 70).
-    fx.Left(SIDE, 457, 73);
+    // The side pane shows the corner at (460, 70).
+    fx.Click(fx.Side(), 457, 73);
     EXPECT_EQ(fx.VertexOf(4), 7);
 }
 
@@ -113,25 +104,25 @@ TEST(PolygonCreation, EnterNeedsThreePointsThenAddsTheFace) {
     Fixture fx;
     // An existing triangle with vertex indices 0, 1 and 9, coloured, in flat quality.
     edit_test::SetFaces(*fx.s, {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}}, {{0, 1, 9}});
-    fx.s->Table().faceColor[0] = {1, 2, 3, 255};
-    fx.s->Table().meshQuality = rm::Quality::Flat;
-    fx.s->Table().selected[1][1] = 1;  // left over from a longer model
-    fx.Left(FRONT, 100, 100);          // snaps to vertex 0
-    fx.Left(FRONT, 100, 40);           // new, at (0, 0.5, 0)
-    EXPECT_TRUE(fx.Key(views::VK_RETURN));
+    fx.T().faceColor[0] = {1, 2, 3, 255};
+    fx.T().meshQuality = rm::Quality::Flat;
+    fx.T().selected[1][1] = 1;       // left over from a longer model
+    fx.Click(fx.Front(), 100, 100);  // snaps to vertex 0
+    fx.Click(fx.Front(), 100, 40);   // new, at (0, 0.5, 0)
+    fx.Enter();
     ASSERT_EQ(fx.ui.messages.size(), 1u);
     EXPECT_EQ(fx.ui.messages[0].text, "3個以上のポイントを作ってください。");
     EXPECT_EQ(fx.ui.messages[0].caption, "エラー");
     EXPECT_EQ(fx.Count(), 2);
 
-    fx.Left(FRONT, 40, 100);  // new, at (-0.5, 0, 0)
+    fx.Click(fx.Front(), 40, 100);  // new, at (-0.5, 0, 0)
     fx.frame.invalidations.clear();
-    EXPECT_TRUE(fx.Key(views::VK_RETURN));
+    fx.Side().OnKeyDown(views::KEY_RETURN);  // any pane
     EXPECT_EQ(fx.ui.messages.size(), 1u);
     EXPECT_EQ(fx.Count(), 0);
     EXPECT_EQ(fx.frame.invalidations, kAllPanes);
 
-    const model::FaceTable& t = fx.s->Table();
+    const model::FaceTable& t = fx.T();
     ASSERT_EQ(t.faceCount, 2);
     ASSERT_EQ(t.vertexCount[1], 3);
     EXPECT_EQ(t.vertexIndex[1][0], 0);   // shared
@@ -152,11 +143,11 @@ TEST(PolygonCreation, EnterNeedsThreePointsThenAddsTheFace) {
 TEST(PolygonCreation, TheSameVertexTwiceIsKept) {
     Fixture fx;
     edit_test::SetFaces(*fx.s, {{{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}});
-    fx.Left(TOP, 220, 100);  // vertex 1
-    fx.Left(TOP, 220, 101);  // vertex 1 again
-    fx.Left(TOP, 100, 20);
-    fx.Key(views::VK_RETURN);
-    const model::FaceTable& t = fx.s->Table();
+    fx.Click(fx.Top(), 220, 100);  // vertex 1
+    fx.Click(fx.Top(), 220, 101);  // vertex 1 again
+    fx.Click(fx.Top(), 100, 20);
+    fx.Enter();
+    const model::FaceTable& t = fx.T();
     ASSERT_EQ(t.faceCount, 2);
     EXPECT_EQ(t.vertexIndex[1][0], 1);
     EXPECT_EQ(t.vertexIndex[1][1], 1);
@@ -165,7 +156,7 @@ TEST(PolygonCreation, TheSameVertexTwiceIsKept) {
 
 TEST(PolygonCreation, AFullTableKeepsThePoints) {
     Fixture fx;
-    model::FaceTable& t = fx.s->Table();
+    model::FaceTable& t = fx.T();
     t.faceCount = model::MAX_FACES;
     for (int f = 0; f < t.faceCount; ++f) {
         t.vertexCount[f] = 3;
@@ -176,8 +167,8 @@ TEST(PolygonCreation, AFullTableKeepsThePoints) {
     }
     ASSERT_TRUE(t.RebuildMesh(fx.s->model));
     const rm::MeshBuilderPtr before = fx.s->model.m_pMesh;
-    for (int y : {10, 20, 30}) fx.Left(TOP, 10, y);
-    fx.Key(views::VK_RETURN);
+    for (int y : {10, 20, 30}) fx.Click(fx.Top(), 10, y);
+    fx.Enter();
     ASSERT_EQ(fx.ui.messages.size(), 1u);
     EXPECT_EQ(fx.ui.messages[0].text, doc::text::kPolygonTableFull);
     EXPECT_EQ(fx.ui.messages[0].caption, "エラー");
@@ -192,30 +183,36 @@ TEST(PolygonCreation, UndoPointCommandEscAndCtrlZ) {
     views::RegisterEditCommands(*fx.s, fx.ui, fx.frame, router);
     EXPECT_FALSE(router.IsEnabled(doc::ID_UNDO_POINT));
     EXPECT_FALSE(router.IsEnabled(doc::ID_EDIT_UNDO));
-    // Esc without points changes nothing but repaints.
-    EXPECT_TRUE(fx.Key(views::VK_ESCAPE));
+    // Esc without points changes nothing but repaints the three orthographic panes.
+    fx.Front().OnKeyDown(views::KEY_ESCAPE);
     EXPECT_EQ(fx.Count(), 0);
-    EXPECT_EQ(fx.frame.invalidations.size(), 3u);
+    EXPECT_EQ(fx.frame.invalidations,
+              (std::vector<PaneRepaint>{{0, 0, true}, {1, 0, true}, {1, 1, true}}));
     EXPECT_EQ(fx.frame.commandRefreshes, 0);
 
-    fx.Left(TOP, 10, 10);
-    fx.Left(TOP, 20, 10);
+    fx.Click(fx.Top(), 10, 10);
+    fx.Click(fx.Top(), 20, 10);
     EXPECT_EQ(fx.frame.commandRefreshes, 2);
     EXPECT_TRUE(router.IsEnabled(doc::ID_UNDO_POINT));
     EXPECT_TRUE(router.Execute(doc::ID_UNDO_POINT));
     EXPECT_EQ(fx.Count(), 1);
     // Ctrl+Z and Alt+Backspace send the framework's undo id: the same command.
-    bool routed = false;
+    int routed = 0;
     for (const doc::Accelerator& a : doc::Accelerators()) {
-        if (a.keys == "Ctrl+Z") routed = a.id == doc::ID_EDIT_UNDO;
+        if (a.keys == "Ctrl+Z" || a.keys == "Alt+Backspace") routed += a.id == doc::ID_EDIT_UNDO;
     }
-    EXPECT_TRUE(routed);
+    EXPECT_EQ(routed, 2);
     EXPECT_TRUE(router.Execute(doc::ID_EDIT_UNDO));
     EXPECT_EQ(fx.Count(), 0);
     EXPECT_FALSE(router.IsEnabled(doc::ID_UNDO_POINT));
     EXPECT_EQ(fx.frame.commandRefreshes, 4);
-    // The removed point is overwritten by the next one.
-    fx.Left(TOP, 100, 100);
+    // Esc works in every tool; the removed point is overwritten by the next one.
+    fx.Click(fx.Top(), 30, 10);
+    fx.s->m_nEditMode = doc::EDIT_SELECT;
+    fx.Top().OnKeyDown(views::KEY_ESCAPE);
+    EXPECT_EQ(fx.Count(), 0);
+    fx.s->m_nEditMode = doc::EDIT_POLYGON;
+    fx.Click(fx.Top(), 100, 100);
     EXPECT_EQ(fx.Point(0), (Vector{0, 0, 0}));
 }
 

@@ -1,5 +1,6 @@
-// The numeric transform dialogs with Qt: layout from the core's data, a refused OK, and
-// the numeric-input command of the real main window with a user at the dialog.
+// Editing in the real main window: the numeric transform dialogs with Qt (layout from the
+// core's data, a refused OK, the numeric-input command with a user at the dialog), and a
+// move drag and a polygon driven through the panes with QTest.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -15,6 +16,7 @@
 #include "doc/commands.h"
 #include "fake_ports.h"
 #include "frame/main_frame.h"
+#include "frame/pane_widget.h"
 #include "frame/qt_ui.h"
 
 namespace {
@@ -106,6 +108,75 @@ TEST(NumericDialogWindow, TheNumericInputCommandMovesTheSelectedCorners) {
     rm::Vector p;
     s.model.m_pMesh->GetFace(0).GetVertex(1, &p, nullptr);
     EXPECT_EQ(p, (rm::Vector{1.5f, 0, -2}));
+}
+
+// Puts one triangle into the table and the mesh: (0, 0, 0), (1, 0, 0), (0, 1, 0).
+void OneTriangle(doc::Session& s) {
+    model::FaceTable& t = s.Table();
+    t.faceCount = 1;
+    t.vertexCount[0] = 3;
+    t.position[0][0] = {0, 0, 0};
+    t.position[0][1] = {1, 0, 0};
+    t.position[0][2] = {0, 1, 0};
+    for (int k = 0; k < 3; ++k) {
+        t.vertexIndex[0][k] = k;
+        t.selected[0][k] = 0;
+    }
+    t.RebuildMesh(s.model);
+}
+
+TEST(EditInThePanes, AMoveDragAndAPolygonOfThreeClicksAndEnter) {
+    app::CMdlrApp theApp;
+    theApp.InitInstance({});
+    QTest::qWait(20);
+    frame::CMainFrame& f = theApp.MainFrame();
+    doc::Session& s = theApp.Session();
+    OneTriangle(s);
+    s.Table().selected[0][1] = 1;
+
+    // Move: 12 pixels right and 24 up in the front pane.
+    f.RunCommand(doc::ID_TOOL_MOVE);
+    frame::CPaneWidget* front = f.Pane(1, 0);
+    const QPoint c(front->width() / 2, front->height() / 2);
+    QTest::mousePress(front, Qt::LeftButton, {}, c);
+    QMouseEvent move(QEvent::MouseMove, QPointF(c + QPoint(12, -24)),
+                     front->mapToGlobal(QPointF(c + QPoint(12, -24))), Qt::NoButton, Qt::LeftButton,
+                     Qt::NoModifier);
+    QApplication::sendEvent(front, &move);
+    QTest::mouseRelease(front, Qt::LeftButton, {}, c + QPoint(12, -24));
+    const float scale = s.ViewScale;
+    EXPECT_FLOAT_EQ(s.Table().position[0][1].x, 1.0f + 12.0f / scale);
+    EXPECT_FLOAT_EQ(s.Table().position[0][1].y, 24.0f / scale);
+    rm::Vector p;
+    s.model.m_pMesh->GetFace(0).GetVertex(1, &p, nullptr);
+    EXPECT_EQ(p, s.Table().position[0][1]);
+
+    // A polygon in the top pane: the first point on corner 0, two new ones.
+    f.RunCommand(doc::ID_TOOL_POLYGON);
+    frame::CPaneWidget* top = f.Pane(0, 0);
+    const QPoint t(top->width() / 2, top->height() / 2);
+    EXPECT_FALSE(f.Action(doc::ID_UNDO_POINT)->isEnabled());
+    QTest::mouseClick(top, Qt::LeftButton, {}, t + QPoint(2, -1));
+    EXPECT_TRUE(f.Action(doc::ID_UNDO_POINT)->isEnabled());
+    QTest::mouseClick(top, Qt::LeftButton, {}, t + QPoint(-60, 0));
+    QTest::mouseClick(top, Qt::LeftButton, {}, t + QPoint(0, -60));
+    EXPECT_EQ(s.poly.PointCount(), 3);
+    top->setFocus(Qt::OtherFocusReason);
+    QTest::keyClick(top, Qt::Key_Enter);  // the keypad's Enter
+    EXPECT_EQ(s.poly.PointCount(), 0);
+    EXPECT_FALSE(f.Action(doc::ID_UNDO_POINT)->isEnabled());
+    const model::FaceTable& table = s.Table();
+    ASSERT_EQ(table.faceCount, 2);
+    EXPECT_EQ(table.vertexIndex[1][0], 0);
+    EXPECT_EQ(table.vertexIndex[1][1], 3);
+    EXPECT_FLOAT_EQ(table.position[1][1].x, -60.0f / scale);
+    EXPECT_FLOAT_EQ(table.position[1][2].z, 60.0f / scale);
+    EXPECT_EQ(s.model.m_pMesh->GetFaceCount(), 2);
+
+    // Ctrl+Z takes back a point.
+    QTest::mouseClick(top, Qt::LeftButton, {}, t + QPoint(30, 30));
+    QTest::keyClick(&f, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(s.poly.PointCount(), 0);
 }
 
 }  // namespace
