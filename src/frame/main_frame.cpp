@@ -22,6 +22,8 @@
 #include <QWindow>
 
 #include "base/module_dir.h"
+#include "dialogs/surface_dialogs.h"
+#include "doc/surface_commands.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
 #include "frame/grid_splitter.h"
@@ -42,6 +44,9 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     OnCreateClient();
     doc_ = std::make_unique<doc::CMdlrDoc>(session_, ui_, *this);
     doc_->RegisterCommands(router_);
+    doc::RegisterSurfaceCommands(session_, ui_, *this, router_);
+    ui_.RegisterDialog(std::string(doc::CMaterialDlg::kKind), dialogs::RunMaterialDialog);
+    ui_.RegisterDialog(std::string(doc::CTextureWrapDlg::kKind), dialogs::RunTextureWrapDialog);
     doc::RegisterToolCommands(session_, *this, router_);
     RegisterFrameCommands();
     LoadRecentFiles();
