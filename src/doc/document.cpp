@@ -49,16 +49,18 @@ void CMdlrDoc::OnFileNew() {
     frame_.UpdateAllViews();
 }
 
+std::optional<std::string> CMdlrDoc::AskForModelFile(bool open) {
+    // Both dialogs start in the program's folder and add ".x" to a name typed without one.
+    return ui_.FileDialog({.open = open,
+                           .filter = open ? kOpenFilter : kSaveFilter,
+                           .defaultExtension = std::string(1, 'x'),
+                           .initialName = {},
+                           .flags = open ? ports::OFN_HIDEREADONLY : ports::OFN_OVERWRITEPROMPT,
+                           .initialFolder = session_.programFolder});
+}
+
 void CMdlrDoc::OnFileOpen() {
-    const ports::FileDialogRequest req{.open = true,
-                                       .filter = kOpenFilter,
-                                       .defaultExtension = std::string(1, 'x'),
-                                       .initialName = {},
-                                       .flags = ports::OFN_HIDEREADONLY,
-                                       .initialFolder = session_.programFolder};
-    const std::optional<std::string> path = ui_.FileDialog(req);
-    if (!path) return;
-    Import(*path);
+    if (const auto path = AskForModelFile(true)) Import(*path);
 }
 
 ImportReport CMdlrDoc::Import(const std::string& path) {
@@ -91,15 +93,7 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
 }
 
 void CMdlrDoc::OnFileSaveAs() {
-    const ports::FileDialogRequest req{.open = false,
-                                       .filter = kSaveFilter,
-                                       .defaultExtension = std::string(1, 'x'),
-                                       .initialName = {},
-                                       .flags = ports::OFN_OVERWRITEPROMPT,
-                                       .initialFolder = session_.programFolder};
-    const std::optional<std::string> path = ui_.FileDialog(req);
-    if (!path) return;
-    Export(*path);
+    if (const auto path = AskForModelFile(false)) Export(*path);
 }
 
 bool CMdlrDoc::Export(const std::string& path) {

@@ -3,6 +3,7 @@
 // its own: the model is the session's mesh and table.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "doc/commands.h"
@@ -51,6 +52,7 @@ class CMdlrDoc {
     static std::string DisplayName(const std::string& path);
 
   private:
+    std::optional<std::string> AskForModelFile(bool open);
     void ShowImportProblems(const std::string& path, const ImportReport& report);
     void SetTitle(std::string title);
 

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "rm/frame.h"
 #include "rm/mesh_builder.h"
@@ -38,6 +40,16 @@ class Root {
         return m;
     }
 
+    // Folders searched for texture files, in the order added. Each path is kept whole.
+    void AddSearchPath(const std::string& path) { searchPaths_.push_back(path); }
+    const std::vector<std::string>& GetSearchPaths() const { return searchPaths_; }
+
+    // Colours and shades of textures, set by the 3D device for the display's depth.
+    void SetDefaultTextureColors(unsigned colors) { textureColors_ = colors; }
+    void SetDefaultTextureShades(unsigned shades) { textureShades_ = shades; }
+    unsigned GetDefaultTextureColors() const { return textureColors_; }
+    unsigned GetDefaultTextureShades() const { return textureShades_; }
+
     // Makes the next `count` calls of `op` fail, so that callers' failure paths can be
     // exercised.
     void FailNext(Op op, int count = 1) { failures_[static_cast<std::size_t>(op)] = count; }
@@ -50,6 +62,9 @@ class Root {
         return true;
     }
     std::array<int, static_cast<std::size_t>(Op::Count)> failures_{};
+    std::vector<std::string> searchPaths_;
+    unsigned textureColors_ = 64;
+    unsigned textureShades_ = 256;
 };
 
 using RootPtr = std::shared_ptr<Root>;

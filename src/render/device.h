@@ -1,0 +1,89 @@
+// A 3D device: one of the program's rasterizers drawing a scene into a window's colour
+// surface and z-buffer. "Ramp" lights by intensity only and quantises it to its shade
+// count; "RGB" is the reference, written for clarity; "MMX" is the fast one and draws
+// exactly the reference's pixels.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "ports/display.h"
+#include "render/raster.h"
+#include "render/surface.h"
+#include "rm/frame.h"
+#include "rm/viewport.h"
+
+namespace render {
+
+// Texture qualities of a device.
+enum TextureQuality : int { TEXTURE_NEAREST = 0, TEXTURE_LINEAR = 1 };
+
+class Device {
+  public:
+    // Draws into `color` (and `depth` when given); both must outlive the device.
+    Device(ports::Rasterizer kind, ColorSurface* color, DepthSurface* depth);
+
+    ports::Rasterizer Kind() const { return kind_; }
+
+    // Render states.
+    void SetQuality(std::uint32_t quality) { quality_ = quality; }
+    std::uint32_t GetQuality() const { return quality_; }
+    void SetDither(bool on) { dither_ = on; }
+    bool GetDither() const { return dither_; }
+    void SetTextureQuality(int quality) { textureQuality_ = quality; }
+    int GetTextureQuality() const { return textureQuality_; }
+    void SetShades(unsigned shades) { shades_ = shades < 2 ? 2 : shades; }
+    unsigned GetShades() const { return shades_; }
+    void SetRenderMode(std::uint32_t mode) { renderMode_ = mode; }
+    std::uint32_t GetRenderMode() const { return renderMode_; }
+    void SetBufferCount(int count) { bufferCount_ = count; }
+
+    // Clears the viewport's rectangle to black and its depth to the farthest value.
+    bool Clear(const rm::Viewport& viewport);
+    // Draws every visual under `scene`, lit by the scene's lights, seen through the
+    // viewport's camera. False when the device has nothing to draw into.
+    bool Render(const rm::Viewport& viewport, const rm::Frame& scene);
+    // Nothing to flush: the surfaces are written directly.
+    bool Update() { return color_ && color_->Valid(); }
+
+  private:
+    struct Light {
+        float r, g, b, intensity;
+        rm::Vector direction;  // where the light travels, world axes, unit length
+    };
+    struct Lighting {
+        float ar = 0, ag = 0, ab = 0, ai = 0;  // ambient
+        std::vector<Light> directional;
+    };
+    struct ClipVertex {
+        rm::Vector c;  // camera space
+        float r, g, b, u, v;
+    };
+
+    void GatherLights(const rm::Frame& frame, const rm::Matrix& parentWorld, Lighting& out) const;
+    void RenderFrame(const rm::Frame& frame, const rm::Matrix& parentWorld,
+                     const rm::Viewport& viewport, const Lighting& lighting,
+                     const raster::Target& target);
+    void RenderMesh(const rm::MeshBuilder& mesh, const rm::Matrix& world,
+                    const rm::Viewport& viewport, const Lighting& lighting,
+                    const raster::Target& target);
+    void Fill(const raster::Triangle& tri, const raster::FaceStyle& style,
+              const raster::Target& target) const;
+
+    ports::Rasterizer kind_;
+    ColorSurface* color_;
+    DepthSurface* depth_;
+    std::uint32_t quality_ = 0x89;
+    bool dither_ = false;
+    int textureQuality_ = TEXTURE_NEAREST;
+    unsigned shades_ = 256;
+    std::uint32_t renderMode_ = 0;
+    int bufferCount_ = 1;
+
+    // Scratch lists reused from face to face.
+    std::vector<rm::Vector> camera_;
+    std::vector<ClipVertex> clipA_, clipB_;
+    std::vector<raster::Vertex> screenA_, screenB_;
+};
+
+}  // namespace render

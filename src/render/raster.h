@@ -1,0 +1,119 @@
+// What the rasterizer devices share: the triangle set-up in fixed point, the pixel rules
+// (coverage, depth, stipple, shading) and the fills. Every device finds the same pixels
+// and computes the same values for them; they differ in how they walk the triangle.
+//
+// Numbers:
+// - Screen positions are in 1/16 pixel (4 fraction bits). A pixel is covered when its
+//   centre lies inside the triangle, or on a top or left edge (so that triangles sharing
+//   an edge never both draw a pixel, and never both miss one).
+// - Front faces run clockwise on the screen (y down); triangles running the other way are
+//   not drawn.
+// - Attributes are planes a(x, y) = base + dx (x - minX) + dy (y - minY) over pixel
+//   indices, in 32-bit fixed point with wrap-around arithmetic: colours with 16 fraction
+//   bits (0..255 in the integer part), depth with 12 (0..65535). A pixel's value is its
+//   plane value shifted down and clamped, so walking the plane step by step gives exactly
+//   the value of evaluating it at the pixel.
+// - Depth test: a pixel is drawn when its depth is less than the z-buffer's; the z-buffer
+//   is cleared to 0xFFFF.
+// - Transparency is a screen door: a face of alpha a draws the pixels of a 4 x 4 ordered
+//   pattern whose threshold lies below a, so 255 draws all and 0 none.
+#pragma once
+
+#include <cstdint>
+
+#include "rm/texture.h"
+
+namespace render::raster {
+
+constexpr int kSubBits = 4;
+constexpr int kSub = 1 << kSubBits;
+constexpr int kColorShift = 16;
+constexpr int kDepthShift = 12;
+
+// The pixels a fill may touch.
+struct Target {
+    std::uint32_t* color = nullptr;
+    std::uint16_t* depth = nullptr;                      // may be null: no depth test
+    int stride = 0;                                      // pixels per row of both buffers
+    int clipX0 = 0, clipY0 = 0, clipX1 = 0, clipY1 = 0;  // half-open pixel rectangle
+};
+
+// How a face is coloured.
+struct FaceStyle {
+    bool gouraud = false;     // colour planes, else one colour
+    bool mono = false;        // ramp device: the r plane is an intensity, quantised to shades
+    int shades = 256;         // ramp device's shade count (2 or more)
+    std::uint32_t color = 0;  // flat: the pixel colour (0x00RRGGBB); mono: the face's own colour
+    std::uint8_t alpha = 255;
+    const rm::Texture* texture = nullptr;  // with pixels; texels lit by the colour planes
+    bool perspective = false;              // texture coordinates perspective-correct
+};
+
+// A vertex after projection.
+struct Vertex {
+    float x = 0, y = 0;         // screen position in pixels
+    float z = 0;                // depth 0..1
+    float r = 0, g = 0, b = 0;  // 0..255: lit colour (or intensity for the ramp device)
+    float s = 0, t = 0, q = 1;  // u q, v q and q (q = 1 for affine texturing)
+};
+
+struct Plane {
+    std::int32_t base = 0, dx = 0, dy = 0;
+    std::int32_t At(int x, int y) const {
+        return static_cast<std::int32_t>(
+            static_cast<std::uint32_t>(base) +
+            static_cast<std::uint32_t>(dx) * static_cast<std::uint32_t>(x) +
+            static_cast<std::uint32_t>(dy) * static_cast<std::uint32_t>(y));
+    }
+};
+
+struct FloatPlane {
+    float base = 0, dx = 0, dy = 0;
+    float At(int x, int y) const {
+        return base + dx * static_cast<float>(x) + dy * static_cast<float>(y);
+    }
+};
+
+struct Triangle {
+    int minX = 0, minY = 0, maxX = -1, maxY = -1;  // inclusive pixel box, inside the target
+    // Edge values at the centre of pixel (minX, minY), with the top-left bias applied (a
+    // pixel is inside when all three are >= 0), and their steps per pixel.
+    std::int64_t e[3] = {}, ex[3] = {}, ey[3] = {};
+    Plane z, r, g, b;
+    FloatPlane s, t, q;
+};
+
+// Sets up a triangle; false when it is culled (back-facing or empty) or covers no pixel
+// of the target.
+bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
+                   const Target& target, Triangle* out);
+
+// The stipple rule: whether a face of this alpha draws pixel (x, y).
+bool StippleKeeps(std::uint8_t alpha, int x, int y);
+// Stipple thresholds of the 4 x 4 pattern, row by row.
+extern const std::uint8_t kStippleThreshold[16];
+
+// The colour of a covered pixel at offsets (dx, dy) from the triangle's box corner, from
+// the colour planes (and the texture); not for flat untextured faces, which use style.color.
+std::uint32_t ShadePixel(const Triangle& tri, const FaceStyle& style, int dx, int dy);
+// The pixel's depth 0..65535.
+inline std::uint32_t DepthOf(std::int32_t z) {
+    const std::int32_t v = z >> kDepthShift;
+    return v < 0 ? 0u : v > 0xFFFF ? 0xFFFFu : static_cast<std::uint32_t>(v);
+}
+inline std::uint32_t Channel(std::int32_t c) {
+    const std::int32_t v = c >> kColorShift;
+    return v < 0 ? 0u : v > 255 ? 255u : static_cast<std::uint32_t>(v);
+}
+
+// The fills: the reference walks the whole box and evaluates every rule at every pixel;
+// the fast one walks spans and steps the planes.
+void FillReference(const Triangle& tri, const FaceStyle& style, const Target& target);
+void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target);
+
+// A line between two projected vertices in one colour, depth-tested and stippled like a
+// face (used for wireframe).
+void DrawLine(const Vertex& a, const Vertex& b, std::uint32_t color, std::uint8_t alpha,
+              const Target& target);
+
+}  // namespace render::raster
