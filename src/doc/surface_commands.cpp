@@ -106,7 +106,10 @@ WrapParameters ComputeWrapParameters(int mapping, int axis, const rm::Box& box) 
 }
 
 std::vector<std::string> TextureFolders(const Session& session, const std::string& modelFolder) {
-    std::vector<std::string> folders{base::JoinPath(session.programFolder, "TEXTURE/")};
+    std::vector<std::string> folders;
+    if (session.model.m_pD3DRoot) folders = session.model.m_pD3DRoot->GetSearchPaths();
+    // A root without a search path (one not set up by the 3D root) still finds TEXTURE.
+    if (folders.empty()) folders.push_back(base::JoinPath(session.programFolder, "TEXTURE/"));
     if (!modelFolder.empty()) {
         folders.push_back(modelFolder.back() == '/' ? modelFolder : modelFolder + '/');
     }
