@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "ports/pane_host.h"
+#include "render/pane3d.h"
 
 namespace frame {
 
@@ -15,6 +16,8 @@ class CPaneWidget : public QWidget, public ports::PaneHost {
 
     int Row() const { return row_; }
     int Column() const { return column_; }
+    // The 3D pane's core, which renders on paint and follows the size (null: none).
+    void SetPane3D(render::C3DPane* pane3d) { pane3d_ = pane3d; }
 
     ports::Size ClientSize() const override;
     void Invalidate(bool erase) override;
@@ -24,10 +27,12 @@ class CPaneWidget : public QWidget, public ports::PaneHost {
 
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     int row_;
     int column_;
+    render::C3DPane* pane3d_ = nullptr;
 };
 
 }  // namespace frame
