@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "doc/document.h"
 #include "doc/model_io.h"
 #include "doc/surface_commands.h"
 #include "fake_ports.h"
@@ -58,6 +59,18 @@ TEST(XTextures, RealFilesLoadWithoutTheirBitmapsAndKeepTheNames) {
             }
         }
     }
+}
+
+TEST(XTextures, OpeningAFileWithAMissingBitmapSucceedsAndSaysSoInTheStatusBar) {
+    doc::Session session;
+    session.CreateScene(std::make_shared<rm::Root>());
+    testing_support::ScriptedUi ui;
+    testing_support::RecordingFrame frame;
+    doc::CMdlrDoc document(session, ui, frame);
+    EXPECT_TRUE(document.OpenDocumentFile(RealFile("x/tiger.x")));
+    EXPECT_TRUE(ui.messages.empty());
+    ASSERT_FALSE(frame.statusTexts.empty());
+    EXPECT_EQ(frame.statusTexts.back(), "1個のテクスチャーを読み込めませんでした");
 }
 
 TEST(XTextures, ABitmapOnTheSearchPathIsLoadedForTheNamedTexture) {
