@@ -25,6 +25,7 @@
 #include "dialogs/about_dialog.h"
 #include "dialogs/surface_dialogs.h"
 #include "doc/about.h"
+#include "doc/selection_commands.h"
 #include "doc/surface_commands.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
@@ -56,6 +57,11 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     ui_.RegisterDialog(std::string(doc::CMaterialDlg::kKind), dialogs::RunMaterialDialog);
     ui_.RegisterDialog(std::string(doc::CTextureWrapDlg::kKind), dialogs::RunTextureWrapDialog);
     doc::RegisterToolCommands(session_, *this, router_);
+    doc::RegisterSelectionCommands(session_, *this, router_);
+    // No command works under a mouse drag: the drag ends first, as if released.
+    router_.SetPrelude([this] {
+        for (CPaneWidget* pane : panes_) pane->View().EndDrag();
+    });
     RegisterFrameCommands();
     LoadRecentFiles();
     SetDocumentTitle(doc_->Title());
@@ -98,7 +104,7 @@ void CMainFrame::OnCreateClient() {
     session_.CreateScene(d3dRoot_->GetRM());
     splitter_ = new CGridSplitter(this);
     for (const auto& [row, column] : kCreationOrder) {
-        auto* pane = new CPaneWidget(row, column);
+        auto* pane = new CPaneWidget(session_, *this, row, column);
         panes_[std::size_t(row * 2 + column)] = pane;
         splitter_->SetPane(row, column, pane);
     }
