@@ -106,7 +106,7 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
         t.ey[i] = dx * kSub;
     }
 
-    Gradients g{1.0 / double(area2),    X[0], Y[0], X[1], Y[1], X[2], Y[2], double(px - X[0]),
+    Gradients g{1.0 / double(area2), X[0], Y[0], X[1], Y[1], X[2], Y[2], double(px - X[0]),
                 double(py - Y[0])};
     const double zScale = 65535.0 * (1 << kDepthShift);
     t.z = MakePlane(g, v0.z, v1.z, v2.z, zScale);

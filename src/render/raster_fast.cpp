@@ -102,10 +102,17 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
         }
     };
 
+    // The rows inside the target (a band of the picture when threads share it).
+    const int firstRow = std::max(tri.minY, target.clipY0);
+    const int lastRow = std::min(tri.maxY, target.clipY1 - 1);
+    if (firstRow > lastRow) return;
+    const std::int64_t skip = firstRow - tri.minY;
+
     if (width <= kSmallWidth) {
         // Narrow boxes: the edge values are stepped across the row, no division at all.
-        std::int64_t r0 = tri.e[0], r1 = tri.e[1], r2 = tri.e[2];
-        for (int y = tri.minY; y <= tri.maxY;
+        std::int64_t r0 = tri.e[0] + tri.ey[0] * skip, r1 = tri.e[1] + tri.ey[1] * skip,
+                     r2 = tri.e[2] + tri.ey[2] * skip;
+        for (int y = firstRow; y <= lastRow;
              ++y, r0 += tri.ey[0], r1 += tri.ey[1], r2 += tri.ey[2]) {
             std::int64_t e0 = r0, e1 = r1, e2 = r2;
             int k0 = -1, k1 = -1;
@@ -131,7 +138,7 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
     std::int64_t level[3], levelStep[3];
     int levels = 0;
     for (int i = 0; i < 3; ++i) {
-        const std::int64_t e = tri.e[i], ex = tri.ex[i], ey = tri.ey[i];
+        const std::int64_t ex = tri.ex[i], ey = tri.ey[i], e = tri.e[i] + ey * skip;
         if (ex > 0) {
             lower[lowers++].Init(-e + ex - 1, ex, -ey);
         } else if (ex < 0) {
@@ -141,7 +148,7 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
             levelStep[levels++] = ey;
         }
     }
-    for (int y = tri.minY; y <= tri.maxY; ++y) {
+    for (int y = firstRow; y <= lastRow; ++y) {
         std::int64_t lo = 0, hi = width - 1;
         for (int i = 0; i < lowers; ++i) {
             lo = std::max(lo, lower[i].q);
