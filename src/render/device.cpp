@@ -332,12 +332,19 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
     auto& clipA = scratch.a;
     auto& clipB = scratch.b;
     clipA.clear();
+    rm::Vector lastNormal{};
+    float l[3] = {faceLight[0], faceLight[1], faceLight[2]};
+    bool haveLight = false;
     for (const auto& c : corners) {
-        float l[3] = {faceLight[0], faceLight[1], faceLight[2]};
         if (perCorner) {
             const rm::Vector n =
                 c.normal < normals.size() ? normals[c.normal] : NewellNormal(verts, corners);
-            Light(lighting, rm::Normalized(TransformNormal(item.worldInverse, n)), l);
+            // Corners of a flat region share their normal: the light is the same.
+            if (!haveLight || !(n == lastNormal)) {
+                Light(lighting, rm::Normalized(TransformNormal(item.worldInverse, n)), l);
+                lastNormal = n;
+                haveLight = true;
+            }
         }
         clipA.push_back(
             {item.camera[c.vertex], baseR * l[0], baseG * l[1], baseB * l[2], c.u, c.v});
@@ -352,11 +359,15 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
                           Mix(a.u, b.u, t),
                           Mix(a.v, b.v, t)};
     };
-    ClipPolygon(
-        clipA, clipB, [&](const ClipVertex& v) { return v.c.z - front; }, lerp3);
-    ClipPolygon(
-        clipB, clipA, [&](const ClipVertex& v) { return back - v.c.z; }, lerp3);
-    if (clipA.size() < 3) return;
+    bool inside = true;  // most faces lie between the planes: nothing to cut
+    for (const ClipVertex& cv : clipA) inside = inside && cv.c.z >= front && cv.c.z <= back;
+    if (!inside) {
+        ClipPolygon(
+            clipA, clipB, [&](const ClipVertex& v) { return v.c.z - front; }, lerp3);
+        ClipPolygon(
+            clipB, clipA, [&](const ClipVertex& v) { return back - v.c.z; }, lerp3);
+        if (clipA.size() < 3) return;
+    }
 
     auto& screenA = scratch.sa;
     auto& screenB = scratch.sb;
@@ -393,14 +404,20 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
     const float vy0 = float(viewport.GetY()) - kGuardBand;
     const float vx1 = float(viewport.GetX() + viewport.GetWidth()) + kGuardBand;
     const float vy1 = float(viewport.GetY() + viewport.GetHeight()) + kGuardBand;
-    ClipPolygon(
-        screenA, screenB, [&](const raster::Vertex& v) { return v.x - vx0; }, lerp2);
-    ClipPolygon(
-        screenB, screenA, [&](const raster::Vertex& v) { return vx1 - v.x; }, lerp2);
-    ClipPolygon(
-        screenA, screenB, [&](const raster::Vertex& v) { return v.y - vy0; }, lerp2);
-    ClipPolygon(
-        screenB, screenA, [&](const raster::Vertex& v) { return vy1 - v.y; }, lerp2);
+    bool inBand = true;
+    for (const raster::Vertex& v : screenA) {
+        inBand = inBand && v.x >= vx0 && v.x <= vx1 && v.y >= vy0 && v.y <= vy1;
+    }
+    if (!inBand) {
+        ClipPolygon(
+            screenA, screenB, [&](const raster::Vertex& v) { return v.x - vx0; }, lerp2);
+        ClipPolygon(
+            screenB, screenA, [&](const raster::Vertex& v) { return vx1 - v.x; }, lerp2);
+        ClipPolygon(
+            screenA, screenB, [&](const raster::Vertex& v) { return v.y - vy0; }, lerp2);
+        ClipPolygon(
+            screenB, screenA, [&](const raster::Vertex& v) { return vy1 - v.y; }, lerp2);
+    }
     const std::size_t n = screenA.size();
     if (n < 3) return;
     for (const auto& v : screenA) {
