@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ports/opener.h"
 #include "ports/pane_host.h"
 #include "ports/ui.h"
 
@@ -106,6 +107,23 @@ class RecordingPane : public ports::PaneHost {
     void SetCapture() override { captured = true; }
     void ReleaseCapture() override { captured = false; }
     bool HasCapture() const override { return captured; }
+};
+
+// Answers every open with `result` and remembers what it was asked to open.
+class ScriptedOpener : public ports::Opener {
+  public:
+    int result = ports::OPEN_OK;
+    std::vector<std::string> urls;
+    std::vector<std::string> files;
+
+    int OpenUrl(const std::string& url) override {
+        urls.push_back(url);
+        return result;
+    }
+    int OpenFile(const std::string& path) override {
+        files.push_back(path);
+        return result;
+    }
 };
 
 }  // namespace testing_support

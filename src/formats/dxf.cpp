@@ -5,7 +5,7 @@
 #include <new>
 #include <vector>
 
-#include "formats/face_data.h"
+#include "formats/reader.h"
 #include "formats/text_io.h"
 
 namespace formats {
@@ -14,7 +14,6 @@ namespace {
 
 // Colour of every face read from a DXF file: opaque grey 178.
 constexpr rm::Color kDxfFaceColor = 0xFFB2B2B2u;
-constexpr float kDxfSpecularPower = 15.0f;
 
 // The group codes that must follow a 3DFACE's code 10, in this order.
 constexpr std::string_view kCornerCodes[11] = {"20", "30", "11", "21", "31", "12",
@@ -89,19 +88,16 @@ std::string_view VisibleText(std::string_view data) {
 }
 
 // The value line after a group code: a finite number (leading text parsed as "%f" does).
-bool ReadCoordinate(DxfLines& lines, float& out, std::string* error) {
+bool ReadCoordinate(DxfLines& lines, float& out, ReadResult* result) {
     if (!lines.Next()) {
-        if (error) *error = "end of file inside a 3DFACE";
-        return false;
+        return Fail(result, ReadFailure::Malformed, "end of file inside a 3DFACE");
     }
     std::string_view value = lines.Text();
     if (!ScanFloat(value, out)) {
-        if (error) *error = "a 3DFACE coordinate is not a number";
-        return false;
+        return Fail(result, ReadFailure::Malformed, "a 3DFACE coordinate is not a number");
     }
     if (!std::isfinite(out)) {
-        if (error) *error = "a 3DFACE coordinate is out of range";
-        return false;
+        return Fail(result, ReadFailure::Malformed, "a 3DFACE coordinate is out of range");
     }
     return true;
 }
@@ -114,17 +110,34 @@ int CornerCodeIndex(std::string_view code) {
     return (code[1] - '0') * 3 + (code[0] - '1');
 }
 
+// Codes 13, 23 and 33 (the fourth corner) may be left out: a triangle. The corner then
+// repeats the third, as other readers take it.
+void RepeatThirdCorner(float (&v)[12]) {
+    v[9] = v[6];
+    v[10] = v[7];
+    v[11] = v[8];
+}
+
 // Some exporters write the corners of a 3DFACE in another order (13, 23, 33, 12, ... 30).
 // Reads the entity that starts at `start` as code/value pairs: codes before the first
 // corner code are passed over; then all twelve corner codes must follow one another, each
-// once, in any order. `v` receives them in the order 10, 20, 30, 11, ... 33.
+// once, in any order, or the nine of the first three corners when the entity ends after
+// them. `v` receives them in the order 10, 20, 30, 11, ... 33.
 bool ReadPermutedCorners(DxfLines& lines, std::size_t start, float (&v)[12]) {
     lines.Seek(start);
     bool seen[12] = {};
     int count = 0;
-    while (lines.Next()) {
+    auto triangle = [&] { return count == 9 && !seen[9] && !seen[10] && !seen[11]; };
+    for (;;) {
+        const std::size_t before = lines.Position();
+        if (!lines.Next()) break;
         const int index = CornerCodeIndex(lines.Text());
         if (index < 0 || !lines.Is(lines.Text())) {
+            if (lines.Is("0") && triangle()) {
+                lines.Seek(before);  // the next entity starts here
+                RepeatThirdCorner(v);
+                return true;
+            }
             if (count > 0 || lines.Is("0")) return false;  // interrupted, or the entity ended
             if (!lines.Next()) return false;               // pass over the value
             continue;
@@ -133,26 +146,32 @@ bool ReadPermutedCorners(DxfLines& lines, std::size_t start, float (&v)[12]) {
         seen[index] = true;
         if (++count == 12) return true;
     }
-    return false;
+    if (!triangle()) return false;
+    RepeatThirdCorner(v);
+    return true;
 }
 
-// Reads the faces: each "3DFACE" line, then the lines up to the next "10" line, then
-// codes 20 to 33 in a fixed order, each followed by its value (or, failing that, the twelve
-// corner codes together in another order). Each face's four corners go
-// to `corners` in reverse file order: codes 13 first, then 12, 11 and 10.
+// Reads the faces: each "3DFACE" entity (a "3DFACE" line right after a "0" line: the same
+// word as the value of another code, a layer's name say, starts nothing), then the lines
+// up to the next "10" line, then codes 20 to 33 in a fixed order, each followed by its
+// value (or, failing that, the corner codes together in another order). A face whose
+// entity ends after code 32 is a triangle (see RepeatThirdCorner). Each face's four
+// corners go to `corners` in reverse file order: codes 13 first, then 12, 11 and 10.
 //
 // Reading stops at the end of the text. (Counting the "3DFACE" lines first and stopping
 // after that many faces gives the same faces: every face uses up at least its own such
 // line, so once as many faces as lines have been read, none is left to start another.)
-bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, std::string* error) {
+bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, ReadResult* result) {
     DxfLines lines(text);
     for (;;) {
         bool found = false;
+        bool afterZero = false;
         while (lines.Next()) {
-            if (lines.Is("3DFACE")) {
+            if (afterZero && lines.Is("3DFACE")) {
                 found = true;
                 break;
             }
+            afterZero = lines.Is("0");
         }
         if (!found) break;
         const std::size_t entityStart = lines.Position();
@@ -165,24 +184,27 @@ bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, std::str
             }
         }
         if (!found) {
-            if (error) *error = "end of file before a 3DFACE's first corner";
-            return false;
+            return Fail(result, ReadFailure::Malformed,
+                        "end of file before a 3DFACE's first corner");
         }
         float v[12];
-        if (!ReadCoordinate(lines, v[0], error)) return false;
+        if (!ReadCoordinate(lines, v[0], result)) return false;
         for (std::size_t i = 0; i < 11; ++i) {
-            if (!lines.Next()) {
-                if (error) *error = "end of file inside a 3DFACE";
-                return false;
+            const std::size_t before = lines.Position();
+            const bool more = lines.Next();
+            if (i == 8 && (!more || lines.Is("0"))) {  // no fourth corner
+                lines.Seek(before);
+                RepeatThirdCorner(v);
+                break;
             }
+            if (!more) return Fail(result, ReadFailure::Malformed, "end of file inside a 3DFACE");
             if (!lines.Is(kCornerCodes[i])) {
                 if (!ReadPermutedCorners(lines, entityStart, v)) {
-                    if (error) *error = "3DFACE group codes out of order";
-                    return false;
+                    return Fail(result, ReadFailure::Malformed, "3DFACE group codes out of order");
                 }
                 break;
             }
-            if (!ReadCoordinate(lines, v[i + 1], error)) return false;
+            if (!ReadCoordinate(lines, v[i + 1], result)) return false;
         }
         for (int c = 3; c >= 0; --c) corners.push_back({v[3 * c], v[3 * c + 1], v[3 * c + 2]});
     }
@@ -199,7 +221,7 @@ rm::Vector QuadNormal(const rm::Vector* p) {
     return n;
 }
 
-int BuildModel(const std::vector<rm::Vector>& corners, model::ModelHost& host, std::string* error) {
+int BuildModel(const std::vector<rm::Vector>& corners, model::ModelHost& host, ReadResult* result) {
     const std::size_t faceCount = corners.size() / 4;
     std::vector<rm::Vector> normals;
     normals.reserve(faceCount);
@@ -213,18 +235,13 @@ int BuildModel(const std::vector<rm::Vector>& corners, model::ModelHost& host, s
     }
     data.Finish();
 
-    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
-    if (!temp) {
-        if (error) *error = "cannot create a mesh";
-        return 0;
-    }
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
     if (!temp->AddFaces(corners, normals, data.Data())) {
-        if (error) *error = "the mesh refused the file's faces";
-        return 0;
+        return Fail(result, ReadFailure::MergeRefused, "the mesh refused the file's faces");
     }
     temp->SetColor(kDxfFaceColor);
-    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(kDxfSpecularPower));
-    return MergeIntoModel(host, *temp, error);
+    return FinishRead(host, *temp, result);
 }
 
 // Corner lines of one 3DFACE: codes 10/20/30 take `a`, 11/21/31 `b`, 12/22/32 `c` and
@@ -258,34 +275,28 @@ void AppendTriangle(std::string& s, const rm::Vector& c0, const rm::Vector& c1,
 
 }  // namespace
 
-int ReadDxfText(std::string_view data, model::ModelHost& host, std::string* error) {
-    try {
+int ReadDxfText(std::string_view data, model::ModelHost& host, ReadResult* result) {
+    return Guarded(result, [&] {
         if (!host.m_pD3DRoot || !host.m_pMesh) {
-            if (error) *error = "there is no model to add to";
-            return 0;
+            return Fail(result, ReadFailure::NoModel, "there is no model to add to");
         }
         if (data.starts_with("AutoCAD Binary DXF")) {
-            if (error) *error = "binary DXF files are not supported";
-            return 0;
+            return Fail(result, ReadFailure::Unsupported, "binary DXF files are not supported");
         }
         const std::string_view text = VisibleText(data);
         std::vector<rm::Vector> corners;
         corners.reserve(4 * (text.size() / kTypicalFaceBytes + 1));
-        if (!ReadFaces(text, corners, error)) return 0;
+        if (!ReadFaces(text, corners, result)) return 0;
         if (corners.empty()) {
-            if (error) *error = "the file has no 3DFACE entity";
-            return 0;
+            return Fail(result, ReadFailure::Malformed, "the file has no 3DFACE entity");
         }
-        return BuildModel(corners, host, error);
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    }
+        return BuildModel(corners, host, result);
+    });
 }
 
-int ReadDxf(const std::string& path, model::ModelHost& host, std::string* error) {
-    return ReadFileThen(path, error,
-                        [&](std::string_view bytes) { return ReadDxfText(bytes, host, error); });
+int ReadDxf(const std::string& path, model::ModelHost& host, ReadResult* result) {
+    return ReadFileThen(path, result,
+                        [&](std::string_view bytes) { return ReadDxfText(bytes, host, result); });
 }
 
 std::string FormatDxf(const model::FaceTable& table) {

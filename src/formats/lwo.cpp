@@ -6,7 +6,8 @@
 #include <new>
 #include <vector>
 
-#include "formats/face_data.h"
+#include "base/numbers.h"
+#include "formats/reader.h"
 #include "formats/text_io.h"
 
 namespace formats {
@@ -17,22 +18,6 @@ namespace {
 constexpr float kDefaultSurfaceChannel = 0.501960814f;
 // Largest vertex count whose indices fit the file's unsigned 16-bit point numbers.
 constexpr int kMaxWritableVertices = 65536;
-
-std::uint16_t BigEndian16(const unsigned char* p) {
-    return static_cast<std::uint16_t>((unsigned(p[0]) << 8) | unsigned(p[1]));
-}
-
-std::uint32_t BigEndian32(const unsigned char* p) {
-    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
-           std::uint32_t(p[3]);
-}
-
-float BigEndianFloat(const unsigned char* p) {
-    const std::uint32_t bits = BigEndian32(p);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
 
 bool IdIs(const unsigned char* p, const char* id) {
     return std::memcmp(p, id, 4) == 0;
@@ -51,10 +36,6 @@ struct Object {
     bool havePoints = false, haveSurfaces = false, havePolygons = false;
     std::size_t currentSurface = 0;  // the surface the next SURF chunk describes
 };
-
-void SetError(std::string* error, const char* text) {
-    if (error) *error = text;
-}
 
 // A name of a SRFS or SURF chunk starting at `pos` of `data`: up to its NUL, then one pad
 // byte when the bytes read so far (NUL included) are odd in number. A name without NUL
@@ -76,7 +57,7 @@ void ReadPoints(const unsigned char* data, std::size_t size, Object& obj) {
     obj.points.resize(count);
     for (std::size_t i = 0; i < count; ++i) {
         const unsigned char* p = data + i * 12;
-        obj.points[i] = {BigEndianFloat(p), BigEndianFloat(p + 4), BigEndianFloat(p + 8)};
+        obj.points[i] = {base::LoadBEFloat(p), base::LoadBEFloat(p + 4), base::LoadBEFloat(p + 8)};
     }
     obj.havePoints = true;
 }
@@ -95,7 +76,7 @@ void ReadSurfaceNames(const unsigned char* data, std::size_t size, Object& obj) 
 void ReadPolygons(const unsigned char* data, std::size_t size, Object& obj) {
     const std::size_t count = size / 2;
     obj.polygons.resize(count);
-    for (std::size_t i = 0; i < count; ++i) obj.polygons[i] = BigEndian16(data + 2 * i);
+    for (std::size_t i = 0; i < count; ++i) obj.polygons[i] = base::LoadBE16(data + 2 * i);
     obj.havePolygons = true;
 }
 
@@ -111,7 +92,7 @@ void ReadSurface(const unsigned char* data, std::size_t size, Object& obj) {
     // Sub-chunks: ID, 16-bit size, data padded to an even length.
     while (size - pos >= 6) {
         const unsigned char* sub = data + pos;
-        const std::size_t subSize = BigEndian16(sub + 4);
+        const std::size_t subSize = base::LoadBE16(sub + 4);
         pos += 6;
         if (subSize > size - pos) break;  // runs past the chunk: nothing more to read
         if (IdIs(sub, "COLR") && subSize >= 3 && obj.currentSurface < obj.surfaces.size()) {
@@ -128,34 +109,33 @@ void ReadSurface(const unsigned char* data, std::size_t size, Object& obj) {
     ++obj.currentSurface;
 }
 
-// Reads the chunks of the FORM body into `obj`. False with `error` set when the file is
+// Reads the chunks of the FORM body into `obj`. False with `result` set when the file is
 // not one this reader takes or a chunk it needs is cut short.
-bool ReadChunks(std::string_view bytes, Object& obj, std::string* error) {
+bool ReadChunks(std::string_view bytes, Object& obj, ReadResult* result) {
     const auto* data = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::size_t size = bytes.size();
     if (size < 12 || data[0] != 'F') {
-        SetError(error, "not a LightWave object file");
-        return false;
+        return Fail(result, ReadFailure::Malformed, "not a LightWave object file");
     }
     if (IdIs(data + 8, "LWO2") || IdIs(data + 8, "LWO3")) {
-        SetError(error, IdIs(data + 8, "LWO2")
-                            ? "this LightWave layout (LWO2) is not supported, only LWOB"
-                            : "this LightWave layout (LWO3) is not supported, only LWOB");
-        return false;
+        return Fail(result, ReadFailure::Unsupported,
+                    IdIs(data + 8, "LWO2")
+                        ? "this LightWave layout (LWO2) is not supported, only LWOB"
+                        : "this LightWave layout (LWO3) is not supported, only LWOB");
     }
     // What the body size says remains after the form type.
-    long long remaining = static_cast<long long>(BigEndian32(data + 4)) - 4;
+    long long remaining = static_cast<long long>(base::LoadBE32(data + 4)) - 4;
     std::size_t pos = 12;
     while (remaining > 0 && size - pos >= 8) {
         const unsigned char* chunk = data + pos;
-        const std::uint32_t chunkSize = BigEndian32(chunk + 4);
+        const std::uint32_t chunkSize = base::LoadBE32(chunk + 4);
         pos += 8;
         const bool known = IdIs(chunk, "PNTS") || IdIs(chunk, "SRFS") || IdIs(chunk, "POLS") ||
                            IdIs(chunk, "SURF");
         if (chunkSize > size - pos) {
             if (known) {
-                SetError(error, "a chunk is longer than the rest of the file");
-                return false;
+                return Fail(result, ReadFailure::Malformed,
+                            "a chunk is longer than the rest of the file");
             }
             break;  // an unknown chunk cut short: its contents have no effect anyway
         }
@@ -175,8 +155,7 @@ bool ReadChunks(std::string_view bytes, Object& obj, std::string* error) {
         remaining -= static_cast<long long>(consumed) + 8;
     }
     if (!obj.havePoints || !obj.haveSurfaces || !obj.havePolygons) {
-        SetError(error, "the object lacks a PNTS, SRFS or POLS chunk");
-        return false;
+        return Fail(result, ReadFailure::Malformed, "the object lacks a PNTS, SRFS or POLS chunk");
     }
     return true;
 }
@@ -190,7 +169,7 @@ struct Polygon {
     int surface = 0;
 };
 
-bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* error) {
+bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, ReadResult* result) {
     const auto& s = obj.polygons;
     std::size_t pos = 0;
     while (pos < s.size()) {
@@ -198,15 +177,13 @@ bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* err
         p.count = s[pos];
         p.first = pos + 1;
         if (s.size() - p.first < std::size_t(p.count) + 1) {
-            SetError(error, "the polygon list is cut short");
-            return false;
+            return Fail(result, ReadFailure::Malformed, "the polygon list is cut short");
         }
         const auto surface = static_cast<std::int16_t>(s[p.first + p.count]);
         pos = p.first + p.count + 1;
         if (surface < 0) {
             if (pos >= s.size()) {
-                SetError(error, "the polygon list is cut short");
-                return false;
+                return Fail(result, ReadFailure::Malformed, "the polygon list is cut short");
             }
             ++pos;  // the detail count: the detail polygons follow as ordinary entries
             p.surface = -int(surface);
@@ -215,8 +192,8 @@ bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* err
         }
         for (std::uint16_t k = 0; k < p.count; ++k) {
             if (s[p.first + k] >= obj.points.size()) {
-                SetError(error, "a polygon names a point that does not exist");
-                return false;
+                return Fail(result, ReadFailure::Malformed,
+                            "a polygon names a point that does not exist");
             }
         }
         // A polygon without vertices is no face.
@@ -225,74 +202,51 @@ bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, std::string* err
     return true;
 }
 
-int BuildModel(Object& obj, model::ModelHost& host, std::string* error) {
-    if (!host.m_pD3DRoot || !host.m_pMesh) {
-        SetError(error, "there is no model to add to");
-        return 0;
-    }
+int BuildModel(Object& obj, model::ModelHost& host, ReadResult* result) {
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
     for (Surface& s : obj.surfaces) {
         if (!s.colorSet) s.red = s.green = s.blue = kDefaultSurfaceChannel;
     }
     std::vector<Polygon> polygons;
     polygons.reserve(obj.polygons.size() / 4 + 1);
-    if (!WalkPolygons(obj, polygons, error)) return 0;
+    if (!WalkPolygons(obj, polygons, result)) return 0;
 
+    // One normal per polygon; a polygon of more than 16 corners becomes several faces,
+    // which all take its surface.
     std::vector<rm::Vector> normals;
     normals.reserve(polygons.size());
-    std::vector<std::int32_t> data;
-    data.reserve(obj.polygons.size() * 2 + 1);
+    std::vector<int> faceSurface;
+    faceSurface.reserve(polygons.size());
+    FaceDataList data;
+    data.Reserve(obj.polygons.size() * 2 + 1);
+    std::vector<std::int32_t> corners;
     for (std::size_t f = 0; f < polygons.size(); ++f) {
         const Polygon& p = polygons[f];
         const std::uint16_t* idx = obj.polygons.data() + p.first;
+        corners.assign(idx, idx + p.count);
         rm::Vector n;
         if (p.count >= 3)
             n = FaceNormal(obj.points[idx[0]], obj.points[idx[1]], obj.points[idx[2]]);
         normals.push_back(n);
-        data.push_back(p.count);
-        for (std::uint16_t k = 0; k < p.count; ++k) {
-            data.push_back(idx[k]);
-            data.push_back(static_cast<std::int32_t>(f));
-        }
+        const std::size_t faces =
+            data.AddPolygon(obj.points, corners, static_cast<std::int32_t>(f));
+        faceSurface.insert(faceSurface.end(), faces, p.surface);
     }
-    data.push_back(0);
+    data.Finish();
 
-    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
-    if (!temp) {
-        SetError(error, "cannot create a mesh");
-        return 0;
-    }
     std::vector<rm::Face> added;
-    if (!temp->AddFaces(obj.points, normals, data, &added)) {
-        SetError(error, "the mesh refused the object's polygons");
-        return 0;
+    if (!temp->AddFaces(obj.points, normals, data.Data(), &added)) {
+        return Fail(result, ReadFailure::MergeRefused, "the mesh refused the object's polygons");
     }
-    for (std::size_t f = 0; f < added.size() && f < polygons.size(); ++f) {
-        const int s = polygons[f].surface;
+    for (std::size_t f = 0; f < added.size() && f < faceSurface.size(); ++f) {
+        const int s = faceSurface[f];
         if (s >= 1 && std::size_t(s) <= obj.surfaces.size()) {
             const Surface& surf = obj.surfaces[std::size_t(s) - 1];
             added[f].SetColorRGB(surf.red, surf.green, surf.blue);
         }
     }
-    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
-    return MergeIntoModel(host, *temp, error);
-}
-
-void Put16(std::string& out, unsigned v) {
-    out += static_cast<char>((v >> 8) & 0xFF);
-    out += static_cast<char>(v & 0xFF);
-}
-
-void Put32(std::string& out, std::uint32_t v) {
-    out += static_cast<char>((v >> 24) & 0xFF);
-    out += static_cast<char>((v >> 16) & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-    out += static_cast<char>(v & 0xFF);
-}
-
-void PutFloat(std::string& out, float f) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, sizeof bits);
-    Put32(out, bits);
+    return FinishRead(host, *temp, result);
 }
 
 // A name, its NUL, and a 0 byte when the two together are odd in length.
@@ -304,33 +258,30 @@ void PutName(std::string& out, const std::string& name) {
 
 void PutChunk(std::string& body, const char* id, const std::string& data) {
     body.append(id, 4);
-    Put32(body, static_cast<std::uint32_t>(data.size()));
+    base::AppendBE32(body, static_cast<std::uint32_t>(data.size()));
     body += data;
 }
 
 }  // namespace
 
-int ReadLwoBytes(std::string_view data, model::ModelHost& host, std::string* error) {
-    try {
+int ReadLwoBytes(std::string_view data, model::ModelHost& host, ReadResult* result) {
+    return Guarded(result, [&] {
         Object obj;
-        if (!ReadChunks(data, obj, error)) return 0;
-        return BuildModel(obj, host, error);
-    } catch (const std::bad_alloc&) {
-        SetError(error, "out of memory");
-        return 0;
-    }
+        if (!ReadChunks(data, obj, result)) return 0;
+        return BuildModel(obj, host, result);
+    });
 }
 
-int ReadLwo(const std::string& path, model::ModelHost& host, std::string* error) {
-    return ReadFileThen(path, error,
-                        [&](std::string_view bytes) { return ReadLwoBytes(bytes, host, error); });
+int ReadLwo(const std::string& path, model::ModelHost& host, ReadResult* result) {
+    return ReadFileThen(path, result,
+                        [&](std::string_view bytes) { return ReadLwoBytes(bytes, host, result); });
 }
 
 bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {
     const int faceCount = std::clamp(table.faceCount, 0, model::MAX_FACES);
     const int pool = table.poolVertexCount;
     if (pool < 0 || pool > model::MAX_POOL_VERTICES || pool > kMaxWritableVertices) {
-        SetError(error, "the model has more vertices than a LightWave object can number");
+        if (error) *error = "the model has more vertices than a LightWave object can number";
         return false;
     }
     for (int f = 0; f < faceCount; ++f) {
@@ -338,7 +289,7 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
         for (int k = 0; k < n; ++k) {
             const int index = table.vertexIndex[f][k];
             if (index < 0 || index >= pool) {
-                SetError(error, "a face names a vertex outside the vertex list");
+                if (error) *error = "a face names a vertex outside the vertex list";
                 return false;
             }
         }
@@ -371,18 +322,18 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
     chunk.reserve(std::size_t(pool) * 12);
     for (int i = 0; i < pool; ++i) {
         const rm::Vector& v = table.vertexPool[i];
-        PutFloat(chunk, v.x);
-        PutFloat(chunk, v.y);
-        PutFloat(chunk, v.z);
+        base::AppendBEFloat(chunk, v.x);
+        base::AppendBEFloat(chunk, v.y);
+        base::AppendBEFloat(chunk, v.z);
     }
     PutChunk(body, "PNTS", chunk);
 
     chunk.clear();
     for (int f = 0; f < faceCount; ++f) {
         const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
-        Put16(chunk, unsigned(n));
-        for (int k = 0; k < n; ++k) Put16(chunk, unsigned(table.vertexIndex[f][k]));
-        Put16(chunk, unsigned(faceSurface[std::size_t(f)]));
+        base::AppendBE16(chunk, unsigned(n));
+        for (int k = 0; k < n; ++k) base::AppendBE16(chunk, unsigned(table.vertexIndex[f][k]));
+        base::AppendBE16(chunk, unsigned(faceSurface[std::size_t(f)]));
     }
     PutChunk(body, "POLS", chunk);
 
@@ -390,24 +341,24 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
         chunk.clear();
         PutName(chunk, names[s]);
         chunk.append("COLR", 4);
-        Put16(chunk, 4);
+        base::AppendBE16(chunk, 4);
         chunk += static_cast<char>((colors[s] >> 16) & 0xFF);
         chunk += static_cast<char>((colors[s] >> 8) & 0xFF);
         chunk += static_cast<char>(colors[s] & 0xFF);
         chunk += '\0';
         chunk.append("FLAG", 4);
-        Put16(chunk, 2);
-        Put16(chunk, 0x0104);  // smoothing, double-sided
+        base::AppendBE16(chunk, 2);
+        base::AppendBE16(chunk, 0x0104);  // smoothing, double-sided
         chunk.append("SMAN", 4);
-        Put16(chunk, 4);
-        Put32(chunk, 0x3F46D3F2u);  // 44.5 degrees in radians
+        base::AppendBE16(chunk, 4);
+        base::AppendBE32(chunk, 0x3F46D3F2u);  // 44.5 degrees in radians
         chunk.append("DIFF", 4);
-        Put16(chunk, 2);
-        Put16(chunk, 256);
+        base::AppendBE16(chunk, 2);
+        base::AppendBE16(chunk, 256);
         for (const char* id : {"TRAN", "SPEC", "GLOS"}) {
             chunk.append(id, 4);
-            Put16(chunk, 2);
-            Put16(chunk, 0);
+            base::AppendBE16(chunk, 2);
+            base::AppendBE16(chunk, 0);
         }
         PutChunk(body, "SURF", chunk);
     }
@@ -415,7 +366,7 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
     out.clear();
     out.reserve(body.size() + 8);
     out = "FORM";
-    Put32(out, static_cast<std::uint32_t>(body.size()));
+    base::AppendBE32(out, static_cast<std::uint32_t>(body.size()));
     out += body;
     return true;
 }
@@ -426,7 +377,7 @@ int WriteLwo(const std::string& path, const model::FaceTable& table, std::string
         if (!FormatLwo(table, bytes, error)) return 0;
         return WriteFileAtomically(path, bytes, error) ? 1 : 0;
     } catch (const std::bad_alloc&) {
-        SetError(error, "out of memory");
+        if (error) *error = "out of memory";
         return 0;
     }
 }

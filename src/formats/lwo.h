@@ -4,14 +4,15 @@
 #include <string>
 #include <string_view>
 
+#include "formats/read_result.h"
 #include "model/face_table.h"
 #include "model/model_host.h"
 
 namespace formats {
 // Adds the file's faces to host.m_pMesh: 1 on success, 0 on failure (nothing added;
-// `error` says why).
-int ReadLwo(const std::string& path, model::ModelHost& host, std::string* error = nullptr);
-int ReadLwoBytes(std::string_view data, model::ModelHost& host, std::string* error = nullptr);
+// `result` says why).
+int ReadLwo(const std::string& path, model::ModelHost& host, ReadResult* result = nullptr);
+int ReadLwoBytes(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr);
 
 // Writes the table: 1 on success, 0 on failure (an existing file is left untouched).
 int WriteLwo(const std::string& path, const model::FaceTable& table, std::string* error = nullptr);

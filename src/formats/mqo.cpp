@@ -5,7 +5,8 @@
 #include <new>
 #include <vector>
 
-#include "formats/face_data.h"
+#include "base/numbers.h"
+#include "formats/reader.h"
 #include "formats/text_io.h"
 
 namespace formats {
@@ -34,15 +35,10 @@ std::string FirstWord(std::string_view line) {
     return ToLower(word);
 }
 
-float LittleEndianFloat(const unsigned char* p) {
-    const std::uint32_t bits = std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) |
-                               (std::uint32_t(p[2]) << 16) | (std::uint32_t(p[3]) << 24);
-    float f;
-    std::memcpy(&f, &bits, sizeof f);
-    return f;
-}
-
-// `"name" col(r g b a) ...`. A quoted name may hold blanks.
+// `"name" ... col(r g b a) ...`. A quoted name may hold blanks. The colour attribute may
+// stand anywhere after the name: writers of later versions put shader(...) and others
+// first, also in documents that say "Ver 1.0". "col(" only counts at the start of a word
+// (not the end of "vcol(").
 MqoMaterial ParseMaterial(std::string_view line) {
     MqoMaterial m;
     SkipSpace(line);
@@ -54,7 +50,13 @@ MqoMaterial ParseMaterial(std::string_view line) {
         std::string_view name;
         if (!ScanWord(line, name)) return m;
     }
-    if (!ScanLiteral(line, " col(")) return m;
+    std::size_t at = 0;
+    for (;; ++at) {
+        at = line.find("col(", at);
+        if (at == std::string_view::npos) return m;
+        if (at == 0 || base::IsSpace(line[at - 1])) break;
+    }
+    line.remove_prefix(at + 4);
     if (ScanFloat(line, m.red) && ScanFloat(line, m.green) && ScanFloat(line, m.blue) &&
         ScanFloat(line, m.alpha)) {
         m.valid = true;
@@ -109,38 +111,35 @@ Search SkipTo(LineReader& lines, std::initializer_list<std::string_view> words,
     }
 }
 
-bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, std::string* error) {
+bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, ReadResult* result) {
     std::string_view line;
     std::string word;
     Search s = SkipTo(lines, {"bvertex", "vertex"}, line, word);
     if (s == Search::Fail) {
-        if (error) *error = "end of file before the object's vertices";
-        return false;
+        return Fail(result, ReadFailure::Malformed, "end of file before the object's vertices");
     }
     if (s == Search::NextObject) return true;
 
     if (word == "bvertex") {
         // Next line: `Vector V [bytes]`, then V * 12 bytes of little-endian floats.
         if (!lines.Next(line)) {
-            if (error) *error = "end of file in a BVertex block";
-            return false;
+            return Fail(result, ReadFailure::Malformed, "end of file in a BVertex block");
         }
         std::string_view rest = line, w;
         int count = 0;
         if (!ScanWord(rest, w) || !ScanInt(rest, count) || count < 0) {
-            if (error) *error = "BVertex block without a vertex count";
-            return false;
+            return Fail(result, ReadFailure::Malformed, "BVertex block without a vertex count");
         }
         const std::size_t start = lines.Offset();
         const std::size_t bytes = std::size_t(count) * 12;
         if (start > text.size() || bytes > text.size() - start) {
-            if (error) *error = "BVertex block is shorter than its vertex count";
-            return false;
+            return Fail(result, ReadFailure::Malformed,
+                        "BVertex block is shorter than its vertex count");
         }
         const auto* p = reinterpret_cast<const unsigned char*>(text.data() + start);
         object.vertices.resize(std::size_t(count));
         for (auto& v : object.vertices) {
-            v = {LittleEndianFloat(p), LittleEndianFloat(p + 4), LittleEndianFloat(p + 8)};
+            v = {base::LoadLEFloat(p), base::LoadLEFloat(p + 4), base::LoadLEFloat(p + 8)};
             p += 12;
         }
         lines.Seek(start + bytes);
@@ -149,19 +148,16 @@ bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, st
         std::string_view rest = line, w;
         int count = 0;
         if (!ScanWord(rest, w) || !ScanInt(rest, count) || count < 0) {
-            if (error) *error = "vertex block without a vertex count";
-            return false;
+            return Fail(result, ReadFailure::Malformed, "vertex block without a vertex count");
         }
         object.vertices.reserve(std::min<std::size_t>(std::size_t(count), text.size() / 6 + 1));
         for (int i = 0; i < count; ++i) {
             rm::Vector v;
             if (!lines.Next(line)) {
-                if (error) *error = "end of file in a vertex block";
-                return false;
+                return Fail(result, ReadFailure::Malformed, "end of file in a vertex block");
             }
             if (!ScanFloat(line, v.x) || !ScanFloat(line, v.y) || !ScanFloat(line, v.z)) {
-                if (error) *error = "malformed vertex line";
-                return false;
+                return Fail(result, ReadFailure::Malformed, "malformed vertex line");
             }
             object.vertices.push_back(v);
         }
@@ -169,26 +165,22 @@ bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, st
 
     s = SkipTo(lines, {"face"}, line, word);
     if (s == Search::Fail) {
-        if (error) *error = "end of file before the object's faces";
-        return false;
+        return Fail(result, ReadFailure::Malformed, "end of file before the object's faces");
     }
     if (s == Search::NextObject) return true;
     std::string_view rest = line, w;
     int faceCount = 0;
     if (!ScanWord(rest, w) || !ScanInt(rest, faceCount) || faceCount < 0) {
-        if (error) *error = "face block without a face count";
-        return false;
+        return Fail(result, ReadFailure::Malformed, "face block without a face count");
     }
     object.faces.reserve(std::min<std::size_t>(std::size_t(faceCount), text.size() / 8 + 1));
     MqoFace face;
     for (int i = 0; i < faceCount; ++i) {
         if (!lines.Next(line)) {
-            if (error) *error = "end of file in a face block";
-            return false;
+            return Fail(result, ReadFailure::Malformed, "end of file in a face block");
         }
         if (!ParseFace(line, face)) {
-            if (error) *error = "malformed face line";
-            return false;
+            return Fail(result, ReadFailure::Malformed, "malformed face line");
         }
         // Points and edges (fewer than 3 corners) are not polygons: skipped.
         if (face.corners.size() >= 3) object.faces.push_back(face);
@@ -196,29 +188,25 @@ bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, st
     return true;
 }
 
-bool ParseDocument(std::string_view text, Document& doc, std::string* error) {
+bool ParseDocument(std::string_view text, Document& doc, ReadResult* result) {
     LineReader lines(text);
     std::string_view line;
     if (!lines.Next(line) || FirstWord(line) != "metasequoia") {
-        if (error) *error = "not a Metasequoia document";
-        return false;
+        return Fail(result, ReadFailure::Malformed, "not a Metasequoia document");
     }
     {
         if (!lines.Next(line)) {
-            if (error) *error = "no format line";
-            return false;
+            return Fail(result, ReadFailure::Malformed, "no format line");
         }
         std::string_view rest = line, w1, w2, w3;
         if (!ScanWord(rest, w1) || !ScanWord(rest, w2) || !ScanWord(rest, w3) ||
             ToLower(w1) != "format" || ToLower(w2) != "text" || ToLower(w3) != "ver") {
-            if (error) *error = "not a text Metasequoia document";
-            return false;
+            return Fail(result, ReadFailure::Malformed, "not a text Metasequoia document");
         }
         float version = 0.0f;  // a missing number counts as 0
         if (!ScanFloat(rest, version)) version = 0.0f;
         if (!(version <= 1.0f)) {
-            if (error) *error = "document version is newer than 1.0";
-            return false;
+            return Fail(result, ReadFailure::Unsupported, "document version is newer than 1.0");
         }
     }
     while (lines.Next(line)) {
@@ -234,50 +222,46 @@ bool ParseDocument(std::string_view text, Document& doc, std::string* error) {
             }
         } else if (word == "object") {
             doc.objects.emplace_back();
-            if (!ParseObject(text, lines, doc.objects.back(), error)) return false;
+            if (!ParseObject(text, lines, doc.objects.back(), result)) return false;
         }
     }
     return true;
 }
 
-int BuildModel(const Document& doc, model::ModelHost& host, std::string* error) {
-    if (!host.m_pD3DRoot || !host.m_pMesh) {
-        if (error) *error = "there is no model to add to";
-        return 0;
-    }
-    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
-    if (!temp) {
-        if (error) *error = "cannot create a mesh";
-        return 0;
-    }
+int BuildModel(const Document& doc, model::ModelHost& host, ReadResult* result) {
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
     const int usable = std::min<int>(doc.materialCount, int(doc.materials.size()));
     std::vector<rm::Vector> normals;
+    std::vector<int> faceMaterial;  // per mesh face: a face of more than 16 corners gives several
     FaceDataList data;
     for (const MqoObject& object : doc.objects) {
         normals.clear();
+        faceMaterial.clear();
         data.Clear();
         for (std::size_t f = 0; f < object.faces.size(); ++f) {
             const auto& corners = object.faces[f].corners;
             for (std::int32_t index : corners) {
                 if (index < 0 || std::size_t(index) >= object.vertices.size()) {
-                    if (error) *error = "a face names a vertex that does not exist";
-                    return 0;
+                    return Fail(result, ReadFailure::Malformed,
+                                "a face names a vertex that does not exist");
                 }
             }
             normals.push_back(FaceNormal(object.vertices[std::size_t(corners[0])],
                                          object.vertices[std::size_t(corners[1])],
                                          object.vertices[std::size_t(corners[2])]));
-            data.AddFace(corners, static_cast<std::int32_t>(f));
+            const std::size_t faces =
+                data.AddPolygon(object.vertices, corners, static_cast<std::int32_t>(f));
+            faceMaterial.insert(faceMaterial.end(), faces, object.faces[f].material);
         }
         data.Finish();
         std::vector<rm::Face> added;
         if (!temp->AddFaces(object.vertices, normals, data.Data(), &added)) {
-            if (error) *error = "the mesh refused the object's faces";
-            return 0;
+            return Fail(result, ReadFailure::MergeRefused, "the mesh refused the object's faces");
         }
         if (doc.materialCount > 0) {
-            for (std::size_t f = 0; f < added.size(); ++f) {
-                const int m = object.faces[f].material;
+            for (std::size_t f = 0; f < added.size() && f < faceMaterial.size(); ++f) {
+                const int m = faceMaterial[f];
                 if (m >= 0 && m < usable && m < 1000 && doc.materials[std::size_t(m)].valid) {
                     const MqoMaterial& mat = doc.materials[std::size_t(m)];
                     added[f].SetColorRGB(mat.red, mat.green, mat.blue);
@@ -285,27 +269,23 @@ int BuildModel(const Document& doc, model::ModelHost& host, std::string* error) 
             }
         }
     }
-    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
     temp->Scale(0.01f, 0.01f, 0.01f);
-    return MergeIntoModel(host, *temp, error);
+    return FinishRead(host, *temp, result);
 }
 
 }  // namespace
 
-int ReadMqoText(std::string_view text, model::ModelHost& host, std::string* error) {
-    try {
+int ReadMqoText(std::string_view text, model::ModelHost& host, ReadResult* result) {
+    return Guarded(result, [&] {
         Document doc;
-        if (!ParseDocument(text, doc, error)) return 0;
-        return BuildModel(doc, host, error);
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    }
+        if (!ParseDocument(text, doc, result)) return 0;
+        return BuildModel(doc, host, result);
+    });
 }
 
-int ReadMqo(const std::string& path, model::ModelHost& host, std::string* error) {
-    return ReadFileThen(path, error,
-                        [&](std::string_view bytes) { return ReadMqoText(bytes, host, error); });
+int ReadMqo(const std::string& path, model::ModelHost& host, ReadResult* result) {
+    return ReadFileThen(path, result,
+                        [&](std::string_view bytes) { return ReadMqoText(bytes, host, result); });
 }
 
 std::string FormatMqo(const model::FaceTable& table) {

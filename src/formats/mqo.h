@@ -3,16 +3,17 @@
 
 #include <string>
 
+#include "formats/read_result.h"
 #include "model/face_table.h"
 #include "model/model_host.h"
 
 namespace formats {
 
 // Adds the document's polygons to host.m_pMesh: 1 on success, 0 on failure (nothing
-// added; `error` says why).
-int ReadMqo(const std::string& path, model::ModelHost& host, std::string* error = nullptr);
+// added; `result` says why).
+int ReadMqo(const std::string& path, model::ModelHost& host, ReadResult* result = nullptr);
 // Same, from a document already in memory.
-int ReadMqoText(std::string_view text, model::ModelHost& host, std::string* error = nullptr);
+int ReadMqoText(std::string_view text, model::ModelHost& host, ReadResult* result = nullptr);
 
 // Writes the table as a version 1.0 document: 1 on success, 0 on failure (an existing
 // file is left untouched).

@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -24,14 +23,16 @@
 #include <sys/mman.h>
 #endif
 
-#include "formats/face_data.h"
+#include "base/numbers.h"
+#include "formats/reader.h"
 #include "formats/text_io.h"
+#include "rm/polygon.h"
 
 namespace formats {
 
 namespace {
 
-// Faces of more corners than the model keeps are split into a fan of pieces of this size.
+// Faces of more corners than the model keeps are split into triangles.
 constexpr std::size_t kMaxCorners = model::MAX_FACE_VERTICES;
 constexpr std::size_t kMaxCount = std::size_t(std::numeric_limits<std::int32_t>::max());
 
@@ -66,135 +67,23 @@ inline void SkipWord(const char*& p, const char* end) {
     while (p < end && ClassOf(*p) == kWord) ++p;
 }
 
-inline bool IsDigit(char c) {
-    return static_cast<unsigned>(c - '0') < 10u;
-}
-
-// The result of a decimal number too large or too small for a double: infinity when its
-// decimal exponent is positive, else 0 (as the C library's conversion gives).
-double OutOfRange(const char* s, const char* e) {
-    long long magnitude = 0;  // position of the first significant digit relative to the point
-    bool significant = false;
-    bool afterPoint = false;
-    for (; s < e && (IsDigit(*s) || *s == '.'); ++s) {
-        if (*s == '.') {
-            afterPoint = true;
-        } else if (!significant) {
-            if (*s != '0') {
-                significant = true;
-                if (!afterPoint) magnitude = 1;
-            } else if (afterPoint) {
-                --magnitude;
-            }
-        } else if (!afterPoint) {
-            ++magnitude;
-        }
-    }
-    if (s < e && (*s == 'e' || *s == 'E')) {
-        ++s;
-        bool negative = false;
-        if (s < e && (*s == '+' || *s == '-')) negative = *s++ == '-';
-        long long exponent = 0;
-        for (; s < e && IsDigit(*s); ++s) {
-            if (exponent < 1000000000) exponent = exponent * 10 + (*s - '0');
-        }
-        magnitude += negative ? -exponent : exponent;
-    }
-    return magnitude > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-}
-
-// Exact powers of ten as doubles.
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case of plain decimals ("12", "-0.500000"): at most 19 digits whose value is
-// exact in a double, at most 22 after the point, no exponent. The value is then one
-// correctly rounded division, the same as the full conversion gives. False (and nothing
-// moved) for anything else.
-inline bool FastDecimal(const char*& s, const char* end, double& value) {
-    const char* q = s;
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    while (q < end && IsDigit(*q)) {
-        mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
-        ++digits;
-    }
-    int decimals = 0;
-    if (q < end && *q == '.') {
-        ++q;
-        while (q < end && IsDigit(*q)) {
-            mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
-            ++decimals;
-        }
-    }
-    digits += decimals;
-    if (digits == 0 || digits > 19 || decimals > 22 || mantissa > (std::uint64_t(1) << 53)) {
-        return false;
-    }
-    if (q < end && (*q == 'e' || *q == 'E' || *q == 'x' || *q == 'X')) return false;
-    value = double(mantissa) / kPowersOfTen[decimals];
-    s = q;
-    return true;
-}
-
 // Converts the number at the start of a word the way the C library's text-to-double
 // conversion does, but the same under every locale: the longest prefix that is a number
 // counts, and a word that does not start with one gives 0. `p` is left inside the word.
-double ParseDouble(const char*& p, const char* end) {
-    const char* s = p;
-    bool negative = false;
-    if (s < end && (*s == '+' || *s == '-')) negative = *s++ == '-';
+inline double ParseDouble(const char*& p, const char* end) {
+    std::string_view t(p, std::size_t(end - p));
     double value = 0.0;
-    if (FastDecimal(s, end, value)) {
-        p = s;
-        return negative ? -value : value;
-    }
-    if (s < end && *s != '-' && *s != '+') {  // from_chars would take a second sign
-        if (end - s > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
-            const auto r = std::from_chars(s + 2, end, value, std::chars_format::hex);
-            if (r.ec == std::errc()) {
-                s = r.ptr;
-            } else if (r.ec == std::errc::result_out_of_range) {
-                // Hexadecimal digits with a binary exponent: tiny only with "p-".
-                const char* q = s + 2;
-                while (q < r.ptr && *q != 'p' && *q != 'P') ++q;
-                const bool tiny = q + 1 < r.ptr && q[1] == '-';
-                value = tiny ? 0.0 : std::numeric_limits<double>::infinity();
-                s = r.ptr;
-            } else {
-                value = 0.0;  // "0x" without hexadecimal digits reads as the 0
-                s += 1;
-            }
-        } else {
-            const auto r = std::from_chars(s, end, value, std::chars_format::general);
-            if (r.ec == std::errc::result_out_of_range) {
-                value = OutOfRange(s, r.ptr);
-                s = r.ptr;
-            } else if (r.ec == std::errc()) {
-                s = r.ptr;
-            } else {
-                value = 0.0;
-            }
-        }
-    }
-    p = s;
-    return negative ? -value : value;
+    if (base::ScanDouble(t, value)) p = t.data();
+    return value;
 }
 
 // The first number of a face word ("3", "3/1", "3/1/2", "3//2"), read like "%d": an
 // optional sign and at least one digit. The texture and normal numbers are not used.
-// Numbers too large for any vertex are kept at a value that no file can reach.
+// Numbers too large for any vertex saturate at a value that no file can reach.
 inline bool ParseIndex(const char*& p, const char* end, long long& out) {
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
-    if (p >= end || !IsDigit(*p)) return false;
-    long long value = 0;
-    do {
-        if (value < (1LL << 40)) value = value * 10 + (*p - '0');
-        ++p;
-    } while (p < end && IsDigit(*p));
-    out = negative ? -value : value;
+    std::string_view t(p, std::size_t(end - p));
+    if (!base::ScanInteger(t, out)) return false;
+    p = t.data();
     return true;
 }
 
@@ -281,54 +170,58 @@ class Parser {
   public:
     explicit Parser(std::string_view text) : begin_(text.data()), end_(text.data() + text.size()) {}
 
-    bool Run(std::string* error);
+    bool Run(ReadResult* result);
 
     FlatBuffer<rm::Vector> vertices;
     FlatBuffer<rm::Vector> normals;     // one per face, in face order
     FlatBuffer<std::int32_t> faceData;  // per face n, then n (vertex, normal) pairs
 
   private:
-    bool VertexLine(const char*& p, std::string* error);
-    bool FaceLine(const char*& p, std::string* error);
-    bool LongFaceLine(const char*& p, const std::int32_t* firstPairs, std::string* error);
-    bool Corner(const char*& p, std::int32_t& index, std::string* error) const;
+    bool VertexLine(const char*& p, ReadResult* result);
+    bool FaceLine(const char*& p, ReadResult* result);
+    bool LongFaceLine(const char*& p, const std::int32_t* firstPairs, ReadResult* result);
+    bool Corner(const char*& p, std::int32_t& index, ReadResult* result) const;
     void AddPolygon();
-    void AddPiece(std::int32_t first, const std::int32_t* rest, std::size_t restCount);
 
     const char* begin_;
     const char* end_;
     std::vector<std::int32_t> corners_;  // a face line of more than kMaxCorners corners
+    std::vector<rm::Vector> positions_;  // its corners' positions
+    std::vector<rm::Triangle> triangles_;
     std::size_t line_ = 0;
 };
 
-bool Fail(std::string* error, const char* what, std::size_t line) {
-    if (error) *error = std::string(what) + " (line " + std::to_string(line) + ")";
+// A malformed line: false, with the line number in the detail.
+bool FailAt(ReadResult* result, const char* what, std::size_t line) {
+    Fail(result, ReadFailure::Malformed,
+         std::string(what) + " (line " + std::to_string(line) + ")");
     return false;
 }
 
-bool Parser::VertexLine(const char*& p, std::string* error) {
+bool Parser::VertexLine(const char*& p, ReadResult* result) {
     rm::Vector v;
     float* xyz[3] = {&v.x, &v.y, &v.z};
     for (float* out : xyz) {
         if (!NextWord(p, end_))
-            return Fail(error, "vertex line with fewer than 3 coordinates", line_);
+            return FailAt(result, "vertex line with fewer than 3 coordinates", line_);
         *out = static_cast<float>(ParseDouble(p, end_));
         SkipWord(p, end_);
     }
-    if (vertices.Size() >= kMaxCount) return Fail(error, "too many vertices", line_);
+    if (vertices.Size() >= kMaxCount) return FailAt(result, "too many vertices", line_);
     vertices.Push(v);
     return true;
 }
 
 // Reads the face word at `p` into a 0-based vertex index: 1 is the file's first vertex,
 // -1 the last vertex before this line.
-inline bool Parser::Corner(const char*& p, std::int32_t& index, std::string* error) const {
+inline bool Parser::Corner(const char*& p, std::int32_t& index, ReadResult* result) const {
     long long number = 0;
-    if (!ParseIndex(p, end_, number)) return Fail(error, "face word is not a vertex number", line_);
+    if (!ParseIndex(p, end_, number))
+        return FailAt(result, "face word is not a vertex number", line_);
     const long long count = static_cast<long long>(vertices.Size());
     const long long i = number > 0 ? number - 1 : count + number;
     if (number == 0 || i < 0 || i >= count) {
-        return Fail(error, "face names a vertex that does not exist", line_);
+        return FailAt(result, "face names a vertex that does not exist", line_);
     }
     index = static_cast<std::int32_t>(i);
     SkipWord(p, end_);
@@ -337,20 +230,20 @@ inline bool Parser::Corner(const char*& p, std::int32_t& index, std::string* err
 
 // A face of up to kMaxCorners corners goes straight into the face-data list; points and
 // edges (fewer than 3 corners) are not polygons and are skipped.
-bool Parser::FaceLine(const char*& p, std::string* error) {
+bool Parser::FaceLine(const char*& p, ReadResult* result) {
     std::int32_t* const head = faceData.Ensure(1 + 2 * kMaxCorners);
     const auto normalIndex = static_cast<std::int32_t>(normals.Size());
     std::int32_t* out = head + 1;
     std::size_t n = 0;
     while (NextWord(p, end_)) {
-        if (n == kMaxCorners) return LongFaceLine(p, head + 1, error);
-        if (!Corner(p, out[0], error)) return false;
+        if (n == kMaxCorners) return LongFaceLine(p, head + 1, result);
+        if (!Corner(p, out[0], result)) return false;
         out[1] = normalIndex;
         out += 2;
         ++n;
     }
     if (n < 3) return true;
-    if (normals.Size() >= kMaxCount) return Fail(error, "too many faces", line_);
+    if (normals.Size() >= kMaxCount) return FailAt(result, "too many faces", line_);
     head[0] = static_cast<std::int32_t>(n);
     faceData.Commit(1 + 2 * n);
     normals.Push(FaceNormal(vertices[std::size_t(head[1])], vertices[std::size_t(head[3])],
@@ -360,50 +253,40 @@ bool Parser::FaceLine(const char*& p, std::string* error) {
 
 // The rest of a face line with more than kMaxCorners corners; `firstPairs` holds the
 // first kMaxCorners (vertex, normal) pairs, not yet part of the list.
-bool Parser::LongFaceLine(const char*& p, const std::int32_t* firstPairs, std::string* error) {
+bool Parser::LongFaceLine(const char*& p, const std::int32_t* firstPairs, ReadResult* result) {
     corners_.clear();
     for (std::size_t k = 0; k < kMaxCorners; ++k) corners_.push_back(firstPairs[2 * k]);
     while (NextWord(p, end_)) {
         std::int32_t index = 0;
-        if (!Corner(p, index, error)) return false;
+        if (!Corner(p, index, result)) return false;
         corners_.push_back(index);
     }
-    const std::size_t extra = corners_.size() - kMaxCorners;
-    const std::size_t pieces = 1 + (extra + kMaxCorners - 3) / (kMaxCorners - 2);
-    if (pieces > kMaxCount - normals.Size()) return Fail(error, "too many faces", line_);
+    if (normals.Size() >= kMaxCount) return FailAt(result, "too many faces", line_);
     AddPolygon();
     return true;
 }
 
-// A polygon of more than kMaxCorners corners becomes a fan around its first corner: the
-// first piece takes corners 0..15, each further piece corner 0, the last corner of the
-// piece before and up to 14 new ones.
+// A polygon of more than kMaxCorners corners becomes the triangles of SplitPolygon, which
+// keep its outline; they share the polygon's normal.
 void Parser::AddPolygon() {
-    const std::int32_t* c = corners_.data();
-    const std::size_t n = corners_.size();
-    AddPiece(c[0], c + 1, kMaxCorners - 1);
-    for (std::size_t last = kMaxCorners - 1; last + 1 < n; last += kMaxCorners - 2) {
-        const std::size_t take = std::min(kMaxCorners - 1, n - last);
-        AddPiece(c[0], c + last, take);
-    }
-}
-
-void Parser::AddPiece(std::int32_t first, const std::int32_t* rest, std::size_t restCount) {
     const auto normalIndex = static_cast<std::int32_t>(normals.Size());
-    std::int32_t* out = faceData.Ensure(3 + 2 * restCount);
-    *out++ = static_cast<std::int32_t>(1 + restCount);
-    *out++ = first;
-    *out++ = normalIndex;
-    for (std::size_t k = 0; k < restCount; ++k) {
-        *out++ = rest[k];
-        *out++ = normalIndex;
+    const std::int32_t* c = corners_.data();
+    positions_.clear();
+    for (std::int32_t v : corners_) positions_.push_back(vertices[std::size_t(v)]);
+    rm::SplitPolygon(positions_, triangles_);
+    std::int32_t* out = faceData.Ensure(7 * triangles_.size());
+    for (const rm::Triangle& t : triangles_) {
+        *out++ = 3;
+        for (std::uint32_t k : t) {
+            *out++ = c[k];
+            *out++ = normalIndex;
+        }
     }
-    faceData.Commit(3 + 2 * restCount);
-    normals.Push(FaceNormal(vertices[std::size_t(first)], vertices[std::size_t(rest[0])],
-                            vertices[std::size_t(rest[1])]));
+    faceData.Commit(7 * triangles_.size());
+    normals.Push(FaceNormal(positions_[0], positions_[1], positions_[2]));
 }
 
-bool Parser::Run(std::string* error) {
+bool Parser::Run(ReadResult* result) {
     const char* p = begin_;
     while (p < end_) {
         ++line_;
@@ -412,10 +295,10 @@ bool Parser::Run(std::string* error) {
         if (end_ - p >= 2 && (p[1] == ' ' || p[1] == '\t')) {
             if (p[0] == 'v') {
                 p += 2;
-                if (!VertexLine(p, error)) return false;
+                if (!VertexLine(p, result)) return false;
             } else if (p[0] == 'f') {
                 p += 2;
-                if (!FaceLine(p, error)) return false;
+                if (!FaceLine(p, result)) return false;
             }
         }
         // Whatever is left of the line (a w component, text after a NUL) is not read.
@@ -429,45 +312,31 @@ bool Parser::Run(std::string* error) {
     return true;
 }
 
-int BuildModel(Parser& parsed, model::ModelHost& host, std::string* error) {
-    if (!host.m_pD3DRoot || !host.m_pMesh) {
-        if (error) *error = "there is no model to add to";
-        return 0;
-    }
-    if (parsed.normals.Empty()) {
-        if (error) *error = "the file holds no faces";
-        return 0;
-    }
-    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
-    if (!temp) {
-        if (error) *error = "cannot create a mesh";
-        return 0;
-    }
+int BuildModel(Parser& parsed, model::ModelHost& host, ReadResult* result) {
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
+    if (parsed.normals.Empty())
+        return Fail(result, ReadFailure::Malformed, "the file holds no faces");
     parsed.faceData.Push(0);
     if (!temp->AddFaces(parsed.vertices.Span(), parsed.normals.Span(), parsed.faceData.Span())) {
-        if (error) *error = "failure on addfaces";
-        return 0;
+        return FailAddFaces(result, "failure on addfaces");
     }
-    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
-    return MergeIntoModel(host, *temp, error);
+    return FinishRead(host, *temp, result);
 }
 
 }  // namespace
 
-int ReadObjText(std::string_view data, model::ModelHost& host, std::string* error) {
-    try {
+int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result) {
+    return Guarded(result, [&] {
         Parser parser(data);
-        if (!parser.Run(error)) return 0;
-        return BuildModel(parser, host, error);
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    }
+        if (!parser.Run(result)) return 0;
+        return BuildModel(parser, host, result);
+    });
 }
 
-int ReadObj(const std::string& path, model::ModelHost& host, std::string* error) {
-    return ReadFileThen(path, error,
-                        [&](std::string_view bytes) { return ReadObjText(bytes, host, error); });
+int ReadObj(const std::string& path, model::ModelHost& host, ReadResult* result) {
+    return ReadFileThen(path, result,
+                        [&](std::string_view bytes) { return ReadObjText(bytes, host, result); });
 }
 
 }  // namespace formats

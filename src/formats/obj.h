@@ -4,13 +4,14 @@
 #include <string>
 #include <string_view>
 
+#include "formats/read_result.h"
 #include "model/face_table.h"
 #include "model/model_host.h"
 
 namespace formats {
 // Adds the file's faces to host.m_pMesh: 1 on success, 0 on failure (nothing added;
-// `error` says why).
-int ReadObj(const std::string& path, model::ModelHost& host, std::string* error = nullptr);
-int ReadObjText(std::string_view data, model::ModelHost& host, std::string* error = nullptr);
+// `result` says why).
+int ReadObj(const std::string& path, model::ModelHost& host, ReadResult* result = nullptr);
+int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr);
 
 }  // namespace formats

@@ -53,31 +53,12 @@ std::span<const WriterEntry> Writers() {
 }
 
 ReadResult RunReader(const ReaderEntry& reader, const std::string& path, model::ModelHost& host) {
-    std::string why;
-    if (reader.read(path, host, &why)) return ReadResult::Success();
-    // Until every reader reports its failure kind itself, the kind follows from the few
-    // fixed texts the readers use for the cases that callers treat differently.
-    const auto has = [&why](std::string_view part) { return why.find(part) != std::string::npos; };
-    ReadResult r;
-    r.detail = why.empty() ? std::string("the file cannot be read") : why;
-    if (why == "failure on addfaces" || why == "failure on AddFaces") {
-        r.kind = ReadFailure::MergeRefused;
-        r.message = why;
-        r.caption = "ERROR";
-    } else if (has("there is no model")) {
-        r.kind = ReadFailure::NoModel;
-    } else if (has("cannot open") || has("read error") || has("larger than 1 GiB")) {
-        r.kind = ReadFailure::Unreadable;
-    } else if (has("refused") || has("cannot add") || has("cannot merge") ||
-               has("cannot create a mesh")) {
-        r.kind = ReadFailure::MergeRefused;
-    } else if (has("not supported") || has("newer than") || has("LWO2") || has("LWO3") ||
-               has("unknown float size") || has("unknown .x format")) {
-        r.kind = ReadFailure::Unsupported;
-    } else {
-        r.kind = ReadFailure::Malformed;
-    }
-    return r;
+    ReadResult result;
+    if (reader.read(path, host, &result)) return ReadResult::Success();
+    // Every failure path records its kind; a reader that forgot to would still fail.
+    if (result.ok())
+        result = ReadResult::Failure(ReadFailure::Malformed, "the file cannot be read");
+    return result;
 }
 
 const ReaderEntry* FindReader(std::string_view path) {

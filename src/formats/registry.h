@@ -12,8 +12,8 @@
 namespace formats {
 
 // Adds the file's faces to host.m_pMesh. 1 on success; 0 on failure, with nothing added
-// and `error` saying why.
-using ReadFn = int (*)(const std::string& path, model::ModelHost& host, std::string* error);
+// and `result` saying why (its kind, the reader's own message, the detail).
+using ReadFn = int (*)(const std::string& path, model::ModelHost& host, ReadResult* result);
 
 struct WriteRequest {
     const std::string& path;

@@ -11,7 +11,8 @@
 #include <new>
 #include <vector>
 
-#include "formats/face_data.h"
+#include "base/numbers.h"
+#include "formats/reader.h"
 #include "formats/text_io.h"
 
 namespace formats {
@@ -75,26 +76,11 @@ class RokLines {
     std::size_t pos_ = 0;
 };
 
-bool IsCSpace(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f';
-}
-
 // Text to integer in the manner of atoi: leading blanks, a sign, digits; anything else
 // ends the number, no digits give 0. Values beyond int saturate.
 int LineInt(std::string_view s) {
-    std::size_t i = 0;
-    while (i < s.size() && IsCSpace(s[i])) ++i;
-    bool negative = false;
-    if (i < s.size() && (s[i] == '+' || s[i] == '-')) {
-        negative = s[i] == '-';
-        ++i;
-    }
     long long value = 0;
-    for (; i < s.size() && s[i] >= '0' && s[i] <= '9'; ++i) {
-        value = value * 10 + (s[i] - '0');
-        if (value > 1LL << 40) break;  // already far beyond int
-    }
-    if (negative) value = -value;
+    if (!base::ScanInteger(s, value)) return 0;
     return static_cast<int>(std::clamp<long long>(value, INT_MIN, INT_MAX));
 }
 
@@ -123,11 +109,6 @@ struct Document {
     std::array<PaletteEntry, kPaletteEntries + 1> palette{};
 };
 
-bool Fail(std::string* error, const char* why) {
-    if (error) *error = why;
-    return false;
-}
-
 // Reads `count` lines into `out` (when given); false at the end of the file.
 bool ReadLines(RokLines& lines, int count, std::string_view* out = nullptr) {
     std::string_view line;
@@ -154,102 +135,117 @@ PaletteEntry MakeColor(const std::array<int, 6>& a) {
     return {channel(a[0], a[3]), channel(a[1], a[4]), channel(a[2], a[5])};
 }
 
-bool ParsePoints(RokLines& lines, Document& doc, std::string* error) {
-    if (!SkipTo(lines, "POINT")) return Fail(error, "no POINT section");
+bool ParsePoints(RokLines& lines, Document& doc, ReadResult* result) {
+    if (!SkipTo(lines, "POINT")) return Fail(result, ReadFailure::Malformed, "no POINT section");
     std::string_view line;
     for (;;) {
-        if (!lines.Next(line)) return Fail(error, "end of file in the POINT section");
+        if (!lines.Next(line))
+            return Fail(result, ReadFailure::Malformed, "end of file in the POINT section");
         if (line == "LINE0") break;
         if (LineInt(line) != static_cast<long long>(doc.points.size()) + 1) {
-            return Fail(error, "points are not numbered 1, 2, 3, ...");
+            return Fail(result, ReadFailure::Malformed, "points are not numbered 1, 2, 3, ...");
         }
         std::string_view xyz[3];
         if (!ReadLines(lines, 5) || !ReadLines(lines, 3, xyz)) {
-            return Fail(error, "end of file in a point");
+            return Fail(result, ReadFailure::Malformed, "end of file in a point");
         }
         doc.points.push_back({static_cast<float>(LineDouble(xyz[0])),
                               -static_cast<float>(LineDouble(xyz[1])),
                               static_cast<float>(LineDouble(xyz[2]))});
     }
-    if (doc.points.empty()) return Fail(error, "the file has no points");
+    if (doc.points.empty()) return Fail(result, ReadFailure::Malformed, "the file has no points");
     return true;
 }
 
-bool ParseEdges(RokLines& lines, Document& doc, std::string* error) {
+bool ParseEdges(RokLines& lines, Document& doc, ReadResult* result) {
     const long long pointCount = static_cast<long long>(doc.points.size());
     std::string_view line;
     for (;;) {
-        if (!lines.Next(line)) return Fail(error, "end of file in the edge section");
+        if (!lines.Next(line))
+            return Fail(result, ReadFailure::Malformed, "end of file in the edge section");
         if (line == "FACE0") break;
         std::string_view rest[3];
-        if (!ReadLines(lines, 3, rest)) return Fail(error, "end of file in an edge");
+        if (!ReadLines(lines, 3, rest))
+            return Fail(result, ReadFailure::Malformed, "end of file in an edge");
         const int a = LineInt(line);
         const int b = LineInt(rest[0]);
         if (a < 1 || b < 1 || a > pointCount || b > pointCount) {
-            return Fail(error, "an edge names a point that does not exist");
+            return Fail(result, ReadFailure::Malformed,
+                        "an edge names a point that does not exist");
         }
         doc.edges.push_back({a, b});
     }
-    if (doc.edges.empty()) return Fail(error, "the file has no edges");
+    if (doc.edges.empty()) return Fail(result, ReadFailure::Malformed, "the file has no edges");
     return true;
 }
 
-bool ParseFaces(RokLines& lines, Document& doc, std::string* error) {
+bool ParseFaces(RokLines& lines, Document& doc, ReadResult* result) {
     const long long edgeCount = static_cast<long long>(doc.edges.size());
     std::string_view line;
     for (;;) {
-        if (!lines.Next(line)) return Fail(error, "end of file in the face section");
+        if (!lines.Next(line))
+            return Fail(result, ReadFailure::Malformed, "end of file in the face section");
         if (line == "END00") break;
         RokFace face;
         face.vertexCount = LineInt(line);
         if (face.vertexCount != 3 && face.vertexCount != 4) {
-            return Fail(error, "a face has a vertex count other than 3 or 4");
+            return Fail(result, ReadFailure::Malformed,
+                        "a face has a vertex count other than 3 or 4");
         }
         std::string_view head[2];
-        if (!ReadLines(lines, 2, head)) return Fail(error, "end of file in a face");
+        if (!ReadLines(lines, 2, head))
+            return Fail(result, ReadFailure::Malformed, "end of file in a face");
         face.colorIndex = LineInt(head[0]);
         if (face.colorIndex < 0 || face.colorIndex > kBuiltInColorIndex) {
-            return Fail(error, "a face has a colour index outside 0 to 13");
+            return Fail(result, ReadFailure::Malformed,
+                        "a face has a colour index outside 0 to 13");
         }
         if (LineInt(head[1]) != static_cast<long long>(doc.faces.size()) + 1) {
-            return Fail(error, "faces are not numbered 1, 2, 3, ...");
+            return Fail(result, ReadFailure::Malformed, "faces are not numbered 1, 2, 3, ...");
         }
         std::string_view edgeLines[4];
         if (!ReadLines(lines, face.vertexCount, edgeLines)) {
-            return Fail(error, "end of file in a face");
+            return Fail(result, ReadFailure::Malformed, "end of file in a face");
         }
         for (int k = 0; k < face.vertexCount; ++k) {
             const int e = LineInt(edgeLines[k]);
             if (e < 1 || e > edgeCount)
-                return Fail(error, "a face names an edge that does not exist");
+                return Fail(result, ReadFailure::Malformed,
+                            "a face names an edge that does not exist");
             face.edges[std::size_t(k)] = e;
         }
         doc.faces.push_back(face);
     }
-    if (doc.faces.empty()) return Fail(error, "the file has no faces");
+    if (doc.faces.empty()) return Fail(result, ReadFailure::Malformed, "the file has no faces");
     return true;
 }
 
-bool ParsePalette(RokLines& lines, Document& doc, std::string* error) {
-    if (!SkipTo(lines, "PALC0")) return Fail(error, "no PALC0 section");
+bool ParsePalette(RokLines& lines, Document& doc, ReadResult* result) {
+    if (!SkipTo(lines, "PALC0")) return Fail(result, ReadFailure::Malformed, "no PALC0 section");
     std::string_view line;
-    if (!lines.Next(line)) return Fail(error, "end of file in the palette");
+    if (!lines.Next(line))
+        return Fail(result, ReadFailure::Malformed, "end of file in the palette");
     if (LineInt(line) != kPaletteEntries)
-        return Fail(error, "the palette does not hold 13 entries");
-    if (!lines.Next(line)) return Fail(error, "end of file in the palette");
+        return Fail(result, ReadFailure::Malformed, "the palette does not hold 13 entries");
+    if (!lines.Next(line))
+        return Fail(result, ReadFailure::Malformed, "end of file in the palette");
     doc.palette[0] = MakeColor({128, 128, 128, 128, 128, 128});
     int entries = 0;
     for (;;) {
-        if (!lines.Next(line)) return Fail(error, "end of file in the palette");
+        if (!lines.Next(line))
+            return Fail(result, ReadFailure::Malformed, "end of file in the palette");
         if (line == "ENDP0") break;
-        if (entries == kPaletteEntries) return Fail(error, "the palette has more than 13 entries");
+        if (entries == kPaletteEntries)
+            return Fail(result, ReadFailure::Malformed, "the palette has more than 13 entries");
         std::string_view rest[6];
-        if (!ReadLines(lines, 6, rest)) return Fail(error, "end of file in a palette entry");
+        if (!ReadLines(lines, 6, rest))
+            return Fail(result, ReadFailure::Malformed, "end of file in a palette entry");
         const std::array<int, 6> a{LineInt(line),    LineInt(rest[0]), LineInt(rest[1]),
                                    LineInt(rest[2]), LineInt(rest[3]), LineInt(rest[4])};
         doc.palette[std::size_t(++entries)] = MakeColor(a);
     }
-    if (entries != kPaletteEntries) return Fail(error, "the palette has fewer than 13 entries");
+    if (entries != kPaletteEntries)
+        return Fail(result, ReadFailure::Malformed, "the palette has fewer than 13 entries");
     return true;
 }
 
@@ -290,11 +286,9 @@ rm::Vector FrontNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vecto
     return n;
 }
 
-int BuildModel(const Document& doc, model::ModelHost& host, std::string* error) {
-    if (!host.m_pD3DRoot || !host.m_pMesh) {
-        if (error) *error = "there is no model to add to";
-        return 0;
-    }
+int BuildModel(const Document& doc, model::ModelHost& host, ReadResult* result) {
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
     std::vector<rm::Vector> normals;
     std::vector<int> colors;  // colour index per mesh face
     normals.reserve(doc.faces.size() * 2);
@@ -319,21 +313,14 @@ int BuildModel(const Document& doc, model::ModelHost& host, std::string* error) 
         colors.push_back(face.colorIndex);
     }
     if (colors.empty()) {
-        if (error) *error = "no face of the file has edges that join";
-        return 0;
+        return Fail(result, ReadFailure::Malformed, "no face of the file has edges that join");
     }
     data.Finish();
 
-    rm::MeshBuilderPtr temp = host.m_pD3DRoot->CreateMeshBuilder();
-    if (!temp) {
-        if (error) *error = "cannot create a mesh";
-        return 0;
-    }
     std::vector<rm::Face> added;
     if (!temp->AddFaces(doc.points, normals, data.Data(), &added) ||
         added.size() != colors.size()) {
-        if (error) *error = "failure on AddFaces";
-        return 0;
+        return FailAddFaces(result, "failure on AddFaces");
     }
     for (std::size_t k = 0; k < added.size(); ++k) {
         // Index c takes the file's entry c + 1; 13 has no file entry and takes the grey.
@@ -341,31 +328,27 @@ int BuildModel(const Document& doc, model::ModelHost& host, std::string* error) 
         const PaletteEntry& p = doc.palette[c == kBuiltInColorIndex ? 0 : std::size_t(c + 1)];
         added[k].SetColorRGB(p.red, p.green, p.blue);
     }
-    temp->SetMaterial(host.m_pD3DRoot->CreateMaterial(15.0f));
     temp->GenerateNormals(1.0f, rm::GENERATENORMALS_USECREASEANGLE);
-    return MergeIntoModel(host, *temp, error);
+    return FinishRead(host, *temp, result);
 }
 
 }  // namespace
 
-int ReadRokBytes(std::string_view data, model::ModelHost& host, std::string* error) {
-    try {
+int ReadRokBytes(std::string_view data, model::ModelHost& host, ReadResult* result) {
+    return Guarded(result, [&] {
         Document doc;
         RokLines lines(data);
-        if (!ParsePoints(lines, doc, error) || !ParseEdges(lines, doc, error) ||
-            !ParseFaces(lines, doc, error) || !ParsePalette(lines, doc, error)) {
+        if (!ParsePoints(lines, doc, result) || !ParseEdges(lines, doc, result) ||
+            !ParseFaces(lines, doc, result) || !ParsePalette(lines, doc, result)) {
             return 0;
         }
-        return BuildModel(doc, host, error);
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    }
+        return BuildModel(doc, host, result);
+    });
 }
 
-int ReadRok(const std::string& path, model::ModelHost& host, std::string* error) {
-    return ReadFileThen(path, error,
-                        [&](std::string_view bytes) { return ReadRokBytes(bytes, host, error); });
+int ReadRok(const std::string& path, model::ModelHost& host, ReadResult* result) {
+    return ReadFileThen(path, result,
+                        [&](std::string_view bytes) { return ReadRokBytes(bytes, host, result); });
 }
 
 }  // namespace formats

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "base/numbers.h"
 #include "rm/file_io.h"
 
 namespace formats {
@@ -17,15 +18,6 @@ namespace formats {
 using rm::kMaxInputFileSize;
 using rm::ReadFileBytes;
 using rm::WriteFileAtomically;
-
-// A reader's file entry point: reads the file at `path` and hands its bytes to `parse`
-// (the reader of bytes in memory). 0 when the file cannot be read.
-template <typename Parse>
-int ReadFileThen(const std::string& path, std::string* error, Parse&& parse) {
-    std::string bytes;
-    if (!ReadFileBytes(path, bytes, error)) return 0;
-    return parse(std::string_view(bytes));
-}
 
 // A writer's file entry point: `format` builds the file's bytes, WriteFileAtomically puts
 // them in place. 1 on success; 0 on any failure, running out of memory included.
@@ -39,23 +31,18 @@ int WriteFormatted(const std::string& path, std::string* error, Format&& format)
     }
 }
 
-// Appends like printf's "%.<decimals>f" in the C locale (decimals 0..9).
-void AppendFixed(std::string& out, double value, int decimals = 6);
-// Appends like printf's "%d".
-void AppendInt(std::string& out, long long value);
+// Numbers are read and written by the one number layer.
+using base::AppendFixed;
+using base::AppendInt;
+using base::ScanDouble;
+using base::ScanFloat;
+using base::ScanInt;
+using base::SkipSpace;
+
 // Appends the text, turning every "\n" into "\r\n" (the line ends of a text-mode file on
 // the platform the formats come from).
 void AppendCrlf(std::string& out, std::string_view text);
 
-// Scanning in the manner of scanf's conversions: skip leading white space, then read a
-// number; on success `s` moves past it. "%f" accepts a sign, digits with an optional
-// point, an exponent, "inf" and "nan"; out-of-range values become +-inf (floats) and fail
-// (integers).
-bool ScanFloat(std::string_view& s, float& out);
-bool ScanDouble(std::string_view& s, double& out);
-bool ScanInt(std::string_view& s, int& out);
-// Skips white space (space, tab, CR, LF, VT, FF).
-void SkipSpace(std::string_view& s);
 // Reads a whitespace-delimited word ("%s"); false at the end of the text.
 bool ScanWord(std::string_view& s, std::string_view& word);
 // Consumes `literal` at the front of `s` (after white space when the literal starts with

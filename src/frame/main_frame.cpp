@@ -3,7 +3,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
@@ -12,7 +11,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QScreen>
 #include <QSettings>
@@ -24,6 +22,8 @@
 #include <QWindow>
 
 #include "base/module_dir.h"
+#include "dialogs/about_dialog.h"
+#include "doc/about.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
 #include "frame/grid_splitter.h"
@@ -40,6 +40,10 @@ constexpr std::array<std::array<int, 2>, 4> kCreationOrder{{{0, 1}, {0, 0}, {1, 
 
 CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     setAcceptDrops(true);
+    setWindowIcon(dialogs::ProgramIcon());
+    ui_.RegisterDialog("about", [](ports::ModalDialog& d, QWidget* parent) {
+        return dialogs::RunAboutDialog(dynamic_cast<doc::AboutDialog&>(d), parent);
+    });
     OnCreate();
     OnCreateClient();
     doc_ = std::make_unique<doc::CMdlrDoc>(session_, ui_, *this);
@@ -191,8 +195,7 @@ void CMainFrame::RegisterFrameCommands() {
         [this] { return statusBar()->isVisible(); });
     router_.On(doc::ID_NEXT_PANE, [this] { ActivatePane(1); });
     router_.On(doc::ID_PREV_PANE, [this] { ActivatePane(-1); });
-    router_.On(doc::ID_HELP_FINDER, [this] { OnHelpFinder(); });
-    router_.On(doc::ID_APP_ABOUT, [this] { OnAppAbout(); });
+    doc::RegisterHelpCommands(router_, ui_, opener_, session_.programFolder);
     for (int i = 0; i < doc::RECENT_FILE_COUNT; ++i) {
         router_.On(
             doc::ID_FILE_MRU_FILE1 + i,
@@ -235,19 +238,6 @@ void CMainFrame::ActivatePane(int step) {
     }
     const int next = current < 0 ? 0 : (current + step + 4) % 4;
     panes_[std::size_t(next)]->setFocus(Qt::OtherFocusReason);
-}
-
-void CMainFrame::OnHelpFinder() {
-    const std::string manual = base::JoinPath(session_.programFolder, "manual/index.html");
-    if (!QFileInfo::exists(Q(manual)) ||
-        !QDesktopServices::openUrl(QUrl::fromLocalFile(Q(manual)))) {
-        ui_.MessageBox(doc::text::Format(doc::text::kNoManual, manual), {}, ports::Buttons::Ok,
-                       ports::Icon::Exclamation);
-    }
-}
-
-void CMainFrame::OnAppAbout() {
-    QMessageBox::about(this, Q(doc::text::kAboutTitle), Q(doc::text::kAboutVersion));
 }
 
 // --- ports::FrameHost ---

@@ -10,6 +10,7 @@
 #include <map>
 #include <memory>
 
+#include "dialogs/desktop_opener.h"
 #include "doc/commands.h"
 #include "doc/document.h"
 #include "doc/session.h"
@@ -92,11 +93,10 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void SaveRecentFiles();
     void RebuildRecentFileMenu();
     void ActivatePane(int step);
-    void OnHelpFinder();
-    void OnAppAbout();
 
     doc::Session& session_;
     QtUserInterface ui_;
+    dialogs::DesktopOpener opener_;  // links and the manual
     std::unique_ptr<render::StandardDisplay> display_;
     std::unique_ptr<render::CD3DRoot> d3dRoot_;
     std::unique_ptr<render::C3DPane> pane3d_;

@@ -4,6 +4,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "rm/face_data.h"
+
 namespace model {
 
 FaceTable::FaceTable() {
@@ -83,29 +85,28 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
     if (!scratch) return false;
 
     // One walk: fill the pool (a later corner wins a shared index) and the face-data list.
-    std::vector<std::int32_t> faceData;
-    faceData.reserve(std::size_t(faceCount) * (1 + MAX_FACE_VERTICES) + 1);
+    rm::FaceDataList faceData;
+    faceData.Reserve(std::size_t(faceCount) * (1 + MAX_FACE_VERTICES) + 1);
     unsigned largest = 0;
     bool any = false;
     for (int f = 0; f < faceCount; ++f) {
         // A face without corners would end the list early: it is left out of the mesh.
         if (vertexCount[f] <= 0) continue;
         if (vertexCount[f] > MAX_FACE_VERTICES) return false;
-        faceData.push_back(vertexCount[f]);
         for (int k = 0; k < vertexCount[f]; ++k) {
             const int index = vertexIndex[f][k];
             if (index < 0 || index >= MAX_POOL_VERTICES) return false;  // never indexes the pool
             vertexPool[index] = position[f][k];
             largest = std::max(largest, static_cast<unsigned>(index));
             any = true;
-            faceData.push_back(index);
         }
+        faceData.AddFace({vertexIndex[f], std::size_t(vertexCount[f])});
     }
-    faceData.push_back(0);
+    faceData.Finish();
     poolVertexCount = any ? static_cast<int>(largest) + 1 : 0;
     // An empty table still passes one (unused) pool entry, as the table always did.
     const int passed = std::max(poolVertexCount, 1);
-    if (!mesh->AddFaces({vertexPool.get(), std::size_t(passed)}, {}, faceData)) return false;
+    if (!mesh->AddFaces({vertexPool.get(), std::size_t(passed)}, {}, faceData.Data())) return false;
     poolVertexCount = passed;
 
     std::size_t meshFace = 0;

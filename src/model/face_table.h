@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "model/model_host.h"
+#include "rm/polygon.h"
 #include "rm/texture.h"
 #include "rm/types.h"
 
@@ -14,6 +15,7 @@ namespace model {
 
 constexpr int MAX_FACES = 5000;
 constexpr int MAX_FACE_VERTICES = 16;
+static_assert(MAX_FACE_VERTICES == int(rm::kMaxFaceCorners));
 constexpr int MAX_POOL_VERTICES = MAX_FACES * MAX_FACE_VERTICES;  // 80,000
 // Crease angle of the rebuilt mesh's normals: about 89.5 degrees (float bits 0x3FC7F1E7).
 constexpr float REBUILD_CREASE_ANGLE = 1.5620698f;

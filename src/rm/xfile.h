@@ -22,10 +22,19 @@ constexpr std::size_t kMaxXFileSize = std::size_t(1) << 30;
 // Data objects nested deeper than this make the file fail to load.
 constexpr int kMaxXNesting = 64;
 
+// Why a .x load failed.
+enum class XLoadFailure {
+    None,
+    Malformed,    // not a .x file, or a damaged one
+    Unsupported,  // a .x layout or float size this loader does not take
+    OutOfMemory,
+};
+
 // Loads a whole .x file held in memory and appends its meshes (every Mesh in the file,
 // each moved by the transforms of the frames around it) to `into`. All or nothing: on
-// failure `into` is unchanged and `error` says why.
-bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error = nullptr);
+// failure `into` is unchanged, `error` says why and `failure` (when given) what kind.
+bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error = nullptr,
+                     XLoadFailure* failure = nullptr);
 
 // The text of a .x file holding `mesh` as one Mesh object; `flags` picks the parts
 // written (XOFSAVE_*). Vertices whose corners differ in texture coordinates or normals

@@ -15,6 +15,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/numbers.h"
+#include "rm/face_data.h"
 #include "rm/xfile.h"
 
 namespace rm {
@@ -45,14 +47,6 @@ struct Token {
     const unsigned char* data = nullptr;
     std::size_t count = 0;
 };
-
-std::uint16_t Word(const unsigned char* p) {
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-std::uint32_t Dword(const unsigned char* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
 
 bool IsNameChar(unsigned char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' ||
@@ -132,24 +126,10 @@ class TextTokens {
             }
         }
         if (numberStart) {
-            std::size_t start = pos_ + (c == '+' ? 1 : 0);
+            std::string_view rest = s_.substr(pos_ + (c == '+' ? 1 : 0));
             double value = 0.0;
-            const char* first = s_.data() + start;
-            const char* last = s_.data() + s_.size();
-            auto r = std::from_chars(first, last, value);
-            if (r.ec == std::errc::result_out_of_range) {
-                // Beyond a double: a negative exponent underflows to 0, else +-infinity.
-                const std::string_view digits(first, std::size_t(r.ptr - first));
-                const std::size_t e = digits.find_first_of("eE");
-                const bool tiny =
-                    e != std::string_view::npos && e + 1 < digits.size() && digits[e + 1] == '-';
-                const bool negative = *first == '-';
-                value = tiny ? 0.0 : HUGE_VAL;
-                if (negative) value = -value;
-                r.ec = std::errc();
-            }
-            if (r.ec == std::errc() && r.ptr > first) {
-                const std::size_t end = std::size_t(r.ptr - s_.data());
+            if (base::ScanDecimal(rest, value)) {
+                const std::size_t end = s_.size() - rest.size();
                 // "1stFrame" is a name, not 1 followed by "stFrame".
                 if (end < s_.size() && IsNameChar(static_cast<unsigned char>(s_[end])) &&
                     s_[end] != '-' && s_[end] != '.') {
@@ -199,25 +179,27 @@ class BinaryTokens {
         if (p_ == end_) return t;  // End
         t.kind = Tok::Error;
         if (Left() < 2) return t;
-        const std::uint16_t tok = Word(p_);
+        const std::uint16_t tok = base::LoadLE16(p_);
         p_ += 2;
         switch (tok) {
             case 1:    // name: DWORD count, chars
             case 2: {  // string: DWORD count, chars, maybe a DWORD terminator
                 if (Left() < 4) return t;
-                const std::uint32_t n = Dword(p_);
+                const std::uint32_t n = base::LoadLE32(p_);
                 p_ += 4;
                 if (n > Left()) return t;
                 t.text = std::string_view(reinterpret_cast<const char*>(p_), n);
                 p_ += n;
-                if (tok == 2 && Left() >= 4 && (Dword(p_) == 19 || Dword(p_) == 20)) p_ += 4;
+                if (tok == 2 && Left() >= 4 &&
+                    (base::LoadLE32(p_) == 19 || base::LoadLE32(p_) == 20))
+                    p_ += 4;
                 t.kind = tok == 1 ? Tok::Name : Tok::String;
                 return t;
             }
             case 3:  // integer: DWORD
                 if (Left() < 4) return t;
                 t.kind = Tok::Number;
-                t.number = Dword(p_);
+                t.number = base::LoadLE32(p_);
                 p_ += 4;
                 return t;
             case 5:  // GUID: 16 bytes
@@ -228,7 +210,7 @@ class BinaryTokens {
             case 6:    // integer list
             case 7: {  // float list
                 if (Left() < 4) return t;
-                const std::uint32_t n = Dword(p_);
+                const std::uint32_t n = base::LoadLE32(p_);
                 p_ += 4;
                 const std::size_t size = tok == 6 ? 4 : floatSize_;
                 if (n > Left() / size) return t;
@@ -412,22 +394,15 @@ class Parser {
                     if (!keep) break;
                     self.values.reserve(self.values.size() + t.count);
                     for (std::size_t i = 0; i < t.count; ++i) {
-                        self.values.push_back(Dword(t.data + 4 * i));
+                        self.values.push_back(base::LoadLE32(t.data + 4 * i));
                     }
                     break;
                 case Tok::FloatList:
                     if (!keep) break;
                     self.values.reserve(self.values.size() + t.count);
                     for (std::size_t i = 0; i < t.count; ++i) {
-                        if (floatSize_ == 8) {
-                            double d;
-                            std::memcpy(&d, t.data + 8 * i, 8);
-                            self.values.push_back(d);
-                        } else {
-                            float f;
-                            std::memcpy(&f, t.data + 4 * i, 4);
-                            self.values.push_back(f);
-                        }
+                        self.values.push_back(floatSize_ == 8 ? base::LoadLEDouble(t.data + 8 * i)
+                                                              : base::LoadLEFloat(t.data + 4 * i));
                     }
                     break;
                 case Tok::String:
@@ -480,7 +455,7 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
     }
     const auto* p = reinterpret_cast<const unsigned char*>(in.data());
     const auto* end = p + in.size();
-    const std::uint32_t declared = Dword(p);
+    const std::uint32_t declared = base::LoadLE32(p);
     p += 4;
     // The declared size is only a hint: never reserve more than the blocks could give.
     const std::size_t maxOut = std::min<std::size_t>(kMaxXFileSize, in.size() * 1100 + 65536);
@@ -505,8 +480,8 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
             error = "truncated compressed block header";
             return false;
         }
-        const std::size_t plainSize = Word(p);
-        const std::size_t packedSize = Word(p + 2);
+        const std::size_t plainSize = base::LoadLE16(p);
+        const std::size_t packedSize = base::LoadLE16(p + 2);
         p += 4;
         if (packedSize < 2 || packedSize > std::size_t(end - p) || p[0] != 'C' || p[1] != 'K') {
             error = "damaged compressed block";
@@ -546,15 +521,6 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
 // ---------------------------------------------------------------------------------------
 // Building meshes from the tree
 
-// A double as a float; beyond the float range it becomes an infinity of the same sign
-// (the plain conversion would be undefined there).
-float ToFloat(double d) {
-    constexpr double kMax = 3.4028234663852886e38;
-    if (d > kMax) return HUGE_VALF;
-    if (d < -kMax) return -HUGE_VALF;
-    return static_cast<float>(d);
-}
-
 using Matrix = std::array<double, 16>;  // row vectors: p' = p * M
 
 Matrix Identity() {
@@ -575,6 +541,11 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
     return r;
 }
 
+// Indices below 2^31 (checked when they were read) as the face-data list takes them.
+std::span<const std::int32_t> AsSigned(std::span<const std::uint32_t> s) {
+    return {reinterpret_cast<const std::int32_t*>(s.data()), s.size()};
+}
+
 // Reads values one by one, checking every count against what is really there.
 class Values {
   public:
@@ -582,7 +553,7 @@ class Values {
     std::size_t Left() const { return v_.size() - pos_; }
     bool Float(float& out) {
         if (pos_ >= v_.size()) return false;
-        out = ToFloat(v_[pos_++]);
+        out = base::ToFloat(v_[pos_++]);
         return true;
     }
     bool Double(double& out) {
@@ -702,9 +673,9 @@ class Builder {
             vals.Double(x);
             vals.Double(y);
             vals.Double(z);
-            v.x = ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]);
-            v.y = ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]);
-            v.z = ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14]);
+            v.x = base::ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]);
+            v.y = base::ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]);
+            v.z = base::ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14]);
         }
         std::size_t nf = 0;
         if (!vals.Count(nf, vals.Left())) {
@@ -752,21 +723,24 @@ class Builder {
         std::vector<std::uint32_t> normalIndex;
         if (normalsNode) ReadNormals(*normalsNode, faces, m, normals, normalIndex);
 
-        std::vector<std::int32_t> faceData;
+        // A face of more than 16 corners becomes several (SplitPolygon); pieces[f] counts
+        // the mesh faces of file face f.
+        FaceDataList data;
         const std::size_t step = normals.empty() ? 1 : 2;
-        faceData.reserve(faces.size() + indices.size() * step + 1);
-        for (const auto& [first, n] : faces) {
-            if (n == 0) continue;  // a 0 would end the list
-            faceData.push_back(static_cast<std::int32_t>(n));
-            for (std::size_t k = 0; k < n; ++k) {
-                faceData.push_back(static_cast<std::int32_t>(indices[first + k]));
-                if (step == 2)
-                    faceData.push_back(static_cast<std::int32_t>(normalIndex[first + k]));
-            }
+        data.Reserve(faces.size() + indices.size() * step + 1);
+        std::vector<std::uint32_t> pieces(nf, 0);
+        for (std::size_t f = 0; f < nf; ++f) {
+            const auto& [first, n] = faces[f];
+            const std::span<const std::uint32_t> corners(indices.data() + first, n);
+            const std::span<const std::uint32_t> cornerNormals =
+                normals.empty() ? std::span<const std::uint32_t>()
+                                : std::span<const std::uint32_t>(normalIndex.data() + first, n);
+            pieces[f] = static_cast<std::uint32_t>(
+                data.AddPolygon(vertices, AsSigned(corners), AsSigned(cornerNormals)));
         }
-        faceData.push_back(0);
+        data.Finish();
         std::vector<rm::Face> added;
-        if (!out_.AddFaces(vertices, normals, faceData, &added)) {
+        if (!out_.AddFaces(vertices, normals, data.Data(), &added)) {
             error = "cannot add the faces of mesh " + mesh.name;
             return false;
         }
@@ -807,18 +781,21 @@ class Builder {
             }
         }
 
+        // The list holds each mesh face's corners as local vertex numbers: walk it beside
+        // the faces.
+        const std::span<const std::int32_t> list = data.Data();
+        std::size_t pos = 0;
         std::size_t a = 0;
         for (std::size_t f = 0; f < nf; ++f) {
-            const auto& [first, n] = faces[f];
-            if (n == 0) continue;
-            rm::Face& face = added[a++];
-            if (!faceMaterial.empty() && faceMaterial[f]) {
-                face.SetColor(faceMaterial[f]->color);
-                face.SetTexture(faceMaterial[f]->texture);
-            }
-            if (!uv.empty()) {
-                for (std::size_t k = 0; k < n; ++k) {
-                    const std::size_t vi = indices[first + k];
+            for (std::uint32_t piece = 0; piece < pieces[f]; ++piece) {
+                rm::Face& face = added[a++];
+                const auto n = static_cast<std::size_t>(list[pos++]);
+                if (!faceMaterial.empty() && faceMaterial[f]) {
+                    face.SetColor(faceMaterial[f]->color);
+                    face.SetTexture(faceMaterial[f]->texture);
+                }
+                for (std::size_t k = 0; k < n; ++k, pos += step) {
+                    const auto vi = static_cast<std::size_t>(list[pos]);
                     if (vi * 2 + 1 < uv.size()) {
                         face.SetTextureCoordinates(int(k), uv[vi * 2], uv[vi * 2 + 1]);
                     }
@@ -856,10 +833,11 @@ class Builder {
                 const double nz = (inv[6] * x + inv[7] * y + inv[8] * z) * sign;
                 const bool identity = a == 1 && e == 1 && i == 1 && b == 0 && c == 0 && d == 0 &&
                                       f == 0 && g == 0 && h == 0;
-                nv = identity ? Vector{ToFloat(x), ToFloat(y), ToFloat(z)}
-                              : Normalized(Vector{ToFloat(nx), ToFloat(ny), ToFloat(nz)});
+                nv = identity ? Vector{base::ToFloat(x), base::ToFloat(y), base::ToFloat(z)}
+                              : Normalized(Vector{base::ToFloat(nx), base::ToFloat(ny),
+                                                  base::ToFloat(nz)});
             } else {
-                nv = Vector{ToFloat(x), ToFloat(y), ToFloat(z)};
+                nv = Vector{base::ToFloat(x), base::ToFloat(y), base::ToFloat(z)};
             }
         }
         std::size_t nfn = 0;
@@ -892,7 +870,7 @@ class Builder {
     int meshes_ = 0;
 };
 
-bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
+bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error, bool& unsupported) {
     if (bytes.size() < 16 || bytes.substr(0, 4) != "xof ") {
         error = "not a DirectX .x file";
         return false;
@@ -904,6 +882,7 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
         floatSize = 8;
     } else if (floats != "0032") {
         error = "unknown float size in the .x header";
+        unsupported = true;
         return false;
     }
     std::string_view body = bytes.substr(16);
@@ -918,6 +897,7 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
         binary = format == "bzip";
     } else {
         error = "unknown .x format";
+        unsupported = true;
         return false;
     }
 
@@ -938,20 +918,25 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error) {
 
 }  // namespace
 
-bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error) {
+bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error,
+                     XLoadFailure* failure) {
     std::string why;
-    bool ok = false;
+    bool unsupported = false;
+    XLoadFailure kind = XLoadFailure::None;
     try {
-        ok = LoadImpl(bytes, into, why);
+        if (!LoadImpl(bytes, into, why, unsupported)) {
+            kind = unsupported ? XLoadFailure::Unsupported : XLoadFailure::Malformed;
+        }
     } catch (const std::bad_alloc&) {
         why = "out of memory";
-        ok = false;
+        kind = XLoadFailure::OutOfMemory;
     } catch (const std::length_error&) {
         why = "out of memory";
-        ok = false;
+        kind = XLoadFailure::OutOfMemory;
     }
-    if (!ok && error) *error = why;
-    return ok;
+    if (failure) *failure = kind;
+    if (kind != XLoadFailure::None && error) *error = why;
+    return kind == XLoadFailure::None;
 }
 
 }  // namespace rm

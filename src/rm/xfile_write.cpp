@@ -15,31 +15,11 @@
 #include <unordered_map>
 #include <vector>
 
+#include "base/numbers.h"
 #include "rm/xfile.h"
 
 namespace rm {
 namespace {
-
-// Shortest text that reads back as the same float, in every locale. Values that are not
-// finite have no spelling in the format and are written as 0.
-void AppendFloat(std::string& out, float value) {
-    if (!std::isfinite(value)) value = 0.0f;
-    char buf[32];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
-}
-
-void AppendUint(std::string& out, std::size_t value) {
-    char buf[24];
-    const auto r = std::to_chars(buf, buf + sizeof buf, value);
-    out.append(buf, r.ptr);
-}
-
-std::uint32_t Bits(float f) {
-    std::uint32_t b;
-    std::memcpy(&b, &f, 4);
-    return b;
-}
 
 // What one written vertex carries: the mesh vertex, and the u, v and normal that its
 // corners share.
@@ -89,14 +69,14 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
         for (const auto& c : mesh.FaceCorners(f)) {
             VertexKey key{c.vertex, 0, 0, 0, 0, 0};
             if (withUv) {
-                key[1] = Bits(c.u);
-                key[2] = Bits(c.v);
+                key[1] = base::BitsOfFloat(c.u);
+                key[2] = base::BitsOfFloat(c.v);
             }
             if (anyNormal) {
                 const Vector n = c.normal < meshNormals.size() ? meshNormals[c.normal] : Vector{};
-                key[3] = Bits(n.x);
-                key[4] = Bits(n.y);
-                key[5] = Bits(n.z);
+                key[3] = base::BitsOfFloat(n.x);
+                key[4] = base::BitsOfFloat(n.y);
+                key[5] = base::BitsOfFloat(n.z);
             }
             const auto [it, inserted] =
                 index.emplace(key, static_cast<std::uint32_t>(written.size()));
@@ -104,41 +84,36 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
             cornerIndex.push_back(it->second);
         }
     }
-    auto keyFloat = [](std::uint32_t bits) {
-        float f;
-        std::memcpy(&f, &bits, 4);
-        return f;
-    };
 
     std::string out;
     out.reserve(64 + written.size() * (withUv ? 90 : 40) + mesh.GetCornerCount() * 16);
     out += "xof 0302txt 0032\nHeader {\n 1;\n 0;\n 1;\n}\n\nMesh {\n ";
-    AppendUint(out, written.size());
+    base::AppendInt(out, written.size());
     out += ";\n";
     for (std::size_t i = 0; i < written.size(); ++i) {
         const Vector& p = verts[written[i][0]];
         out += ' ';
-        AppendFloat(out, p.x);
+        base::AppendShortest(out, p.x);
         out += ';';
-        AppendFloat(out, p.y);
+        base::AppendShortest(out, p.y);
         out += ';';
-        AppendFloat(out, p.z);
+        base::AppendShortest(out, p.z);
         out += i + 1 < written.size() ? ";,\n" : ";;\n";
     }
 
     auto appendFaces = [&](std::string& o) {
         o += ' ';
-        AppendUint(o, faceCount);
+        base::AppendInt(o, faceCount);
         o += ";\n";
         std::size_t corner = 0;
         for (std::size_t f = 0; f < faceCount; ++f) {
             const std::size_t n = mesh.FaceCorners(f).size();
             o += ' ';
-            AppendUint(o, n);
+            base::AppendInt(o, n);
             o += ';';
             for (std::size_t k = 0; k < n; ++k) {
                 if (k) o += ',';
-                AppendUint(o, cornerIndex[corner++]);
+                base::AppendInt(o, cornerIndex[corner++]);
             }
             o += f + 1 < faceCount ? ";,\n" : ";;\n";
         }
@@ -160,13 +135,13 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
         }
         const MaterialPtr props = mesh.GetMaterial();
         out += " MeshMaterialList {\n  ";
-        AppendUint(out, materials.size());
+        base::AppendInt(out, materials.size());
         out += ";\n  ";
-        AppendUint(out, faceCount);
+        base::AppendInt(out, faceCount);
         out += ";\n";
         for (std::size_t f = 0; f < faceCount; ++f) {
             out += "  ";
-            AppendUint(out, faceMaterial[f]);
+            base::AppendInt(out, faceMaterial[f]);
             out += f + 1 < faceCount ? ",\n" : ";\n";
         }
         const float scale = 1.0f / 255.0f;
@@ -175,19 +150,19 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
             const unsigned channels[4] = {ColorRed(color), ColorGreen(color), ColorBlue(color),
                                           ColorAlpha(color)};
             for (unsigned ch : channels) {
-                AppendFloat(out, float(ch) * scale);
+                base::AppendShortest(out, float(ch) * scale);
                 out += ';';
             }
             out += ";\n   ";
-            AppendFloat(out, props ? props->power : 0.0f);
+            base::AppendShortest(out, props ? props->power : 0.0f);
             out += ";\n   ";
             for (int i = 0; i < 3; ++i) {
-                AppendFloat(out, props ? props->specular[i] : 0.0f);
+                base::AppendShortest(out, props ? props->specular[i] : 0.0f);
                 out += ';';
             }
             out += ";\n   ";
             for (int i = 0; i < 3; ++i) {
-                AppendFloat(out, props ? props->emissive[i] : 0.0f);
+                base::AppendShortest(out, props ? props->emissive[i] : 0.0f);
                 out += ';';
             }
             out += ";\n";
@@ -206,15 +181,15 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
 
     if (anyNormal) {
         out += " MeshNormals {\n ";
-        AppendUint(out, written.size());
+        base::AppendInt(out, written.size());
         out += ";\n";
         for (std::size_t i = 0; i < written.size(); ++i) {
             out += ' ';
-            AppendFloat(out, keyFloat(written[i][3]));
+            base::AppendShortest(out, base::FloatFromBits(written[i][3]));
             out += ';';
-            AppendFloat(out, keyFloat(written[i][4]));
+            base::AppendShortest(out, base::FloatFromBits(written[i][4]));
             out += ';';
-            AppendFloat(out, keyFloat(written[i][5]));
+            base::AppendShortest(out, base::FloatFromBits(written[i][5]));
             out += i + 1 < written.size() ? ";,\n" : ";;\n";
         }
         // Normal i belongs to vertex i, so the faces repeat the vertex indices.
@@ -224,13 +199,13 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
 
     if (withUv) {
         out += " MeshTextureCoords {\n ";
-        AppendUint(out, written.size());
+        base::AppendInt(out, written.size());
         out += ";\n";
         for (std::size_t i = 0; i < written.size(); ++i) {
             out += ' ';
-            AppendFloat(out, keyFloat(written[i][1]));
+            base::AppendShortest(out, base::FloatFromBits(written[i][1]));
             out += ';';
-            AppendFloat(out, keyFloat(written[i][2]));
+            base::AppendShortest(out, base::FloatFromBits(written[i][2]));
             out += i + 1 < written.size() ? ";,\n" : ";;\n";
         }
         out += " }\n";

@@ -51,7 +51,8 @@ TEST(RealFilesThroughEveryWriter, OwnOutputsReadBackWithTheSameGeometry) {
             if (!back) continue;  // .dsm is written only
 
             Model copy;
-            ASSERT_EQ(back->read(out, copy.host, &error), 1) << error;
+            formats::ReadResult read;
+            ASSERT_EQ(back->read(out, copy.host, &read), 1) << read.detail;
             int expected = 0;
             for (int f = 0; f < a.faceCount; ++f) expected += FacesWritten(ext, a.vertexCount[f]);
             const int got = copy.host.m_pMesh->GetFaceCount();

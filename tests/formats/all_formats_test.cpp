@@ -21,8 +21,11 @@ const char* const kWriterExtensions[] = {"x", "lwo", "mqo", "dxf", "dsm"};
 // A triangle and a quad with coordinates that need decimals, two colours.
 void FillModel(Model& m) {
     model::FaceTable& t = *m.table;
-    const rm::Vector p[5] = {{0.5f, -1.25f, 2}, {1.75f, 0, 0.125f}, {0, 1.5f, -0.375f},
-                             {2.5f, 2.5f, 0.0625f}, {-0.5f, 0.75f, 1}};
+    const rm::Vector p[5] = {{0.5f, -1.25f, 2},
+                             {1.75f, 0, 0.125f},
+                             {0, 1.5f, -0.375f},
+                             {2.5f, 2.5f, 0.0625f},
+                             {-0.5f, 0.75f, 1}};
     const int faces[2][4] = {{0, 1, 2, -1}, {1, 3, 4, 2}};
     t.faceCount = 2;
     for (int f = 0; f < 2; ++f) {
@@ -64,8 +67,8 @@ TEST(AllFormats, NumbersAreTheSameUnderAGermanLocale) {
         EXPECT_EQ(WriteWith(ext, m, same), inC[i]) << ext;
         if (const formats::ReaderEntry* r = formats::FindReader(same)) {
             Model back;
-            std::string error;
-            ASSERT_EQ(r->read(same, back.host, &error), 1) << ext << ": " << error;
+            formats::ReadResult read;
+            ASSERT_EQ(r->read(same, back.host, &read), 1) << ext << ": " << read.detail;
             back.Sync();
             // Corner 1 of the quad is (2.5, 2.5, 0.0625) in every format that keeps order;
             // look for it among the quad's corners so that reversed formats pass too.
@@ -124,15 +127,17 @@ TEST(AllFormats, ReadersThatFailAddNothing) {
             WriteFile(path, bad[i]);
             Model m;
             FillModel(m);
-            std::string error;
-            EXPECT_EQ(r.read(path, m.host, &error), 0) << i;
-            EXPECT_FALSE(error.empty()) << i;
+            formats::ReadResult read;
+            EXPECT_EQ(r.read(path, m.host, &read), 0) << i;
+            EXPECT_FALSE(read.ok()) << i;
+            EXPECT_FALSE(read.detail.empty()) << i;
             EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 2) << i;
         }
         Model m;
-        std::string error;
-        EXPECT_EQ(r.read(dir.Path("missing." + ext), m.host, &error), 0);
-        EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+        formats::ReadResult read;
+        EXPECT_EQ(r.read(dir.Path("missing." + ext), m.host, &read), 0);
+        EXPECT_EQ(read.kind, formats::ReadFailure::Unreadable);
+        EXPECT_NE(read.detail.find("cannot open"), std::string::npos) << read.detail;
     }
 }
 

@@ -36,9 +36,9 @@ void ExpectRead(const std::string& text, bool good, const char* what) {
     Model m;
     const rm::Vector old[3] = {{9, 9, 9}, {8, 9, 9}, {9, 8, 9}};
     ASSERT_TRUE(m.host.m_pMesh->AddFaces(old, {}, std::vector<std::int32_t>{3, 0, 1, 2, 0}));
-    std::string error;
-    ASSERT_EQ(formats::ReadDxfText(text, m.host, &error), good ? 1 : 0) << error;
-    EXPECT_EQ(error.empty(), good);
+    formats::ReadResult error;
+    ASSERT_EQ(formats::ReadDxfText(text, m.host, &error), good ? 1 : 0) << error.detail;
+    EXPECT_EQ(error.detail.empty(), good);
     m.Sync();
     ASSERT_EQ(m.table->faceCount, good ? 2 : 1);
     EXPECT_EQ(m.table->position[0][0], old[0]);  // the old face stays first
@@ -105,10 +105,61 @@ TEST(DxfReader, LayoutsThatReadAndFilesThatFail) {
         {"nothing after a Ctrl-Z is read", "\x1a" + kQuadFile, false},
     };
     for (const auto& [name, text, good] : cases) ExpectRead(text, good, name);
-    // Cut anywhere up to a lone "-" of the last value, the file fails; from "-0.5" on, it reads.
+    // Cut anywhere up to a lone "-" of the last value, the file fails; from "-0.5" on, it
+    // reads. A cut right after code 32's value leaves a triangle (DxfReader.Triangles).
     const std::size_t last = kQuadFile.rfind("33\n") + 3;
-    for (std::size_t n = 0; n < kQuadFile.size(); n += n == last + 1 ? 3 : 1)
+    const std::size_t value32 = kQuadFile.rfind("32\n") + 3;
+    for (std::size_t n = 0; n < kQuadFile.size(); n += n == last + 1 ? 3 : 1) {
+        if (n > value32 && n <= value32 + 5) continue;
         ExpectRead(kQuadFile.substr(0, n), n > last + 1, "cut");
+    }
+}
+
+// A 3DFACE whose entity ends after code 32 (no fourth corner) is a triangle: its fourth
+// corner repeats the third. Anything else where code 13 belongs still breaks the order.
+TEST(DxfReader, Triangles) {
+    const std::string triangle = kQuadBody.substr(0, kQuadBody.find("13\n"));
+    const rm::Vector third{0.5f, 0.5f, -0.5f};
+    for (const std::string& after :
+         {std::string("0\n3DFACE\n") + kQuadBody, std::string("0\nEOF\n"), std::string()}) {
+        SCOPED_TRACE(after);
+        Model m;
+        formats::ReadResult read;
+        ASSERT_EQ(formats::ReadDxfText("0\n3DFACE\n" + triangle + after, m.host, &read), 1)
+            << read.detail;
+        ASSERT_EQ(m.host.m_pMesh->GetFaceCount(),
+                  after.find("3DFACE") != std::string::npos ? 2 : 1);
+        m.Sync();
+        EXPECT_EQ(m.table->position[0][0], third);  // corners in reverse: 13/23/33 first
+        EXPECT_EQ(m.table->position[0][1], third);
+        EXPECT_EQ(m.table->position[0][3], (rm::Vector{-0.5f, -0.5f, -0.5f}));
+        EXPECT_EQ(m.table->normal[0][0], (rm::Vector{0, 0, 1}));  // from the fallback corners
+    }
+    // The same with the corners in another order.
+    const std::string shuffled = "0\n3DFACE\n12\n0.5\n22\n0.5\n32\n-0.5\n" + triangle.substr(0, 47);
+    Model m;
+    EXPECT_EQ(formats::ReadDxfText(shuffled + "0\nEOF\n", m.host), 1);
+    // Code 13 missing but the entity goes on, or code 32 missing too: out of order.
+    EXPECT_EQ(
+        formats::ReadDxfText("0\n3DFACE\n" + triangle + "62\n1\n13\n0\n23\n0\n33\n0\n", m.host), 0);
+    EXPECT_EQ(formats::ReadDxfText("0\n3DFACE\n" + triangle.substr(0, 62) + "0\nEOF\n", m.host), 0);
+}
+
+// Only "3DFACE" after code 0 starts a face: a layer (or any table entry) of that name in the
+// tables section is a name, not an entity.
+TEST(DxfReader, ANameThatIsThreeDFaceStartsNothing) {
+    const std::string tables =
+        "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n1\n0\nLAYER\n2\n3DFACE\n70\n0\n62\n7\n"
+        "6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n";
+    const std::string entities =
+        "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\n3DFACE\n" + kQuadBody + "0\nENDSEC\n0\nEOF\n";
+    Model m;
+    formats::ReadResult read;
+    ASSERT_EQ(formats::ReadDxfText(tables + entities, m.host, &read), 1) << read.detail;
+    EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 1);
+    // A file whose only "3DFACE" is a name has no face.
+    EXPECT_EQ(formats::ReadDxfText(tables + "0\nEOF\n", m.host, &read), 0);
+    EXPECT_EQ(read.kind, formats::ReadFailure::Malformed);
 }
 
 TEST(DxfRealFiles, OpenWithTheExpectedFaces) {

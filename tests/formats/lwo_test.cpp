@@ -129,32 +129,34 @@ TEST(LwoReader, SurfacesDetailPolygonsAndBrokenFiles) {
     for (std::size_t n = 0; n < file.size(); ++n) cases.push_back(file.substr(0, n));
     for (std::size_t i = 0; i < cases.size(); ++i) {
         const int before = m.host.m_pMesh->GetFaceCount();
-        std::string error;
+        formats::ReadResult error;
         const int result = formats::ReadLwoBytes(cases[i], m.host, &error);
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), before + 6 * result) << i;
         // The first five fail, and a failure says why; a cut that still holds PNTS, SRFS and
         // POLS reads.
-        EXPECT_EQ(error.empty(), result == 1 && i >= 5) << i;
+        EXPECT_EQ(error.detail.empty(), result == 1 && i >= 5) << i;
     }
 }
 
 TEST(LwoReader, RealFiles) {
-    // Faces per file; newer layouts (-2, -3) are refused by name.
+    // Faces per file (the 66- and 24-corner polygons become 64 and 22 triangles); newer
+    // layouts (-2, -3) are refused by name.
     std::string name;
     int count = 0;
-    for (std::istringstream in("ConcavePolygon 1 formatDetection_LWOB 1 bluewithcylindrictexz 6 "
+    for (std::istringstream in("ConcavePolygon 64 formatDetection_LWOB 22 bluewithcylindrictexz 6 "
                                "sphere_with_mat_gloss_10pc 288 redcone 48 greenball 528 box0.5 6 "
                                "box1.5 6 box3-uv-layers 864 not-lwob/concave_polygon_LWO2 -2 "
                                "not-lwob/box0_LWO3 -3");
          in >> name >> count;) {
         Model m;
-        std::string error;
+        formats::ReadResult error;
         EXPECT_EQ(
             formats::ReadLwo(testing_support::RealFile("lwo/" + name + ".lwo"), m.host, &error),
             count > 0)
-            << name << error;
+            << name << error.detail;
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), std::max(count, 0)) << name;
-        EXPECT_EQ(error.find("(LWO" + std::to_string(-count) + ") is not supported") != error.npos,
+        EXPECT_EQ(error.detail.find("(LWO" + std::to_string(-count) + ") is not supported") !=
+                      std::string::npos,
                   count < 0);
     }
 }

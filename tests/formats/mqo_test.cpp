@@ -75,8 +75,8 @@ std::vector<long long> Indices(const rm::Face& f) {
 
 TEST(MqoRead, BinaryVertexDocument) {
     Model m;
-    std::string error;
-    ASSERT_EQ(formats::ReadMqoText(BVertexDocument(), m.host, &error), 1) << error;
+    formats::ReadResult error;
+    ASSERT_EQ(formats::ReadMqoText(BVertexDocument(), m.host, &error), 1) << error.detail;
     rm::MeshBuilder& mesh = *m.host.m_pMesh;
     ASSERT_EQ(mesh.GetFaceCount(), 5);
     // Scaled by 0.01: (100, 200, -50) arrives at (1, 2, -0.5).
@@ -98,13 +98,36 @@ TEST(MqoRead, BinaryVertexDocument) {
     ASSERT_NE(mesh.GetMaterial(), nullptr);
 }
 
+// Writers after version 1 put shader() and other attributes before col(), also in
+// documents that say "Ver 1.0": the colour is found wherever it stands, but only as a word
+// of its own (vcol( is another attribute) and not inside the quoted name.
+TEST(MqoRead, TheColourAttributeCountsWhereverItStands) {
+    const std::vector<std::pair<std::string, rm::Color>> cases = {
+        {"\t\"a\" shader(3) vcol(1) dif(0.8) col(0.000 0.000 1.000 1.000) amb(0.6)", 0xFF0000FFu},
+        {"\t\"my col(1 1 1 1) name\" dif(0.8) col(1.000 0.000 0.000 1.000)", 0xFFFF0000u},
+        {"\t\"b\" shader(3) vcol(1.000 0.000 0.000 1.000)", 0xFFFFFFFFu},  // no colour
+        {"\t\"c\" shader(3) col(0.000 1.000", 0xFFFFFFFFu},                // cut short
+        {"\t\"d\"col(0.000 1.000 0.000 1.000)", 0xFF00FF00u},
+    };
+    for (const auto& [line, color] : cases) {
+        SCOPED_TRACE(line);
+        std::string doc = BVertexDocument();
+        const std::string red = "\t\"red\" col(1.000 0.000 0.000 1.000) dif(0.800)";
+        doc.replace(doc.find(red), red.size(), line);
+        Model m;
+        ASSERT_EQ(formats::ReadMqoText(doc, m.host), 1);
+        EXPECT_EQ(m.host.m_pMesh->GetFace(0).GetColor(), color);
+        EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0xFF008000u);  // the next line
+    }
+}
+
 TEST(MqoRead, VersionGateAndCaseInsensitiveHeader) {
     {
         Model m;
-        std::string error;
+        formats::ReadResult error;
         EXPECT_EQ(formats::ReadMqoText(BVertexDocument("1.1"), m.host, &error), 0);
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
-        EXPECT_FALSE(error.empty());
+        EXPECT_FALSE(error.detail.empty());
     }
     {
         Model m;
@@ -138,8 +161,8 @@ TEST(MqoRead, TextVerticesPointsEdgesLargeFacesAndEmptyObjects) {
         "Object \"verticesOnly\" {\n\tvertex 1 {\n\t\t1 2 3\n\t}\n}\n"
         "Eof\n");
     Model m;
-    std::string error;
-    ASSERT_EQ(formats::ReadMqoText(doc, m.host, &error), 1) << error;
+    formats::ReadResult error;
+    ASSERT_EQ(formats::ReadMqoText(doc, m.host, &error), 1) << error.detail;
     ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 2);
     EXPECT_EQ(Indices(m.host.m_pMesh->GetFace(0)), (std::vector<long long>{4, 3, 2, 1, 0}));
     EXPECT_EQ(Indices(m.host.m_pMesh->GetFace(1)), (std::vector<long long>{5, 1, 0}));
@@ -300,9 +323,9 @@ TEST(MqoRealFiles, EveryFileOpensAndTheReadableOnesGiveTheirFaceCounts) {
         SCOPED_TRACE(rel);
         ASSERT_TRUE(expected.count(rel));
         Model m;
-        std::string error;
+        formats::ReadResult error;
         const int result = formats::ReadMqo(path, m.host, &error);
-        EXPECT_EQ(result, expected.at(rel) > 0 ? 1 : 0) << error;
+        EXPECT_EQ(result, expected.at(rel) > 0 ? 1 : 0) << error.detail;
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), expected.at(rel));
     }
 }
@@ -318,8 +341,8 @@ TEST(MqoRealFiles, BinaryBlocksOfNewerDocumentsParseWhenTheGateIsLifted) {
         ASSERT_NE(at, std::string::npos);
         doc.replace(at, 7, "Ver 1.0");
         Model m;
-        std::string error;
-        ASSERT_EQ(formats::ReadMqoText(doc, m.host, &error), 1) << file << ": " << error;
+        formats::ReadResult error;
+        ASSERT_EQ(formats::ReadMqoText(doc, m.host, &error), 1) << file << ": " << error.detail;
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), faces) << file;
         const rm::Box box = m.host.m_pMesh->GetBox();
         EXPECT_LT(box.min.x, box.max.x) << file;

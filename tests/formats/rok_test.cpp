@@ -71,8 +71,8 @@ std::vector<std::vector<rm::Vector>> Corners(model::ModelHost& host) {
 
 TEST(RokReader, EveryJoinedFaceBecomesTwoWindingsWithItsPaletteColour) {
     Model m;
-    std::string error;
-    ASSERT_EQ(formats::ReadRokBytes(kFile, m.host, &error), 1) << error;
+    formats::ReadResult error;
+    ASSERT_EQ(formats::ReadRokBytes(kFile, m.host, &error), 1) << error.detail;
     // y is negated; each face is followed by its reverse.
     const rm::Vector p1{0, 0, 0}, p2{1, 0, 0}, p3{1, -10, 2}, p4{0, -10, 2};
     const std::vector<std::vector<rm::Vector>> expected{
@@ -98,8 +98,12 @@ TEST(RokReader, LineEndsAndOverlongLines) {
     // line stands for two of the first point's unused lines.
     std::string cut = kFile;
     cut.replace(cut.find("POINT\n1\n") + 8, 4, "abcdefghijklmnopqrsWXYZ\n");
+    // At the limit: 20 characters are cut after the 19th, 19 stay one line.
+    std::string twenty = kFile, nineteen = kFile;
+    twenty.replace(twenty.find("POINT\n1\n") + 8, 4, "12345678901234567890\n");
+    nineteen.replace(nineteen.find("POINT\n1\n") + 8, 2, "1234567890123456789\n");
     for (const std::string& text : {ends(kFile, "\r"), ends(kFile, "\r\n"), ends(kFile, "\n\r"),
-                                    ends(kFile, "\r\r\n"), cut}) {
+                                    ends(kFile, "\r\r\n"), cut, twenty, nineteen}) {
         Model m;
         ASSERT_EQ(formats::ReadRokBytes(text, m.host), 1) << text.substr(0, 20);
         EXPECT_EQ(Corners(m.host), Corners(reference.host));
@@ -130,9 +134,9 @@ TEST(RokReader, BrokenFilesFailAndAddNothing) {
     };
     for (const auto& [name, text] : cases) {
         Model m;
-        std::string error;
+        formats::ReadResult error;
         EXPECT_EQ(formats::ReadRokBytes(text, m.host, &error), 0) << name;
-        EXPECT_FALSE(error.empty()) << name;
+        EXPECT_FALSE(error.detail.empty()) << name;
         EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0) << name;
     }
 }

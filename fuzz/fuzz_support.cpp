@@ -1,1 +1,0 @@
-// Nothing shared yet; each target is self-contained.

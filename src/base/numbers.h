@@ -1,0 +1,109 @@
+// Numbers and bytes for every reader and writer: decimal scanning and formatting that are
+// the same under every locale, the C library's white-space test, and little- and big-endian
+// loads and stores. One rule for values out of range everywhere: a decimal whose value is
+// too large for a double reads as infinity, one too small as zero (as the C library's
+// conversions give); it is the decimal exponent of the number's first significant digit,
+// not the spelling of its exponent, that decides which.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+namespace base {
+
+// The C library's isspace in the "C" locale: space, tab, LF, VT, FF, CR.
+constexpr bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+constexpr bool IsDigit(char c) {
+    return static_cast<unsigned>(c - '0') < 10u;
+}
+
+// Skips white space (IsSpace).
+void SkipSpace(std::string_view& s);
+
+// Scanning in the manner of scanf's conversions: white space is skipped, then a number is
+// read; on success `s` moves past it, on failure it stays. A real takes a sign, decimal
+// digits with an optional point and exponent, hexadecimal digits after "0x" with an
+// optional binary exponent, "inf", "infinity" and "nan". Reals too large become +-inf and
+// too small +-0 (see above); ScanFloat rounds the double to the nearest float, beyond the
+// float range to +-inf. Integers take a sign and decimal digits: ScanInt fails beyond int,
+// ScanInteger saturates at +-kIntegerLimit (far beyond any count a file can hold).
+bool ScanDouble(std::string_view& s, double& out);
+// Only the decimal part of ScanDouble, where the number must start at once: a sign,
+// digits, point and exponent; no white space, hexadecimal, "inf" or "nan".
+bool ScanDecimal(std::string_view& s, double& out);
+bool ScanFloat(std::string_view& s, float& out);
+bool ScanInt(std::string_view& s, int& out);
+constexpr long long kIntegerLimit = 1LL << 53;
+bool ScanInteger(std::string_view& s, long long& out);
+
+// A double rounded to the nearest float; beyond the float range +-inf, NaN stays NaN.
+float ToFloat(double d);
+
+// Appends like printf's "%.<decimals>f" in the C locale (decimals 0..9); nan and inf are
+// spelt "nan", "-nan", "inf", "-inf".
+void AppendFixed(std::string& out, double value, int decimals = 6);
+// Appends the shortest decimal text that reads back as the same float; values that are
+// not finite are written as 0.
+void AppendShortest(std::string& out, float value);
+// Appends like printf's "%d".
+void AppendInt(std::string& out, long long value);
+
+// Byte order. The loads read from `p` without any alignment.
+inline std::uint16_t LoadLE16(const unsigned char* p) {
+    return static_cast<std::uint16_t>(unsigned(p[0]) | (unsigned(p[1]) << 8));
+}
+inline std::uint32_t LoadLE32(const unsigned char* p) {
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
+           (std::uint32_t(p[3]) << 24);
+}
+inline std::uint64_t LoadLE64(const unsigned char* p) {
+    return std::uint64_t(LoadLE32(p)) | (std::uint64_t(LoadLE32(p + 4)) << 32);
+}
+inline std::uint16_t LoadBE16(const unsigned char* p) {
+    return static_cast<std::uint16_t>((unsigned(p[0]) << 8) | unsigned(p[1]));
+}
+inline std::uint32_t LoadBE32(const unsigned char* p) {
+    return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
+           std::uint32_t(p[3]);
+}
+inline float FloatFromBits(std::uint32_t bits) {
+    float f;
+    std::memcpy(&f, &bits, sizeof f);
+    return f;
+}
+inline std::uint32_t BitsOfFloat(float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, sizeof bits);
+    return bits;
+}
+inline double DoubleFromBits(std::uint64_t bits) {
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+inline float LoadLEFloat(const unsigned char* p) {
+    return FloatFromBits(LoadLE32(p));
+}
+inline double LoadLEDouble(const unsigned char* p) {
+    return DoubleFromBits(LoadLE64(p));
+}
+inline float LoadBEFloat(const unsigned char* p) {
+    return FloatFromBits(LoadBE32(p));
+}
+inline void AppendBE16(std::string& out, unsigned v) {
+    out += static_cast<char>((v >> 8) & 0xFF);
+    out += static_cast<char>(v & 0xFF);
+}
+inline void AppendBE32(std::string& out, std::uint32_t v) {
+    AppendBE16(out, v >> 16);
+    AppendBE16(out, v & 0xFFFF);
+}
+inline void AppendBEFloat(std::string& out, float f) {
+    AppendBE32(out, BitsOfFloat(f));
+}
+
+}  // namespace base

@@ -1,0 +1,77 @@
+// The skeleton every reader shares. A reader parses its bytes into flat lists, fills a
+// temporary mesh and finishes it:
+//
+//   rm::MeshBuilderPtr temp = BeginRead(host, result);   // null: failed, `result` says why
+//   ... temp->AddFaces(...) (or return FailAddFaces(...)), colours ...
+//   return FinishRead(host, *temp, result);              // material 15, merge: 1 or 0
+//
+// Every failure goes through Fail, which records the kind and returns 0, so a reader's
+// failure paths read `return Fail(result, ReadFailure::Malformed, "why");`.
+#pragma once
+
+#include <new>
+#include <string>
+#include <string_view>
+
+#include "formats/read_result.h"
+#include "model/model_host.h"
+#include "rm/face_data.h"
+#include "rm/file_io.h"
+#include "rm/mesh_builder.h"
+#include "rm/types.h"
+
+namespace formats {
+
+using rm::FaceDataList;
+
+// Specular power of the material every reader sets on the faces it adds.
+constexpr float kReaderSpecularPower = 15.0f;
+
+// Records a failure of `kind` with `detail` in `result` (when given) and returns 0.
+int Fail(ReadResult* result, ReadFailure kind, std::string detail);
+// A failed AddFaces of a reader that shows its own message box: `message` ("failure on
+// addfaces") with the caption "ERROR". The kind is MergeRefused.
+int FailAddFaces(ReadResult* result, std::string_view message);
+
+// The reader's temporary mesh. Null when the model has no mesh to add to (NoModel) or the
+// root cannot create one (MergeRefused); `result` then says so.
+rm::MeshBuilderPtr BeginRead(model::ModelHost& host, ReadResult* result);
+
+// Sets the readers' material (specular power 15) on the whole temporary mesh and appends
+// its faces to the model's mesh: 1. When the merge fails the model's mesh stays exactly as
+// it was and the result is 0 (MergeRefused). `loaded` is used up: its storage may move
+// into the model (when the model is empty, nothing is copied).
+int FinishRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* result);
+
+// FinishRead without the material: for a loader whose file brings its own.
+int MergeRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* result);
+
+// (A - B) x (A - C) in 32-bit floats, divided by its length unless that is exactly 0.
+rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c);
+
+// Runs `parse` and turns running out of memory into a failed read.
+template <typename Parse>
+int Guarded(ReadResult* result, Parse&& parse) {
+    try {
+        return parse();
+    } catch (const std::bad_alloc&) {
+        return Fail(result, ReadFailure::Unreadable, "out of memory");
+    }
+}
+
+// A reader's file entry point: reads the whole file and hands its bytes to `parse` (the
+// reader of bytes in memory). 0 (Unreadable) when the file cannot be read or does not
+// fit in memory.
+template <typename Parse>
+int ReadFileThen(const std::string& path, ReadResult* result, Parse&& parse) {
+    return Guarded(result, [&] {
+        std::string bytes;
+        std::string why;
+        if (!rm::ReadFileBytes(path, bytes, &why)) {
+            return Fail(result, ReadFailure::Unreadable, why);
+        }
+        return parse(std::string_view(bytes));
+    });
+}
+
+}  // namespace formats
