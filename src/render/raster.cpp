@@ -104,6 +104,7 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
     t.maxX = int(maxX);
     t.maxY = int(maxY);
     const std::int64_t px = minX * kSub + half, py = minY * kSub + half;
+    for (int i = 0; i < 3; ++i) t.vy[i] = std::int32_t(Y[i]);
     for (int i = 0; i < 3; ++i) {
         const int j = (i + 1) % 3;
         const std::int64_t dx = X[j] - X[i], dy = Y[j] - Y[i];

@@ -1,9 +1,10 @@
-// The fast fill. Each edge's first or last covered column is walked from row to row with
-// a quotient and a remainder (exact integer steps, no division per row), and the planes
-// are stepped from row to row and along the span instead of evaluated per pixel. The
-// pixels and their values are therefore exactly those of the reference fill.
+// The fast fill. The triangle is cut at its middle vertex's height: above it only the two
+// edges from the top vertex bound a row, below it only the two edges to the bottom
+// vertex, so each row needs one left and one right bound. Each bound is walked from row
+// to row with a quotient and a remainder (exact integer steps, no division per row), and
+// the planes are stepped along the span instead of evaluated per pixel. The pixels and
+// their values are therefore exactly those of the reference fill.
 #include <algorithm>
-#include <limits>
 
 #include "render/raster.h"
 
@@ -17,16 +18,11 @@ inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
-// A bound of the covered columns of each row: floor(m / s) as m grows by `step` each
-// row, kept as q and r with m = q s + r, 0 <= r < s. An edge parallel to the rows bounds
-// nothing while its value is >= 0 and everything away when it is < 0.
-struct EdgeWalk {
+// floor(m / s) as m grows by `step` each row, kept as q and r with m = q s + r, 0 <= r < s.
+struct Walk {
     std::int64_t q, r, s, dq, dr;
-    std::int64_t level, levelStep;  // edges parallel to the rows
-    bool parallel;
 
-    void InitBound(std::int64_t m, std::int64_t divisor, std::int64_t step) {
-        parallel = false;
+    void Init(std::int64_t m, std::int64_t divisor, std::int64_t step) {
         s = divisor;
         q = FloorDiv(m, s);
         r = m - q * s;
@@ -41,16 +37,7 @@ struct EdgeWalk {
             dr = step - dq * s;
         }
     }
-    void InitParallel(std::int64_t e, std::int64_t step) {
-        parallel = true;
-        level = e;
-        levelStep = step;
-    }
     void Next() {
-        if (parallel) {
-            level += levelStep;
-            return;
-        }
         q += dq;
         r += dr;
         if (r >= s) {
@@ -59,6 +46,35 @@ struct EdgeWalk {
         }
     }
 };
+
+// Edge i covers column k of row dy (counted from the box) when e + ex k + ey dy >= 0: for
+// ex > 0 from ceil((-e - ey dy) / ex) on (a left bound), for ex < 0 up to
+// floor((e + ey dy) / -ex) (a right bound). Starts the walk at row dy.
+inline void StartLeft(const Triangle& t, int i, std::int64_t dy, Walk& w) {
+    const std::int64_t e = t.e[i] + t.ey[i] * dy;
+    w.Init(-e + t.ex[i] - 1, t.ex[i], -t.ey[i]);
+}
+inline void StartRight(const Triangle& t, int i, std::int64_t dy, Walk& w) {
+    const std::int64_t e = t.e[i] + t.ey[i] * dy;
+    w.Init(e, -t.ex[i], t.ey[i]);
+}
+
+// The covered columns of row dy from all three edges, evaluated directly.
+inline void SpanOf(const Triangle& t, std::int64_t dy, std::int64_t width, std::int64_t& lo,
+                   std::int64_t& hi) {
+    lo = 0;
+    hi = width - 1;
+    for (int i = 0; i < 3; ++i) {
+        const std::int64_t e = t.e[i] + t.ey[i] * dy, ex = t.ex[i];
+        if (ex > 0) {
+            lo = std::max(lo, FloorDiv(-e + ex - 1, ex));
+        } else if (ex < 0) {
+            hi = std::min(hi, FloorDiv(e, -ex));
+        } else if (e < 0) {
+            hi = -1;
+        }
+    }
+}
 
 inline std::uint32_t U(std::int32_t v) {
     return static_cast<std::uint32_t>(v);
@@ -74,7 +90,6 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
     const int firstRow = std::max(tri.minY, target.clipY0);
     const int lastRow = std::min(tri.maxY, target.clipY1 - 1);
     if (firstRow > lastRow) return;
-    const std::int64_t skip = firstRow - tri.minY;
 
     bool flat = !style.gouraud && !style.mono && !style.texture;
     bool plainGouraud = style.gouraud && !style.mono && !style.texture;
@@ -87,57 +102,15 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
         plainGouraud = false;
     }
     const bool opaque = style.alpha == 255;
-
-    // Edge i covers column k of row y when e + ex k + ey y >= 0: for ex > 0 from
-    // ceil((-e - ey y) / ex) on, for ex < 0 up to floor((e + ey y) / -ex).
-    EdgeWalk lower[3], upper[3];
-    int lowers = 0, uppers = 0;
-    for (int i = 0; i < 3; ++i) {
-        const std::int64_t ex = tri.ex[i], ey = tri.ey[i], e = tri.e[i] + ey * skip;
-        if (ex > 0) {
-            lower[lowers++].InitBound(-e + ex - 1, ex, -ey);
-        } else if (ex < 0) {
-            upper[uppers++].InitBound(e, -ex, ey);
-        } else {
-            lower[lowers++].InitParallel(e, ey);
-        }
-    }
     const std::int64_t width = tri.maxX - tri.minX + 1;
-    constexpr std::int64_t kNone = std::numeric_limits<std::int64_t>::max() / 4;
+    const std::uint32_t zdx = U(tri.z.dx);
 
-    // Plane values at column 0 of the first row, stepped by row.
-    const int dy0 = int(skip);
-    std::uint32_t zRow = U(tri.z.At(0, dy0)), rRow = 0, gRow = 0, bRow = 0;
-    if (plainGouraud) {
-        rRow = U(tri.r.At(0, dy0));
-        gRow = U(tri.g.At(0, dy0));
-        bRow = U(tri.b.At(0, dy0));
-    }
-    const std::uint32_t zdx = U(tri.z.dx), zdy = U(tri.z.dy);
-    std::size_t row = std::size_t(firstRow) * std::size_t(target.stride) + std::size_t(tri.minX);
-
-    for (int y = firstRow; y <= lastRow; ++y, row += std::size_t(target.stride), zRow += zdy) {
-        std::int64_t lo = 0, hi = width - 1;
-        for (int i = 0; i < lowers; ++i) {
-            const EdgeWalk& w = lower[i];
-            lo = std::max(lo, w.parallel ? (w.level >= 0 ? 0 : kNone) : w.q);
-            lower[i].Next();
-        }
-        for (int i = 0; i < uppers; ++i) {
-            hi = std::min(hi, upper[i].q);
-            upper[i].Next();
-        }
-        if (plainGouraud && y != firstRow) {
-            rRow += U(tri.r.dy);
-            gRow += U(tri.g.dy);
-            bRow += U(tri.b.dy);
-        }
-        if (lo > hi) continue;
-        const int k0 = int(lo), k1 = int(hi);
+    auto span = [&](int y, int k0, int k1) {
+        const int dy = y - tri.minY;
+        const std::size_t row = std::size_t(y) * std::size_t(target.stride) + std::size_t(tri.minX);
         std::uint32_t* color = target.color + row;
         std::uint16_t* depth = target.depth ? target.depth + row : nullptr;
-        std::uint32_t z = zRow + zdx * std::uint32_t(k0);
-
+        std::uint32_t z = U(tri.z.At(k0, dy));
         if (flat && opaque) {
             if (depth) {
                 for (int k = k0; k <= k1; ++k, z += zdx) {
@@ -150,12 +123,10 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
             } else {
                 std::fill(color + k0, color + k1 + 1, flatColor);
             }
-            continue;
+            return;
         }
         if (plainGouraud && opaque) {
-            std::uint32_t r = rRow + U(tri.r.dx) * std::uint32_t(k0);
-            std::uint32_t g = gRow + U(tri.g.dx) * std::uint32_t(k0);
-            std::uint32_t b = bRow + U(tri.b.dx) * std::uint32_t(k0);
+            std::uint32_t r = U(tri.r.At(k0, dy)), g = U(tri.g.At(k0, dy)), b = U(tri.b.At(k0, dy));
             const std::uint32_t rdx = U(tri.r.dx), gdx = U(tri.g.dx), bdx = U(tri.b.dx);
             for (int k = k0; k <= k1; ++k, z += zdx, r += rdx, g += gdx, b += bdx) {
                 const std::uint32_t d = DepthOf(S(z));
@@ -165,10 +136,9 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
                 }
                 color[k] = (Channel(S(r)) << 16) | (Channel(S(g)) << 8) | Channel(S(b));
             }
-            continue;
+            return;
         }
         // Stippled, textured or ramp-shaded: the shared per-pixel rules.
-        const int dy = y - tri.minY;
         for (int k = k0; k <= k1; ++k, z += zdx) {
             if (!opaque && !StippleKeeps(style.alpha, tri.minX + k, y)) continue;
             const std::uint32_t d = DepthOf(S(z));
@@ -178,7 +148,61 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
             }
             color[k] = flat ? flatColor : ShadePixel(tri, style, k, dy);
         }
+    };
+
+    // Rows [r0, r1] bounded by edge `left` (ex > 0) and edge `right` (ex < 0) alone.
+    auto twoEdges = [&](int r0, int r1, int left, int right) {
+        Walk l, r;
+        StartLeft(tri, left, r0 - tri.minY, l);
+        StartRight(tri, right, r0 - tri.minY, r);
+        for (int y = r0; y <= r1; ++y, l.Next(), r.Next()) {
+            const std::int64_t lo = std::max<std::int64_t>(l.q, 0);
+            const std::int64_t hi = std::min<std::int64_t>(r.q, width - 1);
+            if (lo <= hi) span(y, int(lo), int(hi));
+        }
+    };
+    // Rows [r0, r1] with all three edges evaluated row by row.
+    auto threeEdges = [&](int r0, int r1) {
+        for (int y = r0; y <= r1; ++y) {
+            std::int64_t lo, hi;
+            SpanOf(tri, y - tri.minY, width, lo, hi);
+            if (lo <= hi) span(y, int(lo), int(hi));
+        }
+    };
+    // The rows of a part of the triangle whose bounding edges are the two edges at vertex
+    // v (edge v - 1 ends there, edge v starts there).
+    auto part = [&](int r0, int r1, int v) {
+        if (r0 > r1) return;
+        const int a = (v + 2) % 3, b = v;
+        const std::int64_t exa = tri.ex[a], exb = tri.ex[b];
+        if (exa > 0 && exb < 0) {
+            twoEdges(r0, r1, a, b);
+        } else if (exb > 0 && exa < 0) {
+            twoEdges(r0, r1, b, a);
+        } else {
+            threeEdges(r0, r1);  // an edge along the rows: no shortcut
+        }
+    };
+
+    // The top, middle and bottom vertices, and the rows whose centres lie above, on and
+    // below the middle one.
+    int top = 0, bottom = 0;
+    for (int i = 1; i < 3; ++i) {
+        if (tri.vy[i] < tri.vy[top]) top = i;
+        if (tri.vy[i] >= tri.vy[bottom]) bottom = i;
     }
+    if (top == bottom) bottom = (top + 1) % 3;
+    const int middle = 3 - top - bottom;
+    const std::int64_t ym = tri.vy[middle];
+    // Row y's centre is 16 y + 8: above the middle vertex while 16 y + 8 < ym.
+    const int lastAbove = int(FloorDiv(ym - kSub / 2 - 1, kSub));
+    const int firstBelow = int(FloorDiv(ym - kSub / 2, kSub)) + 1;
+    part(firstRow, std::min(lastRow, lastAbove), top);
+    if (lastAbove + 1 < firstBelow) {  // a row whose centre is level with the middle vertex
+        const int y = lastAbove + 1;
+        if (y >= firstRow && y <= lastRow) threeEdges(y, y);
+    }
+    part(std::max(firstRow, firstBelow), lastRow, bottom);
 }
 
 }  // namespace render::raster
