@@ -98,14 +98,22 @@ class RecordingPane : public ports::PaneHost {
     int invalidations = 0;
     int erasingInvalidations = 0;
     bool captured = false;
+    int captures = 0;
+    int releases = 0;
 
     ports::Size ClientSize() const override { return size; }
     void Invalidate(bool erase) override {
         ++invalidations;
         if (erase) ++erasingInvalidations;
     }
-    void SetCapture() override { captured = true; }
-    void ReleaseCapture() override { captured = false; }
+    void SetCapture() override {
+        captured = true;
+        ++captures;
+    }
+    void ReleaseCapture() override {
+        captured = false;
+        ++releases;
+    }
     bool HasCapture() const override { return captured; }
 };
 

@@ -24,6 +24,7 @@
 #include "base/module_dir.h"
 #include "dialogs/about_dialog.h"
 #include "doc/about.h"
+#include "doc/selection_commands.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
 #include "frame/grid_splitter.h"
@@ -51,6 +52,11 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     pane3d_->OnInitialUpdate(session_.m_pScene, session_.model.m_pModelFrame);
     doc_->RegisterCommands(router_);
     doc::RegisterToolCommands(session_, *this, router_);
+    doc::RegisterSelectionCommands(session_, *this, router_);
+    // No command works under a mouse drag: the drag ends first, as if released.
+    router_.SetPrelude([this] {
+        for (CPaneWidget* pane : panes_) pane->View().EndDrag();
+    });
     RegisterFrameCommands();
     LoadRecentFiles();
     SetDocumentTitle(doc_->Title());
@@ -93,7 +99,7 @@ void CMainFrame::OnCreateClient() {
     session_.CreateScene(d3dRoot_->GetRM());
     splitter_ = new CGridSplitter(this);
     for (const auto& [row, column] : kCreationOrder) {
-        auto* pane = new CPaneWidget(row, column);
+        auto* pane = new CPaneWidget(session_, *this, row, column);
         panes_[std::size_t(row * 2 + column)] = pane;
         splitter_->SetPane(row, column, pane);
     }
