@@ -16,6 +16,9 @@ packages=(
     zlib1g-dev libstb-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
+    # assimp: only for the import benchmark that runs it beside our converter (optional
+    # there; never linked into the program)
+    libassimp-dev
     # the desktop program: Qt 6 Widgets, its Japanese texts, a Japanese font whose metrics
     # match the dialogs' layout, and the X server tools that drive the real window in checks
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
