@@ -20,9 +20,10 @@ packages=(
     # there; never linked into the program)
     libassimp-dev
     # the desktop program: Qt 6 Widgets, its Japanese texts, a Japanese font whose metrics
-    # match the dialogs' layout, and the X server tools that drive the real window in checks
+    # match the dialogs' layout, xdg-open for the About box's links and the manual, and the
+    # X server tools that drive the real window in checks
     qt6-base-dev qt6-base-dev-tools qt6-translations-l10n libgl-dev libxkbcommon-dev
-    fonts-ipafont-gothic xvfb openbox xdotool imagemagick x11-utils xauth
+    fonts-ipafont-gothic xdg-utils xvfb openbox xdotool imagemagick x11-utils xauth
     # every locale, so the tests can prove numbers ignore LC_ALL (de_DE.UTF-8)
     locales-all
 )

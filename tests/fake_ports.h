@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "ports/opener.h"
 #include "ports/pane_host.h"
 #include "ports/ui.h"
 
@@ -97,15 +98,40 @@ class RecordingPane : public ports::PaneHost {
     int invalidations = 0;
     int erasingInvalidations = 0;
     bool captured = false;
+    int captures = 0;
+    int releases = 0;
 
     ports::Size ClientSize() const override { return size; }
     void Invalidate(bool erase) override {
         ++invalidations;
         if (erase) ++erasingInvalidations;
     }
-    void SetCapture() override { captured = true; }
-    void ReleaseCapture() override { captured = false; }
+    void SetCapture() override {
+        captured = true;
+        ++captures;
+    }
+    void ReleaseCapture() override {
+        captured = false;
+        ++releases;
+    }
     bool HasCapture() const override { return captured; }
+};
+
+// Answers every open with `result` and remembers what it was asked to open.
+class ScriptedOpener : public ports::Opener {
+  public:
+    int result = ports::OPEN_OK;
+    std::vector<std::string> urls;
+    std::vector<std::string> files;
+
+    int OpenUrl(const std::string& url) override {
+        urls.push_back(url);
+        return result;
+    }
+    int OpenFile(const std::string& path) override {
+        files.push_back(path);
+        return result;
+    }
 };
 
 }  // namespace testing_support

@@ -158,6 +158,7 @@ bool CommandRouter::Execute(int id) {
     if (!IsEnabled(id)) return false;
     // Copy: a handler may replace its own registration.
     Handler h = entries_.at(id).handler;
+    if (prelude_) prelude_();
     h();
     return true;
 }

@@ -100,6 +100,9 @@ class CommandRouter {
     // enabled, an empty `checked` never checked.
     void On(int id, Handler handler, Query enabled = {}, Query checked = {});
     bool HasHandler(int id) const;
+    // Runs before every handler that Execute runs (the main window ends mouse drags there,
+    // so that no command works under a drag in progress).
+    void SetPrelude(Handler prelude) { prelude_ = std::move(prelude); }
     // Runs the handler when there is one and it is enabled; false otherwise.
     bool Execute(int id);
     bool IsEnabled(int id) const;
@@ -112,6 +115,7 @@ class CommandRouter {
         Query checked;
     };
     std::map<int, Entry> entries_;
+    Handler prelude_;
 };
 
 }  // namespace doc

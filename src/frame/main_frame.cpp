@@ -3,16 +3,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QDesktopServices>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QKeySequence>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
+#include <QScreen>
 #include <QSettings>
 #include <QShortcut>
 #include <QStatusBar>
@@ -22,6 +22,9 @@
 #include <QWindow>
 
 #include "base/module_dir.h"
+#include "dialogs/about_dialog.h"
+#include "doc/about.h"
+#include "doc/selection_commands.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
 #include "frame/grid_splitter.h"
@@ -38,11 +41,22 @@ constexpr std::array<std::array<int, 2>, 4> kCreationOrder{{{0, 1}, {0, 0}, {1, 
 
 CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     setAcceptDrops(true);
+    setWindowIcon(dialogs::ProgramIcon());
+    ui_.RegisterDialog("about", [](ports::ModalDialog& d, QWidget* parent) {
+        return dialogs::RunAboutDialog(dynamic_cast<doc::AboutDialog&>(d), parent);
+    });
     OnCreate();
     OnCreateClient();
     doc_ = std::make_unique<doc::CMdlrDoc>(session_, ui_, *this);
+    // The 3D pane is the first view to get its initial update: it sets up its device.
+    pane3d_->OnInitialUpdate(session_.m_pScene, session_.model.m_pModelFrame);
     doc_->RegisterCommands(router_);
     doc::RegisterToolCommands(session_, *this, router_);
+    doc::RegisterSelectionCommands(session_, *this, router_);
+    // No command works under a mouse drag: the drag ends first, as if released.
+    router_.SetPrelude([this] {
+        for (CPaneWidget* pane : panes_) pane->View().EndDrag();
+    });
     RegisterFrameCommands();
     LoadRecentFiles();
     SetDocumentTitle(doc_->Title());
@@ -52,7 +66,10 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    Pane(0, 1)->SetPane3D(nullptr);
+    pane3d_->OnDestroy();
     session_.ReleaseScene();
+    d3dRoot_->ReleaseAll();
 }
 
 // Tool bar, menus, status bar and shortcuts.
@@ -64,15 +81,30 @@ void CMainFrame::OnCreate() {
     CreateShortcuts();
 }
 
-// The scene and the four panes, the 3D pane first.
+// The 3D root with its device choice, the scene and the four panes, the 3D pane first.
 void CMainFrame::OnCreateClient() {
-    session_.CreateScene(std::make_shared<rm::Root>());
+    // The display as the 3D layer sees it: every screen's current mode, the primary first.
+    std::vector<ports::DisplayMode> modes;
+    for (const QScreen* screen : QGuiApplication::screens()) {
+        modes.push_back({screen->size().width(), screen->size().height(), screen->depth()});
+    }
+    const QScreen* primary = QGuiApplication::primaryScreen();
+    const ports::DisplayMode current =
+        primary ? ports::DisplayMode{primary->size().width(), primary->size().height(),
+                                     primary->depth()}
+                : ports::DisplayMode{};
+    display_ = std::make_unique<render::StandardDisplay>(current, modes);
+    d3dRoot_ = std::make_unique<render::CD3DRoot>(*display_);
+    render::ChooseStartupDevice(*d3dRoot_, ui_, session_.programFolder);
+    session_.CreateScene(d3dRoot_->GetRM());
     splitter_ = new CGridSplitter(this);
     for (const auto& [row, column] : kCreationOrder) {
-        auto* pane = new CPaneWidget(row, column);
+        auto* pane = new CPaneWidget(session_, *this, row, column);
         panes_[std::size_t(row * 2 + column)] = pane;
         splitter_->SetPane(row, column, pane);
     }
+    pane3d_ = std::make_unique<render::C3DPane>(*d3dRoot_, *Pane(0, 1), ui_);
+    Pane(0, 1)->SetPane3D(pane3d_.get());
     setCentralWidget(splitter_);
     m_bFirstSize = 1;
 }
@@ -169,8 +201,7 @@ void CMainFrame::RegisterFrameCommands() {
         [this] { return statusBar()->isVisible(); });
     router_.On(doc::ID_NEXT_PANE, [this] { ActivatePane(1); });
     router_.On(doc::ID_PREV_PANE, [this] { ActivatePane(-1); });
-    router_.On(doc::ID_HELP_FINDER, [this] { OnHelpFinder(); });
-    router_.On(doc::ID_APP_ABOUT, [this] { OnAppAbout(); });
+    doc::RegisterHelpCommands(router_, ui_, opener_, session_.programFolder);
     for (int i = 0; i < doc::RECENT_FILE_COUNT; ++i) {
         router_.On(
             doc::ID_FILE_MRU_FILE1 + i,
@@ -213,19 +244,6 @@ void CMainFrame::ActivatePane(int step) {
     }
     const int next = current < 0 ? 0 : (current + step + 4) % 4;
     panes_[std::size_t(next)]->setFocus(Qt::OtherFocusReason);
-}
-
-void CMainFrame::OnHelpFinder() {
-    const std::string manual = base::JoinPath(session_.programFolder, "manual/index.html");
-    if (!QFileInfo::exists(Q(manual)) ||
-        !QDesktopServices::openUrl(QUrl::fromLocalFile(Q(manual)))) {
-        ui_.MessageBox(doc::text::Format(doc::text::kNoManual, manual), {}, ports::Buttons::Ok,
-                       ports::Icon::Exclamation);
-    }
-}
-
-void CMainFrame::OnAppAbout() {
-    QMessageBox::about(this, Q(doc::text::kAboutTitle), Q(doc::text::kAboutVersion));
 }
 
 // --- ports::FrameHost ---

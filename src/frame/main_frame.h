@@ -10,11 +10,15 @@
 #include <map>
 #include <memory>
 
+#include "dialogs/desktop_opener.h"
 #include "doc/commands.h"
 #include "doc/document.h"
 #include "doc/session.h"
 #include "frame/qt_ui.h"
 #include "ports/pane_host.h"
+#include "render/d3d_root.h"
+#include "render/pane3d.h"
+#include "render/standard_display.h"
 
 class QAction;
 class QLabel;
@@ -43,6 +47,9 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     QtUserInterface& Ui() { return ui_; }
     CGridSplitter& Splitter() { return *splitter_; }
     CPaneWidget* Pane(int row, int column) const;
+    // The 3D root and the 3D pane's core (row 0, column 1).
+    render::CD3DRoot& D3DRoot() { return *d3dRoot_; }
+    render::C3DPane& Pane3D() { return *pane3d_; }
     // The action of a menu or tool-bar command (the menu's action), or null.
     QAction* Action(int id) const;
     QToolBar* ToolBar() const { return toolBar_; }
@@ -86,11 +93,13 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void SaveRecentFiles();
     void RebuildRecentFileMenu();
     void ActivatePane(int step);
-    void OnHelpFinder();
-    void OnAppAbout();
 
     doc::Session& session_;
     QtUserInterface ui_;
+    dialogs::DesktopOpener opener_;  // links and the manual
+    std::unique_ptr<render::StandardDisplay> display_;
+    std::unique_ptr<render::CD3DRoot> d3dRoot_;
+    std::unique_ptr<render::C3DPane> pane3d_;
     doc::CommandRouter router_;
     std::unique_ptr<doc::CMdlrDoc> doc_;
     CGridSplitter* splitter_ = nullptr;

@@ -27,17 +27,22 @@ std::int32_t ToFixed(double v) {
 }
 
 struct Gradients {
-    double area2;
+    double inverseArea2;
     std::int64_t x0, y0, x1, y1, x2, y2;
     double px, py;  // centre of the box corner pixel, in 1/16 pixel, relative to vertex 0
 };
 
-// The plane of an attribute with vertex values a0, a1, a2, scaled by `scale`.
+// The plane of an attribute with vertex values a0, a1, a2, scaled by `scale`. A constant
+// attribute gives the same plane as the general formula, without the arithmetic.
 Plane MakePlane(const Gradients& g, double a0, double a1, double a2, double scale) {
-    const double d1 = a1 - a0, d2 = a2 - a0;
-    const double gx = (d1 * double(g.y2 - g.y0) - d2 * double(g.y1 - g.y0)) / g.area2;
-    const double gy = (d2 * double(g.x1 - g.x0) - d1 * double(g.x2 - g.x0)) / g.area2;
     Plane p;
+    if (a0 == a1 && a0 == a2) {
+        p.base = ToFixed(a0 * scale);
+        return p;
+    }
+    const double d1 = a1 - a0, d2 = a2 - a0;
+    const double gx = (d1 * double(g.y2 - g.y0) - d2 * double(g.y1 - g.y0)) * g.inverseArea2;
+    const double gy = (d2 * double(g.x1 - g.x0) - d1 * double(g.x2 - g.x0)) * g.inverseArea2;
     p.base = ToFixed((a0 + gx * g.px + gy * g.py) * scale);
     p.dx = ToFixed(gx * kSub * scale);
     p.dy = ToFixed(gy * kSub * scale);
@@ -46,8 +51,8 @@ Plane MakePlane(const Gradients& g, double a0, double a1, double a2, double scal
 
 FloatPlane MakeFloatPlane(const Gradients& g, double a0, double a1, double a2) {
     const double d1 = a1 - a0, d2 = a2 - a0;
-    const double gx = (d1 * double(g.y2 - g.y0) - d2 * double(g.y1 - g.y0)) / g.area2;
-    const double gy = (d2 * double(g.x1 - g.x0) - d1 * double(g.x2 - g.x0)) / g.area2;
+    const double gx = (d1 * double(g.y2 - g.y0) - d2 * double(g.y1 - g.y0)) * g.inverseArea2;
+    const double gy = (d2 * double(g.x1 - g.x0) - d1 * double(g.x2 - g.x0)) * g.inverseArea2;
     FloatPlane p;
     p.base = static_cast<float>(a0 + gx * g.px + gy * g.py);
     p.dx = static_cast<float>(gx * kSub);
@@ -101,7 +106,7 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
         t.ey[i] = dx * kSub;
     }
 
-    Gradients g{double(area2),    X[0], Y[0], X[1], Y[1], X[2], Y[2], double(px - X[0]),
+    Gradients g{1.0 / double(area2),    X[0], Y[0], X[1], Y[1], X[2], Y[2], double(px - X[0]),
                 double(py - Y[0])};
     const double zScale = 65535.0 * (1 << kDepthShift);
     t.z = MakePlane(g, v0.z, v1.z, v2.z, zScale);

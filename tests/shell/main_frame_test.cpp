@@ -125,6 +125,31 @@ TEST_F(StartedApp, AFileOnTheCommandLineIsImportedTitledAndRemembered) {
     EXPECT_EQ(Frame().windowTitle(), QStringLiteral("無題 - Kestrilune"));
 }
 
+TEST_F(StartedApp, ThePaneAtRow0Column1ShowsTheModelShaded) {
+    Start({std::string(KESTRILUNE_SAMPLES) + "/cube.mqo"});
+    frame::CMainFrame& f = Frame();
+    ASSERT_TRUE(f.Pane3D().IsReady());
+    EXPECT_EQ(f.D3DRoot().Devices()[std::size_t(f.D3DRoot().SelectedDevice())].name,
+              "MMX Emulation");
+    auto litPixels = [&] {
+        const QImage image = f.Pane(0, 1)->grab().toImage();
+        int lit = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x)
+                lit += (image.pixel(x, y) & 0xFFFFFF) != 0 ? 1 : 0;
+        }
+        return lit;
+    };
+    EXPECT_GT(litPixels(), 1000);
+    // The picture follows the pane's size.
+    ASSERT_NE(f.Pane3D().Picture(), nullptr);
+    EXPECT_EQ(f.Pane3D().Picture()->width, f.Pane(0, 1)->width());
+    EXPECT_EQ(f.Pane3D().Picture()->height, f.Pane(0, 1)->height());
+    // New empties the model: the pane shows the empty scene.
+    QTest::keyClick(&f, Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(litPixels(), 0);
+}
+
 TEST_F(StartedApp, PictureModeSizesTheWindowAsAScreenAndSavesIt) {
     app::StartOptions o =
         app::ParseCommandLine({QStringLiteral("--screenshot"), QStringLiteral("/tmp/x.png"),

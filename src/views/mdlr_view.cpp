@@ -1,0 +1,246 @@
+#include "views/mdlr_view.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstring>
+
+#include "render/ortho_draw.h"
+#include "views/selection.h"
+
+namespace views {
+
+namespace {
+
+// printf's "%f": six decimals, '.' as the decimal point in every locale.
+void AppendFixed6(std::string& out, float value) {
+    char buf[64];
+    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value),
+                                 std::chars_format::fixed, 6);
+    out.append(buf, r.ptr);
+}
+
+constexpr int kOrthoPanes[3][2] = {{0, 0}, {1, 0}, {1, 1}};
+
+}  // namespace
+
+std::string StatusText(render::PaneRole role, render::PlanePoint p) {
+    std::string s;
+    switch (role) {
+        case render::PaneRole::Top:  // X, Z
+            s = "座標(";
+            AppendFixed6(s, p.h);
+            s += ",0,";
+            AppendFixed6(s, p.v);
+            s += ")";
+            break;
+        case render::PaneRole::Front:  // X, Y
+            s = "座標(";
+            AppendFixed6(s, p.h);
+            s += ",";
+            AppendFixed6(s, p.v);
+            s += ",0)";
+            break;
+        case render::PaneRole::Side:  // horizontal Z, vertical Y: Y is printed first
+            s = "座標(0,";
+            AppendFixed6(s, p.v);
+            s += ",";
+            AppendFixed6(s, p.h);
+            s += ")";
+            break;
+        case render::PaneRole::View3D:
+            break;
+    }
+    return s;
+}
+
+CMdlrView::CMdlrView(doc::Session& session, ports::FrameHost& frame, ports::PaneHost& pane, int row,
+                     int column)
+    : session_(session), frame_(frame), pane_(pane), row_(row), column_(column) {
+    session_.poly.PolyLastPoint = -1;
+}
+
+render::PaneGeometry CMdlrView::Geometry() const {
+    return render::PaneGeometry::Of(pane_.ClientSize(), session_.ViewScale);
+}
+
+// --- presses and releases ---
+
+void CMdlrView::Press(bool left, int x, int y) {
+    // The same button pressed again: its release never came here.
+    if (left && m_bLButtonDown) OnLButtonUp(m_ptLast.x, m_ptLast.y);
+    if (!left && m_bRButtonDown) OnRButtonUp(m_ptLast.x, m_ptLast.y);
+    if (!m_bLButtonDown && !m_bRButtonDown) pane_.SetCapture();
+    m_ptAnchor = m_ptLast = {x, y};
+    (left ? m_bLButtonDown : m_bRButtonDown) = 1;
+    m_rcBand = {x, y, x, y};
+    if (EditMode() == doc::EDIT_POLYGON) {
+        PolygonPress(left, x, y);
+        return;
+    }
+    // A press acts as a drag of length zero.
+    MouseMoveWork(x, y);
+}
+
+void CMdlrView::OnLButtonDown(int x, int y) {
+    Press(true, x, y);
+}
+void CMdlrView::OnRButtonDown(int x, int y) {
+    Press(false, x, y);
+}
+
+void CMdlrView::OnLButtonUp(int /*x*/, int /*y*/) {
+    if (!m_bRButtonDown) pane_.ReleaseCapture();
+    m_bLButtonDown = 0;
+    switch (EditMode()) {
+        case doc::EDIT_SELECT:
+            if (IsOrthographic()) pane_.Invalidate(true);  // wipes the band
+            break;
+        case doc::EDIT_MOVE:
+        case doc::EDIT_ROTATE:
+        case doc::EDIT_SCALE:
+        case doc::EDIT_STRETCH:
+            if (IsOrthographic()) CommitTransform();
+            break;
+        default:
+            break;
+    }
+}
+
+void CMdlrView::OnRButtonUp(int /*x*/, int /*y*/) {
+    if (!m_bLButtonDown) pane_.ReleaseCapture();
+    m_bRButtonDown = 0;
+    if (IsOrthographic()) pane_.Invalidate(true);
+}
+
+void CMdlrView::OnRButtonDblClk(int /*x*/, int /*y*/) {
+    model::FaceTable& t = session_.Table();
+    std::memset(t.selected, 0, sizeof t.selected);
+    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+}
+
+void CMdlrView::EndDrag() {
+    if (ending_) return;  // a capture released below may report itself lost
+    ending_ = true;
+    if (m_bLButtonDown) OnLButtonUp(m_ptLast.x, m_ptLast.y);
+    if (m_bRButtonDown) OnRButtonUp(m_ptLast.x, m_ptLast.y);
+    ending_ = false;
+}
+
+// --- moves ---
+
+void CMdlrView::OnMouseMove(int x, int y, HeldButtons held) {
+    // A release that never reached this view (a dialog or another window took it).
+    if (m_bLButtonDown && !held.left) OnLButtonUp(x, y);
+    if (m_bRButtonDown && !held.right) OnRButtonUp(x, y);
+    MouseMoveWork(x, y);
+}
+
+void CMdlrView::MouseMoveWork(int x, int y) {
+    ShowStatus(x, y);
+    if (m_bLButtonDown) {
+        if (Role() == render::PaneRole::View3D) RotateModel(x, y);
+        switch (EditMode()) {
+            case doc::EDIT_SELECT:
+                BandStep(x, y, 1);
+                break;
+            case doc::EDIT_MOVE:
+            case doc::EDIT_ROTATE:
+            case doc::EDIT_SCALE:
+            case doc::EDIT_STRETCH:
+                if (IsOrthographic()) TransformStep(x, y);
+                break;
+            default:  // 1 and polygon creation: nothing
+                break;
+        }
+    }
+    if (m_bRButtonDown) {
+        UpdateBand(x, y);
+        if (IsOrthographic()) {
+            BandStep(x, y, 0);
+        } else {
+            ZoomStep(x);
+        }
+    }
+    m_ptLast = {x, y};
+}
+
+void CMdlrView::ShowStatus(int x, int y) {
+    frame_.SetMessageText(StatusText(Role(), Geometry().ToModel(x, y)));
+}
+
+void CMdlrView::UpdateBand(int x, int y) {
+    m_rcBand = {std::min(m_ptAnchor.x, x), std::min(m_ptAnchor.y, y), std::max(m_ptAnchor.x, x),
+                std::max(m_ptAnchor.y, y)};
+}
+
+void CMdlrView::BandStep(int x, int y, int value) {
+    UpdateBand(x, y);
+    if (!IsOrthographic()) return;
+    MarkCornersInBand(session_.Table(), Role(), Geometry(), m_rcBand, value);
+    InvalidateOrthographicPanes();
+}
+
+void CMdlrView::InvalidateOrthographicPanes() {
+    pane_.Invalidate(true);
+    for (const auto& rc : kOrthoPanes) {
+        if (rc[0] != row_ || rc[1] != column_) frame_.InvalidatePane(rc[0], rc[1], true);
+    }
+}
+
+void CMdlrView::RotateModel(int x, int y) {
+    if (const rm::FramePtr& frame = session_.model.m_pModelFrame) {
+        frame->AddRotation(rm::COMBINE_AFTER, 1.0f, 0.0f, 0.0f,
+                           static_cast<float>(m_ptLast.y - y) * kRotationPerPixel);
+        frame->AddRotation(rm::COMBINE_AFTER, 0.0f, 1.0f, 0.0f,
+                           static_cast<float>(m_ptLast.x - x) * kRotationPerPixel);
+    }
+    Render3D();
+}
+
+void CMdlrView::Render3D() {
+    if (m_p3D && m_p3D->IsReady()) m_p3D->Render(true);
+}
+
+void CMdlrView::ZoomStep(int x) {
+    float& scale = session_.ViewScale;
+    const float factor = x < m_ptLast.x ? kZoomOut : kZoomIn;
+    // Zooming out needs a positive scale; neither direction may leave the bounds.
+    const float next = scale * factor;
+    const bool allowed =
+        factor == kZoomOut ? scale > 0.0f && next >= kMinViewScale : next <= kMaxViewScale;
+    if (allowed) {
+        scale = next;
+        if (const rm::FramePtr& frame = session_.model.m_pModelFrame) {
+            frame->AddScale(rm::COMBINE_BEFORE, factor, factor, factor);
+        }
+    }
+    Render3D();
+    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+}
+
+// --- keys, size, paint ---
+
+void CMdlrView::OnSize(int /*width*/, int /*height*/) {
+    if (m_p3D) m_p3D->OnSize();
+}
+
+void CMdlrView::OnDraw(ports::Canvas& canvas) {
+    if (!IsOrthographic()) {
+        if (m_p3D) m_p3D->OnDraw();
+        return;
+    }
+    const doc::PolygonState& poly = session_.poly;
+    render::OrthoScene scene;
+    scene.role = Role();
+    scene.geometry = Geometry();
+    scene.table = &session_.Table();
+    scene.polygonMode = EditMode() == doc::EDIT_POLYGON;
+    const int points = std::clamp(poly.PolyLastPoint + 1, 0, doc::MAX_POLY_POINTS);
+    scene.polyPoints = {poly.PolyPoints, std::size_t(points)};
+    scene.polyDepthRef = poly.PolyDepthRef;
+    scene.buttonHeld = IsDragging();
+    scene.band = m_rcBand;
+    render::DrawOrthoPane(canvas, scene);
+}
+
+}  // namespace views

@@ -1,0 +1,184 @@
+// Cut, invert and clear on the corner selection.
+#include "doc/selection_commands.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "doc/model_io.h"
+#include "fake_ports.h"
+#include "test_support.h"
+
+namespace {
+
+using model::FaceTable;
+
+struct Fixture {
+    doc::Session session;
+    testing_support::RecordingFrame frame;
+    doc::CommandRouter router;
+
+    Fixture() {
+        EXPECT_TRUE(session.CreateScene(std::make_shared<rm::Root>()));
+        doc::RegisterSelectionCommands(session, frame, router);
+    }
+    FaceTable& T() { return session.Table(); }
+    int MeshFaces() { return session.model.m_pMesh->GetFaceCount(); }
+
+    // Quads A (0 1 4 3) and B (1 2 5 4) sharing the edge 1-4, read into the table.
+    void TwoQuads() {
+        const std::vector<rm::Vector> v = {{0, 0, 0}, {1, 0, 0}, {2, 0, 0},
+                                           {0, 1, 0}, {1, 1, 0}, {2, 1, 0}};
+        const std::vector<std::int32_t> list = {4, 0, 1, 4, 3, 4, 1, 2, 5, 4, 0};
+        ASSERT_TRUE(session.model.m_pMesh->AddFaces(v, {}, list));
+        T().ReadFromMesh(session.model);
+        ASSERT_TRUE(T().RebuildMesh(session.model));
+    }
+    // Selects every corner that uses one of `vertices`, in every face, as a band would.
+    void SelectVertices(std::vector<int> vertices) {
+        for (int f = 0; f < T().faceCount; ++f) {
+            for (int k = 0; k < T().vertexCount[f]; ++k) {
+                for (int v : vertices) {
+                    if (T().vertexIndex[f][k] == v) T().selected[f][k] = 1;
+                }
+            }
+        }
+    }
+    int SelectedCorners(bool wholeArray = false) {
+        int n = 0;
+        for (int f = 0; f < (wholeArray ? model::MAX_FACES : T().faceCount); ++f) {
+            for (int k = 0; k < model::MAX_FACE_VERTICES; ++k) n += T().selected[f][k] != 0;
+        }
+        return n;
+    }
+};
+
+TEST(CutCommand, DeletesOnlyTheFullySelectedOfTwoQuadsSharingAnEdge) {
+    Fixture fx;
+    fx.TwoQuads();
+    fx.SelectVertices({0, 1, 4, 3});  // all of A, and B's two corners on the shared edge
+    EXPECT_FALSE(doc::IsFullySelected(fx.T(), 1));
+    fx.T().selected[4000][3] = 1;  // a stale flag beyond the used part
+    ASSERT_TRUE(fx.router.Execute(doc::ID_EDIT_CUT));
+
+    ASSERT_EQ(fx.MeshFaces(), 1);
+    ASSERT_EQ(fx.T().faceCount, 1);
+    // B survives with its vertex numbers: unused vertices stay in the mesh.
+    EXPECT_EQ(std::vector<int>(fx.T().vertexIndex[0], fx.T().vertexIndex[0] + 4),
+              (std::vector<int>{1, 2, 5, 4}));
+    EXPECT_EQ(fx.T().position[0][1], (rm::Vector{2, 0, 0}));
+    EXPECT_EQ(fx.session.model.m_pMesh->GetVertexCount(), 6u);
+    EXPECT_EQ(fx.SelectedCorners(true), 0);
+    EXPECT_EQ(fx.frame.updates, 1);
+    // The mesh on the model frame is the rebuilt one.
+    ASSERT_EQ(fx.session.model.m_pModelFrame->Visuals().size(), 1u);
+    EXPECT_EQ(fx.session.model.m_pModelFrame->Visuals()[0], fx.session.model.m_pMesh);
+}
+
+TEST(CutCommand, NothingSelectedStillReadsAndRebuilds) {
+    Fixture fx;
+    fx.TwoQuads();
+    fx.SelectVertices({0, 1});  // no face fully selected
+    const rm::MeshBuilderPtr before = fx.session.model.m_pMesh;
+    EXPECT_EQ(doc::CutSelectedFaces(fx.session), 0);
+    EXPECT_EQ(fx.MeshFaces(), 2);
+    EXPECT_EQ(fx.T().faceCount, 2);
+    EXPECT_NE(fx.session.model.m_pMesh, before);
+    EXPECT_EQ(fx.SelectedCorners(true), 0);
+}
+
+TEST(CutCommand, EverythingSelectedLeavesAnEmptyModel) {
+    Fixture fx;
+    fx.TwoQuads();
+    fx.SelectVertices({0, 1, 2, 3, 4, 5});
+    EXPECT_EQ(doc::CutSelectedFaces(fx.session), 2);
+    EXPECT_EQ(fx.MeshFaces(), 0);
+    EXPECT_EQ(fx.T().faceCount, 0);
+}
+
+TEST(CutCommand, EmptyModel) {
+    Fixture fx;
+    EXPECT_TRUE(fx.router.Execute(doc::ID_EDIT_CUT));
+    EXPECT_EQ(fx.T().faceCount, 0);
+    EXPECT_EQ(fx.frame.updates, 1);
+}
+
+// A file face without corners never reaches the table, so the table's face numbers stay
+// the mesh's and Cut deletes the face the user selected.
+TEST(CutCommand, ModelFileWithAFaceWithoutCorners) {
+    testing_support::TempDir dir;
+    const std::string path = dir.Path("gap.x");
+    testing_support::WriteFile(path,
+                               "xof 0302txt 0032\n"
+                               "Mesh {\n"
+                               " 7;\n"
+                               " 0;0;0;, 1;0;0;, 0;1;0;, 5;0;0;, 6;0;0;, 5;1;0;, 9;9;9;;\n"
+                               " 3;\n"
+                               " 3;0,1,2;,\n"
+                               " 0;,\n"
+                               " 3;3,4,5;;\n"
+                               "}\n");
+    Fixture fx;
+    ASSERT_TRUE(doc::ImportFile(fx.session.model, fx.T(), path).ok());
+    ASSERT_EQ(fx.T().faceCount, 2);
+    for (int f = 0; f < fx.T().faceCount; ++f) EXPECT_GT(fx.T().vertexCount[f], 0) << f;
+    ASSERT_EQ(fx.MeshFaces(), 2);
+
+    for (int k = 0; k < 3; ++k) fx.T().selected[1][k] = 1;  // the triangle at x = 5
+    EXPECT_EQ(doc::CutSelectedFaces(fx.session), 1);
+    ASSERT_EQ(fx.T().faceCount, 1);
+    EXPECT_EQ(fx.T().position[0][1], (rm::Vector{1, 0, 0}));
+}
+
+TEST(SelectionCommands, InvertTwiceGivesBackTheSelection) {
+    Fixture fx;
+    fx.TwoQuads();
+    fx.T().selected[0][2] = 1;
+    fx.T().selected[1][0] = 1;
+    ASSERT_TRUE(fx.router.Execute(doc::ID_SELECT_INVERT));
+    EXPECT_EQ(fx.SelectedCorners(), 6);
+    EXPECT_EQ(fx.T().selected[0][2], 0);
+    EXPECT_EQ(fx.T().selected[0][3], 1);
+    EXPECT_EQ(fx.T().selected[0][4], 0);  // beyond the face's corners: untouched
+    ASSERT_TRUE(fx.router.Execute(doc::ID_SELECT_INVERT));
+    EXPECT_EQ(fx.SelectedCorners(), 2);
+    EXPECT_EQ(fx.T().selected[0][2], 1);
+    EXPECT_EQ(fx.T().selected[1][0], 1);
+    EXPECT_EQ(fx.frame.updates, 2);
+}
+
+TEST(SelectionCommands, InvertOfNothingThenCutDeletesTheModel) {
+    Fixture fx;
+    fx.TwoQuads();
+    fx.router.Execute(doc::ID_SELECT_INVERT);
+    EXPECT_TRUE(doc::IsFullySelected(fx.T(), 0));
+    EXPECT_TRUE(doc::IsFullySelected(fx.T(), 1));
+    fx.router.Execute(doc::ID_EDIT_CUT);
+    EXPECT_EQ(fx.MeshFaces(), 0);
+}
+
+TEST(SelectionCommands, ClearDeselectsTheUsedCorners) {
+    Fixture fx;
+    fx.TwoQuads();
+    fx.SelectVertices({1, 4});
+    ASSERT_EQ(fx.SelectedCorners(), 4);
+    ASSERT_TRUE(fx.router.Execute(doc::ID_SELECT_CLEAR));
+    EXPECT_EQ(fx.SelectedCorners(), 0);
+    EXPECT_EQ(fx.frame.updates, 1);
+}
+
+TEST(SelectionCommands, ThePreludeRunsBeforeEachCommand) {
+    Fixture fx;
+    std::vector<std::string> order;
+    fx.router.SetPrelude([&] { order.push_back("prelude"); });
+    fx.router.On(12345, [&] { order.push_back("command"); });
+    fx.router.On(
+        12346, [&] { order.push_back("disabled"); }, [] { return false; });
+    fx.router.Execute(12345);
+    fx.router.Execute(12346);  // not run: no prelude either
+    EXPECT_EQ(order, (std::vector<std::string>{"prelude", "command"}));
+}
+
+}  // namespace
