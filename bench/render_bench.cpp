@@ -136,11 +136,11 @@ void BM_Sphere100k_MMX(benchmark::State& s) {
     RenderFrame(s, 2, AddSphere);
 }
 
-BENCHMARK(BM_FullTable_Ramp)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullTable_RGB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_FullTable_MMX)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Sphere100k_Ramp)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Sphere100k_RGB)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Sphere100k_MMX)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FullTable_Ramp)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_FullTable_RGB)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_FullTable_MMX)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_Sphere100k_Ramp)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_Sphere100k_RGB)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_Sphere100k_MMX)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
 
 namespace render {
 
@@ -68,7 +69,12 @@ std::uint32_t Pack(float r, float g, float b) {
 }  // namespace
 
 Device::Device(ports::Rasterizer kind, ColorSurface* color, DepthSurface* depth)
-    : kind_(kind), color_(color), depth_(depth) {}
+    : kind_(kind), color_(color), depth_(depth) {
+    // The fast device uses the machine's cores, up to four.
+    if (kind_ == ports::Rasterizer::Mmx) {
+        threads_ = int(std::clamp(std::thread::hardware_concurrency(), 1u, 4u));
+    }
+}
 
 bool Device::Clear(const rm::Viewport& viewport) {
     if (!color_ || !color_->Valid()) return false;
@@ -110,6 +116,61 @@ void Device::GatherLights(const rm::Frame& frame, const rm::Matrix& parentWorld,
     for (const auto& child : frame.Children()) GatherLights(*child, world, out);
 }
 
+void Device::GatherItems(const rm::Frame& frame, const rm::Matrix& parentWorld,
+                         const rm::Viewport& viewport) {
+    const rm::Matrix world = frame.GetTransform() * parentWorld;
+    for (const auto& mesh : frame.Visuals()) {
+        Item item;
+        item.mesh = mesh.get();
+        item.world = world;
+        item.worldInverse = world.InverseAffine();
+        const std::uint32_t q = static_cast<std::uint32_t>(mesh->GetQuality());
+        item.solid = std::min(q & kFillMask, quality_ & kFillMask) >= kFillSolid;
+        item.gouraud = std::min(q & kShadeMask, quality_ & kShadeMask) >= 1;
+        item.lit = (q & kLightOn) && (quality_ & kLightOn);
+        const rm::Matrix toCamera = world * viewport.WorldToCamera();
+        const auto& verts = mesh->Vertices();
+        item.camera.resize(verts.size());
+        for (std::size_t i = 0; i < verts.size(); ++i)
+            item.camera[i] = toCamera.TransformPoint(verts[i]);
+        items_.push_back(std::move(item));
+    }
+    for (const auto& child : frame.Children()) GatherItems(*child, world, viewport);
+}
+
+// Light arriving at a surface of world normal n (unit): per channel, or as one intensity
+// for the ramp device; ambient plus each directional light by the cosine of its angle to
+// the surface, clamped to 1.
+void Device::Light(const Lighting& lighting, const rm::Vector& n, float out[3]) const {
+    if (kind_ == ports::Rasterizer::Ramp) {
+        float i = lighting.ai;
+        for (const auto& l : lighting.directional) {
+            i += l.intensity * std::max(0.0f, -rm::Dot(n, l.direction));
+        }
+        out[0] = out[1] = out[2] = std::min(i, 1.0f);
+        return;
+    }
+    float r = lighting.ar, g = lighting.ag, b = lighting.ab;
+    for (const auto& l : lighting.directional) {
+        const float d = std::max(0.0f, -rm::Dot(n, l.direction));
+        r += l.r * d;
+        g += l.g * d;
+        b += l.b * d;
+    }
+    out[0] = std::min(r, 1.0f);
+    out[1] = std::min(g, 1.0f);
+    out[2] = std::min(b, 1.0f);
+}
+
+void Device::Fill(const raster::Triangle& tri, const raster::FaceStyle& style,
+                  const raster::Target& target) const {
+    if (kind_ == ports::Rasterizer::Mmx) {
+        raster::FillFast(tri, style, target);
+    } else {
+        raster::FillReference(tri, style, target);
+    }
+}
+
 bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
     if (!color_ || !color_->Valid()) return false;
     raster::Target target;
@@ -128,210 +189,269 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
     // The scene's frame is the root: frames above it do not count.
     Lighting lighting;
     GatherLights(scene, rm::Matrix{}, lighting);
-    RenderFrame(scene, rm::Matrix{}, viewport, lighting, target);
+    items_.clear();
+    GatherItems(scene, rm::Matrix{}, viewport);
+    std::size_t faces = 0;
+    for (const Item& item : items_) faces += item.mesh->FaceRecords().size();
+
+    const int threads =
+        kind_ == ports::Rasterizer::Mmx && faces >= parallelMinFaces_ ? threads_ : 1;
+    if (scratch_.size() < std::size_t(threads)) scratch_.resize(std::size_t(threads));
+    if (threads == 1) {
+        struct DirectEmit {
+            const Device& device;
+            const raster::Target& target;
+            void Style(const raster::FaceStyle&) {}
+            void Tri(const raster::Triangle& tri, const raster::FaceStyle& style) {
+                device.Fill(tri, style, target);
+            }
+            void Line(const raster::Vertex& a, const raster::Vertex& b, std::uint32_t color,
+                      std::uint8_t alpha) {
+                raster::DrawLine(a, b, color, alpha, target);
+            }
+        } emit{*this, target};
+        for (const Item& item : items_) {
+            for (std::size_t f = 0; f < item.mesh->FaceRecords().size(); ++f) {
+                DrawFace(item, f, viewport, lighting, scratch_[0], emit);
+            }
+        }
+        return true;
+    }
+
+    // Two passes, each shared between the threads. First every thread records the
+    // triangles and lines of its run of faces; then every thread replays all recordings,
+    // in face order, into its own band of rows. Each pixel is written by one thread in
+    // face order, so the picture does not depend on the scheduling.
+    recordings_.resize(std::size_t(threads));
+    auto record = [&](int t) {
+        Recording& rec = recordings_[std::size_t(t)];
+        rec.Clear();
+        const std::size_t first = faces * std::size_t(t) / std::size_t(threads);
+        const std::size_t last = faces * std::size_t(t + 1) / std::size_t(threads);
+        struct RecordEmit {
+            Recording& rec;
+            void Style(const raster::FaceStyle& style) { rec.styles.push_back(style); }
+            void Tri(const raster::Triangle& tri, const raster::FaceStyle&) {
+                rec.commands.push_back({false, std::uint32_t(rec.tris.size())});
+                rec.tris.push_back({tri, std::uint32_t(rec.styles.size() - 1)});
+            }
+            void Line(const raster::Vertex& a, const raster::Vertex& b, std::uint32_t color,
+                      std::uint8_t alpha) {
+                rec.commands.push_back({true, std::uint32_t(rec.lines.size())});
+                rec.lines.push_back({a, b, color, alpha});
+            }
+        } emit{rec};
+        std::size_t base = 0;
+        for (const Item& item : items_) {
+            const std::size_t n = item.mesh->FaceRecords().size();
+            const std::size_t from = std::max(first, base), to = std::min(last, base + n);
+            for (std::size_t g = from; g < to; ++g) {
+                DrawFace(item, g - base, viewport, lighting, scratch_[std::size_t(t)], emit);
+            }
+            base += n;
+        }
+    };
+    auto replay = [&](int t) {
+        raster::Target band = target;
+        const int rows = target.clipY1 - target.clipY0;
+        band.clipY0 = target.clipY0 + rows * t / threads;
+        band.clipY1 = target.clipY0 + rows * (t + 1) / threads;
+        for (const Recording& rec : recordings_) Replay(rec, band);
+    };
+    std::vector<std::thread> workers;
+    for (int t = 1; t < threads; ++t) workers.emplace_back(record, t);
+    record(0);
+    for (auto& w : workers) w.join();
+    workers.clear();
+    for (int t = 1; t < threads; ++t) workers.emplace_back(replay, t);
+    replay(0);
+    for (auto& w : workers) w.join();
     return true;
 }
 
-void Device::RenderFrame(const rm::Frame& frame, const rm::Matrix& parentWorld,
-                         const rm::Viewport& viewport, const Lighting& lighting,
-                         const raster::Target& target) {
-    const rm::Matrix world = frame.GetTransform() * parentWorld;
-    for (const auto& mesh : frame.Visuals()) RenderMesh(*mesh, world, viewport, lighting, target);
-    for (const auto& child : frame.Children())
-        RenderFrame(*child, world, viewport, lighting, target);
-}
-
-void Device::Fill(const raster::Triangle& tri, const raster::FaceStyle& style,
-                  const raster::Target& target) const {
-    if (kind_ == ports::Rasterizer::Mmx) {
-        raster::FillFast(tri, style, target);
-    } else {
-        raster::FillReference(tri, style, target);
+void Device::Replay(const Recording& rec, const raster::Target& target) const {
+    for (const auto& c : rec.commands) {
+        if (c.line) {
+            const auto& l = rec.lines[c.index];
+            raster::DrawLine(l.a, l.b, l.color, l.alpha, target);
+        } else {
+            const auto& t = rec.tris[c.index];
+            if (t.tri.maxY < target.clipY0 || t.tri.minY >= target.clipY1) continue;
+            raster::FillFast(t.tri, rec.styles[t.style], target);
+        }
     }
 }
 
-void Device::RenderMesh(const rm::MeshBuilder& mesh, const rm::Matrix& world,
-                        const rm::Viewport& viewport, const Lighting& lighting,
-                        const raster::Target& target) {
-    const std::uint32_t meshQuality = static_cast<std::uint32_t>(mesh.GetQuality());
-    const bool solid = std::min(meshQuality & kFillMask, quality_ & kFillMask) >= kFillSolid;
-    const bool gouraud = std::min(meshQuality & kShadeMask, quality_ & kShadeMask) >= 1;
-    const bool lit = (meshQuality & kLightOn) && (quality_ & kLightOn);
+template <typename Emit>
+void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewport,
+                      const Lighting& lighting, Scratch& scratch, Emit& emit) const {
+    const rm::MeshBuilder& mesh = *item.mesh;
+    const auto& rec = mesh.FaceRecords()[f];
+    const std::uint8_t alpha = static_cast<std::uint8_t>(rm::ColorAlpha(rec.color));
+    if (alpha == 0 || rec.cornerCount < 3) return;
+    const auto corners = mesh.FaceCorners(f);
+    for (const auto& c : corners) {
+        if (!Finite(item.camera[c.vertex])) return;  // a face with a non-finite corner is not drawn
+    }
     const bool mono = kind_ == ports::Rasterizer::Ramp;
     const bool perspectiveProjection = viewport.GetProjection() == rm::PROJECT_PERSPECTIVE;
     const float front = viewport.GetFront(), back = viewport.GetBack();
-
-    const rm::Matrix toCamera = world * viewport.WorldToCamera();
-    const rm::Matrix worldInverse = world.InverseAffine();
     const auto& verts = mesh.Vertices();
     const auto& normals = mesh.Normals();
-    camera_.resize(verts.size());
-    for (std::size_t i = 0; i < verts.size(); ++i) camera_[i] = toCamera.TransformPoint(verts[i]);
 
-    // Light arriving at a surface of world normal n (unit): per channel, or as one
-    // intensity for the ramp device; ambient plus each directional light by the cosine
-    // of its angle to the surface, clamped to 1.
-    auto light = [&](const rm::Vector& n, float out[3]) {
-        if (mono) {
-            float i = lighting.ai;
-            for (const Light& l : lighting.directional)
-                i += l.intensity * std::max(0.0f, -rm::Dot(n, l.direction));
-            out[0] = out[1] = out[2] = std::min(i, 1.0f);
-            return;
+    const rm::Texture* texture = rec.texture.get();
+    if (texture && (texture->Width() <= 0 || texture->Height() <= 0 ||
+                    texture->Pixels().size() !=
+                        std::size_t(texture->Width()) * std::size_t(texture->Height()))) {
+        texture = nullptr;  // a texture whose bitmap was not loaded draws as the face's colour
+    }
+    raster::FaceStyle style;
+    style.alpha = alpha;
+    style.mono = mono && item.solid;
+    style.shades = int(shades_);
+    style.texture = item.solid ? texture : nullptr;
+    style.perspective = mesh.GetPerspective() && perspectiveProjection;
+    const std::uint32_t faceColor = rec.color & 0xFFFFFFu;
+    // The colour the light multiplies: the face's, or white under a texture (the texels
+    // are lit instead); for the ramp device the face colour is applied after the
+    // intensity is quantised.
+    const bool white = style.texture || style.mono;
+    const float baseR = white ? 255.0f : float(rm::ColorRed(faceColor));
+    const float baseG = white ? 255.0f : float(rm::ColorGreen(faceColor));
+    const float baseB = white ? 255.0f : float(rm::ColorBlue(faceColor));
+    style.color = faceColor;
+
+    // Corner colours.
+    float faceLight[3] = {1, 1, 1};
+    const bool perCorner = item.solid && item.lit && item.gouraud;
+    if (item.lit && !perCorner) {
+        Light(lighting,
+              rm::Normalized(TransformNormal(item.worldInverse, NewellNormal(verts, corners))),
+              faceLight);
+    }
+    auto& clipA = scratch.a;
+    auto& clipB = scratch.b;
+    clipA.clear();
+    rm::Vector lastNormal{};
+    float l[3] = {faceLight[0], faceLight[1], faceLight[2]};
+    bool haveLight = false;
+    for (const auto& c : corners) {
+        if (perCorner) {
+            const rm::Vector n =
+                c.normal < normals.size() ? normals[c.normal] : NewellNormal(verts, corners);
+            // Corners of a flat region share their normal: the light is the same.
+            if (!haveLight || !(n == lastNormal)) {
+                Light(lighting, rm::Normalized(TransformNormal(item.worldInverse, n)), l);
+                lastNormal = n;
+                haveLight = true;
+            }
         }
-        float r = lighting.ar, g = lighting.ag, b = lighting.ab;
-        for (const Light& l : lighting.directional) {
-            const float d = std::max(0.0f, -rm::Dot(n, l.direction));
-            r += l.r * d;
-            g += l.g * d;
-            b += l.b * d;
-        }
-        out[0] = std::min(r, 1.0f);
-        out[1] = std::min(g, 1.0f);
-        out[2] = std::min(b, 1.0f);
+        clipA.push_back(
+            {item.camera[c.vertex], baseR * l[0], baseG * l[1], baseB * l[2], c.u, c.v});
+    }
+
+    // Cut at the front and back clipping planes (camera space).
+    auto lerp3 = [](const ClipVertex& a, const ClipVertex& b, float t) {
+        return ClipVertex{{Mix(a.c.x, b.c.x, t), Mix(a.c.y, b.c.y, t), Mix(a.c.z, b.c.z, t)},
+                          Mix(a.r, b.r, t),
+                          Mix(a.g, b.g, t),
+                          Mix(a.b, b.b, t),
+                          Mix(a.u, b.u, t),
+                          Mix(a.v, b.v, t)};
     };
+    bool inside = true;  // most faces lie between the planes: nothing to cut
+    for (const ClipVertex& cv : clipA) inside = inside && cv.c.z >= front && cv.c.z <= back;
+    if (!inside) {
+        ClipPolygon(
+            clipA, clipB, [&](const ClipVertex& v) { return v.c.z - front; }, lerp3);
+        ClipPolygon(
+            clipB, clipA, [&](const ClipVertex& v) { return back - v.c.z; }, lerp3);
+        if (clipA.size() < 3) return;
+    }
 
-    const float vx0 = float(viewport.GetX()) - kGuardBand,
-                vy0 = float(viewport.GetY()) - kGuardBand;
+    auto& screenA = scratch.sa;
+    auto& screenB = scratch.sb;
+    screenA.clear();
+    for (const ClipVertex& cv : clipA) {
+        const rm::Vector p = viewport.Project(cv.c);
+        raster::Vertex v;
+        v.x = p.x;
+        v.y = p.y;
+        v.z = std::clamp(p.z, 0.0f, 1.0f);
+        v.r = cv.r;
+        v.g = cv.g;
+        v.b = cv.b;
+        v.q = perspectiveProjection && style.perspective ? front / cv.c.z : 1.0f;
+        v.s = cv.u * v.q;
+        v.t = cv.v * v.q;
+        screenA.push_back(v);
+    }
+    // Cut at the guard band around the viewport (screen space).
+    auto lerp2 = [](const raster::Vertex& a, const raster::Vertex& b, float t) {
+        raster::Vertex v;
+        v.x = Mix(a.x, b.x, t);
+        v.y = Mix(a.y, b.y, t);
+        v.z = Mix(a.z, b.z, t);
+        v.r = Mix(a.r, b.r, t);
+        v.g = Mix(a.g, b.g, t);
+        v.b = Mix(a.b, b.b, t);
+        v.s = Mix(a.s, b.s, t);
+        v.t = Mix(a.t, b.t, t);
+        v.q = Mix(a.q, b.q, t);
+        return v;
+    };
+    const float vx0 = float(viewport.GetX()) - kGuardBand;
+    const float vy0 = float(viewport.GetY()) - kGuardBand;
     const float vx1 = float(viewport.GetX() + viewport.GetWidth()) + kGuardBand;
     const float vy1 = float(viewport.GetY() + viewport.GetHeight()) + kGuardBand;
-
-    const auto& records = mesh.FaceRecords();
-    for (std::size_t f = 0; f < records.size(); ++f) {
-        const auto& rec = records[f];
-        const std::uint8_t alpha = static_cast<std::uint8_t>(rm::ColorAlpha(rec.color));
-        if (alpha == 0 || rec.cornerCount < 3) continue;
-        const auto corners = mesh.FaceCorners(f);
-        bool finite = true;
-        for (const auto& c : corners) finite = finite && Finite(camera_[c.vertex]);
-        if (!finite) continue;  // a face with a non-finite corner is not drawn
-
-        const rm::Texture* texture = rec.texture.get();
-        if (texture && (texture->Width() <= 0 || texture->Height() <= 0 ||
-                        texture->Pixels().size() !=
-                            std::size_t(texture->Width()) * std::size_t(texture->Height()))) {
-            texture = nullptr;  // a texture whose bitmap was not loaded draws as the face's colour
-        }
-        raster::FaceStyle style;
-        style.alpha = alpha;
-        style.mono = mono && solid;
-        style.shades = int(shades_);
-        style.texture = solid ? texture : nullptr;
-        style.perspective = mesh.GetPerspective() && perspectiveProjection;
-        const std::uint32_t faceColor = rec.color & 0xFFFFFFu;
-        // The colour the light multiplies: the face's, or white under a texture (the
-        // texels are lit instead); for the ramp device the face colour is applied after
-        // the intensity is quantised.
-        const float baseR = (style.texture || style.mono) ? 255.0f : float(rm::ColorRed(faceColor));
-        const float baseG =
-            (style.texture || style.mono) ? 255.0f : float(rm::ColorGreen(faceColor));
-        const float baseB =
-            (style.texture || style.mono) ? 255.0f : float(rm::ColorBlue(faceColor));
-        style.color = faceColor;
-
-        // Corner colours.
-        float faceLight[3] = {1, 1, 1};
-        const bool perCorner = solid && lit && gouraud;
-        if (lit && !perCorner) {
-            light(rm::Normalized(TransformNormal(worldInverse, NewellNormal(verts, corners))),
-                  faceLight);
-        }
-        clipA_.clear();
-        for (const auto& c : corners) {
-            float l[3] = {faceLight[0], faceLight[1], faceLight[2]};
-            if (perCorner) {
-                const rm::Vector n =
-                    c.normal < normals.size() ? normals[c.normal] : NewellNormal(verts, corners);
-                light(rm::Normalized(TransformNormal(worldInverse, n)), l);
-            }
-            clipA_.push_back(
-                {camera_[c.vertex], baseR * l[0], baseG * l[1], baseB * l[2], c.u, c.v});
-        }
-
-        // Cut at the front and back clipping planes (camera space).
-        auto lerp3 = [](const ClipVertex& a, const ClipVertex& b, float t) {
-            return ClipVertex{{Mix(a.c.x, b.c.x, t), Mix(a.c.y, b.c.y, t), Mix(a.c.z, b.c.z, t)},
-                              Mix(a.r, b.r, t),
-                              Mix(a.g, b.g, t),
-                              Mix(a.b, b.b, t),
-                              Mix(a.u, b.u, t),
-                              Mix(a.v, b.v, t)};
-        };
+    bool inBand = true;
+    for (const raster::Vertex& v : screenA) {
+        inBand = inBand && v.x >= vx0 && v.x <= vx1 && v.y >= vy0 && v.y <= vy1;
+    }
+    if (!inBand) {
         ClipPolygon(
-            clipA_, clipB_, [&](const ClipVertex& v) { return v.c.z - front; }, lerp3);
+            screenA, screenB, [&](const raster::Vertex& v) { return v.x - vx0; }, lerp2);
         ClipPolygon(
-            clipB_, clipA_, [&](const ClipVertex& v) { return back - v.c.z; }, lerp3);
-        if (clipA_.size() < 3) continue;
+            screenB, screenA, [&](const raster::Vertex& v) { return vx1 - v.x; }, lerp2);
+        ClipPolygon(
+            screenA, screenB, [&](const raster::Vertex& v) { return v.y - vy0; }, lerp2);
+        ClipPolygon(
+            screenB, screenA, [&](const raster::Vertex& v) { return vy1 - v.y; }, lerp2);
+    }
+    const std::size_t n = screenA.size();
+    if (n < 3) return;
+    for (const auto& v : screenA) {
+        if (!std::isfinite(v.x) || !std::isfinite(v.y)) return;
+    }
 
-        screenA_.clear();
-        for (const ClipVertex& cv : clipA_) {
-            const rm::Vector p = viewport.Project(cv.c);
-            raster::Vertex v;
-            v.x = p.x;
-            v.y = p.y;
-            v.z = std::clamp(p.z, 0.0f, 1.0f);
-            v.r = cv.r;
-            v.g = cv.g;
-            v.b = cv.b;
-            v.q = perspectiveProjection && style.perspective ? front / cv.c.z : 1.0f;
-            v.s = cv.u * v.q;
-            v.t = cv.v * v.q;
-            screenA_.push_back(v);
+    if (!item.solid) {
+        // Lines of the front faces only, in the face's colour.
+        double area = 0;
+        for (std::size_t i = 0; i < n; ++i) {
+            const auto& a = screenA[i];
+            const auto& b = screenA[(i + 1) % n];
+            area += double(a.x) * double(b.y) - double(b.x) * double(a.y);
         }
-        // Cut at the guard band around the viewport (screen space).
-        auto lerp2 = [](const raster::Vertex& a, const raster::Vertex& b, float t) {
-            raster::Vertex v;
-            v.x = Mix(a.x, b.x, t);
-            v.y = Mix(a.y, b.y, t);
-            v.z = Mix(a.z, b.z, t);
-            v.r = Mix(a.r, b.r, t);
-            v.g = Mix(a.g, b.g, t);
-            v.b = Mix(a.b, b.b, t);
-            v.s = Mix(a.s, b.s, t);
-            v.t = Mix(a.t, b.t, t);
-            v.q = Mix(a.q, b.q, t);
-            return v;
-        };
-        ClipPolygon(
-            screenA_, screenB_, [&](const raster::Vertex& v) { return v.x - vx0; }, lerp2);
-        ClipPolygon(
-            screenB_, screenA_, [&](const raster::Vertex& v) { return vx1 - v.x; }, lerp2);
-        ClipPolygon(
-            screenA_, screenB_, [&](const raster::Vertex& v) { return v.y - vy0; }, lerp2);
-        ClipPolygon(
-            screenB_, screenA_, [&](const raster::Vertex& v) { return vy1 - v.y; }, lerp2);
-        const std::size_t n = screenA_.size();
-        if (n < 3) continue;
-        bool screenFinite = true;
-        for (const auto& v : screenA_)
-            screenFinite = screenFinite && std::isfinite(v.x) && std::isfinite(v.y);
-        if (!screenFinite) continue;
-
-        if (!solid) {
-            // Lines of the front faces only, in the face's colour.
-            double area = 0;
-            for (std::size_t i = 0; i < n; ++i) {
-                const auto& a = screenA_[i];
-                const auto& b = screenA_[(i + 1) % n];
-                area += double(a.x) * double(b.y) - double(b.x) * double(a.y);
-            }
-            if (!(area > 0)) continue;
-            const std::uint32_t color = Pack(clipA_[0].r, clipA_[0].g, clipA_[0].b);
-            for (std::size_t i = 0; i < n; ++i) {
-                raster::DrawLine(screenA_[i], screenA_[(i + 1) % n], color, alpha, target);
-            }
-            continue;
-        }
-        if (!style.mono && !style.texture && !gouraud) {
-            style.color = Pack(screenA_[0].r, screenA_[0].g, screenA_[0].b);
-        }
-        style.gouraud = gouraud;
-        raster::Triangle tri;
-        for (std::size_t i = 1; i + 1 < n; ++i) {
-            if (raster::SetupTriangle(screenA_[0], screenA_[i], screenA_[i + 1], style, target,
-                                      &tri)) {
-                Fill(tri, style, target);
-            }
+        if (!(area > 0)) return;
+        const std::uint32_t color = Pack(clipA[0].r, clipA[0].g, clipA[0].b);
+        for (std::size_t i = 0; i < n; ++i)
+            emit.Line(screenA[i], screenA[(i + 1) % n], color, alpha);
+        return;
+    }
+    if (!style.mono && !style.texture && !item.gouraud) {
+        style.color = Pack(screenA[0].r, screenA[0].g, screenA[0].b);
+    }
+    style.gouraud = item.gouraud;
+    emit.Style(style);
+    raster::Target whole;  // set-up clips to the whole viewport; a band clips again when filling
+    whole.clipX0 = std::max(viewport.GetX(), 0);
+    whole.clipY0 = std::max(viewport.GetY(), 0);
+    whole.clipX1 = std::min(viewport.GetX() + viewport.GetWidth(), color_->width);
+    whole.clipY1 = std::min(viewport.GetY() + viewport.GetHeight(), color_->height);
+    raster::Triangle tri;
+    for (std::size_t i = 1; i + 1 < n; ++i) {
+        if (raster::SetupTriangle(screenA[0], screenA[i], screenA[i + 1], style, whole, &tri)) {
+            emit.Tri(tri, style);
         }
     }
 }

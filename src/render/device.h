@@ -4,6 +4,7 @@
 // exactly the reference's pixels.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -46,6 +47,13 @@ class Device {
     // Nothing to flush: the surfaces are written directly.
     bool Update() { return color_ && color_->Valid(); }
 
+    // The fast device shares a frame between this many threads (1: none) once a frame
+    // has at least `minFaces` faces; the picture is the same whatever the count.
+    void SetParallel(int threads, std::size_t minFaces) {
+        threads_ = threads < 1 ? 1 : threads;
+        parallelMinFaces_ = minFaces;
+    }
+
   private:
     struct Light {
         float r, g, b, intensity;
@@ -59,16 +67,54 @@ class Device {
         rm::Vector c;  // camera space
         float r, g, b, u, v;
     };
+    // A mesh to draw, with what every face of it needs.
+    struct Item {
+        const rm::MeshBuilder* mesh;
+        rm::Matrix world, worldInverse;
+        std::vector<rm::Vector> camera;  // the mesh's vertices in camera space
+        bool solid, gouraud, lit;
+    };
+    struct Scratch {
+        std::vector<ClipVertex> a, b;
+        std::vector<raster::Vertex> sa, sb;
+    };
+    // What one thread's share of the faces draws, in face order.
+    struct Recording {
+        struct Command {
+            bool line;
+            std::uint32_t index;
+        };
+        struct Tri {
+            raster::Triangle tri;
+            std::uint32_t style;
+        };
+        struct Line {
+            raster::Vertex a, b;
+            std::uint32_t color;
+            std::uint8_t alpha;
+        };
+        std::vector<Command> commands;
+        std::vector<Tri> tris;
+        std::vector<Line> lines;
+        std::vector<raster::FaceStyle> styles;
+        void Clear() {
+            commands.clear();
+            tris.clear();
+            lines.clear();
+            styles.clear();
+        }
+    };
 
     void GatherLights(const rm::Frame& frame, const rm::Matrix& parentWorld, Lighting& out) const;
-    void RenderFrame(const rm::Frame& frame, const rm::Matrix& parentWorld,
-                     const rm::Viewport& viewport, const Lighting& lighting,
-                     const raster::Target& target);
-    void RenderMesh(const rm::MeshBuilder& mesh, const rm::Matrix& world,
-                    const rm::Viewport& viewport, const Lighting& lighting,
-                    const raster::Target& target);
+    void GatherItems(const rm::Frame& frame, const rm::Matrix& parentWorld,
+                     const rm::Viewport& viewport);
+    void Light(const Lighting& lighting, const rm::Vector& n, float out[3]) const;
+    template <typename Emit>
+    void DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewport,
+                  const Lighting& lighting, Scratch& scratch, Emit& emit) const;
     void Fill(const raster::Triangle& tri, const raster::FaceStyle& style,
               const raster::Target& target) const;
+    void Replay(const Recording& recording, const raster::Target& target) const;
 
     ports::Rasterizer kind_;
     ColorSurface* color_;
@@ -79,11 +125,13 @@ class Device {
     unsigned shades_ = 256;
     std::uint32_t renderMode_ = 0;
     int bufferCount_ = 1;
+    int threads_ = 1;
+    std::size_t parallelMinFaces_ = 2000;
 
-    // Scratch lists reused from face to face.
-    std::vector<rm::Vector> camera_;
-    std::vector<ClipVertex> clipA_, clipB_;
-    std::vector<raster::Vertex> screenA_, screenB_;
+    // Reused from frame to frame.
+    std::vector<Item> items_;
+    std::vector<Scratch> scratch_;
+    std::vector<Recording> recordings_;
 };
 
 }  // namespace render

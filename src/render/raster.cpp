@@ -3,6 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace render::raster {
 
@@ -18,12 +21,21 @@ bool StippleKeeps(std::uint8_t alpha, int x, int y) {
 
 namespace {
 
+// Round to nearest, ties to even (lrint in the default rounding mode), without a call.
+inline std::int64_t RoundToInt(double v) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_si64(_mm_set_sd(v));
+#else
+    return std::lrint(v);
+#endif
+}
+
 std::int32_t ToFixed(double v) {
     // Saturates: a plane of a sliver may have huge slopes; the clamp keeps the
     // conversion defined and is the same for every device.
     if (!(v > -2147483648.0)) return INT32_MIN;
     if (!(v < 2147483647.0)) return INT32_MAX;
-    return static_cast<std::int32_t>(std::lrint(v));
+    return static_cast<std::int32_t>(RoundToInt(v));
 }
 
 struct Gradients {
@@ -60,12 +72,6 @@ FloatPlane MakeFloatPlane(const Gradients& g, double a0, double a1, double a2) {
     return p;
 }
 
-std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {  // b > 0
-    std::int64_t q = a / b;
-    if ((a % b != 0) && (a < 0)) --q;
-    return q;
-}
-
 }  // namespace
 
 bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
@@ -73,8 +79,8 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
     const Vertex* v[3] = {&v0, &v1, &v2};
     std::int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
-        X[i] = std::lrint(v[i]->x * float(kSub));
-        Y[i] = std::lrint(v[i]->y * float(kSub));
+        X[i] = RoundToInt(double(v[i]->x * float(kSub)));
+        Y[i] = RoundToInt(double(v[i]->y * float(kSub)));
     }
     const std::int64_t area2 = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     if (area2 <= 0) return false;
@@ -83,8 +89,9 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
     const std::int64_t minYf = std::min({Y[0], Y[1], Y[2]}), maxYf = std::max({Y[0], Y[1], Y[2]});
     const std::int64_t half = kSub / 2;
     // Pixels whose centres lie in the vertices' box.
-    std::int64_t minX = -FloorDiv(-(minXf - half), kSub), maxX = FloorDiv(maxXf - half, kSub);
-    std::int64_t minY = -FloorDiv(-(minYf - half), kSub), maxY = FloorDiv(maxYf - half, kSub);
+    // (Arithmetic shifts divide by 16 rounding down.)
+    std::int64_t minX = -((half - minXf) >> kSubBits), maxX = (maxXf - half) >> kSubBits;
+    std::int64_t minY = -((half - minYf) >> kSubBits), maxY = (maxYf - half) >> kSubBits;
     minX = std::max<std::int64_t>(minX, target.clipX0);
     minY = std::max<std::int64_t>(minY, target.clipY0);
     maxX = std::min<std::int64_t>(maxX, target.clipX1 - 1);
@@ -97,6 +104,7 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
     t.maxX = int(maxX);
     t.maxY = int(maxY);
     const std::int64_t px = minX * kSub + half, py = minY * kSub + half;
+    for (int i = 0; i < 3; ++i) t.vy[i] = std::int32_t(Y[i]);
     for (int i = 0; i < 3; ++i) {
         const int j = (i + 1) % 3;
         const std::int64_t dx = X[j] - X[i], dy = Y[j] - Y[i];

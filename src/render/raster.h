@@ -79,6 +79,7 @@ struct Triangle {
     // Edge values at the centre of pixel (minX, minY), with the top-left bias applied (a
     // pixel is inside when all three are >= 0), and their steps per pixel.
     std::int64_t e[3] = {}, ex[3] = {}, ey[3] = {};
+    std::int32_t vy[3] = {};  // the vertices' heights in 1/16 pixel (edge i runs from i to i + 1)
     Plane z, r, g, b;
     FloatPlane s, t, q;
 };

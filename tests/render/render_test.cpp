@@ -243,6 +243,26 @@ TEST(RenderDevicesTest, FastDeviceDrawsTheReferencePicture) {
     }
 }
 
+TEST(RenderDevicesTest, ThreadsShareAFrameWithoutChangingThePicture) {
+    auto texture = std::make_shared<rm::Texture>("grey.bmp");
+    texture->SetPixels(2, 2, {0xFF404040, 0xFFC0C0C0, 0xFFC0C0C0, 0xFF404040});
+    for (int threads : {1, 2, 3}) {
+        for (unsigned seed : {11u, 12u}) {
+            Image pictures[2];
+            for (int which = 0; which < 2; ++which) {
+                PaneRig rig(150, 101, which == 0 ? kRgb : kMmx);
+                rig.pane->Manager()->GetDevice()->SetParallel(threads, 0);
+                std::mt19937 rng(seed);
+                AddRandomMesh(rig.Mesh(), rng, 150, texture);
+                rig.Mesh().SetQuality(seed == 11 ? rm::Quality::Gouraud : rm::Quality::Wireframe);
+                pictures[which] = rig.Draw();
+            }
+            EXPECT_EQ(pictures[0].pixels, pictures[1].pixels)
+                << threads << " threads, seed " << seed;
+        }
+    }
+}
+
 TEST(RenderDevicesTest, NonFiniteCornersSkipTheirFacesOnly) {
     PaneRig rig(40, 30);
     AddQuad(rig.Mesh(), -1, -1, 1, 1, 0, 0xFFFFFFFF);
