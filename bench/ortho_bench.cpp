@@ -71,6 +71,7 @@ struct NullFrame : ports::FrameHost {
 // The three orthographic panes as the program paints them: each view's image cleared
 // white, drawn by the view, labels by Qt.
 struct ThreePanes {
+    QGuiApplication& app = App();  // first: the text painter's font needs it
     doc::Session session;
     NullFrame frame;
     NullPane pane;
@@ -79,7 +80,6 @@ struct ThreePanes {
     frame::QtTextPainter text;
 
     ThreePanes() {
-        App();
         FillFullTable(session.Table());
         const int rc[3][2] = {{0, 0}, {1, 0}, {1, 1}};
         for (int i = 0; i < 3; ++i) {

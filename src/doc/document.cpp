@@ -84,6 +84,10 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
             text::Format(text::kCannotRead, DisplayName(path), report.read.detail));
         return;
     }
+    if (!report.read.missingTextures.empty()) {
+        frame_.SetMessageText(
+            text::Format(text::kTexturesMissing, int(report.read.missingTextures.size())));
+    }
     if (report.stats.droppedFaces > 0 || report.stats.droppedCorners > 0) {
         ui_.MessageBox(text::Format(text::kDroppedOnRead, report.stats.droppedFaces,
                                     report.stats.droppedCorners),

@@ -59,6 +59,41 @@ std::string ShellErrorText(int code);
 // Help: ours, when the manual cannot be opened (path)
 inline constexpr std::string_view kNoManual = "ヘルプファイル %s を開けませんでした。";
 
+// Material dialog.
+inline constexpr std::string_view kMaterialTitle = "ﾏﾃﾘｱﾙ";
+inline constexpr std::string_view kMaterialColor = "Color";
+inline constexpr std::string_view kMaterialTransparency = "透明度";
+inline constexpr std::string_view kMaterialLeftEnd = "0%";
+inline constexpr std::string_view kMaterialRightEnd = "100%";
+inline constexpr std::string_view kMaterialQuality = "Quality";
+inline constexpr std::string_view kMaterialWire = "Wire";
+inline constexpr std::string_view kMaterialGouraud = "Gouraud";
+inline constexpr std::string_view kMaterialFlat = "Flat";
+inline constexpr std::string_view kDialogOk = "OK";
+inline constexpr std::string_view kDialogCancel = "ｷｬﾝｾﾙ";
+
+// Texture wrap dialog.
+inline constexpr std::string_view kWrapTitle = "テクスチャー";
+inline constexpr std::string_view kWrapMapping = "マッピング";
+inline constexpr std::string_view kWrapPlane = "平面";
+inline constexpr std::string_view kWrapCylinder = "円筒";
+inline constexpr std::string_view kWrapSphere = "球体";
+inline constexpr std::string_view kWrapAxis = "軸";
+inline constexpr std::string_view kWrapAxisX = "Ｘ軸";
+inline constexpr std::string_view kWrapAxisY = "Ｙ軸";
+inline constexpr std::string_view kWrapAxisZ = "Ｚ軸";
+
+// Textures. ours: a bitmap that could not be loaded (path, reason), and the reasons
+inline constexpr std::string_view kTextureNotLoaded =
+    "テクスチャー %s を読み込めませんでした。\n%s";
+inline constexpr std::string_view kBitmapNotFound = "ファイルが見つかりません。";
+inline constexpr std::string_view kBitmapUnreadable =
+    "ビットマップとして読めないファイルです(RLE圧縮のビットマップには対応していません)。";
+inline constexpr std::string_view kBitmapTooLarge =
+    "ビットマップが大きすぎます(8192×8192ピクセル、256MBまで)。";
+// ours: status-bar text after a model whose named textures were not all found (count)
+inline constexpr std::string_view kTexturesMissing = "%d個のテクスチャーを読み込めませんでした";
+
 // printf with one string or int argument, into a std::string.
 std::string Format(std::string_view format, const std::string& arg);
 std::string Format(std::string_view format, int arg);

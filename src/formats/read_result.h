@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace formats {
 
@@ -22,6 +23,9 @@ struct ReadResult {
     std::string message;  // the reader's own message box text, or empty
     std::string caption;  // its caption ("ERROR"), or empty
     std::string detail;   // why, in words, for diagnostics
+    // Textures the file names whose bitmaps were not found or not readable: the faces keep
+    // the texture's name without pixels, and the read still succeeds.
+    std::vector<std::string> missingTextures;
 
     bool ok() const { return kind == ReadFailure::None; }
     explicit operator bool() const { return ok(); }

@@ -54,7 +54,11 @@ std::span<const WriterEntry> Writers() {
 
 ReadResult RunReader(const ReaderEntry& reader, const std::string& path, model::ModelHost& host) {
     ReadResult result;
-    if (reader.read(path, host, &result)) return ReadResult::Success();
+    if (reader.read(path, host, &result)) {
+        ReadResult ok = ReadResult::Success();
+        ok.missingTextures = std::move(result.missingTextures);
+        return ok;
+    }
     // Every failure path records its kind; a reader that forgot to would still fail.
     if (result.ok())
         result = ReadResult::Failure(ReadFailure::Malformed, "the file cannot be read");

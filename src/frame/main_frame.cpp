@@ -23,8 +23,10 @@
 
 #include "base/module_dir.h"
 #include "dialogs/about_dialog.h"
+#include "dialogs/surface_dialogs.h"
 #include "doc/about.h"
 #include "doc/selection_commands.h"
+#include "doc/surface_commands.h"
 #include "doc/texts.h"
 #include "doc/tools.h"
 #include "frame/grid_splitter.h"
@@ -51,6 +53,9 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     // The 3D pane is the first view to get its initial update: it sets up its device.
     pane3d_->OnInitialUpdate(session_.m_pScene, session_.model.m_pModelFrame);
     doc_->RegisterCommands(router_);
+    doc::RegisterSurfaceCommands(session_, ui_, *this, router_);
+    ui_.RegisterDialog(std::string(doc::CMaterialDlg::kKind), dialogs::RunMaterialDialog);
+    ui_.RegisterDialog(std::string(doc::CTextureWrapDlg::kKind), dialogs::RunTextureWrapDialog);
     doc::RegisterToolCommands(session_, *this, router_);
     doc::RegisterSelectionCommands(session_, *this, router_);
     // No command works under a mouse drag: the drag ends first, as if released.

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "render/raster_canvas.h"
+
 namespace render {
 
 namespace {
@@ -120,8 +122,12 @@ void DrawBand(ports::Canvas& canvas, const ports::Rect& band) {
     canvas.LineTo(band.left, band.top);
 }
 
-void DrawWireframe(ports::Canvas& canvas, PaneRole role, const PaneGeometry& g,
-                   const model::FaceTable& table) {
+namespace {
+
+// The wireframe on a canvas of a known type: the raster canvas's calls are then direct.
+template <typename CanvasT>
+void Wireframe(CanvasT& canvas, PaneRole role, const PaneGeometry& g,
+               const model::FaceTable& table) {
     ports::Point at[model::MAX_FACE_VERTICES];
     const int faces = std::min(table.faceCount, model::MAX_FACES);
     for (int f = 0; f < faces; ++f) {
@@ -131,9 +137,25 @@ void DrawWireframe(ports::Canvas& canvas, PaneRole role, const PaneGeometry& g,
         for (int k = 0; k < n; ++k) {
             const ports::Point& a = at[k];
             const ports::Point& b = at[k + 1 < n ? k + 1 : 0];
-            DrawEdge(canvas, g, a.x, a.y, b.x, b.y);
-            DrawCornerMark(canvas, g, a.x, a.y, table.selected[f][k] != 0);
+            canvas.MoveTo(g.cx + a.x, g.cy + a.y);  // DrawEdge
+            canvas.LineTo(g.cx + b.x, g.cy + b.y);
+            const bool selected = table.selected[f][k] != 0;  // DrawCornerMark
+            const int r = selected ? 2 : 1;
+            const int sx = g.cx + a.x, sy = g.cy + a.y;
+            canvas.FillRect({sx - r, sy - r, sx + r, sy + r},
+                            selected ? kSelectedCornerColor : kCornerColor);
         }
+    }
+}
+
+}  // namespace
+
+void DrawWireframe(ports::Canvas& canvas, PaneRole role, const PaneGeometry& g,
+                   const model::FaceTable& table) {
+    if (auto* raster = dynamic_cast<RasterCanvas*>(&canvas)) {
+        Wireframe(*raster, role, g, table);
+    } else {
+        Wireframe(canvas, role, g, table);
     }
 }
 

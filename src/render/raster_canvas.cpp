@@ -132,10 +132,14 @@ void RasterCanvas::ThinLine(int x0, int y0, int x1, int y1) {
     const long long styleStart = stylePos_;
     stylePos_ += w.dmaj;
     if (w.dmaj == 0 || width_ == 0 || height_ == 0) return;
-    const Range r = VisibleSteps(w, w.dmaj - 1, 0, width_ - 1, 0, height_ - 1);
+    // Most lines lie inside: they start at their first pixel and need no clipping.
+    const bool inside = x0 >= 0 && x0 < width_ && y0 >= 0 && y0 < height_ && x1 >= 0 &&
+                        x1 < width_ && y1 >= 0 && y1 < height_;
+    const Range r =
+        inside ? Range{0, w.dmaj - 1} : VisibleSteps(w, w.dmaj - 1, 0, width_ - 1, 0, height_ - 1);
     if (r.Empty()) return;
 
-    StepState s = StateAt(w, r.first);
+    const StepState s = inside ? StepState{w.m0, w.n0, w.dmaj} : StateAt(w, r.first);
     const long long x = w.xMajor ? s.major : s.minor;
     const long long y = w.xMajor ? s.minor : s.major;
     std::uint32_t* p = pixels_ + y * stride_ + x;
@@ -203,10 +207,18 @@ void RasterCanvas::WideLine(int x0, int y0, int x1, int y1) {
 }
 
 void RasterCanvas::FillRect(const ports::Rect& rect, ports::Color brush) {
+    const std::uint32_t px = PixelOf(brush);
+    if (rect.left >= 0 && rect.top >= 0 && rect.right <= width_ && rect.bottom <= height_) {
+        // Inside, as nearly every corner mark is.
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            std::uint32_t* row = pixels_ + std::size_t(y) * stride_;
+            for (int x = rect.left; x < rect.right; ++x) row[x] = px;
+        }
+        return;
+    }
     const int left = std::max(rect.left, 0), right = std::min(rect.right, width_);
     const int top = std::max(rect.top, 0), bottom = std::min(rect.bottom, height_);
     if (left >= right || top >= bottom) return;
-    const std::uint32_t px = PixelOf(brush);
     for (int y = top; y < bottom; ++y) {
         std::fill(pixels_ + std::size_t(y) * stride_ + left,
                   pixels_ + std::size_t(y) * stride_ + right, px);

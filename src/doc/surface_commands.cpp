@@ -1,0 +1,213 @@
+#include "doc/surface_commands.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "base/module_dir.h"
+#include "doc/texts.h"
+
+namespace doc {
+
+const char* const kTextureFilter = "ビットマップファイル(*.bmp)|*.bmp|";
+
+namespace {
+
+constexpr rm::Quality kRadioQuality[] = {rm::Quality::Wireframe, rm::Quality::Gouraud,
+                                         rm::Quality::Flat};
+
+// The 3D pane, repainted over its old picture.
+void Invalidate3DPane(ports::FrameHost& frame) {
+    frame.InvalidatePane(0, 1, false);
+}
+
+struct AxisSetup {
+    rm::Vector direction;
+    rm::Vector up;
+    int first;   // B: the box axis that u follows (0 X, 1 Y, 2 Z)
+    int second;  // A: the box axis that v follows
+};
+constexpr AxisSetup kAxes[] = {
+    {{1, 0, 0}, {0, -1, 0}, 2, 1},  // X: B = Z, A = Y
+    {{0, 1, 0}, {0, 0, 1}, 0, 2},   // Y: B = X, A = Z
+    {{0, 0, 1}, {0, -1, 0}, 0, 1},  // Z: B = X, A = Y
+};
+
+float Component(const rm::Vector& v, int axis) {
+    return axis == 0 ? v.x : axis == 1 ? v.y : v.z;
+}
+
+}  // namespace
+
+int QualityRadioOf(rm::Quality quality) {
+    for (int i = 0; i < 3; ++i) {
+        if (kRadioQuality[i] == quality) return i;
+    }
+    return -1;
+}
+
+bool QualityOfRadio(int radio, rm::Quality* quality) {
+    if (radio < 0 || radio > 2) return false;
+    *quality = kRadioQuality[radio];
+    return true;
+}
+
+int CMaterialDlg::OnHScroll(int code, int thumb) {
+    int position = m_nTransparency;
+    switch (code) {
+        case SB_LINELEFT:
+            position -= 1;
+            break;
+        case SB_LINERIGHT:
+            position += 1;
+            break;
+        case SB_PAGELEFT:
+            position -= 10;
+            break;
+        case SB_PAGERIGHT:
+            position += 10;
+            break;
+        case SB_THUMBPOSITION:
+        case SB_THUMBTRACK:
+            position = thumb;
+            break;
+        case SB_LEFT:
+            position = 0;
+            break;
+        case SB_RIGHT:
+            position = TRANSPARENCY_MAX;
+            break;
+        default:
+            break;
+    }
+    m_nTransparency = std::clamp(position, 0, TRANSPARENCY_MAX);
+    return m_nTransparency;
+}
+
+WrapParameters ComputeWrapParameters(int mapping, int axis, const rm::Box& box) {
+    if (mapping < 0 || mapping > 2) mapping = 0;
+    if (axis < 0 || axis > 2) axis = 0;
+    const AxisSetup& setup = kAxes[axis];
+    const auto extentOf = [&box](int a) {
+        const float e = Component(box.max, a) - Component(box.min, a);
+        // A flat model wrapped across its flat side: one unit instead of a division by 0.
+        return std::isfinite(e) && e > 0.0f ? e : 1.0f;
+    };
+    const float extB = extentOf(setup.first);
+    const float extA = extentOf(setup.second);
+    WrapParameters p;
+    p.type = static_cast<rm::WrapType>(mapping);
+    p.direction = setup.direction;
+    p.up = setup.up;
+    p.ou = Component(box.min, setup.first) / extB;
+    p.ov = Component(box.min, setup.second) / extA;
+    p.su = mapping == 0 ? 1.0f / extB : 1.0f;
+    p.sv = mapping == 2 ? 1.0f : 1.0f / extA;
+    return p;
+}
+
+std::vector<std::string> TextureFolders(const Session& session, const std::string& modelFolder) {
+    std::vector<std::string> folders;
+    if (session.model.m_pD3DRoot) folders = session.model.m_pD3DRoot->GetSearchPaths();
+    // A root without a search path (one not set up by the 3D root) still finds TEXTURE.
+    if (folders.empty()) folders.push_back(base::JoinPath(session.programFolder, "TEXTURE/"));
+    if (!modelFolder.empty()) {
+        folders.push_back(modelFolder.back() == '/' ? modelFolder : modelFolder + '/');
+    }
+    return folders;
+}
+
+std::string_view BitmapErrorText(rm::BitmapError error) {
+    switch (error) {
+        case rm::BitmapError::NotFound:
+            return text::kBitmapNotFound;
+        case rm::BitmapError::TooLarge:
+            return text::kBitmapTooLarge;
+        default:
+            return text::kBitmapUnreadable;
+    }
+}
+
+void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
+    model::FaceTable& table = session.Table();
+    CMaterialDlg dlg;
+    dlg.m_nTransparency = 0;  // every time, whatever the faces' alpha
+    dlg.m_nQuality = QualityRadioOf(table.meshQuality);
+    dlg.onColor = [&session, &ui, &frame] {
+        const std::optional<std::uint32_t> color = ui.ChooseColor(0);
+        if (!color) return;
+        session.Table().ApplyColor(session.model, *color);
+        Invalidate3DPane(frame);
+    };
+    if (!ui.DoModal(dlg)) return;
+    rm::Quality quality{};
+    if (QualityOfRadio(dlg.m_nQuality, &quality)) table.meshQuality = quality;
+    table.ApplyTransparency(session.model, std::clamp(dlg.m_nTransparency, 0, TRANSPARENCY_MAX));
+    Invalidate3DPane(frame);
+}
+
+void OnTextureLoad(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
+    std::string folder = base::JoinPath(session.programFolder, "TEXTURE");
+    const ports::FileDialogRequest req{.open = true,
+                                       .filter = kTextureFilter,
+                                       .defaultExtension = "bmp",
+                                       .initialName = {},
+                                       .flags = ports::OFN_HIDEREADONLY,
+                                       .initialFolder = std::move(folder)};
+    const std::optional<std::string> path = ui.FileDialog(req);
+    if (!path) return;
+    model::ModelHost& host = session.model;
+    if (!host.m_pMesh) return;
+    // The bitmap is read before the model is touched: a file that does not load leaves
+    // the model as it was and says why.
+    rm::BitmapError error = rm::BitmapError::None;
+    rm::TexturePtr texture = rm::LoadTexture(*path, TextureFolders(session), &error);
+    if (!texture) {
+        ui.MessageBox(
+            text::Format(text::kTextureNotLoaded, *path, std::string(BitmapErrorText(error))),
+            std::string(text::kErrorCaption), ports::Buttons::Ok, ports::Icon::Exclamation);
+        return;
+    }
+    if (host.m_pModelFrame) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
+    host.m_pMesh->SetTexture(std::move(texture));
+    if (host.m_pModelFrame) host.m_pModelFrame->AddVisual(host.m_pMesh);
+    Invalidate3DPane(frame);
+    session.Table().ReadFromMesh(host);
+    OnTextureWrap(session, ui, frame);
+}
+
+void OnTextureRemove(Session& session, ports::FrameHost& frame) {
+    model::ModelHost& host = session.model;
+    if (!host.m_pMesh) return;
+    if (host.m_pModelFrame) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
+    host.m_pMesh->SetTexture(nullptr);
+    if (host.m_pModelFrame) host.m_pModelFrame->AddVisual(host.m_pMesh);
+    Invalidate3DPane(frame);
+    session.Table().ReadFromMesh(host);
+}
+
+void OnTextureWrap(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
+    CTextureWrapDlg dlg;
+    if (!ui.DoModal(dlg)) return;
+    model::ModelHost& host = session.model;
+    if (!host.m_pMesh) return;
+    const WrapParameters p =
+        ComputeWrapParameters(dlg.m_nMapping, dlg.m_nWrapAxis, host.m_pMesh->GetBox());
+    if (host.m_pModelFrame) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
+    if (const auto wrap =
+            rm::Wrap::Create(p.type, {0, 0, 0}, p.direction, p.up, p.ou, p.ov, p.su, p.sv)) {
+        wrap->Apply(*host.m_pMesh);
+    }
+    if (host.m_pModelFrame) host.m_pModelFrame->AddVisual(host.m_pMesh);
+    Invalidate3DPane(frame);
+    session.Table().ReadFromMesh(host);
+}
+
+void RegisterSurfaceCommands(Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
+                             CommandRouter& router) {
+    router.On(ID_MATERIAL, [&session, &ui, &frame] { OnMaterial(session, ui, frame); });
+    router.On(ID_TEXTURE, [&session, &ui, &frame] { OnTextureLoad(session, ui, frame); });
+    router.On(ID_TEXTURE_REMOVE, [&session, &frame] { OnTextureRemove(session, frame); });
+    router.On(ID_WRAP, [&session, &ui, &frame] { OnTextureWrap(session, ui, frame); });
+}
+
+}  // namespace doc
