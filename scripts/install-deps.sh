@@ -16,6 +16,9 @@ packages=(
     zlib1g-dev libstb-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
+    # assimp: only for the import benchmark that runs it beside our converter (optional
+    # there; never linked into the program)
+    libassimp-dev
     # the desktop program: Qt 6 Widgets, its Japanese texts, a Japanese font whose metrics
     # match the dialogs' layout, xdg-open for the About box's links and the manual, and the
     # X server tools that drive the real window in checks

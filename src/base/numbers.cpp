@@ -154,7 +154,11 @@ bool ScanDouble(std::string_view& s, double& out) {
     if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
     const std::string_view rest(p, std::size_t(end - p));
     double value = 0.0;
-    if (StartsWithNoCase(rest, "inf")) {
+    if (p < end && ((IsDigit(*p) && !(*p == '0' && end - p > 1 && (p[1] == 'x' || p[1] == 'X'))) ||
+                    *p == '.')) {
+        // The common case first: a decimal.
+        if (!ScanUnsignedDecimal(p, end, value)) return false;
+    } else if (StartsWithNoCase(rest, "inf")) {
         p += StartsWithNoCase(rest, "infinity") ? 8 : 3;
         value = kInfinity;
     } else if (StartsWithNoCase(rest, "nan")) {

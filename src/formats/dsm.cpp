@@ -77,7 +77,7 @@ void AppendPacket(std::string& s, const model::FaceTable& table, int f, const in
 }  // namespace
 
 std::string FormatDsm(const std::string& title, const model::FaceTable& table) {
-    const int faceCount = std::clamp(table.faceCount, 0, model::MAX_FACES);
+    const int faceCount = table.FacesToWrite();
     std::string s;
     s.reserve(512 + std::size_t(faceCount) * 1100);
     s += kHeaderMacros;
@@ -93,7 +93,7 @@ std::string FormatDsm(const std::string& title, const model::FaceTable& table) {
     s += "MSCAL 0\n";
 
     for (int f = 0; f < faceCount; ++f) {
-        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+        const int n = table.CornersOf(f);
         if (n < 3) continue;  // points and edges are no polygons
         if (n == 4) {
             static constexpr int kStrip[4] = {0, 1, 3, 2};

@@ -300,12 +300,12 @@ int ReadDxf(const std::string& path, model::ModelHost& host, ReadResult* result)
 }
 
 std::string FormatDxf(const model::FaceTable& table) {
-    const int faceCount = std::clamp(table.faceCount, 0, model::MAX_FACES);
+    const int faceCount = table.FacesToWrite();
     std::string s;
     s.reserve(64 + std::size_t(faceCount) * 320);
     s += "0\nSECTION\n2\nENTITIES\n999\nKestrilune by Lumoquent\n";
     for (int f = 0; f < faceCount; ++f) {
-        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+        const int n = table.CornersOf(f);
         const rm::Vector* c = table.position[f];
         switch (n) {
             case 0:

@@ -278,14 +278,14 @@ int ReadLwo(const std::string& path, model::ModelHost& host, ReadResult* result)
 }
 
 bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {
-    const int faceCount = std::clamp(table.faceCount, 0, model::MAX_FACES);
+    const int faceCount = table.FacesToWrite();
     const int pool = table.poolVertexCount;
     if (pool < 0 || pool > model::MAX_POOL_VERTICES || pool > kMaxWritableVertices) {
         if (error) *error = "the model has more vertices than a LightWave object can number";
         return false;
     }
     for (int f = 0; f < faceCount; ++f) {
-        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+        const int n = table.CornersOf(f);
         for (int k = 0; k < n; ++k) {
             const int index = table.vertexIndex[f][k];
             if (index < 0 || index >= pool) {
@@ -330,7 +330,7 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
 
     chunk.clear();
     for (int f = 0; f < faceCount; ++f) {
-        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+        const int n = table.CornersOf(f);
         base::AppendBE16(chunk, unsigned(n));
         for (int k = 0; k < n; ++k) base::AppendBE16(chunk, unsigned(table.vertexIndex[f][k]));
         base::AppendBE16(chunk, unsigned(faceSurface[std::size_t(f)]));

@@ -291,8 +291,9 @@ int ReadMqo(const std::string& path, model::ModelHost& host, ReadResult* result)
 std::string FormatMqo(const model::FaceTable& table) {
     // Materials: one per distinct red/green/blue, numbered in order of first appearance.
     std::vector<std::uint32_t> colors;  // 0x00RRGGBB
-    std::vector<int> faceMaterial(std::size_t(std::max(table.faceCount, 0)));
-    for (int f = 0; f < table.faceCount; ++f) {
+    const int faceCount = table.FacesToWrite();
+    std::vector<int> faceMaterial(static_cast<std::size_t>(faceCount));
+    for (int f = 0; f < faceCount; ++f) {
         const model::FaceColor& c = table.faceColor[f];
         const std::uint32_t key = (std::uint32_t(c.red & 0xFF) << 16) |
                                   (std::uint32_t(c.green & 0xFF) << 8) |
@@ -303,7 +304,7 @@ std::string FormatMqo(const model::FaceTable& table) {
     }
 
     std::string s;
-    s.reserve(4096 + std::size_t(table.poolVertexCount) * 40 + std::size_t(table.faceCount) * 40);
+    s.reserve(4096 + std::size_t(table.poolVertexCount) * 40 + std::size_t(faceCount) * 40);
     s += "Metasequoia Document\n";
     s += "Format Text Ver 1.0\n\n";
     s += "Scene {\n";
@@ -370,8 +371,8 @@ std::string FormatMqo(const model::FaceTable& table) {
         faces += ")\n";
         ++faceLines;
     };
-    for (int f = 0; f < table.faceCount; ++f) {
-        const int n = std::clamp(table.vertexCount[f], 0, model::MAX_FACE_VERTICES);
+    for (int f = 0; f < faceCount; ++f) {
+        const int n = table.CornersOf(f);
         const int* idx = table.vertexIndex[f];
         const int material = faceMaterial[std::size_t(f)];
         if (n == 4) {

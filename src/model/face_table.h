@@ -3,6 +3,7 @@
 // ReadFromMesh and RebuildMesh keep it and the mesh in step.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -87,6 +88,11 @@ class FaceTable {
     // corners are all selected, or every face when no face is fully selected. Both rebuild.
     void ApplyColor(ModelHost& host, std::uint32_t colorref);
     void ApplyTransparency(ModelHost& host, int t);
+
+    // Faces and the corners of face f as writers walk them: faceCount and vertexCount[f]
+    // held to the table's limits, so that no writer reads past its arrays.
+    int FacesToWrite() const { return std::clamp(faceCount, 0, MAX_FACES); }
+    int CornersOf(int f) const { return std::clamp(vertexCount[f], 0, MAX_FACE_VERTICES); }
 
     // --- the table ---
     int faceCount = 0;

@@ -16,6 +16,9 @@ constexpr std::uint32_t kShadeMask = 0x07, kLightOn = 0x08, kFillMask = 0xC0, kF
 // keeps the fixed-point positions of the fills small.
 constexpr float kGuardBand = 4096.0f;
 
+// Faces of up to this many corners are tested for facing away before they are lit.
+constexpr std::size_t kMaxEarlyCull = 32;
+
 bool Finite(const rm::Vector& v) {
     return std::isfinite(v.x) && std::isfinite(v.y) && std::isfinite(v.z);
 }
@@ -321,6 +324,33 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
     const float baseB = white ? 255.0f : float(rm::ColorBlue(faceColor));
     style.color = faceColor;
 
+    const float vx0 = float(viewport.GetX()) - kGuardBand;
+    const float vy0 = float(viewport.GetY()) - kGuardBand;
+    const float vx1 = float(viewport.GetX() + viewport.GetWidth()) + kGuardBand;
+    const float vy1 = float(viewport.GetY() + viewport.GetHeight()) + kGuardBand;
+
+    // A solid face that needs no cutting and whose every triangle faces away is skipped
+    // before it is lit: the set-up would cull each of its triangles alike.
+    if (item.solid && corners.size() <= kMaxEarlyCull) {
+        rm::Vector p[kMaxEarlyCull];
+        bool simple = true;
+        for (std::size_t k = 0; k < corners.size() && simple; ++k) {
+            const rm::Vector& c = item.camera[corners[k].vertex];
+            simple = c.z >= front && c.z <= back;
+            if (!simple) break;
+            p[k] = viewport.Project(c);
+            simple = p[k].x >= vx0 && p[k].x <= vx1 && p[k].y >= vy0 && p[k].y <= vy1;
+        }
+        if (simple) {
+            bool anyFront = false;
+            for (std::size_t k = 1; k + 1 < corners.size() && !anyFront; ++k) {
+                anyFront =
+                    raster::Area2(p[0].x, p[0].y, p[k].x, p[k].y, p[k + 1].x, p[k + 1].y) > 0;
+            }
+            if (!anyFront) return;
+        }
+    }
+
     // Corner colours.
     float faceLight[3] = {1, 1, 1};
     const bool perCorner = item.solid && item.lit && item.gouraud;
@@ -400,10 +430,6 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
         v.q = Mix(a.q, b.q, t);
         return v;
     };
-    const float vx0 = float(viewport.GetX()) - kGuardBand;
-    const float vy0 = float(viewport.GetY()) - kGuardBand;
-    const float vx1 = float(viewport.GetX() + viewport.GetWidth()) + kGuardBand;
-    const float vy1 = float(viewport.GetY() + viewport.GetHeight()) + kGuardBand;
     bool inBand = true;
     for (const raster::Vertex& v : screenA) {
         inBand = inBand && v.x >= vx0 && v.x <= vx1 && v.y >= vy0 && v.y <= vy1;

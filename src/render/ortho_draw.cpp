@@ -75,7 +75,7 @@ void DrawGuides(ports::Canvas& canvas, const PaneGeometry& g) {
         Line(canvas, 0, g.cy, g.width, g.cy);
         Line(canvas, g.cx, 0, g.cx, g.height);
     }
-    const int d1 = ClampFar(TruncToInt(g.scale));  // one model unit
+    const int d1 = TruncToFar(g.scale);  // one model unit
     DottedPair(canvas, g, d1);
     DottedPair(canvas, g, d1 / 2);  // half a unit
 }
@@ -107,8 +107,8 @@ void DrawPointMark(ports::Canvas& canvas, const PaneGeometry& g, int x, int y) {
 
 void DrawCrosshair(ports::Canvas& canvas, const PaneGeometry& g, float h, float v) {
     const PenScope pen(canvas, kCrosshairPen);
-    const int y = g.cy + ClampFar(TruncToInt(g.scale * v));
-    const int x = g.cx + ClampFar(TruncToInt(g.scale * h));
+    const int y = g.cy + TruncToFar(g.scale * v);
+    const int x = g.cx + TruncToFar(g.scale * h);
     Line(canvas, 0, y, g.width, y);
     Line(canvas, x, 0, x, g.height);
 }

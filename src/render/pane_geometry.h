@@ -36,8 +36,12 @@ inline int TruncToInt(float value) {
 // centre plus an offset is always an int; it is far beyond any pane.
 constexpr int kFarPixel = 1 << 29;
 
-inline int ClampFar(long long v) {
-    return static_cast<int>(v < -kFarPixel ? -kFarPixel : v > kFarPixel ? kFarPixel : v);
+// A float truncated toward zero and kept within kFarPixel; NaN gives 0.
+inline int TruncToFar(float value) {
+    constexpr float far = static_cast<float>(kFarPixel);
+    if (value > -far && value < far) return static_cast<int>(value);
+    if (value >= far) return kFarPixel;
+    return value <= -far ? -kFarPixel : 0;  // NaN: 0
 }
 
 // A model point's coordinates on a pane's horizontal and vertical axes.
@@ -73,8 +77,8 @@ struct PaneGeometry {
 
     // Offsets from the centre: trunc(scale * h) and trunc(-(scale * v)) (the product is
     // formed first, then negated, then truncated), kept within kFarPixel.
-    int OffsetX(float h) const { return ClampFar(TruncToInt(scale * h)); }
-    int OffsetY(float v) const { return ClampFar(TruncToInt(-(scale * v))); }
+    int OffsetX(float h) const { return TruncToFar(scale * h); }
+    int OffsetY(float v) const { return TruncToFar(-(scale * v)); }
     ports::Point Offset(PlanePoint q) const { return {OffsetX(q.h), OffsetY(q.v)}; }
     ports::Point ToScreen(PlanePoint q) const { return {cx + OffsetX(q.h), cy + OffsetY(q.v)}; }
 

@@ -74,13 +74,23 @@ FloatPlane MakeFloatPlane(const Gradients& g, double a0, double a1, double a2) {
 
 }  // namespace
 
+std::int64_t SubPixel(float v) {
+    return RoundToInt(double(v * float(kSub)));
+}
+
+std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2) {
+    const std::int64_t X0 = SubPixel(x0), Y0 = SubPixel(y0), X1 = SubPixel(x1), Y1 = SubPixel(y1);
+    const std::int64_t X2 = SubPixel(x2), Y2 = SubPixel(y2);
+    return (X1 - X0) * (Y2 - Y0) - (X2 - X0) * (Y1 - Y0);
+}
+
 bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
                    const Target& target, Triangle* out) {
     const Vertex* v[3] = {&v0, &v1, &v2};
     std::int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
-        X[i] = RoundToInt(double(v[i]->x * float(kSub)));
-        Y[i] = RoundToInt(double(v[i]->y * float(kSub)));
+        X[i] = SubPixel(v[i]->x);
+        Y[i] = SubPixel(v[i]->y);
     }
     const std::int64_t area2 = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     if (area2 <= 0) return false;

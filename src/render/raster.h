@@ -84,6 +84,11 @@ struct Triangle {
     FloatPlane s, t, q;
 };
 
+// A screen position in 1/16 pixel, as the set-up rounds it.
+std::int64_t SubPixel(float v);
+// Twice the signed area of a triangle in 1/16 pixel units; front faces give > 0.
+std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2);
+
 // Sets up a triangle; false when it is culled (back-facing or empty) or covers no pixel
 // of the target.
 bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
+#include <set>
 #include <system_error>
 
 #include "rm/file_io.h"
@@ -162,10 +162,10 @@ TexturePtr LoadTexture(const std::string& name, std::span<const std::string> fol
 
 std::vector<std::string> LoadMeshTextures(MeshBuilder& mesh, std::span<const std::string> folders) {
     std::vector<std::string> failed;
-    std::map<const Texture*, bool> seen;
+    std::set<const Texture*> seen;
     for (const MeshBuilder::FaceRecord& face : mesh.FaceRecords()) {
         Texture* texture = face.texture.get();
-        if (!texture || !texture->Pixels().empty() || !seen.emplace(texture, true).second) {
+        if (!texture || !texture->Pixels().empty() || !seen.insert(texture).second) {
             continue;
         }
         if (TexturePtr loaded = LoadTexture(texture->GetName(), folders)) {

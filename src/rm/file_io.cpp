@@ -1,8 +1,10 @@
 #include "rm/file_io.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <random>
@@ -24,8 +26,20 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string* error
         if (error) *error = "cannot open: " + ErrnoText();
         return false;
     }
-    char buf[1 << 16];
     bool ok = true;
+    // A regular file is read in one piece into a buffer of its size; whatever the file
+    // holds beyond that (it grew meanwhile), and files of unknown size, in blocks.
+    struct stat st;
+    if (::fstat(::fileno(f), &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        if (std::uint64_t(st.st_size) > kMaxInputFileSize) {
+            std::fclose(f);
+            if (error) *error = "file is larger than 1 GiB";
+            return false;
+        }
+        out.resize(std::size_t(st.st_size));
+        out.resize(std::fread(out.data(), 1, out.size(), f));
+    }
+    char buf[1 << 16];
     for (;;) {
         const std::size_t n = std::fread(buf, 1, sizeof buf, f);
         if (n > 0) {

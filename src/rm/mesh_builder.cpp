@@ -137,9 +137,20 @@ bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vec
         return false;
     };
     try {
-        // The list's length bounds the corners and faces it can hold.
+        // Room for exactly the faces and corners of the list (a first, cheap walk over its
+        // counts), so that neither array grows by copying.
         const std::size_t step = withNormals ? 2 : 1;
-        corners_.reserve(oldCorners + faceData.size() / step);
+        std::size_t listFaces = 0, listCorners = 0;
+        for (std::size_t i = 0; i < faceData.size() && faceData[i] > 0;) {
+            const auto n = std::size_t(faceData[i]);
+            if (n * step > faceData.size() - i - 1) break;
+            i += 1 + n * step;
+            ++listFaces;
+            listCorners += n;
+        }
+        faces_.reserve(oldFaces + listFaces);
+        corners_.reserve(oldCorners + listCorners);
+        if (added) added->reserve(oldAdded + listFaces);
         vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
         normals_.insert(normals_.end(), normals.begin(), normals.end());
 

@@ -13,6 +13,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/numbers.h"
@@ -909,7 +910,7 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error, boo
     MeshBuilder loaded;
     Builder builder(root, loaded);
     if (!builder.Run(error)) return false;
-    if (!into.AddMeshBuilder(loaded)) {
+    if (!into.AddMeshBuilder(std::move(loaded))) {
         error = "cannot merge the loaded meshes";
         return false;
     }

@@ -249,7 +249,7 @@ TEST_F(SurfaceFixture, TextureAsksInTheTextureFolderAndTexturesEveryFaceThenWrap
 
 TEST_F(SurfaceFixture, ABitmapThatDoesNotLoadLeavesTheModelAndSaysWhy) {
     LoadModel();
-    testing_support::BmpSpec rle{.width = 4, .height = 4, .bitsPerPixel = 8, .compression = 1};
+    testing_support::BmpLayout rle{.width = 4, .height = 4, .bitsPerPixel = 8, .compression = 1};
     const std::string path = Bitmap("rle.bmp", testing_support::MakeBmp(rle));
     ui.files = {path, dir.Path("TEXTURE/none.bmp")};
     doc::OnTextureLoad(session, ui, frame);

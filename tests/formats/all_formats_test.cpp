@@ -142,3 +142,38 @@ TEST(AllFormats, ReadersThatFailAddNothing) {
 }
 
 }  // namespace
+
+namespace {
+
+// A face count beyond the table (after a damaged edit, say) writes what the table holds:
+// no writer reads past its arrays. Every writer that works from the table writes the same
+// bytes for 5001 faces as for 5000, and for -1 faces as for none.
+TEST(AllFormats, WritersHoldTheFaceCountToTheTable) {
+    TempDir dir;
+    Model m;
+    model::FaceTable& t = *m.table;
+    t.faceCount = model::MAX_FACES;
+    for (int f = 0; f < model::MAX_FACES; ++f) {
+        t.vertexCount[f] = 3;
+        for (int k = 0; k < 3; ++k) {
+            t.vertexIndex[f][k] = (f + k) % 100;
+            t.position[f][k] = {float(f), float(k), 0};
+        }
+        t.faceColor[f] = {f % 3 * 100, 0, 0, 255};
+    }
+    ASSERT_TRUE(t.RebuildMesh(m.host));
+    for (const formats::WriterEntry& writer : formats::Writers()) {
+        if (writer.extension == "x") continue;  // written from the mesh, not the table
+        const std::string ext(writer.extension);
+        t.faceCount = model::MAX_FACES;
+        const std::string full = WriteWith(ext, m, dir.Path("full." + ext));
+        t.faceCount = model::MAX_FACES + 1;
+        EXPECT_EQ(WriteWith(ext, m, dir.Path("full." + ext)), full) << ext;
+        t.faceCount = 0;
+        const std::string none = WriteWith(ext, m, dir.Path("none." + ext));
+        t.faceCount = -1;
+        EXPECT_EQ(WriteWith(ext, m, dir.Path("none." + ext)), none) << ext;
+    }
+}
+
+}  // namespace

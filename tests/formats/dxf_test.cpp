@@ -146,11 +146,13 @@ TEST(DxfReader, Triangles) {
 }
 
 // Only "3DFACE" after code 0 starts a face: a layer (or any table entry) of that name in the
-// tables section is a name, not an entity.
+// tables section is a name, not an entity. (Taken for one, it would read the viewport's
+// corner codes that follow, which break the 3DFACE order.)
 TEST(DxfReader, ANameThatIsThreeDFaceStartsNothing) {
     const std::string tables =
         "0\nSECTION\n2\nTABLES\n0\nTABLE\n2\nLAYER\n70\n1\n0\nLAYER\n2\n3DFACE\n70\n0\n62\n7\n"
-        "6\nCONTINUOUS\n0\nENDTAB\n0\nENDSEC\n";
+        "6\nCONTINUOUS\n0\nENDTAB\n0\nTABLE\n2\nVPORT\n70\n1\n0\nVPORT\n2\n*ACTIVE\n10\n0.0\n"
+        "20\n0.0\n11\n1.0\n21\n1.0\n12\n0.0\n22\n0.0\n0\nENDTAB\n0\nENDSEC\n";
     const std::string entities =
         "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\n3DFACE\n" + kQuadBody + "0\nENDSEC\n0\nEOF\n";
     Model m;

@@ -22,12 +22,12 @@ using render_test::PaneRig;
 // A 4 x 4 checkerboard of 8-pixel cells: white and black, with the top-left cell red so
 // that the picture shows which way the texture lies.
 std::string MarkedChecker() {
-    testing_support::BmpSpec spec{.width = 32, .height = 32};
-    spec.pixel = [](int x, int y) {
+    testing_support::BmpLayout layout{.width = 32, .height = 32};
+    layout.pixel = [](int x, int y) {
         if (x < 8 && y < 8) return 0xFFFF0000u;
         return ((x / 8 + y / 8) % 2) ? 0xFF000000u : 0xFFFFFFFFu;
     };
-    return testing_support::MakeBmp(spec);
+    return testing_support::MakeBmp(layout);
 }
 
 struct SurfaceRig {

@@ -10,7 +10,7 @@
 
 namespace {
 
-using testing_support::BmpSpec;
+using testing_support::BmpLayout;
 using testing_support::MakeBmp;
 using testing_support::TempDir;
 using testing_support::WriteFile;
@@ -30,10 +30,10 @@ TEST(Bitmap, EveryUncompressedLayoutGivesTheSamePixelsFromTheTop) {
     for (int bits : {24, 32}) {
         for (bool topDown : {false, true}) {
             SCOPED_TRACE(testing::Message() << bits << " bits, top-down " << topDown);
-            BmpSpec spec{.width = 3, .height = 2, .bitsPerPixel = bits, .topDown = topDown};
-            spec.pixel = Sample;
+            BmpLayout layout{.width = 3, .height = 2, .bitsPerPixel = bits, .topDown = topDown};
+            layout.pixel = Sample;
             rm::Bitmap bmp;
-            ASSERT_EQ(Decode(MakeBmp(spec), &bmp), rm::BitmapError::None);
+            ASSERT_EQ(Decode(MakeBmp(layout), &bmp), rm::BitmapError::None);
             ASSERT_EQ(bmp.width, 3);
             ASSERT_EQ(bmp.height, 2);
             for (int y = 0; y < 2; ++y) {
@@ -44,29 +44,29 @@ TEST(Bitmap, EveryUncompressedLayoutGivesTheSamePixelsFromTheTop) {
 }
 
 TEST(Bitmap, PalettedPixelsTakeTheirPaletteColour) {
-    BmpSpec spec{.width = 5, .height = 1, .bitsPerPixel = 8};  // 5 wide: rows are padded
-    spec.pixel = [](int x, int) { return std::uint32_t(x * 60); };
+    BmpLayout layout{.width = 5, .height = 1, .bitsPerPixel = 8};  // 5 wide: rows are padded
+    layout.pixel = [](int x, int) { return std::uint32_t(x * 60); };
     rm::Bitmap bmp;
-    ASSERT_EQ(Decode(MakeBmp(spec), &bmp), rm::BitmapError::None);
+    ASSERT_EQ(Decode(MakeBmp(layout), &bmp), rm::BitmapError::None);
     EXPECT_EQ(bmp.pixels[0], 0xFF000000u);
     EXPECT_EQ(bmp.pixels[4], 0xFFF0F0F0u);
 }
 
 TEST(Bitmap, AlphaOfA32BitBitmapIsKeptUnlessItIsZeroEverywhere) {
-    BmpSpec spec{.width = 2, .height = 1, .bitsPerPixel = 32};
-    spec.pixel = [](int x, int) { return x == 0 ? 0x80102030u : 0x00405060u; };
+    BmpLayout layout{.width = 2, .height = 1, .bitsPerPixel = 32};
+    layout.pixel = [](int x, int) { return x == 0 ? 0x80102030u : 0x00405060u; };
     rm::Bitmap bmp;
-    ASSERT_EQ(Decode(MakeBmp(spec), &bmp), rm::BitmapError::None);
+    ASSERT_EQ(Decode(MakeBmp(layout), &bmp), rm::BitmapError::None);
     EXPECT_EQ(bmp.pixels[0], 0x80102030u);
     EXPECT_EQ(bmp.pixels[1], 0x00405060u);
 
-    spec.pixel = [](int, int) { return 0x00102030u; };
-    ASSERT_EQ(Decode(MakeBmp(spec), &bmp), rm::BitmapError::None);
+    layout.pixel = [](int, int) { return 0x00102030u; };
+    ASSERT_EQ(Decode(MakeBmp(layout), &bmp), rm::BitmapError::None);
     EXPECT_EQ(bmp.pixels[0], 0xFF102030u);
 }
 
 TEST(Bitmap, CompressedTruncatedAndForeignFilesAreRefused) {
-    BmpSpec rle{.width = 4, .height = 4, .bitsPerPixel = 8, .compression = 1};
+    BmpLayout rle{.width = 4, .height = 4, .bitsPerPixel = 8, .compression = 1};
     EXPECT_EQ(Decode(MakeBmp(rle)), rm::BitmapError::Unreadable);
     rle.compression = 2;
     EXPECT_EQ(Decode(MakeBmp(rle)), rm::BitmapError::Unreadable);

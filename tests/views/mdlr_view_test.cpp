@@ -118,6 +118,10 @@ TEST(ViewMapping, TruncatesTowardZeroWithSaturation) {
     EXPECT_EQ(g.ToScreen({-INFINITY, NAN}), (ports::Point{100 - render::kFarPixel, 50}));
     EXPECT_EQ(render::TruncToInt(-2.9f), -2);
     EXPECT_EQ(render::TruncToInt(3e9f), 2147483647);
+    EXPECT_EQ(render::TruncToFar(-2.9f), -2);
+    EXPECT_EQ(render::TruncToFar(536870880.0f), 536870880);
+    EXPECT_EQ(render::TruncToFar(-1e9f), -render::kFarPixel);
+    EXPECT_EQ(render::TruncToFar(NAN), 0);
 }
 
 // ---- band selection and deselection ----

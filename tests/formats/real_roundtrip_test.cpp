@@ -39,14 +39,13 @@ TEST(RealFilesThroughEveryWriter, OwnOutputsReadBackWithTheSameGeometry) {
         ++filesRead;
         const model::FaceTable& a = *source.table;
 
-        for (const std::string ext : {"x", "lwo", "mqo", "dxf", "dsm"}) {
+        for (const formats::WriterEntry& writer : formats::Writers()) {
+            const std::string ext(writer.extension);
             SCOPED_TRACE(path + " -> ." + ext);
             const std::string out = dir.Path("out." + ext);
-            const formats::WriterEntry* writer = formats::FindWriter(out);
-            ASSERT_NE(writer, nullptr);
             std::string error;
             const std::string title = formats::FileTitle(out);
-            ASSERT_EQ(writer->write({out, title, source.host, a}, &error), 1) << error;
+            ASSERT_EQ(writer.write({out, title, source.host, a}, &error), 1) << error;
             const formats::ReaderEntry* back = formats::FindReader(out);
             if (!back) continue;  // .dsm is written only
 
