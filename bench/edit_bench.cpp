@@ -4,8 +4,11 @@
 
 #include <cmath>
 #include <memory>
+#include <vector>
 
 #include "doc/session.h"
+#include "render/ortho_draw.h"
+#include "render/raster_canvas.h"
 #include "views/polygon.h"
 #include "views/transforms.h"
 
@@ -28,17 +31,32 @@ void FillRings(model::FaceTable& t, int faces, bool selected) {
     }
 }
 
-// One step of the tool per iteration, the pointer wiggling one pixel right and back so
-// that the model stays in place.
+// One step of the tool per iteration in the front pane, the pointer wiggling one pixel
+// right and back so that the model stays in place, then the repaint of the three
+// orthographic panes (500 x 350 pixels each) from the table.
 void BM_MouseToolStep_FullTable(benchmark::State& state) {
     auto table = std::make_unique<model::FaceTable>();
     FillRings(*table, model::MAX_FACES, true);
     const int mode = static_cast<int>(state.range(0));
-    views::DragStep step{views::FRONT_AXES, 120.0f, {400, 300}, {420, 280}, {420, 280}, {421, 280}};
+    const render::PaneGeometry geometry = render::PaneGeometry::Of({500, 350}, 12.0f);
+    views::DragStep step{render::PaneRole::Front, geometry, {270, 160}, {270, 160}, {271, 160}};
+    std::vector<std::uint32_t> pixels(500 * 350);
+    render::RasterCanvas canvas(pixels.data(), 500, 350, 500);
     for (auto _ : state) {
         views::DragStepOfTool(mode, *table, step);
         std::swap(step.last, step.pointer);
-        benchmark::DoNotOptimize(table->position[4999][15]);
+        for (render::PaneRole role :
+             {render::PaneRole::Front, render::PaneRole::Top, render::PaneRole::Side}) {
+            canvas.Clear(render::kWhite);
+            render::OrthoScene scene;
+            scene.role = role;
+            scene.geometry = geometry;
+            scene.table = table.get();
+            scene.buttonHeld = true;
+            scene.band = {270, 160, 270, 160};
+            render::DrawOrthoPane(canvas, scene);
+        }
+        benchmark::DoNotOptimize(pixels.data());
     }
 }
 BENCHMARK(BM_MouseToolStep_FullTable)
