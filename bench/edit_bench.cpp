@@ -76,20 +76,6 @@ class NullFrame : public ports::FrameHost {
     void RemoveFromRecentFileList(const std::string&) override {}
 };
 
-class NullUi : public ports::UserInterface {
-  public:
-    ports::Answer MessageBox(const std::string&, const std::string&, ports::Buttons,
-                             ports::Icon) override {
-        return ports::Answer::Ok;
-    }
-    std::optional<std::string> FileDialog(const ports::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
-    bool DoModal(ports::ModalDialog&) override { return false; }
-    void Beep() override {}
-};
-
 // Enter with a triangle (two new points and one snapped) on 4,999 faces of 16 corners:
 // AddPolygon, ReadFromMesh and RebuildMesh. Each iteration drops the face it added from
 // the table again (the earlier faces read back unchanged).
@@ -100,7 +86,7 @@ void BM_FinishPolygon_NearlyFullTable(benchmark::State& state) {
     FillRings(t, model::MAX_FACES - 1, false);
     t.RebuildMesh(session.model);
     NullFrame frame;
-    NullUi ui;
+    ports::SilentUserInterface ui;
     for (auto _ : state) {
         t.faceCount = model::MAX_FACES - 1;
         doc::PolygonState& poly = session.poly;

@@ -59,4 +59,19 @@ class UserInterface {
     virtual void Beep() = 0;
 };
 
+// Shows nothing and cancels every question and dialog: for code that runs without a user
+// (before the window hands over its interface, benchmarks).
+class SilentUserInterface final : public UserInterface {
+  public:
+    Answer MessageBox(const std::string&, const std::string&, Buttons, Icon) override {
+        return Answer::Ok;
+    }
+    std::optional<std::string> FileDialog(const FileDialogRequest&) override {
+        return std::nullopt;
+    }
+    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
+    bool DoModal(ModalDialog&) override { return false; }
+    void Beep() override {}
+};
+
 }  // namespace ports

@@ -7,27 +7,8 @@
 
 namespace views {
 
-namespace {
-
-// Stands in until the main window hands over its user interface.
-class SilentUi final : public ports::UserInterface {
-  public:
-    ports::Answer MessageBox(const std::string&, const std::string&, ports::Buttons,
-                             ports::Icon) override {
-        return ports::Answer::Ok;
-    }
-    std::optional<std::string> FileDialog(const ports::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
-    bool DoModal(ports::ModalDialog&) override { return false; }
-    void Beep() override {}
-};
-
-}  // namespace
-
 ports::UserInterface& CMdlrView::Ui() {
-    static SilentUi silent;
+    static ports::SilentUserInterface silent;
     return ui_ ? *ui_ : silent;
 }
 
