@@ -33,21 +33,26 @@ void AdviseHugePages(const void* p, std::size_t bytes) {
 }
 
 void GrowBigBlock(BigBlock& block, std::size_t used, std::size_t needed) {
-    std::size_t capacity = std::max({needed, block.capacity * 2, std::size_t(4096)});
+    std::size_t capacity = std::max({needed, block.capacity * 2, std::size_t(64)});
 #if defined(__linux__)
     if (capacity >= 2 * kHugePage) {
         capacity = (capacity + kHugePage - 1) / kHugePage * kHugePage;
         void* grown = MAP_FAILED;
         if (block.mapped != 0) {
             grown = ::mremap(block.data, block.mapped, capacity, MREMAP_MAYMOVE);
-        } else {
-            grown = ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                           -1, 0);
-            if (grown != MAP_FAILED && used > 0) std::memcpy(grown, block.data, used);
+            if (grown != MAP_FAILED) {
+                AdviseHugePages(grown, capacity);
+                block = {grown, capacity, capacity};
+                return;
+            }
         }
+        // A new mapping (also when the old one cannot be moved): the values are copied.
+        grown =
+            ::mmap(nullptr, capacity, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (grown == MAP_FAILED) throw std::bad_alloc();
         AdviseHugePages(grown, capacity);
-        if (block.mapped == 0) std::free(block.data);
+        if (used > 0) std::memcpy(grown, block.data, used);
+        FreeBigBlock(block);
         block = {grown, capacity, capacity};
         return;
     }

@@ -24,6 +24,90 @@ namespace rm {
 namespace {
 
 // ---------------------------------------------------------------------------------------
+// The numbers of a data object, kept compactly: a whole number 0..2^31-1 in one 32-bit
+// word, any other value as a marker word and the double's 64 bits. A large mesh is
+// mostly indices, so this holds it in about half the memory of plain doubles.
+
+class ValueList {
+  public:
+    void Push(double d) {
+        if (d >= 0.0 && d < kMarker && double(static_cast<std::uint32_t>(d)) == d &&
+            !std::signbit(d)) {
+            words_.Push(static_cast<std::uint32_t>(d));
+        } else {
+            std::uint32_t* w = words_.Ensure(3);
+            std::uint64_t bits;
+            std::memcpy(&bits, &d, sizeof bits);
+            w[0] = kMarker;
+            w[1] = static_cast<std::uint32_t>(bits);
+            w[2] = static_cast<std::uint32_t>(bits >> 32);
+            words_.Commit(3);
+        }
+        ++count_;
+    }
+    // A whole number (a count or an index, as the text spells most of them).
+    void PushWhole(std::uint64_t w) {
+        if (w >= kMarker) return Push(double(w));
+        words_.Push(static_cast<std::uint32_t>(w));
+        ++count_;
+    }
+    std::size_t Count() const { return count_; }
+
+  private:
+    friend class Values;
+    static constexpr std::uint32_t kMarker = 0x80000000u;
+    base::BigBuffer<std::uint32_t> words_;
+    std::size_t count_ = 0;
+};
+
+// Reads values one by one, checking every count against what is really there.
+class Values {
+  public:
+    explicit Values(const ValueList& v) : v_(v) {}
+    std::size_t Left() const { return v_.count_ - index_; }
+    bool Double(double& out) {
+        if (index_ >= v_.count_) return false;
+        ++index_;
+        const std::uint32_t w = v_.words_[pos_];
+        if (w != ValueList::kMarker) {
+            out = double(w);
+            ++pos_;
+            return true;
+        }
+        const std::uint64_t bits =
+            std::uint64_t(v_.words_[pos_ + 1]) | (std::uint64_t(v_.words_[pos_ + 2]) << 32);
+        std::memcpy(&out, &bits, sizeof out);
+        pos_ += 3;
+        return true;
+    }
+    bool Float(float& out) {
+        double d = 0.0;
+        if (!Double(d)) return false;
+        out = base::ToFloat(d);
+        return true;
+    }
+    // The next value as a count or index, once checked by Count.
+    std::uint32_t Checked() {
+        double d = 0.0;
+        Double(d);
+        return static_cast<std::uint32_t>(d);
+    }
+    // A count or index: a whole number 0..limit.
+    bool Count(std::size_t& out, std::size_t limit) {
+        double d = 0.0;
+        if (!Double(d)) return false;
+        if (!(d >= 0.0) || d > double(limit) || d != std::floor(d)) return false;
+        out = static_cast<std::size_t>(d);
+        return true;
+    }
+
+  private:
+    const ValueList& v_;
+    std::size_t index_ = 0;  // values read
+    std::size_t pos_ = 0;    // words read
+};
+
+// ---------------------------------------------------------------------------------------
 // Tokens
 
 enum class Tok {
@@ -57,6 +141,24 @@ bool IsNameChar(unsigned char c) {
            c == '-' || c == '.' || c >= 0x80;
 }
 
+// Byte classes of the number runs: blanks and separators between numbers (kGap), bytes of
+// names and numbers (kWord), and the rest (kOther: braces, quotes, comments...).
+enum : std::uint8_t { kOther = 0, kGap = 1, kWord = 2 };
+constexpr std::array<std::uint8_t, 256> MakeClasses() {
+    std::array<std::uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u <= ' ' || u == ';' || u == ',') {
+            t[std::size_t(c)] = kGap;
+        } else if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') ||
+                   u == '_' || u == '-' || u == '.' || u >= 0x80) {
+            t[std::size_t(c)] = kWord;
+        }
+    }
+    return t;
+}
+constexpr std::array<std::uint8_t, 256> kClass = MakeClasses();
+
 // Reads tokens from a text body ("txt " and inflated "tzip").
 class TextTokens {
   public:
@@ -69,6 +171,48 @@ class TextTokens {
             if (pos_ >= s_.size()) return t;  // End
             if (!Punctuation(t)) return t;
             t.separated = true;
+        }
+    }
+
+    // Reads the numbers that follow, with the blanks and separators between them, into
+    // `values`, as Next would return them one by one; stops before anything else (a
+    // comment, a name, a brace...), which Next then reads.
+    void NumberRun(ValueList& values) {
+        const char* const begin = s_.data();
+        const char* const end = begin + s_.size();
+        const char* p = begin + pos_;
+        for (;;) {
+            while (p < end && kClass[static_cast<unsigned char>(*p)] == kGap) ++p;
+            pos_ = std::size_t(p - begin);
+            if (p == end) return;
+            const char c = *p;
+            if (base::IsDigit(c)) {
+                // Counts and indices: up to 15 digits, no point or exponent, no name after.
+                const char* q = p;
+                std::uint64_t whole = 0;
+                while (q < end && q - p < 15 && base::IsDigit(*q)) {
+                    whole = whole * 10 + std::uint64_t(*q++ - '0');
+                }
+                if (q == end || kClass[static_cast<unsigned char>(*q)] == kGap ||
+                    kClass[static_cast<unsigned char>(*q)] == kOther) {
+                    values.PushWhole(whole);
+                    p = q;
+                    continue;
+                }
+            } else if (!((c == '-' || c == '.') && p + 1 < end &&
+                         (base::IsDigit(p[1]) || p[1] == '.'))) {
+                return;  // "+" and everything else: Next
+            }
+            std::string_view rest(p, std::size_t(end - p));
+            double value = 0.0;
+            if (!base::ScanDecimal(rest, value)) return;
+            const char* q = rest.data();
+            // "1stFrame" is a name, not 1 followed by "stFrame".
+            if (q < end && IsNameChar(static_cast<unsigned char>(*q)) && *q != '-' && *q != '.') {
+                return;
+            }
+            values.Push(value);
+            p = q;
         }
     }
 
@@ -276,77 +420,6 @@ class BinaryTokens {
 };
 
 // ---------------------------------------------------------------------------------------
-// The numbers of a data object, kept compactly: a whole number 0..2^31-1 in one 32-bit
-// word, any other value as a marker word and the double's 64 bits. A large mesh is
-// mostly indices, so this holds it in about half the memory of plain doubles.
-
-class ValueList {
-  public:
-    void Push(double d) {
-        if (d >= 0.0 && d < kMarker && d == std::floor(d) && !std::signbit(d)) {
-            words_.Push(static_cast<std::uint32_t>(d));
-        } else {
-            std::uint32_t* w = words_.Ensure(3);
-            std::uint64_t bits;
-            std::memcpy(&bits, &d, sizeof bits);
-            w[0] = kMarker;
-            w[1] = static_cast<std::uint32_t>(bits);
-            w[2] = static_cast<std::uint32_t>(bits >> 32);
-            words_.Commit(3);
-        }
-        ++count_;
-    }
-    std::size_t Count() const { return count_; }
-
-  private:
-    friend class Values;
-    static constexpr std::uint32_t kMarker = 0x80000000u;
-    base::BigBuffer<std::uint32_t> words_;
-    std::size_t count_ = 0;
-};
-
-// Reads values one by one, checking every count against what is really there.
-class Values {
-  public:
-    explicit Values(const ValueList& v) : v_(v) {}
-    std::size_t Left() const { return v_.count_ - index_; }
-    bool Double(double& out) {
-        if (index_ >= v_.count_) return false;
-        ++index_;
-        const std::uint32_t w = v_.words_[pos_];
-        if (w != ValueList::kMarker) {
-            out = double(w);
-            ++pos_;
-            return true;
-        }
-        const std::uint64_t bits =
-            std::uint64_t(v_.words_[pos_ + 1]) | (std::uint64_t(v_.words_[pos_ + 2]) << 32);
-        std::memcpy(&out, &bits, sizeof out);
-        pos_ += 3;
-        return true;
-    }
-    bool Float(float& out) {
-        double d = 0.0;
-        if (!Double(d)) return false;
-        out = base::ToFloat(d);
-        return true;
-    }
-    // A count or index: a whole number 0..limit.
-    bool Count(std::size_t& out, std::size_t limit) {
-        double d = 0.0;
-        if (!Double(d)) return false;
-        if (!(d >= 0.0) || d > double(limit) || d != std::floor(d)) return false;
-        out = static_cast<std::size_t>(d);
-        return true;
-    }
-
-  private:
-    const ValueList& v_;
-    std::size_t index_ = 0;  // values read
-    std::size_t pos_ = 0;    // words read
-};
-
-// ---------------------------------------------------------------------------------------
 // The tree of data objects
 
 struct Node {
@@ -491,6 +564,7 @@ class Parser {
     // references and nested objects.
     bool ParseContents(Node& self, bool keep, int depth, std::string& error) {
         for (;;) {
+            if (keep && !binary_ && !havePeek_) text_.NumberRun(self.values);
             const Token t = Next();
             switch (t.kind) {
                 case Tok::CBrace:
@@ -664,10 +738,12 @@ struct MaterialInfo {
     TexturePtr texture;
 };
 
-// The faces of one Mesh object as the file lists them: per face its corner count n, then
-// n vertex numbers of the Mesh (checked to be below its vertex count).
+// The faces of one Mesh object as the file lists them, read again from its values once
+// checked: per face its corner count n, then n vertex numbers of the Mesh (below its
+// vertex count).
 struct FaceList {
-    std::vector<std::uint32_t> data;
+    explicit FaceList(const Values& at) : start(at) {}
+    Values start;  // at the first face's corner count
     std::size_t faces = 0;
     std::size_t corners = 0;
 };
@@ -778,8 +854,14 @@ class Builder {
         }
         const std::size_t vertexBase = out_.GetVertexCount();
         ReadVertices(vals, nv, m);
-        FaceList faces;
-        if (!ReadFaces(vals, nv, faces, mesh.name, error)) return false;
+        std::size_t nf = 0;
+        if (!vals.Count(nf, vals.Left())) {
+            error = "bad face count in mesh " + mesh.name;
+            return false;
+        }
+        FaceList faces(vals);
+        faces.faces = nf;
+        if (!CheckFaces(vals, nv, faces, mesh.name, error)) return false;
         if (nv > 0x7FFFFFFF || faces.corners > 0x7FFFFFFF ||
             vertexBase + nv > std::size_t(MeshBuilder::kNoNormal) - 1) {
             error = "mesh too large";
@@ -828,22 +910,15 @@ class Builder {
         }
     }
 
-    static bool ReadFaces(Values& vals, std::size_t nv, FaceList& faces, const std::string& mesh,
-                          std::string& error) {
-        std::size_t nf = 0;
-        if (!vals.Count(nf, vals.Left())) {
-            error = "bad face count in mesh " + mesh;
-            return false;
-        }
-        faces.faces = nf;
-        faces.data.reserve(std::min(vals.Left(), nf * 4));
-        for (std::size_t f = 0; f < nf; ++f) {
+    // Checks every face (count and vertex numbers) and counts the corners.
+    static bool CheckFaces(Values& vals, std::size_t nv, FaceList& faces, const std::string& mesh,
+                           std::string& error) {
+        for (std::size_t f = 0; f < faces.faces; ++f) {
             std::size_t n = 0;
             if (!vals.Count(n, vals.Left())) {
                 error = "bad face in mesh " + mesh;
                 return false;
             }
-            faces.data.push_back(static_cast<std::uint32_t>(n));
             faces.corners += n;
             for (std::size_t k = 0; k < n; ++k) {
                 std::size_t vi = 0;
@@ -851,7 +926,6 @@ class Builder {
                     error = "vertex index out of range in mesh " + mesh;
                     return false;
                 }
-                faces.data.push_back(static_cast<std::uint32_t>(vi));
             }
         }
         return true;
@@ -915,15 +989,14 @@ class Builder {
         out_.ReserveFaces(faces.faces, faces.corners);
         PolygonAppender polygons(out_);
         std::vector<std::uint32_t> corners;
-        const std::uint32_t* p = faces.data.data();
+        Values list = faces.start;
         const std::uint32_t* cornerNormals = normalIndex.data();
         for (std::size_t f = 0; f < faces.faces; ++f) {
-            const std::size_t n = *p++;
+            const std::size_t n = list.Checked();
             corners.resize(n);
             for (std::size_t k = 0; k < n; ++k) {
-                corners[k] = static_cast<std::uint32_t>(vertexBase + p[k]);
+                corners[k] = static_cast<std::uint32_t>(vertexBase + list.Checked());
             }
-            p += n;
             const std::size_t first = out_.FaceRecords().size();
             const std::span<const std::uint32_t> normals =
                 normalIndex.empty() ? std::span<const std::uint32_t>()
@@ -991,10 +1064,10 @@ class Builder {
             return;
         }
         normalIndex.clear();
-        const std::uint32_t* p = faces.data.data();
+        Values list = faces.start;
         for (std::size_t face = 0; face < faces.faces; ++face) {
-            const std::size_t n = *p;
-            p += 1 + n;
+            const std::size_t n = list.Checked();
+            for (std::size_t k = 0; k < n; ++k) list.Checked();
             std::size_t count = 0;
             if (!vals.Count(count, vals.Left()) || count != n) {
                 normals.clear();
