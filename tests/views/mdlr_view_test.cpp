@@ -14,33 +14,14 @@
 #include "fake_ports.h"
 #include "recording_canvas.h"
 #include "test_support.h"
+#include "views/edit_fakes.h"
 
 namespace {
 
-using testing_support::RecordingFrame;
-using testing_support::RecordingPane;
-using views::CMdlrView;
-
-// The four panes of the splitter, each 200 x 100 (centre 100, 50), on one session.
-struct Panes {
-    doc::Session session;
-    RecordingFrame frame;
-    RecordingPane pane[4];
-    std::unique_ptr<CMdlrView> view[4];  // top, 3D, front, side
-
-    Panes() {
-        EXPECT_TRUE(session.CreateScene(std::make_shared<rm::Root>()));
-        const int rc[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-        for (int i = 0; i < 4; ++i) {
-            pane[i].size = {200, 100};
-            view[i] = std::make_unique<CMdlrView>(session, frame, pane[i], rc[i][0], rc[i][1]);
-        }
-    }
-    CMdlrView& Top() { return *view[0]; }
-    CMdlrView& View3D() { return *view[1]; }
-    CMdlrView& Front() { return *view[2]; }
-    CMdlrView& Side() { return *view[3]; }
-    model::FaceTable& T() { return session.Table(); }
+// The four panes, each 200 x 100 (centre 100, 50), on one session.
+struct Panes : edit_test::EditPanes {
+    Panes() : EditPanes({200, 100}) {}
+    doc::Session& session = *s;
 
     // One face of `corners`, appended to the table.
     int AddFace(std::vector<rm::Vector> corners) {
