@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <filesystem>
-#include <tuple>
 
 #include "doc/texts.h"
 #include "fake_ports.h"
@@ -197,12 +196,9 @@ TEST_F(SurfaceFixture, TextureAsksInTheTextureFolderAndTexturesEveryFaceThenWrap
     doc::OnTextureLoad(session, ui, frame);
 
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    const ports::FileDialogRequest& r = ui.fileRequests[0];
-    EXPECT_EQ(std::make_tuple(r.open, r.filter, r.defaultExtension, r.initialName, r.flags,
-                              r.initialFolder),
-              std::make_tuple(true, std::string("ビットマップファイル(*.bmp)|*.bmp|"),
-                              std::string("bmp"), std::string(), unsigned(ports::OFN_HIDEREADONLY),
-                              session.programFolder + "TEXTURE"));
+    EXPECT_EQ(testing_support::Describe(ui.fileRequests[0]),
+              "open ext=bmp flags=0x4 folder=" + session.programFolder +
+                  "TEXTURE name= | ビットマップファイル(*.bmp)|*.bmp|");
 
     EXPECT_EQ(ui.dialogs, std::vector<std::string>{"wrap"});
     const rm::TexturePtr t = Mesh().GetFace(0).GetTexture();
