@@ -26,8 +26,8 @@ enum EditMode : int {
 };
 
 constexpr int MAX_POLY_POINTS = 16;
-constexpr int POLY_NEW_VERTEX = 30000;  // a point that made a new vertex
-constexpr int SNAP_TOLERANCE = 4;       // pixels
+using model::POLY_NEW_VERTEX;      // a point that made a new vertex
+constexpr int SNAP_TOLERANCE = 4;  // pixels
 
 // The polygon being built with the polygon tool, one for the whole program.
 struct PolygonState {

@@ -261,6 +261,45 @@ bool MeshBuilder::DeleteFace(int i) {
     return true;
 }
 
+namespace {
+
+// The faces around each vertex as one flat list (a counting sort by vertex): the faces of
+// vertex v are around[start[v]] .. around[start[v + 1] - 1]. A face that names a vertex
+// twice is listed once.
+struct FacesAround {
+    std::vector<std::uint32_t> start;
+    std::vector<std::uint32_t> around;
+};
+
+FacesAround FacesAroundVertices(const MeshBuilder& mesh, std::size_t vertexCount) {
+    constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
+    const std::size_t faceCount = mesh.FaceRecords().size();
+    FacesAround out;
+    out.start.assign(vertexCount + 1, 0);
+    std::vector<std::uint32_t> lastFace(vertexCount, kNone);
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        for (const MeshBuilder::Corner& c : mesh.FaceCorners(f)) {
+            if (lastFace[c.vertex] == f) continue;
+            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
+            ++out.start[c.vertex + 1];
+        }
+    }
+    for (std::size_t v = 0; v < vertexCount; ++v) out.start[v + 1] += out.start[v];
+    out.around.resize(out.start[vertexCount]);
+    std::vector<std::uint32_t> fill(out.start.begin(), out.start.end() - 1);
+    std::fill(lastFace.begin(), lastFace.end(), kNone);
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        for (const MeshBuilder::Corner& c : mesh.FaceCorners(f)) {
+            if (lastFace[c.vertex] == f) continue;
+            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
+            out.around[fill[c.vertex]++] = static_cast<std::uint32_t>(f);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
 void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
     const std::size_t faceCount = faces_.size();
     const std::size_t vertexCount = vertices_.size();
@@ -269,39 +308,19 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
         faceNormal[f] = PolygonNormal(vertices_, FaceCorners(f));
     }
 
-    // Faces around each vertex, as one flat list (counting sort by vertex). A face that
-    // names a vertex twice is listed once.
-    std::vector<std::uint32_t> start(vertexCount + 1, 0);
-    std::vector<std::uint32_t> lastFace(vertexCount, std::numeric_limits<std::uint32_t>::max());
-    for (std::size_t f = 0; f < faceCount; ++f) {
-        for (const Corner& c : FaceCorners(f)) {
-            if (lastFace[c.vertex] == f) continue;
-            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
-            ++start[c.vertex + 1];
-        }
-    }
-    for (std::size_t v = 0; v < vertexCount; ++v) start[v + 1] += start[v];
-    std::vector<std::uint32_t> around(start[vertexCount]);
-    std::vector<std::uint32_t> fill(start.begin(), start.end() - 1);
-    std::fill(lastFace.begin(), lastFace.end(), std::numeric_limits<std::uint32_t>::max());
-    for (std::size_t f = 0; f < faceCount; ++f) {
-        for (const Corner& c : FaceCorners(f)) {
-            if (lastFace[c.vertex] == f) continue;
-            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
-            around[fill[c.vertex]++] = static_cast<std::uint32_t>(f);
-        }
-    }
+    const FacesAround adjacency = FacesAroundVertices(*this, vertexCount);
+    const std::vector<std::uint32_t>& start = adjacency.start;
+    const std::vector<std::uint32_t>& around = adjacency.around;
 
     const bool useCrease = (flags & GENERATENORMALS_USECREASEANGLE) != 0;
     const float cosCrease = std::cos(crease);
     normals_.assign(corners_.size(), Vector{});
     // Corners at one vertex whose faces have the same normal get the same result: remember
     // the last corner per vertex and its face, so that many coplanar faces around a vertex
-    // stay linear. (The two arrays of the adjacency pass are reused for this.)
+    // stay linear.
     constexpr std::uint32_t kNone = std::numeric_limits<std::uint32_t>::max();
-    std::vector<std::uint32_t>& lastCorner = fill;
-    std::vector<std::uint32_t>& lastCornerFace = lastFace;
-    std::fill(lastCorner.begin(), lastCorner.end(), kNone);
+    std::vector<std::uint32_t> lastCorner(vertexCount, kNone);
+    std::vector<std::uint32_t> lastCornerFace(vertexCount, kNone);
     for (std::size_t f = 0; f < faceCount; ++f) {
         const Vector own = faceNormal[f];
         const bool ownDegenerate = own == Vector{};

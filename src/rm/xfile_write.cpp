@@ -1,16 +1,8 @@
-// The .x saver: one Mesh object as text, and the file write that replaces the target only
-// once everything is on disk.
-#include <unistd.h>
-
+// The .x saver: one Mesh object as text (the file write is in xfile.cpp).
 #include <array>
-#include <cerrno>
-#include <charconv>
-#include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstring>
+#include <initializer_list>
 #include <map>
-#include <random>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -35,36 +27,20 @@ struct KeyHash {
     }
 };
 
-}  // namespace
+// The vertices as written: every written vertex has one u, v and one normal, and each
+// corner of the mesh points at one of them.
+struct SplitVertices {
+    std::vector<VertexKey> written;
+    std::vector<std::uint32_t> cornerIndex;  // in face order
+};
 
-std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
-    const bool withNormals = (flags & XOFSAVE_NORMALS) != 0;
-    const bool withUv = (flags & XOFSAVE_TEXTURECOORDINATES) != 0;
-    const bool withMaterials = (flags & XOFSAVE_MATERIALS) != 0;
-    const bool withTextureNames = withMaterials && (flags & XOFSAVE_TEXTURENAMES) != 0;
-
-    const auto& verts = mesh.Vertices();
+SplitVertices SplitByCorner(const MeshBuilder& mesh, bool withUv, bool withNormals) {
     const auto& meshNormals = mesh.Normals();
     const std::size_t faceCount = mesh.FaceRecords().size();
-
-    bool anyNormal = false;
-    if (withNormals) {
-        for (std::size_t f = 0; f < faceCount && !anyNormal; ++f) {
-            for (const auto& c : mesh.FaceCorners(f)) {
-                if (c.normal < meshNormals.size()) {
-                    anyNormal = true;
-                    break;
-                }
-            }
-        }
-    }
-
-    // Split vertices so that every written vertex has one u, v and one normal.
+    SplitVertices out;
     std::unordered_map<VertexKey, std::uint32_t, KeyHash> index;
-    std::vector<VertexKey> written;
-    std::vector<std::uint32_t> cornerIndex;
-    cornerIndex.reserve(mesh.GetCornerCount());
-    index.reserve(verts.size());
+    out.cornerIndex.reserve(mesh.GetCornerCount());
+    index.reserve(mesh.Vertices().size());
     for (std::size_t f = 0; f < faceCount; ++f) {
         for (const auto& c : mesh.FaceCorners(f)) {
             VertexKey key{c.vertex, 0, 0, 0, 0, 0};
@@ -72,142 +48,165 @@ std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
                 key[1] = base::BitsOfFloat(c.u);
                 key[2] = base::BitsOfFloat(c.v);
             }
-            if (anyNormal) {
+            if (withNormals) {
                 const Vector n = c.normal < meshNormals.size() ? meshNormals[c.normal] : Vector{};
                 key[3] = base::BitsOfFloat(n.x);
                 key[4] = base::BitsOfFloat(n.y);
                 key[5] = base::BitsOfFloat(n.z);
             }
             const auto [it, inserted] =
-                index.emplace(key, static_cast<std::uint32_t>(written.size()));
-            if (inserted) written.push_back(key);
-            cornerIndex.push_back(it->second);
+                index.emplace(key, static_cast<std::uint32_t>(out.written.size()));
+            if (inserted) out.written.push_back(key);
+            out.cornerIndex.push_back(it->second);
         }
     }
+    return out;
+}
+
+bool AnyCornerHasNormal(const MeshBuilder& mesh) {
+    const std::size_t normalCount = mesh.Normals().size();
+    for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
+        for (const auto& c : mesh.FaceCorners(f)) {
+            if (c.normal < normalCount) return true;
+        }
+    }
+    return false;
+}
+
+// A list of the text format: the count, then one item a line, the items separated by ";,"
+// and the last closed by ";;".
+template <class AppendItem>
+void AppendList(std::string& out, std::size_t count, AppendItem appendItem) {
+    out += ' ';
+    base::AppendInt(out, count);
+    out += ";\n";
+    for (std::size_t i = 0; i < count; ++i) {
+        out += ' ';
+        appendItem(i);
+        out += i + 1 < count ? ";,\n" : ";;\n";
+    }
+}
+
+// Floats separated by ';' (the list adds the last one's).
+void AppendFloats(std::string& out, std::initializer_list<float> values) {
+    bool first = true;
+    for (float v : values) {
+        if (!first) out += ';';
+        first = false;
+        base::AppendShortest(out, v);
+    }
+}
+
+void AppendFaces(std::string& out, const MeshBuilder& mesh,
+                 const std::vector<std::uint32_t>& cornerIndex) {
+    std::size_t corner = 0;
+    AppendList(out, mesh.FaceRecords().size(), [&](std::size_t f) {
+        const std::size_t n = mesh.FaceCorners(f).size();
+        base::AppendInt(out, n);
+        out += ';';
+        for (std::size_t k = 0; k < n; ++k) {
+            if (k) out += ',';
+            base::AppendInt(out, cornerIndex[corner++]);
+        }
+    });
+}
+
+// One material per distinct (colour, texture) pair, in order of first use, and each face's.
+void AppendMaterials(std::string& out, const MeshBuilder& mesh, bool withTextureNames) {
+    const std::size_t faceCount = mesh.FaceRecords().size();
+    std::map<std::pair<Color, const Texture*>, std::size_t> materialOf;
+    std::vector<std::pair<Color, const Texture*>> materials;
+    std::vector<std::size_t> faceMaterial(faceCount);
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        const auto& rec = mesh.FaceRecords()[f];
+        const Texture* tex = withTextureNames ? rec.texture.get() : nullptr;
+        const auto key = std::make_pair(rec.color, tex);
+        const auto [it, inserted] = materialOf.emplace(key, materials.size());
+        if (inserted) materials.push_back(key);
+        faceMaterial[f] = it->second;
+    }
+    const MaterialPtr props = mesh.GetMaterial();
+    out += " MeshMaterialList {\n  ";
+    base::AppendInt(out, materials.size());
+    out += ";\n  ";
+    base::AppendInt(out, faceCount);
+    out += ";\n";
+    for (std::size_t f = 0; f < faceCount; ++f) {
+        out += "  ";
+        base::AppendInt(out, faceMaterial[f]);
+        out += f + 1 < faceCount ? ",\n" : ";\n";
+    }
+    const float scale = 1.0f / 255.0f;
+    auto appendVector = [&](const float* v) {
+        for (int i = 0; i < 3; ++i) {
+            base::AppendShortest(out, v ? v[i] : 0.0f);
+            out += ';';
+        }
+        out += ";\n";
+    };
+    for (const auto& [color, tex] : materials) {
+        out += "  Material {\n   ";
+        const unsigned channels[4] = {ColorRed(color), ColorGreen(color), ColorBlue(color),
+                                      ColorAlpha(color)};
+        for (unsigned ch : channels) {
+            base::AppendShortest(out, float(ch) * scale);
+            out += ';';
+        }
+        out += ";\n   ";
+        base::AppendShortest(out, props ? props->power : 0.0f);
+        out += ";\n   ";
+        appendVector(props ? props->specular : nullptr);
+        out += "   ";
+        appendVector(props ? props->emissive : nullptr);
+        if (tex && !tex->GetName().empty()) {
+            out += "   TextureFilename {\n    \"";
+            // A string cannot hold a quote or a line break.
+            for (char c : tex->GetName()) {
+                out += (c == '"' || c == '\n' || c == '\r') ? '_' : c;
+            }
+            out += "\";\n   }\n";
+        }
+        out += "  }\n";
+    }
+    out += " }\n";
+}
+
+}  // namespace
+
+std::string SaveXToString(const MeshBuilder& mesh, unsigned flags) {
+    const bool withUv = (flags & XOFSAVE_TEXTURECOORDINATES) != 0;
+    const bool withMaterials = (flags & XOFSAVE_MATERIALS) != 0;
+    const bool withTextureNames = withMaterials && (flags & XOFSAVE_TEXTURENAMES) != 0;
+    const bool withNormals = (flags & XOFSAVE_NORMALS) != 0 && AnyCornerHasNormal(mesh);
+
+    const auto& verts = mesh.Vertices();
+    const SplitVertices split = SplitByCorner(mesh, withUv, withNormals);
+    const auto& written = split.written;
+    auto floatAt = [&](std::size_t i, int k) { return base::FloatFromBits(written[i][k]); };
 
     std::string out;
     out.reserve(64 + written.size() * (withUv ? 90 : 40) + mesh.GetCornerCount() * 16);
-    out += "xof 0302txt 0032\nHeader {\n 1;\n 0;\n 1;\n}\n\nMesh {\n ";
-    base::AppendInt(out, written.size());
-    out += ";\n";
-    for (std::size_t i = 0; i < written.size(); ++i) {
+    out += "xof 0302txt 0032\nHeader {\n 1;\n 0;\n 1;\n}\n\nMesh {\n";
+    AppendList(out, written.size(), [&](std::size_t i) {
         const Vector& p = verts[written[i][0]];
-        out += ' ';
-        base::AppendShortest(out, p.x);
-        out += ';';
-        base::AppendShortest(out, p.y);
-        out += ';';
-        base::AppendShortest(out, p.z);
-        out += i + 1 < written.size() ? ";,\n" : ";;\n";
-    }
-
-    auto appendFaces = [&](std::string& o) {
-        o += ' ';
-        base::AppendInt(o, faceCount);
-        o += ";\n";
-        std::size_t corner = 0;
-        for (std::size_t f = 0; f < faceCount; ++f) {
-            const std::size_t n = mesh.FaceCorners(f).size();
-            o += ' ';
-            base::AppendInt(o, n);
-            o += ';';
-            for (std::size_t k = 0; k < n; ++k) {
-                if (k) o += ',';
-                base::AppendInt(o, cornerIndex[corner++]);
-            }
-            o += f + 1 < faceCount ? ";,\n" : ";;\n";
-        }
-    };
-    appendFaces(out);
-
-    if (withMaterials) {
-        // One material per distinct (colour, texture) pair, in order of first use.
-        std::map<std::pair<Color, const Texture*>, std::size_t> materialOf;
-        std::vector<std::pair<Color, const Texture*>> materials;
-        std::vector<std::size_t> faceMaterial(faceCount);
-        for (std::size_t f = 0; f < faceCount; ++f) {
-            const auto& rec = mesh.FaceRecords()[f];
-            const Texture* tex = withTextureNames ? rec.texture.get() : nullptr;
-            const auto key = std::make_pair(rec.color, tex);
-            const auto [it, inserted] = materialOf.emplace(key, materials.size());
-            if (inserted) materials.push_back(key);
-            faceMaterial[f] = it->second;
-        }
-        const MaterialPtr props = mesh.GetMaterial();
-        out += " MeshMaterialList {\n  ";
-        base::AppendInt(out, materials.size());
-        out += ";\n  ";
-        base::AppendInt(out, faceCount);
-        out += ";\n";
-        for (std::size_t f = 0; f < faceCount; ++f) {
-            out += "  ";
-            base::AppendInt(out, faceMaterial[f]);
-            out += f + 1 < faceCount ? ",\n" : ";\n";
-        }
-        const float scale = 1.0f / 255.0f;
-        for (const auto& [color, tex] : materials) {
-            out += "  Material {\n   ";
-            const unsigned channels[4] = {ColorRed(color), ColorGreen(color), ColorBlue(color),
-                                          ColorAlpha(color)};
-            for (unsigned ch : channels) {
-                base::AppendShortest(out, float(ch) * scale);
-                out += ';';
-            }
-            out += ";\n   ";
-            base::AppendShortest(out, props ? props->power : 0.0f);
-            out += ";\n   ";
-            for (int i = 0; i < 3; ++i) {
-                base::AppendShortest(out, props ? props->specular[i] : 0.0f);
-                out += ';';
-            }
-            out += ";\n   ";
-            for (int i = 0; i < 3; ++i) {
-                base::AppendShortest(out, props ? props->emissive[i] : 0.0f);
-                out += ';';
-            }
-            out += ";\n";
-            if (tex && !tex->GetName().empty()) {
-                out += "   TextureFilename {\n    \"";
-                // A string cannot hold a quote or a line break.
-                for (char c : tex->GetName()) {
-                    out += (c == '"' || c == '\n' || c == '\r') ? '_' : c;
-                }
-                out += "\";\n   }\n";
-            }
-            out += "  }\n";
-        }
-        out += " }\n";
-    }
-
-    if (anyNormal) {
-        out += " MeshNormals {\n ";
-        base::AppendInt(out, written.size());
-        out += ";\n";
-        for (std::size_t i = 0; i < written.size(); ++i) {
-            out += ' ';
-            base::AppendShortest(out, base::FloatFromBits(written[i][3]));
-            out += ';';
-            base::AppendShortest(out, base::FloatFromBits(written[i][4]));
-            out += ';';
-            base::AppendShortest(out, base::FloatFromBits(written[i][5]));
-            out += i + 1 < written.size() ? ";,\n" : ";;\n";
-        }
+        AppendFloats(out, {p.x, p.y, p.z});
+    });
+    AppendFaces(out, mesh, split.cornerIndex);
+    if (withMaterials) AppendMaterials(out, mesh, withTextureNames);
+    if (withNormals) {
+        out += " MeshNormals {\n";
+        AppendList(out, written.size(), [&](std::size_t i) {
+            AppendFloats(out, {floatAt(i, 3), floatAt(i, 4), floatAt(i, 5)});
+        });
         // Normal i belongs to vertex i, so the faces repeat the vertex indices.
-        appendFaces(out);
+        AppendFaces(out, mesh, split.cornerIndex);
         out += " }\n";
     }
-
     if (withUv) {
-        out += " MeshTextureCoords {\n ";
-        base::AppendInt(out, written.size());
-        out += ";\n";
-        for (std::size_t i = 0; i < written.size(); ++i) {
-            out += ' ';
-            base::AppendShortest(out, base::FloatFromBits(written[i][1]));
-            out += ';';
-            base::AppendShortest(out, base::FloatFromBits(written[i][2]));
-            out += i + 1 < written.size() ? ";,\n" : ";;\n";
-        }
+        out += " MeshTextureCoords {\n";
+        AppendList(out, written.size(), [&](std::size_t i) {
+            AppendFloats(out, {floatAt(i, 1), floatAt(i, 2)});
+        });
         out += " }\n";
     }
     out += "}\n";

@@ -1,9 +1,9 @@
 #include "views/mdlr_view.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cstring>
 
+#include "base/numbers.h"
 #include "render/ortho_draw.h"
 #include "views/selection.h"
 
@@ -11,45 +11,39 @@ namespace views {
 
 namespace {
 
-// printf's "%f": six decimals, '.' as the decimal point in every locale.
-void AppendFixed6(std::string& out, float value) {
-    char buf[64];
-    const auto r = std::to_chars(buf, buf + sizeof buf, static_cast<double>(value),
-                                 std::chars_format::fixed, 6);
-    out.append(buf, r.ptr);
-}
-
 constexpr int kOrthoPanes[3][2] = {{0, 0}, {1, 0}, {1, 1}};
 
 }  // namespace
 
 std::string StatusText(render::PaneRole role, render::PlanePoint p) {
-    std::string s;
+    // "座標(%f,%f,%f)" with the axis the pane does not show printed as a plain 0.
+    const float* xyz[3] = {nullptr, nullptr, nullptr};
     switch (role) {
         case render::PaneRole::Top:  // X, Z
-            s = "座標(";
-            AppendFixed6(s, p.h);
-            s += ",0,";
-            AppendFixed6(s, p.v);
-            s += ")";
+            xyz[0] = &p.h;
+            xyz[2] = &p.v;
             break;
         case render::PaneRole::Front:  // X, Y
-            s = "座標(";
-            AppendFixed6(s, p.h);
-            s += ",";
-            AppendFixed6(s, p.v);
-            s += ",0)";
+            xyz[0] = &p.h;
+            xyz[1] = &p.v;
             break;
-        case render::PaneRole::Side:  // horizontal Z, vertical Y: Y is printed first
-            s = "座標(0,";
-            AppendFixed6(s, p.v);
-            s += ",";
-            AppendFixed6(s, p.h);
-            s += ")";
+        case render::PaneRole::Side:  // horizontal Z, vertical Y
+            xyz[1] = &p.v;
+            xyz[2] = &p.h;
             break;
         case render::PaneRole::View3D:
-            break;
+            return {};
     }
+    std::string s = "座標(";
+    for (int i = 0; i < 3; ++i) {
+        if (i) s += ',';
+        if (xyz[i]) {
+            base::AppendFixed(s, *xyz[i]);
+        } else {
+            s += '0';
+        }
+    }
+    s += ')';
     return s;
 }
 

@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QSettings>
 #include <QTest>
@@ -77,9 +78,13 @@ TEST_F(SurfaceApp, TextureCommandGoesThroughBothDialogsToATexturedModel) {
     for (int mapping = 0; mapping < 3; ++mapping) {
         SCOPED_TRACE(mapping);
         WhenModal<QFileDialog>([bitmap, mapping](QFileDialog& d) {
-            d.selectFile(bitmap);
-            // done() rather than accept(): accept() checks the name against the dialog's
-            // folder listing, which fills in the background and may not be there yet.
+            // Typed into the name field as a user would: selectFile() leaves a focused
+            // field alone. done() rather than accept(), which checks the name against the
+            // folder listing that fills in the background.
+            auto* name = d.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            ASSERT_TRUE(name);
+            name->setText(bitmap);
+            EXPECT_EQ(d.selectedFiles(), QStringList{bitmap});
             static_cast<QDialog&>(d).done(QDialog::Accepted);
             WhenModal<dialogs::CTextureWrapDlg>([mapping](dialogs::CTextureWrapDlg& w) {
                 EXPECT_EQ(w.MappingGroup()->checkedId(), 0);
