@@ -2,6 +2,7 @@
 // dialogs as a user would have and remember what the core asked for.
 #pragma once
 
+#include <cstdio>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -118,6 +119,15 @@ class RecordingPane : public ports::PaneHost {
     }
     bool HasCapture() const override { return captured; }
 };
+
+// A file dialog request in one line: "open|save ext=.. flags=0x.. folder=.. name=.. | filter".
+inline std::string Describe(const ports::FileDialogRequest& r) {
+    char flags[16];
+    std::snprintf(flags, sizeof flags, "0x%x", r.flags);
+    return std::string(r.open ? "open" : "save") + " ext=" + r.defaultExtension +
+           " flags=" + flags + " folder=" + r.initialFolder + " name=" + r.initialName + " | " +
+           r.filter;
+}
 
 // Answers every open with `result` and remembers what it was asked to open.
 class ScriptedOpener : public ports::Opener {

@@ -27,21 +27,6 @@ LinkStatic MakeLink(const std::string& text) {
     return link;
 }
 
-TEST(LinkStatic, StartsWithTheLinkColoursAndFlags) {
-    const LinkStatic link;
-    EXPECT_EQ(link.m_crLink, 0x00EE0000u);  // RGB(0, 0, 238) as 0x00BBGGRR
-    EXPECT_EQ(link.m_crVisited, 0x008B1A55u);
-    EXPECT_EQ(link.m_bHover, 0);
-    EXPECT_EQ(link.m_bVisited, 0);
-    EXPECT_EQ(link.m_bUnderline, 1);
-    EXPECT_EQ(link.m_bFitToText, 1);
-    EXPECT_TRUE(link.m_strTarget.empty());
-    EXPECT_EQ(link.TextColor(), link.m_crLink);
-    EXPECT_EQ(doc::RedOf(Rgb(85, 26, 139)), 85);
-    EXPECT_EQ(doc::GreenOf(Rgb(85, 26, 139)), 26);
-    EXPECT_EQ(doc::BlueOf(Rgb(85, 26, 139)), 139);
-}
-
 TEST(LinkStatic, AttachTakesTheTextAsTargetAndShowsTheTargetWhenTextIsEmpty) {
     LinkStatic a;
     EXPECT_EQ(a.Attach("https://example.org/"), "https://example.org/");
@@ -135,16 +120,19 @@ TEST(DialogUnits, BaseUnitsRoundTheAverageLetterWidth) {
 }
 
 TEST(DialogUnits, MulDivRoundsHalvesAwayFromZero) {
-    EXPECT_EQ(doc::MulDiv(73, 12, 8), 110);  // 109.5
-    EXPECT_EQ(doc::MulDiv(7, 12, 8), 11);    // 10.5
-    EXPECT_EQ(doc::MulDiv(5, 12, 8), 8);     // 7.5
-    EXPECT_EQ(doc::MulDiv(9, 6, 4), 14);     // 13.5
-    EXPECT_EQ(doc::MulDiv(10, 6, 4), 15);
-    EXPECT_EQ(doc::MulDiv(-7, 12, 8), -11);
-    EXPECT_EQ(doc::MulDiv(7, -12, 8), -11);
-    EXPECT_EQ(doc::MulDiv(7, 12, -8), -11);
-    EXPECT_EQ(doc::MulDiv(1, 1, 0), -1);
-    EXPECT_EQ(doc::MulDiv(2000000000, 3, 4), 1500000000);  // no overflow in between
+    struct Case {
+        int a, b, c, want;
+    };
+    const Case cases[] = {
+        {73, 12, 8, 110}, {7, 12, 8, 11},
+        {5, 12, 8, 8},    {9, 6, 4, 14},
+        {10, 6, 4, 15},   {-7, 12, 8, -11},
+        {7, -12, 8, -11}, {7, 12, -8, -11},
+        {1, 1, 0, -1},    {2000000000, 3, 4, 1500000000},  // no overflow in between
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(doc::MulDiv(c.a, c.b, c.c), c.want) << c.a << "*" << c.b << "/" << c.c;
+    }
 }
 
 TEST(DialogUnits, AboutBoxControlsInPixelsForSixByTwelveUnits) {
@@ -179,30 +167,21 @@ TEST(AboutDialog, HoldsTheTitleTextsAndLayout) {
     AboutDialog dlg(opener, ui);
     EXPECT_EQ(dlg.Kind(), "about");
     EXPECT_EQ(dlg.Title(), "Kestriluneのﾊﾞｰｼﾞｮﾝ情報");
-    EXPECT_EQ(AboutDialog::kSize.width, 234);
-    EXPECT_EQ(AboutDialog::kSize.height, 73);
-
-    const auto& c = dlg.Controls();
-    ASSERT_EQ(c.size(), 6u);
-    auto at = [](const AboutDialog::Control& k) {
-        return std::vector<int>{k.rect.x, k.rect.y, k.rect.width, k.rect.height};
-    };
-    EXPECT_EQ(c[0].type, AboutDialog::ControlType::Icon);
-    EXPECT_EQ(c[0].rect.x, 11);
-    EXPECT_EQ(c[0].rect.y, 17);
-    EXPECT_EQ(c[1].text, "Kestrilune Version 1.0");
-    EXPECT_EQ(at(c[1]), (std::vector<int>{40, 10, 119, 8}));
-    EXPECT_EQ(at(c[2]), (std::vector<int>{40, 25, 127, 8}));
-    EXPECT_FALSE(c[2].text.empty());
-    EXPECT_EQ(c[3].id, AboutDialog::IDOK);
-    EXPECT_EQ(at(c[3]), (std::vector<int>{177, 7, 50, 14}));
-    EXPECT_EQ(c[4].id, 1033);
-    EXPECT_EQ(at(c[4]), (std::vector<int>{40, 44, 131, 10}));
-    EXPECT_EQ(c[4].text, doc::text::kAboutMailTarget);
-    EXPECT_EQ(c[5].id, 1034);
-    EXPECT_EQ(at(c[5]), (std::vector<int>{40, 58, 131, 8}));
-    EXPECT_EQ(c[5].text, doc::text::kAboutWebTarget);
-
+    // (The box's size is pinned by AboutBoxControlsInPixelsForSixByTwelveUnits.)
+    // Each control as "type id x,y,w,h text" in dialog units.
+    std::vector<std::string> picture;
+    for (const AboutDialog::Control& k : dlg.Controls()) {
+        picture.push_back(std::to_string(int(k.type)) + " " + std::to_string(k.id) + " " +
+                          std::to_string(k.rect.x) + "," + std::to_string(k.rect.y) + "," +
+                          std::to_string(k.rect.width) + "," + std::to_string(k.rect.height) + " " +
+                          k.text);
+    }
+    const std::string web(doc::text::kAboutWebTarget);
+    EXPECT_EQ(picture,
+              (std::vector<std::string>{
+                  "0 -1 11,17,0,0 ", "1 -1 40,10,119,8 Kestrilune Version 1.0",
+                  "1 -1 40,25,127,8 ポリゴンモデラー・コンバーター", "2 1 177,7,50,14 OK",
+                  "3 1033 40,44,131,10 kestrilune@example.org", "3 1034 40,58,131,8 " + web}));
     EXPECT_EQ(dlg.Link(1034), &dlg.m_web);
     EXPECT_EQ(dlg.Link(1033), &dlg.m_mail);
     EXPECT_EQ(dlg.Link(1), nullptr);
@@ -238,11 +217,8 @@ TEST(HelpCommands, AboutShowsTheBoxModallyAndItsLinksWorkWhileOpen) {
     doc::RegisterHelpCommands(router, ui, opener, "/nowhere/");
     EXPECT_TRUE(router.Execute(doc::ID_APP_ABOUT));
     EXPECT_EQ(ui.dialogs, (std::vector<std::string>{"about"}));
-    EXPECT_EQ(ui.beeps, 1);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "Unable to open hyperlink:\n\nThere is no application associated\n"
-              "with the given filename extension.");
+    EXPECT_EQ(ui.beeps, 1);  // the failed open's message is pinned by the LinkStatic tests
+    EXPECT_EQ(ui.messages.size(), 1u);
 }
 
 TEST(HelpCommands, HelpOpensTheShippedManualOrSaysItCannot) {

@@ -52,16 +52,14 @@ TEST_F(DocFixture, OpenAsksWithTheProgramsFilterAndAppendsEachFile) {
     document.OnFileOpen();
 
     ASSERT_EQ(ui.fileRequests.size(), 2u);
-    const ports::FileDialogRequest& r = ui.fileRequests[0];
-    EXPECT_TRUE(r.open);
-    EXPECT_EQ(r.defaultExtension, "x");
-    EXPECT_EQ(r.flags, ports::OFN_HIDEREADONLY);
-    EXPECT_EQ(r.initialFolder, session.programFolder);
-    EXPECT_EQ(r.filter,
-              "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
-              "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|"
-              "*.obj|Metasequoia Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|"
-              "DXFファイル(*.dxf)|*.dxf|");
+    EXPECT_EQ(
+        testing_support::Describe(ui.fileRequests[0]),
+        "open ext=x flags=0x4 folder=" + session.programFolder +
+            " name= | "
+            "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
+            "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|"
+            "*.obj|Metasequoia Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|"
+            "DXFファイル(*.dxf)|*.dxf|");
     EXPECT_EQ(Faces(), 2);
     EXPECT_EQ(MeshFaces(), 2);
     EXPECT_EQ(session.Table().vertexCount[0], 4);
@@ -131,13 +129,11 @@ TEST_F(DocFixture, SaveAsPicksTheWriterByExtensionInAnyCase) {
     ui.files = {out};
     document.OnFileSaveAs();
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    const ports::FileDialogRequest& r = ui.fileRequests[0];
-    EXPECT_FALSE(r.open);
-    EXPECT_EQ(r.flags, ports::OFN_OVERWRITEPROMPT);
-    EXPECT_EQ(r.defaultExtension, "x");
-    EXPECT_EQ(r.filter,
-              "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル"
-              "(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|");
+    EXPECT_EQ(testing_support::Describe(ui.fileRequests[0]),
+              "save ext=x flags=0x2 folder=" + ui.fileRequests[0].initialFolder +
+                  " name= | "
+                  "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル"
+                  "(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|");
     const std::string bytes = ReadFile(out);
     ASSERT_GE(bytes.size(), 12u);
     EXPECT_EQ(bytes.substr(0, 4), "FORM");

@@ -1,14 +1,20 @@
+// The face table: reading a mesh, rebuilding it, colours and transparency, and adding a
+// polygon.
 #include "model/face_table.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <memory>
 #include <vector>
 
 #include "test_support.h"
 
 namespace {
 
+using model::AddPolygonResult;
 using model::FaceTable;
+using model::POLY_NEW_VERTEX;
 using rm::Vector;
 using testing_support::Model;
 
@@ -27,7 +33,8 @@ void AddTriangles(Model& m, int faces) {
     ASSERT_TRUE(m.host.m_pMesh->AddFaces(verts, {}, list));
 }
 
-// Table faces: triangle (0 1 2), quad (1 3 4 2), triangle (2 4 5).
+// Table faces: triangle (0 1 2), quad (1 3 4 2), triangle (2 4 5); the first two with
+// colours of their own, every corner with texture coordinates of its own.
 void FillTable(FaceTable& t) {
     const Vector p[6] = {{0, 0, 0},    {1, 0, 0},      {0, 1, 0},
                          {1, 1, 0.5f}, {0.25f, -2, 1}, {1, 2, -0.5f}};
@@ -39,20 +46,25 @@ void FillTable(FaceTable& t) {
             t.vertexIndex[f][k] = faces[f][k];
             t.position[f][k] = p[faces[f][k]];
             t.selected[f][k] = 0;
+            t.texU[f][k] = 0.25f * float(k);
+            t.texV[f][k] = 1.0f - 0.25f * float(k);
         }
         t.faceMark[f] = 1;
     }
+    t.faceColor[0] = {10, 20, 30, 40};
+    t.faceColor[1] = {50, 60, 70, 255};
 }
 
-TEST(FaceTableLifecycle, HeapArraysExistFromConstruction) {
-    auto t = std::make_unique<FaceTable>();
-    ASSERT_NE(t->vertexPool, nullptr);
-    ASSERT_NE(t->faceColor, nullptr);
-    ASSERT_NE(t->faceTexture, nullptr);
-    EXPECT_EQ(t->faceCount, 0);
-    EXPECT_EQ(t->faceColor[4999].red, 192);
-    EXPECT_EQ(t->faceColor[4999].alpha, 255);
-    // Rebuilding before any Clear works.
+std::vector<int> Rgba(const model::FaceColor& c) {
+    return {c.red, c.green, c.blue, c.alpha};
+}
+Vector CornerOf(const rm::MeshBuilderPtr& mesh, int face, int k) {
+    Vector p;
+    mesh->GetFace(face).GetVertex(k, &p, nullptr);
+    return p;
+}
+
+TEST(FaceTableRebuild, WorksBeforeAnyClear) {
     Model m;
     EXPECT_TRUE(m.table->RebuildMesh(m.host));
     EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
@@ -96,10 +108,7 @@ TEST(FaceTableRead, CopiesCornersColoursAndQuality) {
     m.host.m_pMesh->SetQuality(rm::Quality::Flat);
     m.table->ReadFromMesh(m.host);
     const FaceTable& t = *m.table;
-    EXPECT_EQ(t.faceColor[1].red, 255);
-    EXPECT_EQ(t.faceColor[1].green, 64);
-    EXPECT_EQ(t.faceColor[1].blue, 32);
-    EXPECT_EQ(t.faceColor[1].alpha, 128);
+    EXPECT_EQ(Rgba(t.faceColor[1]), (std::vector<int>{255, 64, 32, 128}));
     EXPECT_EQ(t.faceTexture[1], tex);
     EXPECT_EQ(t.faceTexture[0], nullptr);
     EXPECT_EQ(t.texU[1][2], 0.5f);
@@ -138,9 +147,7 @@ TEST(FaceTableRebuild, LaterCornerWinsASharedIndexAndIndicesAreKept) {
     ASSERT_TRUE(t.RebuildMesh(m.host));
     EXPECT_EQ(t.poolVertexCount, 8);
     EXPECT_EQ(t.vertexPool[7], (Vector{2, 2, 2}));
-    Vector p;
-    m.host.m_pMesh->GetFace(0).GetVertex(0, &p, nullptr);
-    EXPECT_EQ(p, (Vector{2, 2, 2}));
+    EXPECT_EQ(CornerOf(m.host.m_pMesh, 0, 0), (Vector{2, 2, 2}));
     // A later read returns the same indices.
     t.ReadFromMesh(m.host);
     EXPECT_EQ(t.vertexIndex[0][0], 7);
@@ -150,15 +157,23 @@ TEST(FaceTableRebuild, LaterCornerWinsASharedIndexAndIndicesAreKept) {
     EXPECT_EQ(m.host.m_pModelFrame->Visuals()[0], m.host.m_pMesh);
 }
 
+// A face of no corners would end the face-data list early: the rebuild and AddPolygon
+// leave it out, and the faces after it keep their own look.
 TEST(FaceTableRebuild, FacesWithoutCornersAreLeftOutWithoutShiftingColours) {
     Model m;
     FillTable(*m.table);
-    m.table->vertexCount[1] = 0;  // would end the face-data list early
+    m.table->vertexCount[1] = 0;
     m.table->faceColor[2] = {1, 2, 3, 255};
     ASSERT_TRUE(m.table->RebuildMesh(m.host));
     ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 2);
     EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0xFF010203u);
     EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetVertexIndex(2), 5);
+
+    const std::array<Vector, 3> points = {Vector{0, 0, 0}, Vector{1, 0, 0}, Vector{0, 0, 1}};
+    std::array<int, 3> vertex = {POLY_NEW_VERTEX, POLY_NEW_VERTEX, POLY_NEW_VERTEX};
+    ASSERT_EQ(m.table->AddPolygon(m.host, points, vertex), AddPolygonResult::Added);
+    ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 3);
+    EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0xFF010203u);
 }
 
 TEST(FaceTableRebuild, AFailedRebuildKeepsTheOldMeshAttached) {
@@ -176,9 +191,7 @@ TEST(FaceTableRebuild, AFailedRebuildKeepsTheOldMeshAttached) {
         EXPECT_EQ(before->GetFaceCount(), 2);
         // The next rebuild succeeds and takes the edit.
         ASSERT_TRUE(m.table->RebuildMesh(m.host));
-        Vector p;
-        m.host.m_pMesh->GetFace(0).GetVertex(0, &p, nullptr);
-        EXPECT_EQ(p, (Vector{9, 9, 9}));
+        EXPECT_EQ(CornerOf(m.host.m_pMesh, 0, 0), (Vector{9, 9, 9}));
     }
 }
 
@@ -192,17 +205,12 @@ TEST(FaceTableRead, LargeVertexIndicesAreRenumberedDensely) {
     const model::ReadStats stats = m.table->ReadFromMesh(m.host);
     EXPECT_TRUE(stats.renumbered);
     const FaceTable& t = *m.table;
-    EXPECT_EQ(t.vertexIndex[0][0], 0);
-    EXPECT_EQ(t.vertexIndex[0][1], 1);
-    EXPECT_EQ(t.vertexIndex[0][2], 2);
-    EXPECT_EQ(t.vertexIndex[1][0], 2);  // still shared with face 0
-    EXPECT_EQ(t.vertexIndex[1][1], 1);
-    EXPECT_EQ(t.vertexIndex[1][2], 3);
+    EXPECT_EQ((std::vector<int>{t.vertexIndex[0][0], t.vertexIndex[0][1], t.vertexIndex[0][2],
+                                t.vertexIndex[1][0], t.vertexIndex[1][1], t.vertexIndex[1][2]}),
+              (std::vector<int>{0, 1, 2, 2, 1, 3}));  // still shared between the faces
     ASSERT_TRUE(m.table->RebuildMesh(m.host));
     EXPECT_EQ(t.poolVertexCount, 4);
-    Vector p;
-    m.host.m_pMesh->GetFace(1).GetVertex(0, &p, nullptr);
-    EXPECT_EQ(p, (Vector{89999, 0, 0}));
+    EXPECT_EQ(CornerOf(m.host.m_pMesh, 1, 0), (Vector{89999, 0, 0}));
 }
 
 TEST(FaceTableApply, ColourTargetsFullySelectedFacesOrEverything) {
@@ -212,18 +220,15 @@ TEST(FaceTableApply, ColourTargetsFullySelectedFacesOrEverything) {
     m.table->selected[1][0] = m.table->selected[1][1] = 1;
     m.table->ApplyColor(m.host, 0x00102030u);  // 0x00BBGGRR
     for (int f = 0; f < 3; ++f) {
-        EXPECT_EQ(m.table->faceColor[f].red, 0x30);
-        EXPECT_EQ(m.table->faceColor[f].green, 0x20);
-        EXPECT_EQ(m.table->faceColor[f].blue, 0x10);
-        EXPECT_EQ(m.table->faceColor[f].alpha, 255);
+        const int alpha = f == 0 ? 40 : 255;  // a colour keeps the transparency
+        EXPECT_EQ(Rgba(m.table->faceColor[f]), (std::vector<int>{0x30, 0x20, 0x10, alpha}));
         EXPECT_EQ(m.table->faceMark[f], 1);
     }
     EXPECT_EQ(m.host.m_pMesh->GetFace(2).GetColor(), 0xFF302010u);
     // Face 2 fully selected, face 1 partly: only face 2 changes.
     for (int k = 0; k < 3; ++k) m.table->selected[2][k] = 1;
     m.table->ApplyColor(m.host, 0x000000FFu);
-    EXPECT_EQ(m.table->faceColor[2].red, 255);
-    EXPECT_EQ(m.table->faceColor[2].blue, 0);
+    EXPECT_EQ(Rgba(m.table->faceColor[2]), (std::vector<int>{255, 0, 0, 255}));
     EXPECT_EQ(m.table->faceColor[1].red, 0x30);
     EXPECT_EQ(m.table->faceColor[0].red, 0x30);
     EXPECT_EQ(m.table->faceMark[2], 1);
@@ -234,10 +239,9 @@ TEST(FaceTableApply, TransparencySetsAlphaOnly) {
     FillTable(*m.table);
     for (int k = 0; k < 4; ++k) m.table->selected[1][k] = 1;
     m.table->ApplyTransparency(m.host, 255);
-    EXPECT_EQ(m.table->faceColor[1].alpha, 0);
-    EXPECT_EQ(m.table->faceColor[1].red, 192);
-    EXPECT_EQ(m.table->faceColor[0].alpha, 255);
-    EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0x00C0C0C0u);
+    EXPECT_EQ(Rgba(m.table->faceColor[1]), (std::vector<int>{50, 60, 70, 0}));
+    EXPECT_EQ(m.table->faceColor[0].alpha, 40);
+    EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0x00323C46u);
     m.table->ApplyTransparency(m.host, 0);
     EXPECT_EQ(m.table->faceColor[1].alpha, 255);
 }
@@ -254,6 +258,160 @@ TEST(FaceTableSelection, ReadKeepsItAndClearResetsIt) {
     EXPECT_EQ(m.table->selected[1][2], 0);
     EXPECT_EQ(m.table->poolVertexCount, 0);
     EXPECT_EQ(m.table->faceColor[0].red, 192);
+}
+
+// ---- AddPolygon ----
+
+TEST(AddPolygon, NewVerticesAreNumberedAfterTheLargestIndexAndSnappedOnesKept) {
+    Model m;
+    FaceTable& t = *m.table;
+    FillTable(t);
+    auto tex = std::make_shared<rm::Texture>("wood.bmp");
+    t.faceTexture[1] = tex;
+    t.meshQuality = rm::Quality::Wireframe;
+    ASSERT_TRUE(t.RebuildMesh(m.host));
+
+    // New point, point snapped to vertex 3, new point, vertex 3 again.
+    const std::array<Vector, 4> points = {Vector{5, 5, 5}, Vector{1, 1, 0.5f}, Vector{6, 6, 6},
+                                          Vector{1, 1, 0.5f}};
+    std::array<int, 4> vertex = {POLY_NEW_VERTEX, 3, POLY_NEW_VERTEX, 3};
+    ASSERT_EQ(t.AddPolygon(m.host, points, vertex), AddPolygonResult::Added);
+    EXPECT_EQ(vertex, (std::array<int, 4>{6, 3, 7, 3}));
+
+    const rm::MeshBuilderPtr& mesh = m.host.m_pMesh;
+    ASSERT_EQ(mesh->GetFaceCount(), 4);
+    EXPECT_EQ(mesh->GetVertexCount(), 8u);
+    const rm::Face added = mesh->GetFace(3);
+    ASSERT_EQ(added.GetVertexCount(), 4);
+    EXPECT_EQ(added.GetVertexIndex(0), 6);
+    EXPECT_EQ(added.GetVertexIndex(3), 3);
+    EXPECT_EQ(CornerOf(mesh, 3, 2), (Vector{6, 6, 6}));
+    // The new face shares vertex 3 with the quad.
+    EXPECT_EQ(mesh->GetFace(1).GetVertexIndex(1), 3);
+    // Old faces keep their look; the new one has the defaults; the quality survives.
+    EXPECT_EQ(mesh->GetFace(0).GetColor(), 0x280A141Eu);
+    EXPECT_EQ(mesh->GetFace(1).GetTexture(), tex);
+    float u = 0, v = 0;
+    mesh->GetFace(1).GetTextureCoordinates(3, &u, &v);
+    EXPECT_EQ(u, 0.75f);
+    EXPECT_EQ(v, 0.25f);
+    EXPECT_EQ(added.GetColor(), rm::MeshBuilder::kDefaultFaceColor);
+    EXPECT_EQ(added.GetTexture(), nullptr);
+    EXPECT_EQ(mesh->GetQuality(), rm::Quality::Wireframe);
+    ASSERT_EQ(m.host.m_pModelFrame->Visuals().size(), 1u);
+    EXPECT_EQ(m.host.m_pModelFrame->Visuals()[0], mesh);
+
+    // The table is untouched until it reads the mesh, which brings the face in.
+    EXPECT_EQ(t.faceCount, 3);
+    t.ReadFromMesh(m.host);
+    ASSERT_EQ(t.faceCount, 4);
+    EXPECT_EQ(t.vertexCount[3], 4);
+    EXPECT_EQ(t.vertexIndex[3][2], 7);
+    EXPECT_EQ(t.position[3][0], (Vector{5, 5, 5}));
+    EXPECT_EQ(t.meshQuality, rm::Quality::Wireframe);
+    EXPECT_EQ(t.faceColor[0].alpha, 40);
+}
+
+TEST(AddPolygon, AnEmptyTableStartsNumberingAtOne) {
+    Model m;
+    const std::array<Vector, 3> points = {Vector{0, 0, 0}, Vector{1, 0, 0}, Vector{0, 0, 1}};
+    std::array<int, 3> vertex = {POLY_NEW_VERTEX, POLY_NEW_VERTEX, POLY_NEW_VERTEX};
+    ASSERT_EQ(m.table->AddPolygon(m.host, points, vertex), AddPolygonResult::Added);
+    EXPECT_EQ(vertex, (std::array<int, 3>{1, 2, 3}));
+    EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 1);
+    EXPECT_EQ(CornerOf(m.host.m_pMesh, 0, 2), (Vector{0, 0, 1}));
+}
+
+TEST(AddPolygon, RefusalsLeaveMeshTableAndPointsAsTheyWere) {
+    const std::array<Vector, 3> points = {Vector{0, 0, 0}, Vector{1, 0, 0}, Vector{0, 0, 1}};
+    const std::array<int, 3> fresh = {POLY_NEW_VERTEX, 1, POLY_NEW_VERTEX};
+
+    // The root refuses the new mesh.
+    Model m;
+    FillTable(*m.table);
+    ASSERT_TRUE(m.table->RebuildMesh(m.host));
+    const rm::MeshBuilderPtr before = m.host.m_pMesh;
+    std::array<int, 3> vertex = fresh;
+    m.host.m_pD3DRoot->FailNext(rm::Root::Op::CreateMeshBuilder);
+    EXPECT_EQ(m.table->AddPolygon(m.host, points, vertex), AddPolygonResult::Refused);
+    EXPECT_EQ(m.host.m_pMesh, before);
+    EXPECT_EQ(before->GetFaceCount(), 3);
+    ASSERT_EQ(m.host.m_pModelFrame->Visuals().size(), 1u);
+    EXPECT_EQ(m.host.m_pModelFrame->Visuals()[0], before);
+    EXPECT_EQ(vertex, fresh);
+    EXPECT_EQ(m.table->faceCount, 3);
+
+    // A point list that no face can take.
+    EXPECT_EQ(m.table->AddPolygon(m.host, {}, {}), AddPolygonResult::Refused);
+    std::vector<Vector> many(17);
+    std::vector<int> manyVertex(17, POLY_NEW_VERTEX);
+    EXPECT_EQ(m.table->AddPolygon(m.host, many, manyVertex), AddPolygonResult::Refused);
+
+    // A full table.
+    m.table->faceCount = model::MAX_FACES;
+    EXPECT_EQ(m.table->AddPolygon(m.host, points, vertex), AddPolygonResult::TableFull);
+    EXPECT_EQ(m.host.m_pMesh, before);
+    EXPECT_EQ(vertex, fresh);
+}
+
+// A table of 4,999 faces of 16 corners, every corner its own vertex, numbered from `first`.
+void FillNearlyFull(FaceTable& t, int first) {
+    t.faceCount = model::MAX_FACES - 1;
+    int index = first;
+    for (int f = 0; f < t.faceCount; ++f) {
+        t.vertexCount[f] = model::MAX_FACE_VERTICES;
+        for (int k = 0; k < model::MAX_FACE_VERTICES; ++k) {
+            t.vertexIndex[f][k] = index;
+            t.position[f][k] = {float(f), float(k), float(index)};
+            index += 1;
+        }
+    }
+}
+
+TEST(AddPolygon, VerticesAreRenumberedDenselyOnlyWhenNewOnesWouldPassThePool) {
+    // Largest index 79,999 - 16 + 15 leaves no room after it: dense numbering, which
+    // fills the pool exactly.
+    Model m;
+    FaceTable& t = *m.table;
+    FillNearlyFull(t, 16);  // indices 16 .. 79,999
+    std::vector<Vector> points(16);
+    std::vector<int> vertex(16, POLY_NEW_VERTEX);
+    for (int i = 0; i < 16; ++i) points[std::size_t(i)] = {-1, float(i), 0};
+    vertex[3] = 16;  // snapped to the first corner
+    ASSERT_EQ(t.AddPolygon(m.host, points, vertex), AddPolygonResult::Added);
+    EXPECT_EQ(vertex[0], 79984);
+    EXPECT_EQ(vertex[3], 0);
+    EXPECT_EQ(vertex[15], 79998);
+    const rm::MeshBuilderPtr& mesh = m.host.m_pMesh;
+    EXPECT_LE(mesh->GetVertexCount(), std::size_t(model::MAX_POOL_VERTICES));
+    EXPECT_EQ(mesh->GetFace(4998).GetVertexIndex(15), 79983);
+    EXPECT_EQ(CornerOf(mesh, 4998, 15), (Vector{4998, 15, 79999}));
+    EXPECT_EQ(CornerOf(mesh, 4999, 3), (Vector{-1, 3, 0}));  // the snapped point's position
+    t.ReadFromMesh(m.host);
+    EXPECT_EQ(t.faceCount, model::MAX_FACES);
+    EXPECT_TRUE(t.RebuildMesh(m.host));
+
+    // One index fewer in use: the plain numbering still fits and is kept.
+    Model fits;
+    FillNearlyFull(*fits.table, 0);  // indices 0 .. 79,983
+    std::vector<int> plain(16, POLY_NEW_VERTEX);
+    ASSERT_EQ(fits.table->AddPolygon(fits.host, points, plain), AddPolygonResult::Added);
+    EXPECT_EQ(plain[0], 79984);
+    EXPECT_EQ(plain[15], 79999);
+    EXPECT_EQ(fits.host.m_pMesh->GetFace(100).GetVertexIndex(0), 1600);
+}
+
+TEST(AddPolygon, IndicesOutsideThePoolAreRenumberedToo) {
+    Model m;
+    FillTable(*m.table);
+    m.table->vertexIndex[1][3] = 123456;  // the quad's last corner
+    const std::array<Vector, 3> points = {Vector{0, 0, 0}, Vector{1, 0, 0}, Vector{0, 0, 1}};
+    std::array<int, 3> vertex = {POLY_NEW_VERTEX, 123456, POLY_NEW_VERTEX};
+    ASSERT_EQ(m.table->AddPolygon(m.host, points, vertex), AddPolygonResult::Added);
+    // In order of first use: 0 1 2 3 4, then 123456 as 5 and 5 as 6.
+    EXPECT_EQ(vertex, (std::array<int, 3>{7, 5, 8}));
+    EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetVertexIndex(3), 5);
+    EXPECT_EQ(m.host.m_pMesh->GetFace(2).GetVertexIndex(2), 6);
 }
 
 }  // namespace

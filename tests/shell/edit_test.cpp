@@ -30,6 +30,21 @@ QPushButton* ButtonWithText(QWidget& w, const QString& text) {
     return nullptr;
 }
 
+// Puts one triangle into the table and the mesh: (0, 0, 0), (1, 0, 0), (0, 1, 0).
+void OneTriangle(doc::Session& s) {
+    model::FaceTable& t = s.Table();
+    t.faceCount = 1;
+    t.vertexCount[0] = 3;
+    t.position[0][0] = {0, 0, 0};
+    t.position[0][1] = {1, 0, 0};
+    t.position[0][2] = {0, 1, 0};
+    for (int k = 0; k < 3; ++k) {
+        t.vertexIndex[0][k] = k;
+        t.selected[0][k] = 0;
+    }
+    t.RebuildMesh(s.model);
+}
+
 TEST(NumericDialogWindow, ShowsTheFieldsAndKeepsARefusedOkOpen) {
     testing_support::ScriptedUi ui;
     views::CScaleDlg data;
@@ -47,8 +62,7 @@ TEST(NumericDialogWindow, ShowsTheFieldsAndKeepsARefusedOkOpen) {
     window.Edit(3)->setText(QStringLiteral("1e39"));
     QTest::mouseClick(ButtonWithText(window, QStringLiteral("OK")), Qt::LeftButton);
     EXPECT_TRUE(window.isVisible());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "数値を入力してください。");
+    EXPECT_EQ(ui.messages.size(), 1u);  // the text is the core's, pinned in its tests
     EXPECT_EQ(window.focusWidget(), window.Edit(3));
     EXPECT_EQ(window.Edit(3)->selectedText(), QStringLiteral("1e39"));
 
@@ -82,13 +96,8 @@ TEST(NumericDialogWindow, TheNumericInputCommandMovesTheSelectedCorners) {
     theApp.InitInstance({});
     QTest::qWait(20);
     doc::Session& s = theApp.Session();
+    OneTriangle(s);
     model::FaceTable& t = s.Table();
-    t.faceCount = 1;
-    t.vertexCount[0] = 3;
-    t.position[0][0] = {0, 0, 0};
-    t.position[0][1] = {1, 0, 0};
-    t.position[0][2] = {0, 1, 0};
-    for (int k = 0; k < 3; ++k) t.vertexIndex[0][k] = k;
     t.selected[0][1] = 1;
     theApp.MainFrame().RunCommand(doc::ID_TOOL_MOVE);
 
@@ -108,21 +117,6 @@ TEST(NumericDialogWindow, TheNumericInputCommandMovesTheSelectedCorners) {
     rm::Vector p;
     s.model.m_pMesh->GetFace(0).GetVertex(1, &p, nullptr);
     EXPECT_EQ(p, (rm::Vector{1.5f, 0, -2}));
-}
-
-// Puts one triangle into the table and the mesh: (0, 0, 0), (1, 0, 0), (0, 1, 0).
-void OneTriangle(doc::Session& s) {
-    model::FaceTable& t = s.Table();
-    t.faceCount = 1;
-    t.vertexCount[0] = 3;
-    t.position[0][0] = {0, 0, 0};
-    t.position[0][1] = {1, 0, 0};
-    t.position[0][2] = {0, 1, 0};
-    for (int k = 0; k < 3; ++k) {
-        t.vertexIndex[0][k] = k;
-        t.selected[0][k] = 0;
-    }
-    t.RebuildMesh(s.model);
 }
 
 TEST(EditInThePanes, AMoveDragAndAPolygonOfThreeClicksAndEnter) {

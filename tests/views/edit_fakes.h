@@ -43,8 +43,8 @@ inline void SetFaces(doc::Session& s, const std::vector<std::vector<rm::Vector>>
     t.RebuildMesh(s.model);
 }
 
-// The four panes of the splitter, 200 x 200 each (centre 100, 100), on one session; the
-// views show their messages and dialogs through `ui`.
+// The four panes of the splitter, 200 x 200 each (centre 100, 100) unless told, on one
+// session; the views show their messages and dialogs through `ui`.
 struct EditPanes {
     std::unique_ptr<doc::Session> s = MakeSession();
     ScriptedUi ui;
@@ -52,9 +52,9 @@ struct EditPanes {
     testing_support::RecordingPane pane[4];  // top, 3D, front, side
     std::unique_ptr<views::CMdlrView> view[4];
 
-    EditPanes() {
+    explicit EditPanes(ports::Size size = {200, 200}) {
         for (int i = 0; i < 4; ++i) {
-            pane[i].size = {200, 200};
+            pane[i].size = size;
             view[i] = std::make_unique<views::CMdlrView>(*s, frame, pane[i], i / 2, i % 2);
             view[i]->SetUserInterface(&ui);
         }

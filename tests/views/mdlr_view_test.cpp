@@ -14,33 +14,14 @@
 #include "fake_ports.h"
 #include "recording_canvas.h"
 #include "test_support.h"
+#include "views/edit_fakes.h"
 
 namespace {
 
-using testing_support::RecordingFrame;
-using testing_support::RecordingPane;
-using views::CMdlrView;
-
-// The four panes of the splitter, each 200 x 100 (centre 100, 50), on one session.
-struct Panes {
-    doc::Session session;
-    RecordingFrame frame;
-    RecordingPane pane[4];
-    std::unique_ptr<CMdlrView> view[4];  // top, 3D, front, side
-
-    Panes() {
-        EXPECT_TRUE(session.CreateScene(std::make_shared<rm::Root>()));
-        const int rc[4][2] = {{0, 0}, {0, 1}, {1, 0}, {1, 1}};
-        for (int i = 0; i < 4; ++i) {
-            pane[i].size = {200, 100};
-            view[i] = std::make_unique<CMdlrView>(session, frame, pane[i], rc[i][0], rc[i][1]);
-        }
-    }
-    CMdlrView& Top() { return *view[0]; }
-    CMdlrView& View3D() { return *view[1]; }
-    CMdlrView& Front() { return *view[2]; }
-    CMdlrView& Side() { return *view[3]; }
-    model::FaceTable& T() { return session.Table(); }
+// The four panes, each 200 x 100 (centre 100, 50), on one session.
+struct Panes : edit_test::EditPanes {
+    Panes() : EditPanes({200, 100}) {}
+    doc::Session& session = *s;
 
     // One face of `corners`, appended to the table.
     int AddFace(std::vector<rm::Vector> corners) {
@@ -159,9 +140,8 @@ TEST(ViewSelection, ADragSelectsTheUnionOfItsBands) {
     EXPECT_EQ(p.Front().m_rcBand, (ports::Rect{100, 20, 120, 30}));
     p.Front().OnLButtonUp(100, 20);
     EXPECT_FALSE(p.pane[2].captured);
-    EXPECT_EQ(p.T().selected[a][0], 1);
-    EXPECT_EQ(p.T().selected[b][0], 1);
-    EXPECT_EQ(p.T().selected[c][0], 0);
+    EXPECT_EQ((std::vector<int>{p.T().selected[a][0], p.T().selected[b][0], p.T().selected[c][0]}),
+              (std::vector<int>{1, 1, 0}));
 }
 
 TEST(ViewSelection, TheCapturedPointerReachesCornersOutsideThePane) {
@@ -272,27 +252,19 @@ TEST(ViewDraw, BandWhileAButtonIsHeldOutsidePolygonCreation) {
 
 // ---- the 3D pane's gestures ----
 
-TEST(ViewZoom, FactorsAreTheExactFloats) {
-    EXPECT_EQ(views::kZoomOut, 0.9f);
-    EXPECT_EQ(views::kZoomIn, 1.11111f);
-    EXPECT_EQ(views::kRotationPerPixel, 0.02f);
-}
-
 TEST(ViewZoom, RightPressInThe3DPaneZoomsAllPanesIn) {
     Panes p;
     p.View3D().OnRButtonDown(50, 50);
-    EXPECT_EQ(p.session.ViewScale, 120.0f * views::kZoomIn);
-    EXPECT_EQ(p.ModelTransform().m[0][0], views::kZoomIn);
-    EXPECT_EQ(p.ModelTransform().m[1][1], views::kZoomIn);
-    EXPECT_EQ(p.ModelTransform().m[2][2], views::kZoomIn);
+    // The factors are the exact floats 1.11111 in and 0.9 out.
+    EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f);
+    EXPECT_EQ(p.ModelTransform(), rm::Matrix::Scaling(1.11111f, 1.11111f, 1.11111f));
     EXPECT_EQ(p.Invalidated(), (std::vector<std::string>{"0,0", "1,0", "1,1"}));
     p.View3D().OnMouseMove(50, 80);  // straight down: one more step in
-    EXPECT_EQ(p.session.ViewScale, 120.0f * views::kZoomIn * views::kZoomIn);
+    EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f * 1.11111f);
     p.View3D().OnMouseMove(49, 80);  // left: one step out
     p.View3D().OnRButtonUp(49, 80);
-    const float wiggled = 120.0f * views::kZoomIn * views::kZoomIn * views::kZoomOut;
-    EXPECT_EQ(p.session.ViewScale, wiggled);
-    EXPECT_NE(p.session.ViewScale, 120.0f * views::kZoomIn);  // 0.9 x 1.11111 is not 1
+    EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f * 1.11111f * 0.9f);
+    EXPECT_NE(p.session.ViewScale, 120.0f * 1.11111f);  // 0.9 x 1.11111 is not 1
     EXPECT_EQ(p.pane[1].invalidations, 0);  // the release repaints only orthographic panes
 }
 
@@ -302,7 +274,7 @@ TEST(ViewZoom, PolygonCreationPressDoesNotZoomButItsDragDoes) {
     p.View3D().OnRButtonDown(50, 50);
     EXPECT_EQ(p.session.ViewScale, 120.0f);
     p.View3D().OnMouseMove(40, 50);
-    EXPECT_EQ(p.session.ViewScale, 120.0f * views::kZoomOut);
+    EXPECT_EQ(p.session.ViewScale, 120.0f * 0.9f);
     EXPECT_NEAR(p.ModelTransform().m[0][0], 0.9f, 1e-7f);
 }
 
@@ -339,16 +311,17 @@ TEST(ViewRotate, LeftDragInThe3DPaneTurnsTheModelFrame) {
     p.View3D().OnLButtonDown(100, 100);
     EXPECT_EQ(p.ModelTransform(), rm::Matrix{});  // a press turns by 0
     p.View3D().OnMouseMove(110, 100);             // right: about Y by -0.2
-    const rm::Matrix& m = p.ModelTransform();
-    const rm::Matrix want = rm::Matrix::Rotation(0, 1, 0, -0.2f);
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) EXPECT_NEAR(m.m[r][c], want.m[r][c], 1e-6f) << r << c;
-    }
+    auto expectNear = [&](const rm::Matrix& want) {
+        for (int r = 0; r < 4; ++r) {
+            for (int c = 0; c < 4; ++c) {
+                EXPECT_NEAR(p.ModelTransform().m[r][c], want.m[r][c], 1e-6f) << r << c;
+            }
+        }
+    };
+    const rm::Matrix want = rm::Matrix::Rotation(0, 1, 0, -0.2f);  // 0.02 per pixel
+    expectNear(want);
     p.View3D().OnMouseMove(110, 90);  // up: about X by +0.2, after the first turn
-    const rm::Matrix want2 = want * rm::Matrix::Rotation(1, 0, 0, 0.2f);
-    for (int r = 0; r < 4; ++r) {
-        for (int c = 0; c < 4; ++c) EXPECT_NEAR(m.m[r][c], want2.m[r][c], 1e-6f) << r << c;
-    }
+    expectNear(want * rm::Matrix::Rotation(1, 0, 0, 0.2f));
     const rm::MeshBuilderPtr mesh = p.session.model.m_pMesh;
     p.View3D().OnLButtonUp(110, 90);
     // A view turn, not an edit: no corner moved, no orthographic pane repainted, no rebuild.

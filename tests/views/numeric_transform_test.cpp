@@ -18,15 +18,21 @@ using edit_test::RecordingFrame;
 using edit_test::ScriptedUi;
 using rm::Vector;
 
-std::vector<int> Ids(const views::NumericDialog& d) {
-    std::vector<int> ids;
-    for (const views::NumberField& f : d.Fields()) ids.push_back(f.controlId);
-    return ids;
-}
 std::vector<std::string> Texts(const views::NumericDialog& d) {
     std::vector<std::string> texts;
     for (const views::NumberField& f : d.Fields()) texts.push_back(f.text);
     return texts;
+}
+// "title #template [group] label id=text unit ...", the group named where it starts.
+std::string Picture(const views::NumericDialog& d) {
+    std::string out = std::string(d.Title()) + " #" + std::to_string(d.TemplateId());
+    std::string_view group = "-";
+    for (const views::NumberField& f : d.Fields()) {
+        if (f.group != group) out += " [" + std::string(group = f.group) + "]";
+        out += " " + std::string(f.label) + std::to_string(f.controlId) + "=" + f.text +
+               std::string(f.unit);
+    }
+    return out;
 }
 
 // The user types `texts` into the fields and presses OK; true when the dialog closed.
@@ -36,38 +42,17 @@ bool TypeAndOk(views::NumericDialog& d, ScriptedUi& ui, const std::vector<std::s
 }
 
 TEST(NumericDialogs, FieldsTitlesAndInitialValues) {
-    views::CMoveDlg move;
-    EXPECT_EQ(move.Title(), "頂点移動");
-    EXPECT_EQ(move.TemplateId(), 133);
-    EXPECT_EQ(move.Kind(), "move");
-    EXPECT_EQ(Ids(move), (std::vector<int>{1008, 1010, 1012}));
-    EXPECT_EQ(Texts(move), (std::vector<std::string>{"0", "0", "0"}));
-
-    views::CScaleDlg scale;
-    EXPECT_EQ(scale.Title(), "拡大縮小");
-    EXPECT_EQ(Ids(scale), (std::vector<int>{1016, 1018, 1020, 1014}));
-    EXPECT_EQ(Texts(scale), (std::vector<std::string>{"0", "0", "0", "100"}));
-    EXPECT_EQ(scale.Fields()[0].group, "中心点");
-    EXPECT_EQ(scale.Fields()[3].group, "拡大率");
-    EXPECT_EQ(scale.Fields()[3].unit, "%");
-
-    views::CStretchDlg stretch;
-    EXPECT_EQ(stretch.Title(), "ｽﾄﾚｯﾁ");
-    EXPECT_EQ(stretch.TemplateId(), 135);
-    EXPECT_EQ(Ids(stretch), (std::vector<int>{1022, 1023, 1024, 1017, 1019, 1021}));
-    EXPECT_EQ(Texts(stretch), (std::vector<std::string>{"100", "100", "100", "0", "0", "0"}));
-    EXPECT_EQ(stretch.Fields()[0].group, "伸縮率");
-
+    EXPECT_EQ(Picture(views::CMoveDlg()), "頂点移動 #133 [] X1008=0 Y1010=0 Z1012=0");
+    EXPECT_EQ(Picture(views::CScaleDlg()),
+              "拡大縮小 #134 [中心点] X1016=0 Y1018=0 Z1020=0 [拡大率] 1014=100%");
+    EXPECT_EQ(Picture(views::CStretchDlg()),
+              "ｽﾄﾚｯﾁ #135 [伸縮率] X1022=100% Y1023=100% "
+              "Z1024=100% [中心点] X1017=0 Y1019=0 Z1021=0");
     views::CRotateDlg rotate;
-    EXPECT_EQ(rotate.Title(), "回転");
-    EXPECT_EQ(rotate.TemplateId(), 136);
-    EXPECT_EQ(Ids(rotate), (std::vector<int>{1027, 1028, 1029, 1026}));
-    EXPECT_EQ(rotate.Fields()[3].group, "回転角度");
-    EXPECT_EQ(rotate.Fields()[3].unit, "゜");
+    EXPECT_EQ(Picture(rotate), "回転 #136 [中心点] X1027=0 Y1028=0 Z1029=0 [回転角度] 1026=0゜");
     EXPECT_EQ(rotate.m_nAxis, 0);
-    ASSERT_EQ(rotate.AxisLabels().size(), 3u);
-    EXPECT_EQ(rotate.AxisLabels()[0], "X軸");  // half-width X
-    EXPECT_EQ(rotate.AxisLabels()[2], "Z軸");
+    EXPECT_EQ(std::vector<std::string_view>(rotate.AxisLabels().begin(), rotate.AxisLabels().end()),
+              (std::vector<std::string_view>{"X軸", "Y軸", "Z軸"}));  // half-width X
     EXPECT_EQ(doc::text::kDialogCancel, "ｷｬﾝｾﾙ");
 }
 

@@ -25,6 +25,12 @@ Bits BitsOf(const Vector& p) {
             std::bit_cast<std::uint32_t>(p.z)};
 }
 
+void ExpectNear(const Vector& got, const Vector& want) {
+    EXPECT_NEAR(got.x, want.x, 1e-6);
+    EXPECT_NEAR(got.y, want.y, 1e-6);
+    EXPECT_NEAR(got.z, want.z, 1e-6);
+}
+
 // A table with one face: corner 0 selected at `selected`, corner 1 unselected at (9, 9, 9).
 std::unique_ptr<model::FaceTable> OneCorner(Vector selected) {
     auto t = std::make_unique<model::FaceTable>();
@@ -86,13 +92,10 @@ TEST(MouseTransform, RotateTurnsClockwiseAboutTheAnchorOneDegreePerPixel) {
     // Anchor 30 pixels right of and above the centre: (0.25, 0.25) in the front pane.
     auto t = OneCorner({1.25f, 0.25f, 7.0f});
     views::RotateStep(*t, Step(PaneRole::Front, {130, 70}, {130, 70}, {220, 70}));
-    EXPECT_NEAR(t->position[0][0].x, 0.25f, 1e-6);
-    EXPECT_NEAR(t->position[0][0].y, -0.75f, 1e-6);
-    EXPECT_EQ(t->position[0][0].z, 7.0f);
+    ExpectNear(t->position[0][0], {0.25f, -0.75f, 7.0f});
     // Dragging up turns the same way as dragging right: 90 up brings it to (ch - 1, cv).
     views::RotateStep(*t, Step(PaneRole::Front, {130, 70}, {220, 70}, {220, -20}));
-    EXPECT_NEAR(t->position[0][0].x, -0.75f, 1e-6);
-    EXPECT_NEAR(t->position[0][0].y, 0.25f, 1e-6);
+    ExpectNear(t->position[0][0], {-0.75f, 0.25f, 7.0f});
 }
 
 TEST(MouseTransform, ScaleActsOnAllThreeAxesTheHiddenOneAboutZero) {
@@ -132,9 +135,7 @@ TEST(MouseTransform, APressIsAStepOfLengthZero) {
     }
     auto r = OneCorner({0.3f, -1.7f, 1e-3f});
     views::RotateStep(*r, Step(PaneRole::Top, {37, 151}, {37, 151}, {37, 151}));
-    EXPECT_NEAR(r->position[0][0].x, 0.3f, 1e-6);
-    EXPECT_NEAR(r->position[0][0].z, 1e-3f, 1e-6);
-    EXPECT_EQ(r->position[0][0].y, -1.7f);
+    ExpectNear(r->position[0][0], {0.3f, -1.7f, 1e-3f});
 }
 
 TEST(MouseTransform, MoveAndRotateInSinglePixelsEqualOneBigStep) {
@@ -207,22 +208,22 @@ TEST(NumericRules, ScaleAndStretchAtHundredPercentAreBitIdentical) {
 }
 
 TEST(NumericRules, RotateAboutEachAxis) {
-    auto t = OneCorner({0, 1, 0});
-    views::RotateSelected(*t, 2, 90.0, {0, 0, 0});  // about Z: +Y toward +X
-    EXPECT_NEAR(t->position[0][0].x, 1.0f, 1e-6);
-    EXPECT_NEAR(t->position[0][0].y, 0.0f, 1e-6);
-    EXPECT_EQ(t->position[0][0].z, 0.0f);
-    auto u = OneCorner({0, 1, 0});
-    views::RotateSelected(*u, 0, 90.0, {0, 0, 0});  // about X: +Y toward +Z
-    EXPECT_NEAR(u->position[0][0].y, 0.0f, 1e-6);
-    EXPECT_NEAR(u->position[0][0].z, 1.0f, 1e-6);
-    auto v = OneCorner({2, 5, 1});
-    views::RotateSelected(*v, 1, 90.0, {1, 0, 1});  // about Y through (1, 0, 1): +X toward +Z
-    EXPECT_NEAR(v->position[0][0].x, 1.0f, 1e-6);
-    EXPECT_NEAR(v->position[0][0].z, 2.0f, 1e-6);
-    EXPECT_EQ(v->position[0][0].y, 5.0f);
-    views::RotateSelected(*v, 3, 90.0, {});  // no axis chosen
-    EXPECT_NEAR(v->position[0][0].x, 1.0f, 1e-6);
+    struct Case {
+        int axis;
+        Vector from, centre, to;
+    };
+    const Case cases[] = {
+        {2, {0, 1, 0}, {0, 0, 0}, {1, 0, 0}},  // about Z: +Y toward +X
+        {0, {0, 1, 0}, {0, 0, 0}, {0, 0, 1}},  // about X: +Y toward +Z
+        {1, {2, 5, 1}, {1, 0, 1}, {1, 5, 2}},  // about Y through (1, 0, 1): +X toward +Z
+        {3, {2, 5, 1}, {0, 0, 0}, {2, 5, 1}},  // no axis chosen
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.axis);
+        auto t = OneCorner(c.from);
+        views::RotateSelected(*t, c.axis, 90.0, c.centre);
+        ExpectNear(t->position[0][0], c.to);
+    }
 }
 
 TEST(NumericRules, AHugeScaleTwiceKeepsTheLastFinitePosition) {
