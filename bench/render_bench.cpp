@@ -89,7 +89,9 @@ void AddSphere(rm::MeshBuilder& mesh) {
     mesh.GenerateNormals(1.0f, rm::GENERATENORMALS_USECREASEANGLE);
 }
 
-void RenderFrame(benchmark::State& state, int device, void (*build)(rm::MeshBuilder&)) {
+// `threads` 0 leaves the device's own choice.
+void RenderFrame(benchmark::State& state, int device, void (*build)(rm::MeshBuilder&),
+                 int threads = 0) {
     render::StandardDisplay display({1920, 1080, 32});
     render::CD3DRoot root(display);
     root.Init("/p/");
@@ -103,6 +105,7 @@ void RenderFrame(benchmark::State& state, int device, void (*build)(rm::MeshBuil
     build(*session.model.m_pMesh);
     session.model.m_pMesh->SetQuality(rm::Quality::Gouraud);
     session.model.m_pModelFrame->AddRotation(rm::COMBINE_AFTER, 1, 0, 0, -0.3f);
+    if (threads > 0) view.Manager()->GetDevice()->SetParallel(threads, 0);
     for (auto _ : state) {
         view.OnDraw();
         benchmark::DoNotOptimize(view.Picture());
@@ -126,6 +129,10 @@ void BM_FullTable_RGB(benchmark::State& s) {
 void BM_FullTable_MMX(benchmark::State& s) {
     RenderFrame(s, 2, AddFullTable);
 }
+// The fast device on one thread: its cost without the second core.
+void BM_FullTable_MMX_OneThread(benchmark::State& s) {
+    RenderFrame(s, 2, AddFullTable, 1);
+}
 void BM_Sphere100k_Ramp(benchmark::State& s) {
     RenderFrame(s, 0, AddSphere);
 }
@@ -135,12 +142,17 @@ void BM_Sphere100k_RGB(benchmark::State& s) {
 void BM_Sphere100k_MMX(benchmark::State& s) {
     RenderFrame(s, 2, AddSphere);
 }
+void BM_Sphere100k_MMX_OneThread(benchmark::State& s) {
+    RenderFrame(s, 2, AddSphere, 1);
+}
 
 BENCHMARK(BM_FullTable_Ramp)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_FullTable_RGB)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_FullTable_MMX)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_FullTable_MMX_OneThread)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_Sphere100k_Ramp)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_Sphere100k_RGB)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 BENCHMARK(BM_Sphere100k_MMX)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
+BENCHMARK(BM_Sphere100k_MMX_OneThread)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime();
 
 }  // namespace

@@ -204,15 +204,29 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
         struct DirectEmit {
             const Device& device;
             const raster::Target& target;
+            raster::FanStore& fans;
             void Style(const raster::FaceStyle&) {}
-            void Tri(const raster::Triangle& tri, const raster::FaceStyle& style) {
-                device.Fill(tri, style, target);
+            void Face(const raster::Vertex* v, std::size_t n, const raster::FaceStyle& style,
+                      const raster::Target& whole) {
+                if (device.Kind() == ports::Rasterizer::Mmx) {
+                    fans.Clear();
+                    raster::Fan fan;
+                    const raster::FanSetup setup = raster::SetupFan(v, n, style, whole, fans, &fan);
+                    if (setup == raster::FanSetup::Ready) raster::FillFan(fan, fans, style, target);
+                    if (setup != raster::FanSetup::Triangles) return;
+                }
+                raster::Triangle tri;
+                for (std::size_t i = 1; i + 1 < n; ++i) {
+                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri)) {
+                        device.Fill(tri, style, target);
+                    }
+                }
             }
             void Line(const raster::Vertex& a, const raster::Vertex& b, std::uint32_t color,
                       std::uint8_t alpha) {
                 raster::DrawLine(a, b, color, alpha, target);
             }
-        } emit{*this, target};
+        } emit{*this, target, scratch_[0].fan};
         for (const Item& item : items_) {
             for (std::size_t f = 0; f < item.mesh->FaceRecords().size(); ++f) {
                 DrawFace(item, f, viewport, lighting, scratch_[0], emit);
@@ -234,13 +248,33 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
         struct RecordEmit {
             Recording& rec;
             void Style(const raster::FaceStyle& style) { rec.styles.push_back(style); }
-            void Tri(const raster::Triangle& tri, const raster::FaceStyle&) {
-                rec.commands.push_back({false, std::uint32_t(rec.tris.size())});
-                rec.tris.push_back({tri, std::uint32_t(rec.styles.size() - 1)});
+            void Face(const raster::Vertex* v, std::size_t n, const raster::FaceStyle& style,
+                      const raster::Target& whole) {
+                const std::uint32_t styleIndex = std::uint32_t(rec.styles.size() - 1);
+                raster::Fan fan;
+                switch (raster::SetupFan(v, n, style, whole, rec.fanStore, &fan)) {
+                    case raster::FanSetup::Ready:
+                        rec.commands.push_back(
+                            {Recording::Kind::Fan, std::uint32_t(rec.fans.size())});
+                        rec.fans.push_back({fan, styleIndex});
+                        return;
+                    case raster::FanSetup::Culled:
+                        return;
+                    case raster::FanSetup::Triangles:
+                        break;
+                }
+                raster::Triangle tri;
+                for (std::size_t i = 1; i + 1 < n; ++i) {
+                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri)) {
+                        rec.commands.push_back(
+                            {Recording::Kind::Triangle, std::uint32_t(rec.tris.size())});
+                        rec.tris.push_back({tri, styleIndex});
+                    }
+                }
             }
             void Line(const raster::Vertex& a, const raster::Vertex& b, std::uint32_t color,
                       std::uint8_t alpha) {
-                rec.commands.push_back({true, std::uint32_t(rec.lines.size())});
+                rec.commands.push_back({Recording::Kind::Line, std::uint32_t(rec.lines.size())});
                 rec.lines.push_back({a, b, color, alpha});
             }
         } emit{rec};
@@ -274,13 +308,24 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
 
 void Device::Replay(const Recording& rec, const raster::Target& target) const {
     for (const auto& c : rec.commands) {
-        if (c.line) {
-            const auto& l = rec.lines[c.index];
-            raster::DrawLine(l.a, l.b, l.color, l.alpha, target);
-        } else {
-            const auto& t = rec.tris[c.index];
-            if (t.tri.maxY < target.clipY0 || t.tri.minY >= target.clipY1) continue;
-            raster::FillFast(t.tri, rec.styles[t.style], target);
+        switch (c.kind) {
+            case Recording::Kind::Line: {
+                const auto& l = rec.lines[c.index];
+                raster::DrawLine(l.a, l.b, l.color, l.alpha, target);
+                break;
+            }
+            case Recording::Kind::Triangle: {
+                const auto& t = rec.tris[c.index];
+                if (t.tri.maxY < target.clipY0 || t.tri.minY >= target.clipY1) continue;
+                raster::FillFast(t.tri, rec.styles[t.style], target);
+                break;
+            }
+            case Recording::Kind::Fan: {
+                const auto& f = rec.fans[c.index];
+                if (f.fan.maxY < target.clipY0 || f.fan.minY >= target.clipY1) continue;
+                raster::FillFan(f.fan, rec.fanStore, rec.styles[f.style], target);
+                break;
+            }
         }
     }
 }
@@ -331,9 +376,10 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
 
     // A solid face that needs no cutting and whose every triangle faces away is skipped
     // before it is lit: the set-up would cull each of its triangles alike.
+    rm::Vector p[kMaxEarlyCull];  // the corners projected, when `simple`
+    bool simple = false;
     if (item.solid && corners.size() <= kMaxEarlyCull) {
-        rm::Vector p[kMaxEarlyCull];
-        bool simple = true;
+        simple = true;
         for (std::size_t k = 0; k < corners.size() && simple; ++k) {
             const rm::Vector& c = item.camera[corners[k].vertex];
             simple = c.z >= front && c.z <= back;
@@ -402,12 +448,14 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
     auto& screenA = scratch.sa;
     auto& screenB = scratch.sb;
     screenA.clear();
-    for (const ClipVertex& cv : clipA) {
-        const rm::Vector p = viewport.Project(cv.c);
+    for (std::size_t k = 0; k < clipA.size(); ++k) {
+        const ClipVertex& cv = clipA[k];
+        // A face that needed no cutting was projected corner by corner above.
+        const rm::Vector at = simple ? p[k] : viewport.Project(cv.c);
         raster::Vertex v;
-        v.x = p.x;
-        v.y = p.y;
-        v.z = std::clamp(p.z, 0.0f, 1.0f);
+        v.x = at.x;
+        v.y = at.y;
+        v.z = std::clamp(at.z, 0.0f, 1.0f);
         v.r = cv.r;
         v.g = cv.g;
         v.b = cv.b;
@@ -474,12 +522,7 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
     whole.clipY0 = std::max(viewport.GetY(), 0);
     whole.clipX1 = std::min(viewport.GetX() + viewport.GetWidth(), color_->width);
     whole.clipY1 = std::min(viewport.GetY() + viewport.GetHeight(), color_->height);
-    raster::Triangle tri;
-    for (std::size_t i = 1; i + 1 < n; ++i) {
-        if (raster::SetupTriangle(screenA[0], screenA[i], screenA[i + 1], style, whole, &tri)) {
-            emit.Tri(tri, style);
-        }
-    }
+    emit.Face(screenA.data(), n, style, whole);
 }
 
 }  // namespace render

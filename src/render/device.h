@@ -77,11 +77,13 @@ class Device {
     struct Scratch {
         std::vector<ClipVertex> a, b;
         std::vector<raster::Vertex> sa, sb;
+        raster::FanStore fan;  // the face being drawn, when drawn straight away
     };
     // What one thread's share of the faces draws, in face order.
     struct Recording {
+        enum class Kind : std::uint8_t { Triangle, Line, Fan };
         struct Command {
-            bool line;
+            Kind kind;
             std::uint32_t index;
         };
         struct Tri {
@@ -93,14 +95,22 @@ class Device {
             std::uint32_t color;
             std::uint8_t alpha;
         };
+        struct Fan {
+            raster::Fan fan;
+            std::uint32_t style;
+        };
         std::vector<Command> commands;
         std::vector<Tri> tris;
         std::vector<Line> lines;
+        std::vector<Fan> fans;
+        raster::FanStore fanStore;
         std::vector<raster::FaceStyle> styles;
         void Clear() {
             commands.clear();
             tris.clear();
             lines.clear();
+            fans.clear();
+            fanStore.Clear();
             styles.clear();
         }
     };

@@ -84,14 +84,9 @@ std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2) {
     return (X1 - X0) * (Y2 - Y0) - (X2 - X0) * (Y1 - Y0);
 }
 
-bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
-                   const Target& target, Triangle* out) {
-    const Vertex* v[3] = {&v0, &v1, &v2};
-    std::int64_t X[3], Y[3];
-    for (int i = 0; i < 3; ++i) {
-        X[i] = SubPixel(v[i]->x);
-        Y[i] = SubPixel(v[i]->y);
-    }
+bool SetupPlanes(const Vertex& v0, const Vertex& v1, const Vertex& v2, const std::int64_t X[3],
+                 const std::int64_t Y[3], const FaceStyle& style, const Target& target,
+                 Triangle* out) {
     const std::int64_t area2 = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     if (area2 <= 0) return false;
 
@@ -114,16 +109,6 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
     t.maxX = int(maxX);
     t.maxY = int(maxY);
     const std::int64_t px = minX * kSub + half, py = minY * kSub + half;
-    for (int i = 0; i < 3; ++i) t.vy[i] = std::int32_t(Y[i]);
-    for (int i = 0; i < 3; ++i) {
-        const int j = (i + 1) % 3;
-        const std::int64_t dx = X[j] - X[i], dy = Y[j] - Y[i];
-        const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
-        t.e[i] = (py - Y[i]) * dx - (px - X[i]) * dy - (topLeft ? 0 : 1);
-        t.ex[i] = -dy * kSub;
-        t.ey[i] = dx * kSub;
-    }
-
     Gradients g{1.0 / double(area2), X[0], Y[0], X[1], Y[1], X[2], Y[2], double(px - X[0]),
                 double(py - Y[0])};
     const double zScale = 65535.0 * (1 << kDepthShift);
@@ -139,6 +124,40 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
         t.s = MakeFloatPlane(g, v0.s, v1.s, v2.s);
         t.t = MakeFloatPlane(g, v0.t, v1.t, v2.t);
         t.q = MakeFloatPlane(g, v0.q, v1.q, v2.q);
+    }
+    return true;
+}
+
+std::uint32_t ConstantShade(float r, float g, float b) {
+    const Gradients none{};
+    const double cScale = 1 << kColorShift;
+    return (Channel(MakePlane(none, r, r, r, cScale).base) << 16) |
+           (Channel(MakePlane(none, g, g, g, cScale).base) << 8) |
+           Channel(MakePlane(none, b, b, b, cScale).base);
+}
+
+bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
+                   const Target& target, Triangle* out) {
+    const Vertex* v[3] = {&v0, &v1, &v2};
+    std::int64_t X[3], Y[3];
+    for (int i = 0; i < 3; ++i) {
+        X[i] = SubPixel(v[i]->x);
+        Y[i] = SubPixel(v[i]->y);
+    }
+    if (!SetupPlanes(v0, v1, v2, X, Y, style, target, out)) return false;
+
+    Triangle& t = *out;
+    const std::int64_t half = kSub / 2;
+    const std::int64_t px = std::int64_t(t.minX) * kSub + half;
+    const std::int64_t py = std::int64_t(t.minY) * kSub + half;
+    for (int i = 0; i < 3; ++i) t.vy[i] = std::int32_t(Y[i]);
+    for (int i = 0; i < 3; ++i) {
+        const int j = (i + 1) % 3;
+        const std::int64_t dx = X[j] - X[i], dy = Y[j] - Y[i];
+        const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+        t.e[i] = (py - Y[i]) * dx - (px - X[i]) * dy - (topLeft ? 0 : 1);
+        t.ex[i] = -dy * kSub;
+        t.ey[i] = dx * kSub;
     }
     return true;
 }

@@ -19,7 +19,9 @@
 //   pattern whose threshold lies below a, so 255 draws all and 0 none.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "rm/texture.h"
 
@@ -93,6 +95,11 @@ std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2);
 // of the target.
 bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
                    const Target& target, Triangle* out);
+// The part of the set-up before the edges: the box and the planes, from positions already
+// rounded by SubPixel (X and Y). False as for SetupTriangle; the edges are left alone.
+bool SetupPlanes(const Vertex& v0, const Vertex& v1, const Vertex& v2, const std::int64_t X[3],
+                 const std::int64_t Y[3], const FaceStyle& style, const Target& target,
+                 Triangle* out);
 
 // The stipple rule: whether a face of this alpha draws pixel (x, y).
 bool StippleKeeps(std::uint8_t alpha, int x, int y);
@@ -102,6 +109,9 @@ extern const std::uint8_t kStippleThreshold[16];
 // The colour of a covered pixel at offsets (dx, dy) from the triangle's box corner, from
 // the colour planes (and the texture); not for flat untextured faces, which use style.color.
 std::uint32_t ShadePixel(const Triangle& tri, const FaceStyle& style, int dx, int dy);
+// The colour a Gouraud face gives every pixel when all its corners have colour (r, g, b):
+// that of constant colour planes.
+std::uint32_t ConstantShade(float r, float g, float b);
 // The pixel's depth 0..65535.
 inline std::uint32_t DepthOf(std::int32_t z) {
     const std::int32_t v = z >> kDepthShift;
@@ -116,6 +126,57 @@ inline std::uint32_t Channel(std::int32_t c) {
 // the fast one walks spans and steps the planes.
 void FillReference(const Triangle& tri, const FaceStyle& style, const Target& target);
 void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target);
+
+// The fast device's path for a whole face. The devices draw a face of n corners as the fan
+// of triangles (0, k, k + 1). When the face's outline, rounded to 1/16 pixel, is strictly
+// convex, the fan's triangles together cover exactly the pixels that the outline's own
+// edges cover under the same rule, and a pixel lies in fan triangle k when it is on the
+// inner side of the line from corner 0 to corner k + 1 and not of the line to corner k + 2
+// (the lines from corner 0 split the face like slices). So the face can be filled row by
+// row over its outline, one span per row, each pixel taking the planes of its triangle:
+// the same pixels and values as triangle by triangle, with far fewer rows.
+struct FanPoint {
+    std::int32_t x = 0, y = 0;  // a corner in 1/16 pixel, as SubPixel rounds it
+};
+// A fan triangle's planes moved to the picture's corner: at pixel (x, y) they give
+// At(x, y), wrapping like the triangle's own planes, so the values are the same.
+struct FanPiece {
+    Plane z;
+};
+struct FanShade {  // colour planes, for faces that are not one colour
+    Plane r, g, b;
+};
+struct Fan {
+    int minX = 0, minY = 0, maxX = -1, maxY = -1;  // the face's pixel box, inside the target
+    std::uint32_t firstPoint = 0, count = 0;       // corners in FanStore::points
+    std::uint32_t firstPiece = 0;                  // count - 2 triangles in FanStore::pieces
+    std::uint32_t firstShade = 0;                  // and in FanStore::shades unless flat
+    bool flat = false;                             // every pixel gets flatColor
+    std::uint32_t flatColor = 0;
+};
+// The corners and triangles of many faces, so that a frame's faces can be set up first and
+// filled later (by bands of rows).
+struct FanStore {
+    std::vector<FanPoint> points;
+    std::vector<FanPiece> pieces;
+    std::vector<FanShade> shades;
+    void Clear() {
+        points.clear();
+        pieces.clear();
+        shades.clear();
+    }
+};
+enum class FanSetup {
+    Culled,     // nothing to draw: back-facing or outside the target
+    Ready,      // set up: FillFan draws it
+    Triangles,  // not for this path (not strictly convex once rounded, textured, ramp-shaded
+                // or beyond the path's range): draw the triangles one by one
+};
+// Sets up the face of corners v[0..n) for the target's rectangle, appending to `store`.
+FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,
+                  FanStore& store, Fan* out);
+// Fills the rows of a face set up by SetupFan that lie inside the target.
+void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, const Target& target);
 
 // A line between two projected vertices in one colour, depth-tested and stippled like a
 // face (used for wireframe).

@@ -5,6 +5,7 @@
 // the planes are stepped along the span instead of evaluated per pixel. The pixels and
 // their values are therefore exactly those of the reference fill.
 #include <algorithm>
+#include <climits>
 
 #include "render/raster.h"
 
@@ -12,8 +13,23 @@ namespace render::raster {
 
 namespace {
 
-// floor(a / b) for b > 0.
+// floor(a / b) for b > 0. A 64-bit integer division is slow; below 2^52 the truncated
+// quotient of the doubles is off by at most two, and the remainder puts it right.
 inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
+    constexpr std::int64_t kExact = std::int64_t(1) << 52;
+    if (a > -kExact && a < kExact && b < kExact) {
+        std::int64_t q = static_cast<std::int64_t>(double(a) / double(b));
+        std::int64_t r = a - q * b;
+        while (r < 0) {
+            --q;
+            r += b;
+        }
+        while (r >= b) {
+            ++q;
+            r -= b;
+        }
+        return q;
+    }
     const std::int64_t q = a / b;
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
@@ -203,6 +219,357 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
         if (y >= firstRow && y <= lastRow) threeEdges(y, y);
     }
     part(std::max(firstRow, firstBelow), lastRow, bottom);
+}
+
+namespace {
+
+// Corners further out than this (in 1/16 pixel) go the triangle way, so that the fan
+// path's edge values stay far inside 64 bits.
+constexpr std::int64_t kFanRange = std::int64_t(1) << 24;
+
+// A line's edge value at pixel (x, y) of the picture: c + ex x + ey y, the same value the
+// triangle set-up gives that pixel (top-left bias included), so >= 0 is inside.
+struct Line {
+    std::int64_t c, ex, ey;
+    std::int64_t Row(std::int64_t y) const { return c + ey * y; }
+    std::int64_t At(std::int64_t x, std::int64_t y) const { return c + ey * y + ex * x; }
+};
+
+Line LineFrom(const FanPoint& a, const FanPoint& b) {
+    const std::int64_t dx = std::int64_t(b.x) - a.x, dy = std::int64_t(b.y) - a.y;
+    const bool topLeft = dy < 0 || (dy == 0 && dx > 0);
+    // (16 y + 8 - ay) dx - (16 x + 8 - ax) dy - bias
+    const std::int64_t half = kSub / 2;
+    return {(half - a.y) * dx - (half - a.x) * dy - (topLeft ? 0 : 1), -dy * kSub, dx * kSub};
+}
+
+int Sign(std::int64_t v) {
+    return (v > 0) - (v < 0);
+}
+
+// A triangle's plane, which starts from its box corner, moved to the picture's corner.
+Plane FromCorner(const Plane& p, int minX, int minY) {
+    Plane q = p;
+    q.base = S(U(p.base) - U(p.dx) * U(minX) - U(p.dy) * U(minY));
+    return q;
+}
+
+// What the pixels of a face's row need.
+struct FanRow {
+    const Line* rays;  // rays[k] for 1 <= k <= lastPiece: see FillFan
+    const FanPiece* pieces;
+    const FanShade* shades;  // null for a flat face
+    int lastPiece;
+    std::uint32_t* color;  // the row's pixels
+    std::uint16_t* depth;  // the row's depths, or null
+    std::uint32_t flatColor;
+    std::uint8_t alpha;
+};
+
+// Pixels lo..hi of row y, run by run: a run is the pixels of one triangle of the fan,
+// with its planes stepped along and the rays on either side of it watched for its end.
+// `piece` is a guess at the triangle of pixel lo, and comes back as that of pixel hi.
+template <bool kFlat, bool kOpaque, bool kDepth>
+void FanSpan(const FanRow& row, int y, int lo, int hi, int& pieceInOut) {
+    // Locals, not the row's fields: the stores to the pixels could alias those.
+    const Line* const rays = row.rays;
+    const FanPiece* const pieces = row.pieces;
+    const FanShade* const shades = row.shades;
+    const int lastPiece = row.lastPiece;
+    std::uint32_t* const color = row.color;
+    std::uint16_t* const depth = row.depth;
+    const std::uint32_t flatColor = row.flatColor;
+    const std::uint8_t alpha = row.alpha;
+    const std::int64_t yy = y;
+    auto rayAt = [&](int k, int x) { return rays[k].c + rays[k].ey * yy + rays[k].ex * x; };
+    // The run goes on while the ray before its triangle counts the pixel inside
+    // (`below` >= 0) and the ray after it does not (`above` < 0); the outline's own
+    // edges stand in for the missing rays of the first and the last triangle.
+    constexpr std::int64_t kInside = INT64_MAX / 4, kOutside = INT64_MIN / 4;
+    int piece = pieceInOut;
+    int x = lo;
+    while (piece < lastPiece && rayAt(piece + 1, x) >= 0) ++piece;
+    while (piece > 0 && rayAt(piece, x) < 0) --piece;
+    std::int64_t below = kInside, belowStep = 0, above = kOutside, aboveStep = 0;
+    if (piece > 0) {
+        below = rayAt(piece, x);
+        belowStep = rays[piece].ex;
+    }
+    if (piece < lastPiece) {
+        above = rayAt(piece + 1, x);
+        aboveStep = rays[piece + 1].ex;
+    }
+    for (;;) {
+        const Plane& zp = pieces[piece].z;
+        std::uint32_t z = U(zp.At(x, y));
+        const std::uint32_t zdx = U(zp.dx);
+        std::uint32_t r = 0, g = 0, b = 0, rdx = 0, gdx = 0, bdx = 0;
+        if (!kFlat) {
+            const FanShade& c = shades[piece];
+            r = U(c.r.At(x, y));
+            g = U(c.g.At(x, y));
+            b = U(c.b.At(x, y));
+            rdx = U(c.r.dx);
+            gdx = U(c.g.dx);
+            bdx = U(c.b.dx);
+        }
+        do {
+            if (kOpaque || StippleKeeps(alpha, x, y)) {
+                const std::uint32_t d = DepthOf(S(z));
+                if (!kDepth || d < depth[x]) {
+                    if (kDepth) depth[x] = static_cast<std::uint16_t>(d);
+                    color[x] = kFlat ? flatColor
+                                     : (Channel(S(r)) << 16) | (Channel(S(g)) << 8) | Channel(S(b));
+                }
+            }
+            ++x;
+            z += zdx;
+            if (!kFlat) {
+                r += rdx;
+                g += gdx;
+                b += bdx;
+            }
+            below += belowStep;
+            above += aboveStep;
+        } while (x <= hi && below >= 0 && above < 0);
+        if (x > hi) break;
+        // Into the next triangle (or the one before), perhaps past more than one ray.
+        while (above >= 0) {
+            ++piece;
+            below = above;
+            belowStep = aboveStep;
+            above = kOutside;
+            aboveStep = 0;
+            if (piece < lastPiece) {
+                above = rayAt(piece + 1, x);
+                aboveStep = rays[piece + 1].ex;
+            }
+        }
+        while (below < 0) {
+            --piece;
+            above = below;
+            aboveStep = belowStep;
+            below = kInside;
+            belowStep = 0;
+            if (piece > 0) {
+                below = rayAt(piece, x);
+                belowStep = rays[piece].ex;
+            }
+        }
+    }
+    pieceInOut = piece;
+}
+
+}  // namespace
+
+FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,
+                  FanStore& store, Fan* out) {
+    if (n < 3 || style.texture || style.mono) return FanSetup::Triangles;
+    const std::size_t firstPoint = store.points.size();
+    auto giveUp = [&](FanSetup result) {
+        store.points.resize(firstPoint);
+        return result;
+    };
+    std::int64_t minXf = INT64_MAX, maxXf = INT64_MIN, minYf = INT64_MAX, maxYf = INT64_MIN;
+    for (std::size_t i = 0; i < n; ++i) {
+        const std::int64_t x = SubPixel(v[i].x), y = SubPixel(v[i].y);
+        if (!(x > -kFanRange && x < kFanRange && y > -kFanRange && y < kFanRange)) {
+            return giveUp(FanSetup::Triangles);
+        }
+        store.points.push_back({std::int32_t(x), std::int32_t(y)});
+        minXf = std::min(minXf, x);
+        maxXf = std::max(maxXf, x);
+        minYf = std::min(minYf, y);
+        maxYf = std::max(maxYf, y);
+    }
+    const FanPoint* p = store.points.data() + firstPoint;
+
+    // Strictly convex and going round once: every corner turns the same way, and the
+    // outline goes down once and up once (edges along the rows not counted).
+    std::size_t front = 0, back = 0;
+    int changes = 0, last = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (const int s = Sign(std::int64_t(p[(i + 1) % n].y) - p[i].y)) last = s;
+    }
+    for (std::size_t i = 0; i < n; ++i) {
+        const FanPoint& a = p[i];
+        const FanPoint& b = p[(i + 1) % n];
+        const FanPoint& c = p[(i + 2) % n];
+        const std::int64_t turn = (std::int64_t(b.x) - a.x) * (std::int64_t(c.y) - a.y) -
+                                  (std::int64_t(c.x) - a.x) * (std::int64_t(b.y) - a.y);
+        front += turn > 0 ? 1 : 0;
+        back += turn < 0 ? 1 : 0;
+        if (const int s = Sign(std::int64_t(b.y) - a.y)) {
+            if (s != last) ++changes;
+            last = s;
+        }
+    }
+    if (changes != 2) return giveUp(FanSetup::Triangles);
+    if (back == n) return giveUp(FanSetup::Culled);  // every triangle of the fan faces away
+    if (front != n) return giveUp(FanSetup::Triangles);
+
+    // The pixels whose centres lie in the corners' box, as for a triangle.
+    const std::int64_t half = kSub / 2;
+    std::int64_t minX = -((half - minXf) >> kSubBits), maxX = (maxXf - half) >> kSubBits;
+    std::int64_t minY = -((half - minYf) >> kSubBits), maxY = (maxYf - half) >> kSubBits;
+    minX = std::max<std::int64_t>(minX, target.clipX0);
+    minY = std::max<std::int64_t>(minY, target.clipY0);
+    maxX = std::min<std::int64_t>(maxX, target.clipX1 - 1);
+    maxY = std::min<std::int64_t>(maxY, target.clipY1 - 1);
+    if (minX > maxX || minY > maxY) return giveUp(FanSetup::Culled);
+
+    // Corners of one colour give every triangle of a Gouraud face the same constant
+    // colour planes: the face is filled like a flat one, and the planes are not needed.
+    bool flat = !style.gouraud;
+    std::uint32_t flatColor = style.color;
+    if (style.gouraud) {
+        bool same = true;
+        for (std::size_t i = 1; i < n && same; ++i) {
+            same = v[i].r == v[0].r && v[i].g == v[0].g && v[i].b == v[0].b;
+        }
+        if (same) {
+            flat = true;
+            flatColor = ConstantShade(v[0].r, v[0].g, v[0].b);
+        }
+    }
+    FaceStyle planes = style;
+    planes.gouraud = !flat;
+
+    // Each triangle's planes, exactly as the triangle set-up makes them. A triangle whose
+    // box misses the target keeps empty planes: no pixel of the target lies in it.
+    const std::size_t firstPiece = store.pieces.size(), firstShade = store.shades.size();
+    bool any = false;
+    Triangle tri;
+    for (std::size_t k = 1; k + 1 < n; ++k) {
+        const std::int64_t X[3] = {p[0].x, p[k].x, p[k + 1].x};
+        const std::int64_t Y[3] = {p[0].y, p[k].y, p[k + 1].y};
+        FanPiece& piece = store.pieces.emplace_back();
+        FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
+        if (SetupPlanes(v[0], v[k], v[k + 1], X, Y, planes, target, &tri)) {
+            piece.z = FromCorner(tri.z, tri.minX, tri.minY);
+            if (shade) {
+                shade->r = FromCorner(tri.r, tri.minX, tri.minY);
+                shade->g = FromCorner(tri.g, tri.minX, tri.minY);
+                shade->b = FromCorner(tri.b, tri.minX, tri.minY);
+            }
+            any = true;
+        }
+    }
+    if (!any) {
+        store.pieces.resize(firstPiece);
+        store.shades.resize(firstShade);
+        return giveUp(FanSetup::Culled);
+    }
+
+    Fan& fan = *out;
+    fan.minX = int(minX);
+    fan.minY = int(minY);
+    fan.maxX = int(maxX);
+    fan.maxY = int(maxY);
+    fan.firstPoint = std::uint32_t(firstPoint);
+    fan.count = std::uint32_t(n);
+    fan.firstPiece = std::uint32_t(firstPiece);
+    fan.firstShade = std::uint32_t(firstShade);
+    fan.flat = flat;
+    fan.flatColor = flatColor;
+    return FanSetup::Ready;
+}
+
+void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, const Target& target) {
+    const int firstRow = std::max(fan.minY, target.clipY0);
+    const int lastRow = std::min(fan.maxY, target.clipY1 - 1);
+    if (firstRow > lastRow) return;
+    const FanPoint* p = store.points.data() + fan.firstPoint;
+    const FanPiece* pieces = store.pieces.data() + fan.firstPiece;
+    const int n = int(fan.count);
+    const int lastPiece = n - 3;
+
+    // Edge i runs from corner i to corner i + 1. Ray k (1 <= k <= lastPiece) runs from
+    // corner 0 to corner k + 1: triangle k's first edge. A pixel of the face lies in the
+    // triangle k for which rays 1..k count it inside and ray k + 1 does not.
+    constexpr int kMaxInline = 64;
+    Line edgeStore[kMaxInline], rayStore[kMaxInline];
+    std::vector<Line> edgeHeap, rayHeap;
+    Line* edges = edgeStore;
+    Line* rays = rayStore;
+    if (n > kMaxInline) {
+        edgeHeap.resize(std::size_t(n));
+        rayHeap.resize(std::size_t(n));
+        edges = edgeHeap.data();
+        rays = rayHeap.data();
+    }
+    for (int i = 0; i < n; ++i) edges[i] = LineFrom(p[i], p[i + 1 == n ? 0 : i + 1]);
+    for (int k = 1; k <= lastPiece; ++k) rays[k] = LineFrom(p[0], p[k + 1]);
+
+    // Rows whose centres lie strictly between two corners' heights are bounded by one
+    // edge on each side: the left outline runs up from the bottom to the top corner (edge
+    // `left` from corner left up to left + 1), the right one down from the top corner.
+    int top = 0;
+    for (int i = 1; i < n; ++i) {
+        if (p[i].y < p[top].y) top = i;
+    }
+    int left = top == 0 ? n - 1 : top - 1, right = top;
+    Walk lw{}, rw{};
+    int lwEdge = -1, rwEdge = -1, lwRow = INT_MIN, rwRow = INT_MIN;
+    int piece = 0;  // the triangle of the last span's first pixel: a good first guess
+    const FanShade* shades = fan.flat ? nullptr : store.shades.data() + fan.firstShade;
+    FanRow rows{rays, pieces, shades, lastPiece, nullptr, nullptr, fan.flatColor, style.alpha};
+    const bool opaque = style.alpha == 255, withDepth = target.depth != nullptr;
+    using Span = void (*)(const FanRow&, int, int, int, int&);
+    const Span spans[8] = {
+        FanSpan<false, false, false>, FanSpan<false, false, true>, FanSpan<false, true, false>,
+        FanSpan<false, true, true>,   FanSpan<true, false, false>, FanSpan<true, false, true>,
+        FanSpan<true, true, false>,   FanSpan<true, true, true>,
+    };
+    const Span span = spans[(fan.flat ? 4 : 0) + (opaque ? 2 : 0) + (withDepth ? 1 : 0)];
+
+    auto previous = [n](int i) { return i == 0 ? n - 1 : i - 1; };
+    auto next = [n](int i) { return i + 1 == n ? 0 : i + 1; };
+    for (int y = firstRow; y <= lastRow; ++y) {
+        const std::int64_t cy = std::int64_t(y) * kSub + kSub / 2;
+        while (p[left].y < cy) left = previous(left);
+        while (p[next(right)].y < cy) right = next(right);
+        std::int64_t lo, hi;
+        if (p[left].y == cy || p[next(left)].y == cy || p[right].y == cy ||
+            p[next(right)].y == cy) {
+            // Level with a corner: every edge counts.
+            lo = fan.minX;
+            hi = fan.maxX;
+            for (int i = 0; i < n; ++i) {
+                const Line& e = edges[i];
+                const std::int64_t e0 = e.Row(y);
+                if (e.ex > 0) {
+                    lo = std::max(lo, FloorDiv(-e0 + e.ex - 1, e.ex));
+                } else if (e.ex < 0) {
+                    hi = std::min(hi, FloorDiv(e0, -e.ex));
+                } else if (e0 < 0) {
+                    hi = lo - 1;
+                }
+            }
+        } else {
+            if (lwEdge != left || lwRow != y) {
+                const Line& e = edges[left];
+                lw.Init(-e.Row(y) + e.ex - 1, e.ex, -e.ey);
+                lwEdge = left;
+            }
+            if (rwEdge != right || rwRow != y) {
+                const Line& e = edges[right];
+                rw.Init(e.Row(y), -e.ex, e.ey);
+                rwEdge = right;
+            }
+            lo = std::max<std::int64_t>(lw.q, fan.minX);
+            hi = std::min<std::int64_t>(rw.q, fan.maxX);
+            lw.Next();
+            rw.Next();
+            lwRow = rwRow = y + 1;
+        }
+        if (lo > hi) continue;
+
+        const std::size_t row = std::size_t(y) * std::size_t(target.stride);
+        rows.color = target.color + row;
+        rows.depth = target.depth ? target.depth + row : nullptr;
+        span(rows, y, int(lo), int(hi), piece);
+    }
 }
 
 }  // namespace render::raster
