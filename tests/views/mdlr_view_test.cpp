@@ -57,10 +57,6 @@ TEST(ViewStatus, ShowsModelCoordinatesOfThePointerPerPane) {
     EXPECT_EQ(p.frame.statusTexts,
               (std::vector<std::string>{"座標(0.100000,0,0.200000)", "座標(0.100000,0.200000,0)",
                                         "座標(0,0.200000,0.100000)", ""}));
-    EXPECT_EQ(p.Top().Role(), render::PaneRole::Top);
-    EXPECT_EQ(p.View3D().Role(), render::PaneRole::View3D);
-    EXPECT_EQ(p.Front().Role(), render::PaneRole::Front);
-    EXPECT_EQ(p.Side().Role(), render::PaneRole::Side);
 }
 
 TEST(ViewStatus, OddWidthAndLocale) {
