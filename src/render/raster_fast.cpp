@@ -264,7 +264,27 @@ struct FanRow {
     std::uint16_t* depth;  // the row's depths, or null
     std::uint32_t flatColor;
     std::uint8_t alpha;
+    Plane plane;  // the face's depth plane, for a flat face of one plane
 };
+
+// Pixels lo..hi of row y of a face of one colour and one depth plane: one run.
+template <bool kOpaque, bool kDepth>
+void FanSpanPlane(const FanRow& row, int y, int lo, int hi, int&) {
+    std::uint32_t* const color = row.color;
+    std::uint16_t* const depth = row.depth;
+    const std::uint32_t flatColor = row.flatColor;
+    const std::uint8_t alpha = row.alpha;
+    std::uint32_t z = U(row.plane.At(lo, y));
+    const std::uint32_t zdx = U(row.plane.dx);
+    for (int x = lo; x <= hi; ++x, z += zdx) {
+        if (!kOpaque && !StippleKeeps(alpha, x, y)) continue;
+        const std::uint32_t d = DepthOf(S(z));
+        if (!kDepth || d < depth[x]) {
+            if (kDepth) depth[x] = static_cast<std::uint16_t>(d);
+            color[x] = flatColor;
+        }
+    }
+}
 
 // Pixels lo..hi of row y, run by run: a run is the pixels of one triangle of the fan,
 // with its planes stepped along and the rays on either side of it watched for its end.
@@ -364,7 +384,8 @@ void FanSpan(const FanRow& row, int y, int lo, int hi, int& pieceInOut) {
 
 FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,
                   FanStore& store, Fan* out) {
-    if (n < 3 || style.texture || style.mono) return FanSetup::Triangles;
+    // A lone triangle gains nothing here: FillFast draws it with less set-up.
+    if (n < 4 || style.texture || style.mono) return FanSetup::Triangles;
     const std::size_t firstPoint = store.points.size();
     auto giveUp = [&](FanSetup result) {
         store.points.resize(firstPoint);
@@ -434,18 +455,21 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     }
     FaceStyle planes = style;
     planes.gouraud = !flat;
+    DepthPlane depth;
+    const bool planar = FaceDepthPlane(v, n, target, &depth);
 
     // Each triangle's planes, exactly as the triangle set-up makes them. A triangle whose
     // box misses the target keeps empty planes: no pixel of the target lies in it.
     const std::size_t firstPiece = store.pieces.size(), firstShade = store.shades.size();
-    bool any = false;
+    bool any = planar && flat;  // then the face needs nothing of its triangles
     Triangle tri;
-    for (std::size_t k = 1; k + 1 < n; ++k) {
+    for (std::size_t k = 1; k + 1 < n && !(planar && flat); ++k) {
         const std::int64_t X[3] = {p[0].x, p[k].x, p[k + 1].x};
         const std::int64_t Y[3] = {p[0].y, p[k].y, p[k + 1].y};
         FanPiece& piece = store.pieces.emplace_back();
         FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
-        if (SetupPlanes(v[0], v[k], v[k + 1], X, Y, planes, target, &tri)) {
+        if (SetupPlanes(v[0], v[k], v[k + 1], X, Y, planes, target, &tri,
+                        planar ? &depth : nullptr)) {
             piece.z = FromCorner(tri.z, tri.minX, tri.minY);
             if (shade) {
                 shade->r = FromCorner(tri.r, tri.minX, tri.minY);
@@ -472,6 +496,8 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     fan.firstShade = std::uint32_t(firstShade);
     fan.flat = flat;
     fan.flatColor = flatColor;
+    fan.planar = planar;
+    if (planar) fan.depth = FromCorner(depth.plane, depth.x0, depth.y0);
     return FanSetup::Ready;
 }
 
@@ -499,7 +525,9 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
         rays = rayHeap.data();
     }
     for (int i = 0; i < n; ++i) edges[i] = LineFrom(p[i], p[i + 1 == n ? 0 : i + 1]);
-    for (int k = 1; k <= lastPiece; ++k) rays[k] = LineFrom(p[0], p[k + 1]);
+    if (!(fan.flat && fan.planar)) {  // otherwise every pixel has the same planes
+        for (int k = 1; k <= lastPiece; ++k) rays[k] = LineFrom(p[0], p[k + 1]);
+    }
 
     // Rows whose centres lie strictly between two corners' heights are bounded by one
     // edge on each side: the left outline runs up from the bottom to the top corner (edge
@@ -513,15 +541,18 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
     int lwEdge = -1, rwEdge = -1, lwRow = INT_MIN, rwRow = INT_MIN;
     int piece = 0;  // the triangle of the last span's first pixel: a good first guess
     const FanShade* shades = fan.flat ? nullptr : store.shades.data() + fan.firstShade;
-    FanRow rows{rays, pieces, shades, lastPiece, nullptr, nullptr, fan.flatColor, style.alpha};
+    FanRow rows{rays,    pieces,        shades,      lastPiece, nullptr,
+                nullptr, fan.flatColor, style.alpha, fan.depth};
     const bool opaque = style.alpha == 255, withDepth = target.depth != nullptr;
     using Span = void (*)(const FanRow&, int, int, int, int&);
-    const Span spans[8] = {
+    const Span spans[12] = {
         FanSpan<false, false, false>, FanSpan<false, false, true>, FanSpan<false, true, false>,
         FanSpan<false, true, true>,   FanSpan<true, false, false>, FanSpan<true, false, true>,
-        FanSpan<true, true, false>,   FanSpan<true, true, true>,
+        FanSpan<true, true, false>,   FanSpan<true, true, true>,   FanSpanPlane<false, false>,
+        FanSpanPlane<false, true>,    FanSpanPlane<true, false>,   FanSpanPlane<true, true>,
     };
-    const Span span = spans[(fan.flat ? 4 : 0) + (opaque ? 2 : 0) + (withDepth ? 1 : 0)];
+    const int kind = fan.flat && fan.planar ? 8 : fan.flat ? 4 : 0;
+    const Span span = spans[kind + (opaque ? 2 : 0) + (withDepth ? 1 : 0)];
 
     auto previous = [n](int i) { return i == 0 ? n - 1 : i - 1; };
     auto next = [n](int i) { return i + 1 == n ? 0 : i + 1; };
