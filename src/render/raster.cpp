@@ -77,10 +77,6 @@ FloatPlane MakeFloatPlane(const Gradients& g, double a0, double a1, double a2) {
 
 }  // namespace
 
-std::int64_t SubPixel(float v) {
-    return RoundToInt(double(v * float(kSub)));
-}
-
 std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2) {
     const std::int64_t X0 = SubPixel(x0), Y0 = SubPixel(y0), X1 = SubPixel(x1), Y1 = SubPixel(y1);
     const std::int64_t X2 = SubPixel(x2), Y2 = SubPixel(y2);
@@ -145,15 +141,22 @@ std::uint32_t ConstantShade(float r, float g, float b) {
 }
 
 bool FaceDepthPlane(const Vertex* v, std::size_t n, const Target& target, DepthPlane* out) {
-    if (n < 4) return false;
     constexpr std::size_t kMaxCorners = 64;
-    if (n > kMaxCorners) return false;  // rare: one plane per triangle
+    if (n < 4 || n > kMaxCorners) return false;  // many corners (rare): one plane per triangle
     std::int64_t X[kMaxCorners], Y[kMaxCorners];
+    for (std::size_t i = 0; i < n; ++i) {
+        X[i] = SubPixel(v[i].x);
+        Y[i] = SubPixel(v[i].y);
+    }
+    return FaceDepthPlane(v, X, Y, n, target, out);
+}
+
+bool FaceDepthPlane(const Vertex* v, const std::int64_t* X, const std::int64_t* Y, std::size_t n,
+                    const Target& target, DepthPlane* out) {
+    if (n < 4 || n > 64) return false;
     std::int64_t minXf = INT64_MAX, maxXf = INT64_MIN, minYf = INT64_MAX, maxYf = INT64_MIN;
     for (std::size_t i = 0; i < n; ++i) {
         if (!std::isfinite(v[i].z)) return false;
-        X[i] = SubPixel(v[i].x);
-        Y[i] = SubPixel(v[i].y);
         minXf = std::min(minXf, X[i]);
         maxXf = std::max(maxXf, X[i]);
         minYf = std::min(minYf, Y[i]);

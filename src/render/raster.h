@@ -23,6 +23,12 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#else
+#include <cmath>
+#endif
+
 #include "rm/texture.h"
 
 namespace render::raster {
@@ -86,8 +92,14 @@ struct Triangle {
     FloatPlane s, t, q;
 };
 
-// A screen position in 1/16 pixel, as the set-up rounds it.
-std::int64_t SubPixel(float v);
+// A screen position in 1/16 pixel, as the set-up rounds it: to nearest, ties to even.
+inline std::int64_t SubPixel(float v) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_si64(_mm_set_sd(double(v * float(kSub))));
+#else
+    return std::lrint(double(v * float(kSub)));
+#endif
+}
 // Twice the signed area of a triangle in 1/16 pixel units; front faces give > 0.
 std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2);
 
@@ -103,6 +115,9 @@ struct DepthPlane {
 };
 // False when the face keeps one plane per triangle (or covers nothing of the target).
 bool FaceDepthPlane(const Vertex* v, std::size_t n, const Target& target, DepthPlane* out);
+// The same with the corners' positions already rounded by SubPixel.
+bool FaceDepthPlane(const Vertex* v, const std::int64_t* X, const std::int64_t* Y, std::size_t n,
+                    const Target& target, DepthPlane* out);
 
 // Sets up a triangle; false when it is culled (back-facing or empty) or covers no pixel
 // of the target. `depth`, when given, is the depth plane of the face the triangle is part of.

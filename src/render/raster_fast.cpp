@@ -391,9 +391,15 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
         store.points.resize(firstPoint);
         return result;
     };
+    constexpr std::size_t kMaxKept = 64;  // positions kept for the depth plane
+    std::int64_t X[kMaxKept], Y[kMaxKept];
     std::int64_t minXf = INT64_MAX, maxXf = INT64_MIN, minYf = INT64_MAX, maxYf = INT64_MIN;
     for (std::size_t i = 0; i < n; ++i) {
         const std::int64_t x = SubPixel(v[i].x), y = SubPixel(v[i].y);
+        if (i < kMaxKept) {
+            X[i] = x;
+            Y[i] = y;
+        }
         if (!(x > -kFanRange && x < kFanRange && y > -kFanRange && y < kFanRange)) {
             return giveUp(FanSetup::Triangles);
         }
@@ -456,7 +462,8 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     FaceStyle planes = style;
     planes.gouraud = !flat;
     DepthPlane depth;
-    const bool planar = FaceDepthPlane(v, n, target, &depth);
+    const bool planar = n <= kMaxKept ? FaceDepthPlane(v, X, Y, n, target, &depth)
+                                      : FaceDepthPlane(v, n, target, &depth);
 
     // Each triangle's planes, exactly as the triangle set-up makes them. A triangle whose
     // box misses the target keeps empty planes: no pixel of the target lies in it.
@@ -464,11 +471,11 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     bool any = planar && flat;  // then the face needs nothing of its triangles
     Triangle tri;
     for (std::size_t k = 1; k + 1 < n && !(planar && flat); ++k) {
-        const std::int64_t X[3] = {p[0].x, p[k].x, p[k + 1].x};
-        const std::int64_t Y[3] = {p[0].y, p[k].y, p[k + 1].y};
+        const std::int64_t tx[3] = {p[0].x, p[k].x, p[k + 1].x};
+        const std::int64_t ty[3] = {p[0].y, p[k].y, p[k + 1].y};
         FanPiece& piece = store.pieces.emplace_back();
         FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
-        if (SetupPlanes(v[0], v[k], v[k + 1], X, Y, planes, target, &tri,
+        if (SetupPlanes(v[0], v[k], v[k + 1], tx, ty, planes, target, &tri,
                         planar ? &depth : nullptr)) {
             piece.z = FromCorner(tri.z, tri.minX, tri.minY);
             if (shade) {
@@ -537,8 +544,9 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
         if (p[i].y < p[top].y) top = i;
     }
     int left = top == 0 ? n - 1 : top - 1, right = top;
-    Walk lw{}, rw{};
-    int lwEdge = -1, rwEdge = -1, lwRow = INT_MIN, rwRow = INT_MIN;
+    const std::int64_t minX = fan.minX, maxX = fan.maxX;
+    // The last row's bounds, the first guess at the next row's.
+    std::int64_t lo0 = (std::int64_t(p[top].x) - kSub / 2) >> kSubBits, hi0 = lo0;
     int piece = 0;  // the triangle of the last span's first pixel: a good first guess
     const FanShade* shades = fan.flat ? nullptr : store.shades.data() + fan.firstShade;
     FanRow rows{rays,    pieces,        shades,      lastPiece, nullptr,
@@ -564,8 +572,8 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
         if (p[left].y == cy || p[next(left)].y == cy || p[right].y == cy ||
             p[next(right)].y == cy) {
             // Level with a corner: every edge counts.
-            lo = fan.minX;
-            hi = fan.maxX;
+            lo = minX;
+            hi = maxX;
             for (int i = 0; i < n; ++i) {
                 const Line& e = edges[i];
                 const std::int64_t e0 = e.Row(y);
@@ -578,22 +586,39 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
                 }
             }
         } else {
-            if (lwEdge != left || lwRow != y) {
-                const Line& e = edges[left];
-                lw.Init(-e.Row(y) + e.ex - 1, e.ex, -e.ey);
-                lwEdge = left;
+            // The bounds move little from row to row: step from the last row's to this
+            // row's, testing the edge pixel by pixel (exact, and no division).
+            const Line& le = edges[left];
+            lo = std::clamp(lo0, minX, maxX + 1);
+            std::int64_t e = le.Row(y) + le.ex * lo;  // grows to the right
+            if (e >= 0) {
+                while (lo > minX && e - le.ex >= 0) {
+                    --lo;
+                    e -= le.ex;
+                }
+            } else {
+                while (lo <= maxX && e < 0) {
+                    ++lo;
+                    e += le.ex;
+                }
             }
-            if (rwEdge != right || rwRow != y) {
-                const Line& e = edges[right];
-                rw.Init(e.Row(y), -e.ex, e.ey);
-                rwEdge = right;
+            const Line& re = edges[right];
+            hi = std::clamp(hi0, minX - 1, maxX);
+            e = re.Row(y) + re.ex * hi;  // falls to the right
+            if (e >= 0) {
+                while (hi < maxX && e + re.ex >= 0) {
+                    ++hi;
+                    e += re.ex;
+                }
+            } else {
+                while (hi >= minX && e < 0) {
+                    --hi;
+                    e -= re.ex;
+                }
             }
-            lo = std::max<std::int64_t>(lw.q, fan.minX);
-            hi = std::min<std::int64_t>(rw.q, fan.maxX);
-            lw.Next();
-            rw.Next();
-            lwRow = rwRow = y + 1;
         }
+        lo0 = lo;
+        hi0 = hi;
         if (lo > hi) continue;
 
         const std::size_t row = std::size_t(y) * std::size_t(target.stride);
