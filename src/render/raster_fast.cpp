@@ -3,7 +3,11 @@
 // vertex, so each row needs one left and one right bound. Each bound is walked from row
 // to row with a quotient and a remainder (exact integer steps, no division per row), and
 // the planes are stepped along the span instead of evaluated per pixel. The pixels and
-// their values are therefore exactly those of the reference fill.
+// their values are therefore exactly those of the reference fill. (A narrow triangle
+// just tests each column of its rows.)
+//
+// The whole-face path (SetupFan, FillFan) further down does the same over a convex face's
+// outline, so that a face of many corners is one span per row instead of many slivers.
 #include <algorithm>
 #include <climits>
 
@@ -33,6 +37,9 @@ inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
+
+// Triangles at most this many columns wide are filled by testing every column of a row.
+constexpr std::int64_t kNarrow = 8;
 
 // floor(m / s) as m grows by `step` each row, kept as q and r with m = q s + r, 0 <= r < s.
 struct Walk {
@@ -200,6 +207,25 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
         }
     };
 
+    if (width <= kNarrow) {
+        // A narrow triangle: each row's columns tested one by one (the three edge values
+        // stepped along), cheaper than setting up the walks of its edges.
+        for (int y = firstRow; y <= lastRow; ++y) {
+            const std::int64_t dy = y - tri.minY;
+            std::int64_t e0 = tri.e[0] + tri.ey[0] * dy, e1 = tri.e[1] + tri.ey[1] * dy;
+            std::int64_t e2 = tri.e[2] + tri.ey[2] * dy;
+            int lo = -1, hi = -2;
+            for (int k = 0; k < width; ++k, e0 += tri.ex[0], e1 += tri.ex[1], e2 += tri.ex[2]) {
+                if ((e0 | e1 | e2) >= 0) {  // all three >= 0
+                    if (lo < 0) lo = k;
+                    hi = k;
+                }
+            }
+            if (lo <= hi) span(y, lo, hi);
+        }
+        return;
+    }
+
     // The top, middle and bottom vertices, and the rows whose centres lie above, on and
     // below the middle one.
     int top = 0, bottom = 0;
@@ -276,6 +302,19 @@ void FanSpanPlane(const FanRow& row, int y, int lo, int hi, int&) {
     const std::uint8_t alpha = row.alpha;
     std::uint32_t z = U(row.plane.At(lo, y));
     const std::uint32_t zdx = U(row.plane.dx);
+    const std::int64_t first = S(z), last = first + std::int64_t(hi - lo) * row.plane.dx;
+    constexpr std::int64_t kDeepest = (std::int64_t(0x10000) << kDepthShift) - 1;
+    if (kOpaque && kDepth && std::min(first, last) >= 0 && std::max(first, last) <= kDeepest) {
+        // Every depth of the span is in range (the plane is straight): no clamping.
+        for (int x = lo; x <= hi; ++x, z += zdx) {
+            const std::uint32_t d = z >> kDepthShift;
+            if (d < depth[x]) {
+                depth[x] = static_cast<std::uint16_t>(d);
+                color[x] = flatColor;
+            }
+        }
+        return;
+    }
     for (int x = lo; x <= hi; ++x, z += zdx) {
         if (!kOpaque && !StippleKeeps(alpha, x, y)) continue;
         const std::uint32_t d = DepthOf(S(z));
@@ -415,13 +454,14 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     // outline goes down once and up once (edges along the rows not counted).
     std::size_t front = 0, back = 0;
     int changes = 0, last = 0;
+    auto next = [n](std::size_t i) { return i + 1 == n ? 0 : i + 1; };
     for (std::size_t i = 0; i < n; ++i) {
-        if (const int s = Sign(std::int64_t(p[(i + 1) % n].y) - p[i].y)) last = s;
+        if (const int s = Sign(std::int64_t(p[next(i)].y) - p[i].y)) last = s;
     }
     for (std::size_t i = 0; i < n; ++i) {
         const FanPoint& a = p[i];
-        const FanPoint& b = p[(i + 1) % n];
-        const FanPoint& c = p[(i + 2) % n];
+        const FanPoint& b = p[next(i)];
+        const FanPoint& c = p[next(next(i))];
         const std::int64_t turn = (std::int64_t(b.x) - a.x) * (std::int64_t(c.y) - a.y) -
                                   (std::int64_t(c.x) - a.x) * (std::int64_t(b.y) - a.y);
         front += turn > 0 ? 1 : 0;
@@ -468,22 +508,25 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     // Each triangle's planes, exactly as the triangle set-up makes them. A triangle whose
     // box misses the target keeps empty planes: no pixel of the target lies in it.
     const std::size_t firstPiece = store.pieces.size(), firstShade = store.shades.size();
-    bool any = planar && flat;  // then the face needs nothing of its triangles
-    Triangle tri;
-    for (std::size_t k = 1; k + 1 < n && !(planar && flat); ++k) {
-        const std::int64_t tx[3] = {p[0].x, p[k].x, p[k + 1].x};
-        const std::int64_t ty[3] = {p[0].y, p[k].y, p[k + 1].y};
-        FanPiece& piece = store.pieces.emplace_back();
-        FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
-        if (SetupPlanes(v[0], v[k], v[k + 1], tx, ty, planes, target, &tri,
-                        planar ? &depth : nullptr)) {
-            piece.z = FromCorner(tri.z, tri.minX, tri.minY);
-            if (shade) {
-                shade->r = FromCorner(tri.r, tri.minX, tri.minY);
-                shade->g = FromCorner(tri.g, tri.minX, tri.minY);
-                shade->b = FromCorner(tri.b, tri.minX, tri.minY);
+    const bool onePlane = planar && flat;  // then the face needs nothing of its triangles
+    bool any = onePlane;
+    if (!onePlane) {
+        Triangle tri;
+        for (std::size_t k = 1; k + 1 < n; ++k) {
+            const std::int64_t tx[3] = {p[0].x, p[k].x, p[k + 1].x};
+            const std::int64_t ty[3] = {p[0].y, p[k].y, p[k + 1].y};
+            FanPiece& piece = store.pieces.emplace_back();
+            FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
+            if (SetupPlanes(v[0], v[k], v[k + 1], tx, ty, planes, target, &tri,
+                            planar ? &depth : nullptr)) {
+                piece.z = FromCorner(tri.z, tri.minX, tri.minY);
+                if (shade) {
+                    shade->r = FromCorner(tri.r, tri.minX, tri.minY);
+                    shade->g = FromCorner(tri.g, tri.minX, tri.minY);
+                    shade->b = FromCorner(tri.b, tri.minX, tri.minY);
+                }
+                any = true;
             }
-            any = true;
         }
     }
     if (!any) {
