@@ -43,8 +43,7 @@ struct Model {
     }
 };
 
-// Sets LC_ALL (and the C++ global locale) for the scope; false from ok() when the locale
-// is not installed.
+// Sets LC_ALL for the scope; false from ok() when the locale is not installed.
 class ScopedLocale {
   public:
     explicit ScopedLocale(const char* name);

@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -41,7 +42,14 @@ constexpr long long kIntegerLimit = 1LL << 53;
 bool ScanInteger(std::string_view& s, long long& out);
 
 // A double rounded to the nearest float; beyond the float range +-inf, NaN stays NaN.
-float ToFloat(double d);
+inline float ToFloat(double d) {
+    // Halfway between the largest float and the next power of two: from there on the
+    // rounding goes to infinity (the plain conversion would be undefined).
+    constexpr double kOverflow = 0x1.ffffffp127;
+    if (d >= kOverflow) return std::numeric_limits<float>::infinity();
+    if (d <= -kOverflow) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(d);
+}
 
 // Appends like printf's "%.<decimals>f" in the C locale (decimals 0..9); nan and inf are
 // spelt "nan", "-nan", "inf", "-inf".

@@ -19,8 +19,10 @@ constexpr rm::Color kDxfFaceColor = 0xFFB2B2B2u;
 constexpr std::string_view kCornerCodes[11] = {"20", "30", "11", "21", "31", "12",
                                                "22", "32", "13", "23", "33"};
 
-// Bytes per 3DFACE entity in a typical file, for the first reservation of the corners.
-constexpr std::size_t kTypicalFaceBytes = 256;
+// Bytes per 3DFACE entity in a short typical file, for the first reservation of the mesh.
+constexpr std::size_t kTypicalFaceBytes = 128;
+// Vertices of a mesh are numbered in 32 bits.
+constexpr std::size_t kMaxVertices = 0xFFFFFFF0u;
 
 // The lines of a DXF text as the reader compares them: every space and tab is removed,
 // lines that are then empty are skipped, and a CR before the line feed is dropped (CR LF
@@ -61,6 +63,39 @@ class DxfLines {
         return false;
     }
 
+    // The common case of a line without blanks, taken at once: when the next line is
+    // exactly `word` (ended by LF or CR LF), moves past it (as Next would) and is true;
+    // otherwise nothing moves.
+    bool NextIs(std::string_view word) {
+        const std::string_view rest = text_.substr(pos_);
+        if (!rest.starts_with(word)) return false;
+        const std::size_t ending = LineEnding(rest, word.size());
+        if (ending == 0) return false;
+        line_ = rest.substr(0, word.size());
+        terminated_ = true;
+        pos_ += word.size() + ending;
+        return true;
+    }
+    // The same for a line that is exactly a plain decimal number: its value, as ScanDouble
+    // reads the line.
+    bool NextIsDecimal(double& value) {
+        std::string_view rest = text_.substr(pos_);
+        if (rest.empty() || !(base::IsDigit(rest[0]) || rest[0] == '-' || rest[0] == '.')) {
+            return false;
+        }
+        std::string_view number = rest;
+        double v = 0.0;
+        if (!base::ScanDecimal(number, v)) return false;
+        const std::size_t length = rest.size() - number.size();
+        const std::size_t ending = LineEnding(rest, length);
+        if (ending == 0) return false;
+        value = v;
+        line_ = rest.substr(0, length);
+        terminated_ = true;
+        pos_ += length + ending;
+        return true;
+    }
+
     bool Is(std::string_view word) const { return terminated_ && line_ == word; }
     // Where the next line starts, to come back to it.
     std::size_t Position() const { return pos_; }
@@ -72,6 +107,13 @@ class DxfLines {
     std::string_view Text() const { return line_; }
 
   private:
+    // Length of the line ending at `at` in `s` (1 for LF, 2 for CR LF), or 0 for none.
+    static std::size_t LineEnding(std::string_view s, std::size_t at) {
+        if (at < s.size() && s[at] == '\n') return 1;
+        if (at + 1 < s.size() && s[at] == '\r' && s[at + 1] == '\n') return 2;
+        return 0;
+    }
+
     std::string_view text_;
     std::size_t pos_ = 0;
     std::string_view line_;
@@ -89,6 +131,12 @@ std::string_view VisibleText(std::string_view data) {
 
 // The value line after a group code: a finite number (leading text parsed as "%f" does).
 bool ReadCoordinate(DxfLines& lines, float& out, ReadResult* result) {
+    double plain = 0.0;
+    if (lines.NextIsDecimal(plain)) {
+        out = base::ToFloat(plain);
+        if (std::isfinite(out)) return true;
+        return Fail(result, ReadFailure::Malformed, "a 3DFACE coordinate is out of range");
+    }
     if (!lines.Next()) {
         return Fail(result, ReadFailure::Malformed, "end of file inside a 3DFACE");
     }
@@ -151,17 +199,39 @@ bool ReadPermutedCorners(DxfLines& lines, std::size_t start, float (&v)[12]) {
     return true;
 }
 
+// (P0 - P1) x (P0 - P2); when that is exactly zero (a triangle stored with a repeated
+// corner) (P1 - P2) x (P1 - P3). Divided by its length unless the length is 0.
+rm::Vector QuadNormal(const rm::Vector* p) {
+    rm::Vector n = rm::Cross(p[0] - p[1], p[0] - p[2]);
+    if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) n = rm::Cross(p[1] - p[2], p[1] - p[3]);
+    const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (length != 0.0f) n = {n.x / length, n.y / length, n.z / length};
+    return n;
+}
+
+// One face of four vertices of its own, in reverse file order (codes 13 first, then 12,
+// 11 and 10), with its own normal. False when the mesh cannot number more vertices.
+bool AddFace(rm::MeshBuilder& mesh, const float (&v)[12]) {
+    std::vector<rm::Vector>& vertices = mesh.Vertices();
+    if (vertices.size() > kMaxVertices - 4) return false;
+    const auto first = static_cast<std::uint32_t>(vertices.size());
+    for (int c = 3; c >= 0; --c) vertices.push_back({v[3 * c], v[3 * c + 1], v[3 * c + 2]});
+    mesh.Normals().push_back(QuadNormal(&vertices[first]));
+    const std::uint32_t corners[4] = {first, first + 1, first + 2, first + 3};
+    return mesh.AppendFace(corners, static_cast<std::uint32_t>(mesh.Normals().size() - 1));
+}
+
 // Reads the faces: each "3DFACE" entity (a "3DFACE" line right after a "0" line: the same
 // word as the value of another code, a layer's name say, starts nothing), then the lines
 // up to the next "10" line, then codes 20 to 33 in a fixed order, each followed by its
 // value (or, failing that, the corner codes together in another order). A face whose
-// entity ends after code 32 is a triangle (see RepeatThirdCorner). Each face's four
-// corners go to `corners` in reverse file order: codes 13 first, then 12, 11 and 10.
+// entity ends after code 32 is a triangle (see RepeatThirdCorner). Each face goes to
+// `mesh` (see AddFace).
 //
 // Reading stops at the end of the text. (Counting the "3DFACE" lines first and stopping
 // after that many faces gives the same faces: every face uses up at least its own such
 // line, so once as many faces as lines have been read, none is left to start another.)
-bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, ReadResult* result) {
+bool ReadFaces(std::string_view text, rm::MeshBuilder& mesh, ReadResult* result) {
     DxfLines lines(text);
     for (;;) {
         bool found = false;
@@ -190,6 +260,10 @@ bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, ReadResu
         float v[12];
         if (!ReadCoordinate(lines, v[0], result)) return false;
         for (std::size_t i = 0; i < 11; ++i) {
+            if (lines.NextIs(kCornerCodes[i])) {
+                if (!ReadCoordinate(lines, v[i + 1], result)) return false;
+                continue;
+            }
             const std::size_t before = lines.Position();
             const bool more = lines.Next();
             if (i == 8 && (!more || lines.Is("0"))) {  // no fourth corner
@@ -206,42 +280,9 @@ bool ReadFaces(std::string_view text, std::vector<rm::Vector>& corners, ReadResu
             }
             if (!ReadCoordinate(lines, v[i + 1], result)) return false;
         }
-        for (int c = 3; c >= 0; --c) corners.push_back({v[3 * c], v[3 * c + 1], v[3 * c + 2]});
+        if (!AddFace(mesh, v)) return Fail(result, ReadFailure::Malformed, "too many faces");
     }
     return true;
-}
-
-// (P0 - P1) x (P0 - P2); when that is exactly zero (a triangle stored with a repeated
-// corner) (P1 - P2) x (P1 - P3). Divided by its length unless the length is 0.
-rm::Vector QuadNormal(const rm::Vector* p) {
-    rm::Vector n = rm::Cross(p[0] - p[1], p[0] - p[2]);
-    if (n.x == 0.0f && n.y == 0.0f && n.z == 0.0f) n = rm::Cross(p[1] - p[2], p[1] - p[3]);
-    const float length = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (length != 0.0f) n = {n.x / length, n.y / length, n.z / length};
-    return n;
-}
-
-int BuildModel(const std::vector<rm::Vector>& corners, model::ModelHost& host, ReadResult* result) {
-    const std::size_t faceCount = corners.size() / 4;
-    std::vector<rm::Vector> normals;
-    normals.reserve(faceCount);
-    FaceDataList data;
-    data.Reserve(faceCount * 9 + 1);
-    for (std::size_t f = 0; f < faceCount; ++f) {
-        normals.push_back(QuadNormal(&corners[4 * f]));
-        const auto first = static_cast<std::int32_t>(4 * f);
-        const std::int32_t vertices[4] = {first, first + 1, first + 2, first + 3};
-        data.AddFace(vertices, static_cast<std::int32_t>(f));
-    }
-    data.Finish();
-
-    rm::MeshBuilderPtr temp = BeginRead(host, result);
-    if (!temp) return 0;
-    if (!temp->AddFaces(corners, normals, data.Data())) {
-        return Fail(result, ReadFailure::MergeRefused, "the mesh refused the file's faces");
-    }
-    temp->SetColor(kDxfFaceColor);
-    return FinishRead(host, *temp, result);
 }
 
 // Corner lines of one 3DFACE: codes 10/20/30 take `a`, 11/21/31 `b`, 12/22/32 `c` and
@@ -284,13 +325,22 @@ int ReadDxfText(std::string_view data, model::ModelHost& host, ReadResult* resul
             return Fail(result, ReadFailure::Unsupported, "binary DXF files are not supported");
         }
         const std::string_view text = VisibleText(data);
-        std::vector<rm::Vector> corners;
-        corners.reserve(4 * (text.size() / kTypicalFaceBytes + 1));
-        if (!ReadFaces(text, corners, result)) return 0;
-        if (corners.empty()) {
+        // Room for the faces of a typical file (a hint; room never used costs no memory).
+        const std::size_t faces = text.size() / kTypicalFaceBytes + 1;
+        rm::MeshBuilder parsed;
+        parsed.ReserveVertices(4 * faces, faces);
+        parsed.ReserveFaces(faces, 4 * faces);
+        if (!ReadFaces(text, parsed, result)) return 0;
+        if (parsed.GetFaceCount() == 0) {
             return Fail(result, ReadFailure::Malformed, "the file has no 3DFACE entity");
         }
-        return BuildModel(corners, host, result);
+        parsed.SetColor(kDxfFaceColor);
+        rm::MeshBuilderPtr temp = BeginRead(host, result);
+        if (!temp) return 0;
+        if (!temp->AddMeshBuilder(std::move(parsed))) {
+            return Fail(result, ReadFailure::MergeRefused, "the mesh refused the file's faces");
+        }
+        return FinishRead(host, *temp, result);
     });
 }
 

@@ -29,9 +29,13 @@ struct Surface {
     float red = 0.0f, green = 0.0f, blue = 0.0f;
 };
 
+// The chunks that count, read where they stand in the file's bytes (the last of each kind
+// wins).
 struct Object {
-    std::vector<rm::Vector> points;
-    std::vector<std::uint16_t> polygons;  // the POLS data, one entry per 16-bit value
+    const unsigned char* points = nullptr;  // PNTS: 12 bytes per point
+    std::size_t pointCount = 0;
+    const unsigned char* polygons = nullptr;  // POLS: big-endian 16-bit values
+    std::size_t polygonValues = 0;
     std::vector<Surface> surfaces;
     bool havePoints = false, haveSurfaces = false, havePolygons = false;
     std::size_t currentSurface = 0;  // the surface the next SURF chunk describes
@@ -53,12 +57,8 @@ std::size_t ReadName(const unsigned char* data, std::size_t size, std::size_t po
 }
 
 void ReadPoints(const unsigned char* data, std::size_t size, Object& obj) {
-    const std::size_t count = size / 12;
-    obj.points.resize(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const unsigned char* p = data + i * 12;
-        obj.points[i] = {base::LoadBEFloat(p), base::LoadBEFloat(p + 4), base::LoadBEFloat(p + 8)};
-    }
+    obj.points = data;
+    obj.pointCount = size / 12;
     obj.havePoints = true;
 }
 
@@ -74,9 +74,8 @@ void ReadSurfaceNames(const unsigned char* data, std::size_t size, Object& obj) 
 }
 
 void ReadPolygons(const unsigned char* data, std::size_t size, Object& obj) {
-    const std::size_t count = size / 2;
-    obj.polygons.resize(count);
-    for (std::size_t i = 0; i < count; ++i) obj.polygons[i] = base::LoadBE16(data + 2 * i);
+    obj.polygons = data;
+    obj.polygonValues = size / 2;
     obj.havePolygons = true;
 }
 
@@ -162,89 +161,102 @@ bool ReadChunks(std::string_view bytes, Object& obj, ReadResult* result) {
 
 // The polygon stream: per polygon its vertex count n, n point indices and its surface
 // number; a negative surface number is followed by the count of detail polygons, which
-// come next in the stream in the same layout.
-struct Polygon {
-    std::size_t first = 0;  // index of the first point index in the stream
-    std::uint16_t count = 0;
-    int surface = 0;
-};
-
-bool WalkPolygons(const Object& obj, std::vector<Polygon>& out, ReadResult* result) {
-    const auto& s = obj.polygons;
-    std::size_t pos = 0;
-    while (pos < s.size()) {
-        Polygon p;
-        p.count = s[pos];
-        p.first = pos + 1;
-        if (s.size() - p.first < std::size_t(p.count) + 1) {
-            return Fail(result, ReadFailure::Malformed, "the polygon list is cut short");
+// come next in the stream in the same layout. Each polygon with vertices becomes a face
+// (one of more than 16 corners several, see PolygonAppender) with one normal of its own
+// and its surface's colour.
+class PolygonReader {
+  public:
+    PolygonReader(const Object& obj, rm::MeshBuilder& mesh)
+        : obj_(obj), mesh_(mesh), polygons_(mesh) {
+        for (const Surface& s : obj.surfaces) {
+            const float channel = kDefaultSurfaceChannel;
+            colors_.push_back(rm::MakeColor(rm::ColorAlpha(rm::MeshBuilder::kDefaultFaceColor),
+                                            rm::ChannelToByte(s.colorSet ? s.red : channel),
+                                            rm::ChannelToByte(s.colorSet ? s.green : channel),
+                                            rm::ChannelToByte(s.colorSet ? s.blue : channel)));
         }
-        const auto surface = static_cast<std::int16_t>(s[p.first + p.count]);
-        pos = p.first + p.count + 1;
-        if (surface < 0) {
-            if (pos >= s.size()) {
+    }
+
+    bool Run(ReadResult* result) {
+        const std::size_t size = obj_.polygonValues;
+        // Room for a file of triangles (a hint: room never used costs no memory).
+        mesh_.ReserveVertices(0, size / 5 + 1);
+        mesh_.ReserveFaces(size / 5 + 1, 3 * (size / 5 + 1));
+        std::size_t pos = 0;
+        while (pos < size) {
+            const std::size_t count = Value(pos);
+            const std::size_t first = pos + 1;
+            if (size - first < count + 1) {
                 return Fail(result, ReadFailure::Malformed, "the polygon list is cut short");
             }
-            ++pos;  // the detail count: the detail polygons follow as ordinary entries
-            p.surface = -int(surface);
-        } else {
-            p.surface = surface;
-        }
-        for (std::uint16_t k = 0; k < p.count; ++k) {
-            if (s[p.first + k] >= obj.points.size()) {
-                return Fail(result, ReadFailure::Malformed,
-                            "a polygon names a point that does not exist");
+            const auto surface = static_cast<std::int16_t>(Value(first + count));
+            pos = first + count + 1;
+            if (surface < 0) {
+                if (pos >= size) {
+                    return Fail(result, ReadFailure::Malformed, "the polygon list is cut short");
+                }
+                ++pos;  // the detail count: the detail polygons follow as ordinary entries
+            }
+            corners_.resize(count);
+            for (std::size_t k = 0; k < count; ++k) {
+                corners_[k] = Value(first + k);
+                if (corners_[k] >= obj_.pointCount) {
+                    return Fail(result, ReadFailure::Malformed,
+                                "a polygon names a point that does not exist");
+                }
+            }
+            // A polygon without vertices is no face.
+            if (count > 0 && !AddPolygon(surface < 0 ? -int(surface) : int(surface))) {
+                return Fail(result, ReadFailure::MergeRefused,
+                            "the mesh refused the object's polygons");
             }
         }
-        // A polygon without vertices is no face.
-        if (p.count > 0) out.push_back(p);
+        return true;
     }
-    return true;
-}
 
-int BuildModel(Object& obj, model::ModelHost& host, ReadResult* result) {
+  private:
+    std::uint32_t Value(std::size_t i) const { return base::LoadBE16(obj_.polygons + 2 * i); }
+
+    bool AddPolygon(int surface) {
+        const std::vector<rm::Vector>& points = mesh_.Vertices();
+        rm::Vector n;
+        if (corners_.size() >= 3)
+            n = FaceNormal(points[corners_[0]], points[corners_[1]], points[corners_[2]]);
+        mesh_.Normals().push_back(n);
+        const auto normal = static_cast<std::uint32_t>(mesh_.Normals().size() - 1);
+        const std::size_t first = mesh_.FaceRecords().size();
+        const std::size_t faces =
+            polygons_.Add(corners_, std::span<const std::uint32_t>(&normal, 1));
+        if (faces == 0) return false;
+        if (surface >= 1 && std::size_t(surface) <= colors_.size()) {
+            for (std::size_t f = first; f < first + faces; ++f) {
+                mesh_.MutableFaceRecord(f).color = colors_[std::size_t(surface) - 1];
+            }
+        }
+        return true;
+    }
+
+    const Object& obj_;
+    rm::MeshBuilder& mesh_;
+    rm::PolygonAppender polygons_;
+    std::vector<rm::Color> colors_;  // per surface
+    std::vector<std::uint32_t> corners_;
+};
+
+int BuildModel(const Object& obj, model::ModelHost& host, ReadResult* result) {
     rm::MeshBuilderPtr temp = BeginRead(host, result);
     if (!temp) return 0;
-    for (Surface& s : obj.surfaces) {
-        if (!s.colorSet) s.red = s.green = s.blue = kDefaultSurfaceChannel;
+    rm::MeshBuilder parsed;
+    std::vector<rm::Vector>& points = parsed.Vertices();
+    points.resize(obj.pointCount);
+    for (std::size_t i = 0; i < obj.pointCount; ++i) {
+        const unsigned char* p = obj.points + i * 12;
+        points[i] = {base::LoadBEFloat(p), base::LoadBEFloat(p + 4), base::LoadBEFloat(p + 8)};
     }
-    std::vector<Polygon> polygons;
-    polygons.reserve(obj.polygons.size() / 4 + 1);
-    if (!WalkPolygons(obj, polygons, result)) return 0;
-
-    // One normal per polygon; a polygon of more than 16 corners becomes several faces,
-    // which all take its surface.
-    std::vector<rm::Vector> normals;
-    normals.reserve(polygons.size());
-    std::vector<int> faceSurface;
-    faceSurface.reserve(polygons.size());
-    FaceDataList data;
-    data.Reserve(obj.polygons.size() * 2 + 1);
-    std::vector<std::int32_t> corners;
-    for (std::size_t f = 0; f < polygons.size(); ++f) {
-        const Polygon& p = polygons[f];
-        const std::uint16_t* idx = obj.polygons.data() + p.first;
-        corners.assign(idx, idx + p.count);
-        rm::Vector n;
-        if (p.count >= 3)
-            n = FaceNormal(obj.points[idx[0]], obj.points[idx[1]], obj.points[idx[2]]);
-        normals.push_back(n);
-        const std::size_t faces =
-            data.AddPolygon(obj.points, corners, static_cast<std::int32_t>(f));
-        faceSurface.insert(faceSurface.end(), faces, p.surface);
-    }
-    data.Finish();
-
-    std::vector<rm::Face> added;
-    if (!temp->AddFaces(obj.points, normals, data.Data(), &added)) {
+    PolygonReader reader(obj, parsed);
+    if (!reader.Run(result)) return 0;
+    if (!temp->AddMeshBuilder(std::move(parsed))) {
         return Fail(result, ReadFailure::MergeRefused, "the mesh refused the object's polygons");
-    }
-    for (std::size_t f = 0; f < added.size() && f < faceSurface.size(); ++f) {
-        const int s = faceSurface[f];
-        if (s >= 1 && std::size_t(s) <= obj.surfaces.size()) {
-            const Surface& surf = obj.surfaces[std::size_t(s) - 1];
-            added[f].SetColorRGB(surf.red, surf.green, surf.blue);
-        }
     }
     return FinishRead(host, *temp, result);
 }
@@ -266,7 +278,7 @@ void PutChunk(std::string& body, const char* id, const std::string& data) {
 
 int ReadLwoBytes(std::string_view data, model::ModelHost& host, ReadResult* result) {
     return Guarded(result, [&] {
-        Object obj;
+        Object obj;  // points into `data`
         if (!ReadChunks(data, obj, result)) return 0;
         return BuildModel(obj, host, result);
     });

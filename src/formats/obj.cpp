@@ -1,27 +1,17 @@
 // Wavefront OBJ reader. Only vertex positions ("v" lines) and faces ("f" lines) are used;
 // texture coordinates, normals, groups, materials, points and lines are ignored.
 //
-// The whole file is parsed in one pass over the bytes in memory into flat arrays: the
-// vertex list, one normal per face and the face-data list in the layout AddFaces takes.
-// Nothing is allocated per line. Vertex numbers count across the whole file (1 is the
-// file's first "v" line, -1 the latest one before the face), so one AddFaces call takes
-// every face of the file.
+// The whole file is parsed in one pass over the bytes in memory straight into a mesh: the
+// vertex list, one normal per face and the faces. Nothing is allocated per line. Vertex
+// numbers count across the whole file (1 is the file's first "v" line, -1 the latest one
+// before the face); a face names only vertices already read.
 #include "formats/obj.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <limits>
-#include <new>
-#include <span>
-#include <type_traits>
 #include <vector>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 #include "base/numbers.h"
 #include "formats/reader.h"
@@ -87,106 +77,32 @@ inline bool ParseIndex(const char*& p, const char* end, long long& out) {
     return true;
 }
 
-// A growable array of plain values that is never zero-filled. Small arrays live on the
-// heap and grow with realloc. Large ones are mapped pages (Linux) that grow by remapping,
-// never by copying, and ask for huge pages: a big file otherwise spends much of its time
-// faulting in 4 KiB pages one at a time.
-template <class T>
-class FlatBuffer {
-    static_assert(std::is_trivially_copyable_v<T>);
-
-  public:
-    FlatBuffer() = default;
-    FlatBuffer(const FlatBuffer&) = delete;
-    FlatBuffer& operator=(const FlatBuffer&) = delete;
-    ~FlatBuffer() { Release(); }
-
-    // Room for `extra` more values after the last one; returns where they go.
-    T* Ensure(std::size_t extra) {
-        if (capacity_ - size_ < extra) Grow(extra);
-        return data_ + size_;
-    }
-    // Takes `count` values written after the last one into the array.
-    void Commit(std::size_t count) { size_ += count; }
-    void Push(const T& value) {
-        *Ensure(1) = value;
-        ++size_;
-    }
-    std::size_t Size() const { return size_; }
-    bool Empty() const { return size_ == 0; }
-    const T& operator[](std::size_t i) const { return data_[i]; }
-    std::span<const T> Span() const { return {data_, size_}; }
-
-  private:
-    void Grow(std::size_t extra) {
-        constexpr std::size_t kLimit = std::numeric_limits<std::size_t>::max() / sizeof(T) / 4;
-        if (extra > kLimit - size_) throw std::bad_alloc();
-        std::size_t capacity = std::max({size_ + extra, capacity_ * 2, std::size_t(1024)});
-#if defined(__linux__)
-        constexpr std::size_t kHuge = std::size_t(2) << 20;
-        std::size_t bytes = capacity * sizeof(T);
-        if (bytes >= 2 * kHuge) {
-            bytes = (bytes + kHuge - 1) / kHuge * kHuge;
-            void* grown = MAP_FAILED;
-            if (mappedBytes_ != 0) {
-                grown = ::mremap(data_, mappedBytes_, bytes, MREMAP_MAYMOVE);
-            } else {
-                grown = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                               -1, 0);
-                if (grown != MAP_FAILED && size_ > 0) std::memcpy(grown, data_, size_ * sizeof(T));
-            }
-            if (grown == MAP_FAILED) throw std::bad_alloc();
-            ::madvise(grown, bytes, MADV_HUGEPAGE);  // a hint: failure changes nothing
-            if (mappedBytes_ == 0) std::free(data_);
-            data_ = static_cast<T*>(grown);
-            capacity_ = bytes / sizeof(T);
-            mappedBytes_ = bytes;
-            return;
-        }
-#endif
-        void* grown = std::realloc(data_, capacity * sizeof(T));
-        if (!grown) throw std::bad_alloc();
-        data_ = static_cast<T*>(grown);
-        capacity_ = capacity;
-    }
-
-    void Release() {
-#if defined(__linux__)
-        if (mappedBytes_ != 0) {
-            ::munmap(data_, mappedBytes_);
-            return;
-        }
-#endif
-        std::free(data_);
-    }
-
-    T* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
-    std::size_t mappedBytes_ = 0;  // the size of the mapping, 0 while on the heap
-};
-
 class Parser {
   public:
-    explicit Parser(std::string_view text) : begin_(text.data()), end_(text.data() + text.size()) {}
+    explicit Parser(std::string_view text) : begin_(text.data()), end_(text.data() + text.size()) {
+        // Room for the faces of a typical file (a hint: a file of shorter lines grows the
+        // arrays; room that is never used costs no memory).
+        const std::size_t lines = text.size() / 24 + 16;
+        mesh.ReserveVertices(lines, lines);
+        mesh.ReserveFaces(lines, 3 * lines);
+    }
 
     bool Run(ReadResult* result);
 
-    FlatBuffer<rm::Vector> vertices;
-    FlatBuffer<rm::Vector> normals;     // one per face, in face order
-    FlatBuffer<std::int32_t> faceData;  // per face n, then n (vertex, normal) pairs
+    // The file's vertices, one normal per face (in face order) and the faces.
+    rm::MeshBuilder mesh;
 
   private:
     bool VertexLine(const char*& p, ReadResult* result);
     bool FaceLine(const char*& p, ReadResult* result);
-    bool LongFaceLine(const char*& p, const std::int32_t* firstPairs, ReadResult* result);
-    bool Corner(const char*& p, std::int32_t& index, ReadResult* result) const;
-    void AddPolygon();
+    bool LongFaceLine(const char*& p, const std::uint32_t* first, ReadResult* result);
+    bool Corner(const char*& p, std::uint32_t& index, ReadResult* result) const;
+    bool AddPolygon(ReadResult* result);
 
     const char* begin_;
     const char* end_;
-    std::vector<std::int32_t> corners_;  // a face line of more than kMaxCorners corners
-    std::vector<rm::Vector> positions_;  // its corners' positions
+    std::vector<std::uint32_t> corners_;  // a face line of more than kMaxCorners corners
+    std::vector<rm::Vector> positions_;   // its corners' positions
     std::vector<rm::Triangle> triangles_;
     std::size_t line_ = 0;
 };
@@ -207,83 +123,73 @@ bool Parser::VertexLine(const char*& p, ReadResult* result) {
         *out = static_cast<float>(ParseDouble(p, end_));
         SkipWord(p, end_);
     }
-    if (vertices.Size() >= kMaxCount) return FailAt(result, "too many vertices", line_);
-    vertices.Push(v);
+    if (mesh.Vertices().size() >= kMaxCount) return FailAt(result, "too many vertices", line_);
+    mesh.Vertices().push_back(v);
     return true;
 }
 
 // Reads the face word at `p` into a 0-based vertex index: 1 is the file's first vertex,
 // -1 the last vertex before this line.
-inline bool Parser::Corner(const char*& p, std::int32_t& index, ReadResult* result) const {
+inline bool Parser::Corner(const char*& p, std::uint32_t& index, ReadResult* result) const {
     long long number = 0;
     if (!ParseIndex(p, end_, number))
         return FailAt(result, "face word is not a vertex number", line_);
-    const long long count = static_cast<long long>(vertices.Size());
+    const auto count = static_cast<long long>(mesh.Vertices().size());
     const long long i = number > 0 ? number - 1 : count + number;
     if (number == 0 || i < 0 || i >= count) {
         return FailAt(result, "face names a vertex that does not exist", line_);
     }
-    index = static_cast<std::int32_t>(i);
+    index = static_cast<std::uint32_t>(i);
     SkipWord(p, end_);
     return true;
 }
 
-// A face of up to kMaxCorners corners goes straight into the face-data list; points and
-// edges (fewer than 3 corners) are not polygons and are skipped.
+// A face of up to kMaxCorners corners goes straight into the mesh with its own normal;
+// points and edges (fewer than 3 corners) are not polygons and are skipped.
 bool Parser::FaceLine(const char*& p, ReadResult* result) {
-    std::int32_t* const head = faceData.Ensure(1 + 2 * kMaxCorners);
-    const auto normalIndex = static_cast<std::int32_t>(normals.Size());
-    std::int32_t* out = head + 1;
+    std::uint32_t corners[kMaxCorners];
     std::size_t n = 0;
     while (NextWord(p, end_)) {
-        if (n == kMaxCorners) return LongFaceLine(p, head + 1, result);
-        if (!Corner(p, out[0], result)) return false;
-        out[1] = normalIndex;
-        out += 2;
+        if (n == kMaxCorners) return LongFaceLine(p, corners, result);
+        if (!Corner(p, corners[n], result)) return false;
         ++n;
     }
     if (n < 3) return true;
-    if (normals.Size() >= kMaxCount) return FailAt(result, "too many faces", line_);
-    head[0] = static_cast<std::int32_t>(n);
-    faceData.Commit(1 + 2 * n);
-    normals.Push(FaceNormal(vertices[std::size_t(head[1])], vertices[std::size_t(head[3])],
-                            vertices[std::size_t(head[5])]));
+    std::vector<rm::Vector>& normals = mesh.Normals();
+    if (normals.size() >= kMaxCount) return FailAt(result, "too many faces", line_);
+    const std::vector<rm::Vector>& v = mesh.Vertices();
+    normals.push_back(FaceNormal(v[corners[0]], v[corners[1]], v[corners[2]]));
+    const auto normal = static_cast<std::uint32_t>(normals.size() - 1);
+    if (!mesh.AppendFace({corners, n}, normal)) return FailAt(result, "bad face", line_);
     return true;
 }
 
-// The rest of a face line with more than kMaxCorners corners; `firstPairs` holds the
-// first kMaxCorners (vertex, normal) pairs, not yet part of the list.
-bool Parser::LongFaceLine(const char*& p, const std::int32_t* firstPairs, ReadResult* result) {
-    corners_.clear();
-    for (std::size_t k = 0; k < kMaxCorners; ++k) corners_.push_back(firstPairs[2 * k]);
+// The rest of a face line with more than kMaxCorners corners; `first` holds the first
+// kMaxCorners corners.
+bool Parser::LongFaceLine(const char*& p, const std::uint32_t* first, ReadResult* result) {
+    corners_.assign(first, first + kMaxCorners);
     while (NextWord(p, end_)) {
-        std::int32_t index = 0;
+        std::uint32_t index = 0;
         if (!Corner(p, index, result)) return false;
         corners_.push_back(index);
     }
-    if (normals.Size() >= kMaxCount) return FailAt(result, "too many faces", line_);
-    AddPolygon();
-    return true;
+    if (mesh.Normals().size() >= kMaxCount) return FailAt(result, "too many faces", line_);
+    return AddPolygon(result);
 }
 
 // A polygon of more than kMaxCorners corners becomes the triangles of SplitPolygon, which
 // keep its outline; they share the polygon's normal.
-void Parser::AddPolygon() {
-    const auto normalIndex = static_cast<std::int32_t>(normals.Size());
-    const std::int32_t* c = corners_.data();
+bool Parser::AddPolygon(ReadResult* result) {
     positions_.clear();
-    for (std::int32_t v : corners_) positions_.push_back(vertices[std::size_t(v)]);
+    for (std::uint32_t v : corners_) positions_.push_back(mesh.Vertices()[v]);
     rm::SplitPolygon(positions_, triangles_);
-    std::int32_t* out = faceData.Ensure(7 * triangles_.size());
+    mesh.Normals().push_back(FaceNormal(positions_[0], positions_[1], positions_[2]));
+    const auto normal = static_cast<std::uint32_t>(mesh.Normals().size() - 1);
     for (const rm::Triangle& t : triangles_) {
-        *out++ = 3;
-        for (std::uint32_t k : t) {
-            *out++ = c[k];
-            *out++ = normalIndex;
-        }
+        const std::uint32_t corners[3] = {corners_[t[0]], corners_[t[1]], corners_[t[2]]};
+        if (!mesh.AppendFace(corners, normal)) return FailAt(result, "bad face", line_);
     }
-    faceData.Commit(7 * triangles_.size());
-    normals.Push(FaceNormal(positions_[0], positions_[1], positions_[2]));
+    return true;
 }
 
 bool Parser::Run(ReadResult* result) {
@@ -315,10 +221,9 @@ bool Parser::Run(ReadResult* result) {
 int BuildModel(Parser& parsed, model::ModelHost& host, ReadResult* result) {
     rm::MeshBuilderPtr temp = BeginRead(host, result);
     if (!temp) return 0;
-    if (parsed.normals.Empty())
+    if (parsed.mesh.Normals().empty())
         return Fail(result, ReadFailure::Malformed, "the file holds no faces");
-    parsed.faceData.Push(0);
-    if (!temp->AddFaces(parsed.vertices.Span(), parsed.normals.Span(), parsed.faceData.Span())) {
+    if (!temp->AddMeshBuilder(std::move(parsed.mesh))) {
         return FailAddFaces(result, "failure on addfaces");
     }
     return FinishRead(host, *temp, result);

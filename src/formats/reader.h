@@ -65,12 +65,12 @@ int Guarded(ReadResult* result, Parse&& parse) {
 template <typename Parse>
 int ReadFileThen(const std::string& path, ReadResult* result, Parse&& parse) {
     return Guarded(result, [&] {
-        std::string bytes;
+        rm::FileBytes bytes;
         std::string why;
         if (!rm::ReadFileBytes(path, bytes, &why)) {
             return Fail(result, ReadFailure::Unreadable, why);
         }
-        return parse(std::string_view(bytes));
+        return parse(bytes.View());
     });
 }
 

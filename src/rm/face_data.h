@@ -8,6 +8,7 @@
 #include <span>
 #include <vector>
 
+#include "rm/mesh_builder.h"
 #include "rm/polygon.h"
 #include "rm/types.h"
 
@@ -59,6 +60,23 @@ class FaceDataList {
   private:
     std::vector<std::int32_t> data_;
     std::vector<Vector> corners_;  // scratch of AddPolygon
+    std::vector<Triangle> triangles_;
+};
+
+// The same rule for a mesh built face by face (MeshBuilder::AppendFace): a polygon whose
+// corners are vertices of the mesh goes in whole when it has at most kMaxFaceCorners
+// corners, else as the triangles of SplitPolygon. `normals` holds one normal index per
+// corner, a single one for every corner, or none (no normal). Returns the number of faces
+// added; 0 when the mesh refused the polygon (no corners, or an index out of range).
+class PolygonAppender {
+  public:
+    explicit PolygonAppender(MeshBuilder& mesh) : mesh_(mesh) {}
+    std::size_t Add(std::span<const std::uint32_t> vertices,
+                    std::span<const std::uint32_t> normals);
+
+  private:
+    MeshBuilder& mesh_;
+    std::vector<Vector> corners_;  // scratch
     std::vector<Triangle> triangles_;
 };
 

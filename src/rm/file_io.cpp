@@ -1,5 +1,7 @@
 #include "rm/file_io.h"
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,10 +19,11 @@ std::string ErrnoText() {
     return std::strerror(errno);
 }
 
-}  // namespace
-
-bool ReadFileBytes(const std::string& path, std::string& out, std::string* error) {
-    out.clear();
+// Reads the file through `reserve(n)` (room for n more bytes after `size`
+// bytes, returned) and `commit(n)` (n bytes written there).
+template <typename Reserve, typename Commit>
+bool ReadInto(const std::string& path, Reserve reserve, Commit commit, std::string* error) {
+    std::size_t size = 0;
     std::FILE* f = std::fopen(path.c_str(), "rb");
     if (!f) {
         if (error) *error = "cannot open: " + ErrnoText();
@@ -36,21 +39,24 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string* error
             if (error) *error = "file is larger than 1 GiB";
             return false;
         }
-        out.resize(std::size_t(st.st_size));
-        out.resize(std::fread(out.data(), 1, out.size(), f));
+        const auto whole = std::size_t(st.st_size);
+        const std::size_t n = std::fread(reserve(whole), 1, whole, f);
+        commit(n);
+        size += n;
     }
-    char buf[1 << 16];
+    constexpr std::size_t kBlock = std::size_t(1) << 16;
     for (;;) {
-        const std::size_t n = std::fread(buf, 1, sizeof buf, f);
+        const std::size_t n = std::fread(reserve(kBlock), 1, kBlock, f);
         if (n > 0) {
-            if (out.size() + n > kMaxInputFileSize) {
+            if (size + n > kMaxInputFileSize) {
                 if (error) *error = "file is larger than 1 GiB";
                 ok = false;
                 break;
             }
-            out.append(buf, n);
+            commit(n);
+            size += n;
         }
-        if (n < sizeof buf) {
+        if (n < kBlock) {
             if (std::ferror(f)) {
                 if (error) *error = "read error: " + ErrnoText();
                 ok = false;
@@ -59,7 +65,59 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string* error
         }
     }
     std::fclose(f);
-    if (!ok) out.clear();
+    return ok;
+}
+
+}  // namespace
+
+bool ReadFileBytes(const std::string& path, std::string& out, std::string* error) {
+    out.clear();
+    std::size_t used = 0;
+    const auto reserve = [&](std::size_t n) {
+        out.resize(used + n);
+        return out.data() + used;
+    };
+    const auto commit = [&](std::size_t n) { used += n; };
+    const bool ok = ReadInto(path, reserve, commit, error);
+    out.resize(ok ? used : 0);
+    return ok;
+}
+
+void FileBytes::Release() {
+    if (mapped_) ::munmap(mapped_, mappedSize_);
+    mapped_ = nullptr;
+    mappedSize_ = 0;
+    buffer_.Truncate(0);
+}
+
+bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) {
+    out.Release();
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd >= 0) {
+        struct stat st;
+        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+            if (std::uint64_t(st.st_size) > kMaxInputFileSize) {
+                ::close(fd);
+                if (error) *error = "file is larger than 1 GiB";
+                return false;
+            }
+            const auto size = std::size_t(st.st_size);
+            void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+            if (p != MAP_FAILED) {
+                ::close(fd);
+                out.mapped_ = p;
+                out.mappedSize_ = size;
+                return true;
+            }
+        }
+        ::close(fd);
+    }
+    // Not mappable (a pipe, an empty or special file) or not openable: read it (which
+    // also says why it cannot be opened).
+    const auto reserve = [&](std::size_t n) { return out.buffer_.Ensure(n); };
+    const auto commit = [&](std::size_t n) { out.buffer_.Commit(n); };
+    const bool ok = ReadInto(path, reserve, commit, error);
+    if (!ok) out.Release();
     return ok;
 }
 

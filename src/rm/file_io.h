@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/big_buffer.h"
+
 namespace rm {
 
 // Largest input file read in one piece (1 GiB).
@@ -14,6 +16,35 @@ constexpr std::size_t kMaxInputFileSize = std::size_t(1) << 30;
 // Reads a whole file. False (and `error` set) when it cannot be opened or read, or is
 // larger than kMaxInputFileSize.
 bool ReadFileBytes(const std::string& path, std::string& out, std::string* error = nullptr);
+
+// A whole file's bytes for a reader, read-only, without copying them when that can be
+// helped: a regular file is mapped into memory (its pages are the system's file cache);
+// anything else is read into a buffer. The bytes are those of the file when it was
+// opened: a file that grows meanwhile is read as far as its size then. (A mapped file
+// that another program cuts short while it is read ends the program, as with every
+// mapped file; the reader only ever reads the bytes it was given.)
+class FileBytes {
+  public:
+    FileBytes() = default;
+    FileBytes(const FileBytes&) = delete;
+    FileBytes& operator=(const FileBytes&) = delete;
+    ~FileBytes() { Release(); }
+
+    std::string_view View() const {
+        return mapped_ ? std::string_view(static_cast<const char*>(mapped_), mappedSize_)
+                       : std::string_view(buffer_.Data(), buffer_.Size());
+    }
+
+  private:
+    friend bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error);
+    void Release();
+
+    void* mapped_ = nullptr;
+    std::size_t mappedSize_ = 0;
+    base::BigBuffer<char> buffer_;
+};
+// False (and `error` set) as the other ReadFileBytes.
+bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error = nullptr);
 
 // Writes `data` to a temporary file beside `path`, flushes and closes it, checking every
 // step, then renames it over `path`. On any failure the temporary file is removed, an

@@ -5,6 +5,8 @@
 #include <limits>
 #include <new>
 
+#include "base/big_buffer.h"
+
 namespace rm {
 
 Vector Normalized(const Vector& v) {
@@ -186,6 +188,71 @@ bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vec
         }
     } catch (const std::bad_alloc&) {
         return fail();
+    }
+    return true;
+}
+
+namespace {
+
+// Reserves room for `extra` more values; a fresh buffer of a big mesh goes to huge pages.
+// Only a hint: when the room cannot be had, the array grows as values come.
+template <typename T>
+void ReserveMore(std::vector<T>& v, std::size_t extra) {
+    if (v.capacity() - v.size() >= extra || extra > v.max_size() - v.size()) return;
+    try {
+        v.reserve(v.size() + extra);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    base::AdviseHugePages(v.data() + v.size(), (v.capacity() - v.size()) * sizeof(T));
+}
+
+}  // namespace
+
+void MeshBuilder::ReserveFaces(std::size_t faces, std::size_t corners) {
+    ReserveMore(faces_, faces);
+    ReserveMore(corners_, corners);
+}
+
+void MeshBuilder::ReserveVertices(std::size_t vertices, std::size_t normals) {
+    ReserveMore(vertices_, vertices);
+    ReserveMore(normals_, normals);
+}
+
+bool MeshBuilder::AppendFace(std::span<const std::uint32_t> vertices, std::uint32_t normal) {
+    const std::size_t n = vertices.size();
+    if (n == 0 || (normal != kNoNormal && normal >= normals_.size())) return false;
+    for (std::uint32_t v : vertices) {
+        if (v >= vertices_.size()) return false;
+    }
+    const std::size_t first = corners_.size();
+    try {
+        for (std::uint32_t v : vertices) corners_.push_back({v, normal, 0.0f, 0.0f});
+        faces_.push_back({first, static_cast<std::uint32_t>(n), kDefaultFaceColor, nullptr});
+    } catch (...) {
+        corners_.resize(first);  // out of memory: the mesh stays as it was, the caller fails
+        throw;
+    }
+    return true;
+}
+
+bool MeshBuilder::AppendFace(std::span<const std::uint32_t> vertices,
+                             std::span<const std::uint32_t> normals) {
+    const std::size_t n = vertices.size();
+    if (n == 0 || normals.size() != n) return false;
+    for (std::size_t k = 0; k < n; ++k) {
+        if (vertices[k] >= vertices_.size()) return false;
+        if (normals[k] != kNoNormal && normals[k] >= normals_.size()) return false;
+    }
+    const std::size_t first = corners_.size();
+    try {
+        for (std::size_t k = 0; k < n; ++k) {
+            corners_.push_back({vertices[k], normals[k], 0.0f, 0.0f});
+        }
+        faces_.push_back({first, static_cast<std::uint32_t>(n), kDefaultFaceColor, nullptr});
+    } catch (...) {
+        corners_.resize(first);
+        throw;
     }
     return true;
 }

@@ -88,6 +88,19 @@ class MeshBuilder {
     bool AddFaces(std::span<const Vector> vertices, std::span<const Vector> normals,
                   std::span<const std::int32_t> faceData, std::vector<Face>* added = nullptr);
 
+    // Building a new mesh face by face, for readers that fill it while they parse.
+    // ReserveFaces makes room for that many more faces and corners (only a hint: more may
+    // follow). AppendFace adds one face whose corners name vertices (and normals) already
+    // in the mesh, given by their indices in Vertices() and Normals(): `normal` for every
+    // corner (kNoNormal for none), or one normal index per corner. A face without corners,
+    // or with an index out of range (kNoNormal aside), is refused: false, nothing added.
+    // Running out of memory throws std::bad_alloc with nothing added.
+    void ReserveFaces(std::size_t faces, std::size_t corners);
+    void ReserveVertices(std::size_t vertices, std::size_t normals);
+    bool AppendFace(std::span<const std::uint32_t> vertices, std::uint32_t normal = kNoNormal);
+    bool AppendFace(std::span<const std::uint32_t> vertices,
+                    std::span<const std::uint32_t> normals);
+
     // Appends every face of `other` (vertices, normals, colours, textures, texture
     // coordinates) after the faces already here; a mesh without a material takes the
     // other's. All or nothing.
@@ -137,6 +150,7 @@ class MeshBuilder {
     const std::vector<Vector>& Vertices() const { return vertices_; }
     std::vector<Vector>& Vertices() { return vertices_; }
     const std::vector<Vector>& Normals() const { return normals_; }
+    std::vector<Vector>& Normals() { return normals_; }
     const std::vector<FaceRecord>& FaceRecords() const { return faces_; }
     std::span<const Corner> FaceCorners(std::size_t f) const {
         return {corners_.data() + faces_[f].firstCorner, faces_[f].cornerCount};

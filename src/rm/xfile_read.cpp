@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -16,12 +15,97 @@
 #include <utility>
 #include <vector>
 
+#include "base/big_buffer.h"
 #include "base/numbers.h"
 #include "rm/face_data.h"
 #include "rm/xfile.h"
 
 namespace rm {
 namespace {
+
+// ---------------------------------------------------------------------------------------
+// The numbers of a data object, kept compactly: a whole number 0..2^31-1 in one 32-bit
+// word, any other value as a marker word and the double's 64 bits. A large mesh is
+// mostly indices, so this holds it in about half the memory of plain doubles.
+
+class ValueList {
+  public:
+    void Push(double d) {
+        if (d >= 0.0 && d < kMarker && double(static_cast<std::uint32_t>(d)) == d &&
+            !std::signbit(d)) {
+            words_.Push(static_cast<std::uint32_t>(d));
+        } else {
+            std::uint32_t* w = words_.Ensure(3);
+            std::uint64_t bits;
+            std::memcpy(&bits, &d, sizeof bits);
+            w[0] = kMarker;
+            w[1] = static_cast<std::uint32_t>(bits);
+            w[2] = static_cast<std::uint32_t>(bits >> 32);
+            words_.Commit(3);
+        }
+        ++count_;
+    }
+    // A whole number (a count or an index, as the text spells most of them).
+    void PushWhole(std::uint64_t w) {
+        if (w >= kMarker) return Push(double(w));
+        words_.Push(static_cast<std::uint32_t>(w));
+        ++count_;
+    }
+    std::size_t Count() const { return count_; }
+
+  private:
+    friend class Values;
+    static constexpr std::uint32_t kMarker = 0x80000000u;
+    base::BigBuffer<std::uint32_t> words_;
+    std::size_t count_ = 0;
+};
+
+// Reads values one by one, checking every count against what is really there.
+class Values {
+  public:
+    explicit Values(const ValueList& v) : v_(v) {}
+    std::size_t Left() const { return v_.count_ - index_; }
+    bool Double(double& out) {
+        if (index_ >= v_.count_) return false;
+        ++index_;
+        const std::uint32_t w = v_.words_[pos_];
+        if (w != ValueList::kMarker) {
+            out = double(w);
+            ++pos_;
+            return true;
+        }
+        const std::uint64_t bits =
+            std::uint64_t(v_.words_[pos_ + 1]) | (std::uint64_t(v_.words_[pos_ + 2]) << 32);
+        std::memcpy(&out, &bits, sizeof out);
+        pos_ += 3;
+        return true;
+    }
+    bool Float(float& out) {
+        double d = 0.0;
+        if (!Double(d)) return false;
+        out = base::ToFloat(d);
+        return true;
+    }
+    // The next value as a count or index, once checked by Count.
+    std::uint32_t Checked() {
+        double d = 0.0;
+        Double(d);
+        return static_cast<std::uint32_t>(d);
+    }
+    // A count or index: a whole number 0..limit.
+    bool Count(std::size_t& out, std::size_t limit) {
+        double d = 0.0;
+        if (!Double(d)) return false;
+        if (!(d >= 0.0) || d > double(limit) || d != std::floor(d)) return false;
+        out = static_cast<std::size_t>(d);
+        return true;
+    }
+
+  private:
+    const ValueList& v_;
+    std::size_t index_ = 0;  // values read
+    std::size_t pos_ = 0;    // words read
+};
 
 // ---------------------------------------------------------------------------------------
 // Tokens
@@ -38,11 +122,14 @@ enum class Tok {
     CBrace,
     Guid,
     Template,
-    Other,  // separators, brackets, type keywords: nothing a data object needs
 };
 
+// Separators, brackets and type keywords (";", ",", "[", "DWORD" in binary...) carry
+// nothing a data object needs: the token streams pass over them and only note, in
+// `separated`, that one stood before the token they return.
 struct Token {
     Tok kind = Tok::End;
+    bool separated = false;
     std::string_view text;
     double number = 0.0;
     const unsigned char* data = nullptr;
@@ -54,6 +141,24 @@ bool IsNameChar(unsigned char c) {
            c == '-' || c == '.' || c >= 0x80;
 }
 
+// Byte classes of the number runs: blanks and separators between numbers (kGap), bytes of
+// names and numbers (kWord), and the rest (kOther: braces, quotes, comments...).
+enum : std::uint8_t { kOther = 0, kGap = 1, kWord = 2 };
+constexpr std::array<std::uint8_t, 256> MakeClasses() {
+    std::array<std::uint8_t, 256> t{};
+    for (int c = 0; c < 256; ++c) {
+        const auto u = static_cast<unsigned char>(c);
+        if (u <= ' ' || u == ';' || u == ',') {
+            t[std::size_t(c)] = kGap;
+        } else if ((u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9') ||
+                   u == '_' || u == '-' || u == '.' || u >= 0x80) {
+            t[std::size_t(c)] = kWord;
+        }
+    }
+    return t;
+}
+constexpr std::array<std::uint8_t, 256> kClass = MakeClasses();
+
 // Reads tokens from a text body ("txt " and inflated "tzip").
 class TextTokens {
   public:
@@ -62,70 +167,114 @@ class TextTokens {
     Token Next() {
         Token t;
         for (;;) {
-            while (pos_ < s_.size() && static_cast<unsigned char>(s_[pos_]) <= ' ') ++pos_;
+            SkipBlanksAndComments();
             if (pos_ >= s_.size()) return t;  // End
-            const char c = s_[pos_];
-            if (c == '#' || (c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/')) {
-                const std::size_t eol = s_.find('\n', pos_);
-                pos_ = eol == std::string_view::npos ? s_.size() : eol + 1;
-                continue;
-            }
-            break;
+            if (!Punctuation(t)) return t;
+            t.separated = true;
         }
+    }
+
+    // Reads the numbers that follow, with the blanks and separators between them, into
+    // `values`, as Next would return them one by one; stops before anything else (a
+    // comment, a name, a brace...), which Next then reads.
+    void NumberRun(ValueList& values) {
+        const char* const begin = s_.data();
+        const char* const end = begin + s_.size();
+        const char* p = begin + pos_;
+        for (;;) {
+            while (p < end && kClass[static_cast<unsigned char>(*p)] == kGap) ++p;
+            pos_ = std::size_t(p - begin);
+            if (p == end) return;
+            const char c = *p;
+            if (base::IsDigit(c)) {
+                // Counts and indices: up to 15 digits, no point or exponent, no name after.
+                const char* q = p;
+                std::uint64_t whole = 0;
+                while (q < end && q - p < 15 && base::IsDigit(*q)) {
+                    whole = whole * 10 + std::uint64_t(*q++ - '0');
+                }
+                if (q == end || kClass[static_cast<unsigned char>(*q)] == kGap ||
+                    kClass[static_cast<unsigned char>(*q)] == kOther) {
+                    values.PushWhole(whole);
+                    p = q;
+                    continue;
+                }
+            } else if (!((c == '-' || c == '.') && p + 1 < end &&
+                         (base::IsDigit(p[1]) || p[1] == '.'))) {
+                return;  // "+" and everything else: Next
+            }
+            std::string_view rest(p, std::size_t(end - p));
+            double value = 0.0;
+            if (!base::ScanDecimal(rest, value)) return;
+            const char* q = rest.data();
+            // "1stFrame" is a name, not 1 followed by "stFrame".
+            if (q < end && IsNameChar(static_cast<unsigned char>(*q)) && *q != '-' && *q != '.') {
+                return;
+            }
+            values.Push(value);
+            p = q;
+        }
+    }
+
+  private:
+    // Blanks (every byte up to the space), "#" and "//" comments to the end of the line.
+    void SkipBlanksAndComments() {
+        for (;;) {
+            while (pos_ < s_.size() && static_cast<unsigned char>(s_[pos_]) <= ' ') ++pos_;
+            if (pos_ >= s_.size()) return;
+            const char c = s_[pos_];
+            if (c != '#' && !(c == '/' && pos_ + 1 < s_.size() && s_[pos_ + 1] == '/')) return;
+            const std::size_t eol = s_.find('\n', pos_);
+            pos_ = eol == std::string_view::npos ? s_.size() : eol + 1;
+        }
+    }
+
+    // The token at pos_ into `t`; false when it is one, true for a separator passed over.
+    bool Punctuation(Token& t) {
         const char c = s_[pos_];
         switch (c) {
             case '{':
                 ++pos_;
                 t.kind = Tok::OBrace;
-                return t;
+                return false;
             case '}':
                 ++pos_;
                 t.kind = Tok::CBrace;
-                return t;
-            case '<': {
-                const std::size_t close = s_.find('>', pos_);
-                if (close == std::string_view::npos) {
-                    t.kind = Tok::Error;
-                    return t;
-                }
-                pos_ = close + 1;
-                t.kind = Tok::Guid;
-                return t;
-            }
-            case '"': {
-                const std::size_t close = s_.find('"', pos_ + 1);
-                if (close == std::string_view::npos) {
-                    t.kind = Tok::Error;
-                    return t;
-                }
-                t.kind = Tok::String;
-                t.text = s_.substr(pos_ + 1, close - pos_ - 1);
-                pos_ = close + 1;
-                return t;
-            }
+                return false;
+            case '<':
+                return !Enclosed('>', Tok::Guid, t);
+            case '"':
+                return !Enclosed('"', Tok::String, t);
+            case ';':
+            case ',':
+                ++pos_;
+                return true;
             default:
-                break;
+                return !NumberOrName(t);
         }
+    }
+
+    // A GUID or a string: everything up to the closing character (an Error without one).
+    bool Enclosed(char close, Tok kind, Token& t) {
+        const std::size_t end = s_.find(close, pos_ + 1);
+        if (end == std::string_view::npos) {
+            t.kind = Tok::Error;
+            return true;
+        }
+        t.kind = kind;
+        if (kind == Tok::String) t.text = s_.substr(pos_ + 1, end - pos_ - 1);
+        pos_ = end + 1;
+        return true;
+    }
+
+    // A number, a name, or (false) a character that is neither, passed over.
+    bool NumberOrName(Token& t) {
+        const char c = s_[pos_];
+        if (c >= '0' && c <= '9' && WholeNumber(t)) return true;
         const bool numberStart =
             (c >= '0' && c <= '9') ||
             ((c == '-' || c == '+' || c == '.') && pos_ + 1 < s_.size() &&
              ((s_[pos_ + 1] >= '0' && s_[pos_ + 1] <= '9') || s_[pos_ + 1] == '.'));
-        if (c >= '0' && c <= '9') {
-            // Fast path for counts and indices: up to 15 digits, no point or exponent.
-            std::size_t end = pos_;
-            std::uint64_t whole = 0;
-            while (end < s_.size() && end - pos_ < 15 && s_[end] >= '0' && s_[end] <= '9') {
-                whole = whole * 10 + std::uint64_t(s_[end] - '0');
-                ++end;
-            }
-            if (end == s_.size() || (!IsNameChar(static_cast<unsigned char>(s_[end])) &&
-                                     s_[end] != 'e' && s_[end] != 'E')) {
-                pos_ = end;
-                t.kind = Tok::Number;
-                t.number = double(whole);
-                return t;
-            }
-        }
         if (numberStart) {
             std::string_view rest = s_.substr(pos_ + (c == '+' ? 1 : 0));
             double value = 0.0;
@@ -134,33 +283,48 @@ class TextTokens {
                 // "1stFrame" is a name, not 1 followed by "stFrame".
                 if (end < s_.size() && IsNameChar(static_cast<unsigned char>(s_[end])) &&
                     s_[end] != '-' && s_[end] != '.') {
-                    return ReadName();
+                    return Name(t);
                 }
                 pos_ = end;
                 t.kind = Tok::Number;
                 t.number = value;
-                return t;
+                return true;
             }
         }
-        if (IsNameChar(static_cast<unsigned char>(c))) return ReadName();
-        ++pos_;
-        t.kind = Tok::Other;  // ; , [ ] ( ) and anything else
-        return t;
+        if (IsNameChar(static_cast<unsigned char>(c))) return Name(t);
+        ++pos_;  // [ ] ( ) and anything else
+        return false;
     }
 
-  private:
-    Token ReadName() {
-        Token t;
+    // The fast path for counts and indices: up to 15 digits, no point or exponent.
+    bool WholeNumber(Token& t) {
+        std::size_t end = pos_;
+        std::uint64_t whole = 0;
+        while (end < s_.size() && end - pos_ < 15 && s_[end] >= '0' && s_[end] <= '9') {
+            whole = whole * 10 + std::uint64_t(s_[end] - '0');
+            ++end;
+        }
+        if (end < s_.size() &&
+            (IsNameChar(static_cast<unsigned char>(s_[end])) || s_[end] == 'e' || s_[end] == 'E')) {
+            return false;
+        }
+        pos_ = end;
+        t.kind = Tok::Number;
+        t.number = double(whole);
+        return true;
+    }
+
+    // A name; false for a sign that starts none ("+x"), passed over.
+    bool Name(Token& t) {
         const std::size_t start = pos_;
         while (pos_ < s_.size() && IsNameChar(static_cast<unsigned char>(s_[pos_]))) ++pos_;
-        if (pos_ == start) {  // "+x": the sign is no name; step over it
+        if (pos_ == start) {
             ++pos_;
-            t.kind = Tok::Other;
-            return t;
+            return false;
         }
         t.kind = Tok::Name;
         t.text = s_.substr(start, pos_ - start);
-        return t;
+        return true;
     }
 
     std::string_view s_;
@@ -177,67 +341,78 @@ class BinaryTokens {
 
     Token Next() {
         Token t;
-        if (p_ == end_) return t;  // End
-        t.kind = Tok::Error;
-        if (Left() < 2) return t;
-        const std::uint16_t tok = base::LoadLE16(p_);
-        p_ += 2;
-        switch (tok) {
-            case 1:    // name: DWORD count, chars
-            case 2: {  // string: DWORD count, chars, maybe a DWORD terminator
-                if (Left() < 4) return t;
-                const std::uint32_t n = base::LoadLE32(p_);
-                p_ += 4;
-                if (n > Left()) return t;
-                t.text = std::string_view(reinterpret_cast<const char*>(p_), n);
-                p_ += n;
-                if (tok == 2 && Left() >= 4 &&
-                    (base::LoadLE32(p_) == 19 || base::LoadLE32(p_) == 20))
-                    p_ += 4;
-                t.kind = tok == 1 ? Tok::Name : Tok::String;
-                return t;
-            }
-            case 3:  // integer: DWORD
-                if (Left() < 4) return t;
-                t.kind = Tok::Number;
-                t.number = base::LoadLE32(p_);
-                p_ += 4;
-                return t;
-            case 5:  // GUID: 16 bytes
-                if (Left() < 16) return t;
-                p_ += 16;
-                t.kind = Tok::Guid;
-                return t;
-            case 6:    // integer list
-            case 7: {  // float list
-                if (Left() < 4) return t;
-                const std::uint32_t n = base::LoadLE32(p_);
-                p_ += 4;
-                const std::size_t size = tok == 6 ? 4 : floatSize_;
-                if (n > Left() / size) return t;
-                t.kind = tok == 6 ? Tok::IntList : Tok::FloatList;
-                t.data = p_;
-                t.count = n;
-                p_ += std::size_t(n) * size;
-                return t;
-            }
-            case 10:
-                t.kind = Tok::OBrace;
-                return t;
-            case 11:
-                t.kind = Tok::CBrace;
-                return t;
-            case 31:
-                t.kind = Tok::Template;
-                return t;
-            default:
-                if ((tok >= 12 && tok <= 20) || (tok >= 40 && tok <= 53)) t.kind = Tok::Other;
-                return t;  // Error for anything unknown
-        }
+        while (One(t)) t.separated = true;
+        return t;
     }
 
   private:
     std::size_t Left() const { return std::size_t(end_ - p_); }
+
+    // The token at p_ into `t`; true for a separator or type keyword, passed over.
+    bool One(Token& t) {
+        t.kind = Tok::End;
+        if (p_ == end_) return false;
+        t.kind = Tok::Error;
+        if (Left() < 2) return false;
+        const std::uint16_t tok = base::LoadLE16(p_);
+        p_ += 2;
+        switch (tok) {
+            case 1:  // name: DWORD count, chars
+            case 2:  // string: DWORD count, chars, maybe a DWORD terminator
+                Text(tok, t);
+                return false;
+            case 3:  // integer: DWORD
+                if (Left() < 4) return false;
+                t.kind = Tok::Number;
+                t.number = base::LoadLE32(p_);
+                p_ += 4;
+                return false;
+            case 5:  // GUID: 16 bytes
+                if (Left() < 16) return false;
+                p_ += 16;
+                t.kind = Tok::Guid;
+                return false;
+            case 6:  // integer list
+            case 7:  // float list
+                List(tok, t);
+                return false;
+            case 10:
+                t.kind = Tok::OBrace;
+                return false;
+            case 11:
+                t.kind = Tok::CBrace;
+                return false;
+            case 31:
+                t.kind = Tok::Template;
+                return false;
+            default:
+                return (tok >= 12 && tok <= 20) || (tok >= 40 && tok <= 53);  // else Error
+        }
+    }
+
+    void Text(std::uint16_t tok, Token& t) {
+        if (Left() < 4) return;
+        const std::uint32_t n = base::LoadLE32(p_);
+        p_ += 4;
+        if (n > Left()) return;
+        t.text = std::string_view(reinterpret_cast<const char*>(p_), n);
+        p_ += n;
+        if (tok == 2 && Left() >= 4 && (base::LoadLE32(p_) == 19 || base::LoadLE32(p_) == 20))
+            p_ += 4;
+        t.kind = tok == 1 ? Tok::Name : Tok::String;
+    }
+
+    void List(std::uint16_t tok, Token& t) {
+        if (Left() < 4) return;
+        const std::uint32_t n = base::LoadLE32(p_);
+        p_ += 4;
+        const std::size_t size = tok == 6 ? 4 : floatSize_;
+        if (n > Left() / size) return;
+        t.kind = tok == 6 ? Tok::IntList : Tok::FloatList;
+        t.data = p_;
+        t.count = n;
+        p_ += std::size_t(n) * size;
+    }
 
     const unsigned char* p_;
     const unsigned char* end_;
@@ -251,10 +426,18 @@ struct Node {
     std::string type;  // template name; empty for a reference
     std::string name;  // object name, or the referenced name
     bool reference = false;
-    std::vector<double> values;
+    ValueList values;
     std::vector<std::string> strings;
     std::vector<std::unique_ptr<Node>> children;
 };
+
+// The data objects whose contents the meshes are built from; the others keep only their
+// children.
+bool KeepsValues(const std::string& type) {
+    return type == "Mesh" || type == "MeshNormals" || type == "MeshTextureCoords" ||
+           type == "MeshMaterialList" || type == "Material" || type == "TextureFilename" ||
+           type == "FrameTransformMatrix";
+}
 
 class Parser {
   public:
@@ -278,8 +461,6 @@ class Parser {
                     }
                     if (!ParseObject(std::string(t.text), root, 1, error)) return false;
                     break;
-                case Tok::Other:
-                    break;           // stray separators between objects
                 case Tok::OBrace: {  // a top-level reference: nothing to load
                     Node scratch;
                     if (!ParseReference(scratch, error)) return false;
@@ -345,14 +526,15 @@ class Parser {
             if (t.kind == Tok::CBrace) return true;
             if (t.kind == Tok::Name && ref.name.empty()) {
                 ref.name = std::string(t.text);
-            } else if (t.kind != Tok::Guid && t.kind != Tok::Other) {
+            } else if (t.kind != Tok::Guid) {
                 error = "malformed reference";
                 return false;
             }
         }
     }
 
-    // After the template name: [object name] '{' [guid] contents '}'.
+    // After the template name: [object name] '{' [guid] contents '}'. Nothing may stand
+    // between the name and the brace.
     bool ParseObject(std::string type, Node& parent, int depth, std::string& error) {
         if (depth > kMaxXNesting) {
             error = "data objects nested too deeply";
@@ -361,11 +543,11 @@ class Parser {
         auto node = std::make_unique<Node>();
         node->type = std::move(type);
         Token t = Next();
-        if (t.kind == Tok::Name) {
+        if (t.kind == Tok::Name && !t.separated) {
             node->name = std::string(t.text);
             t = Next();
         }
-        if (t.kind != Tok::OBrace) {
+        if (t.kind != Tok::OBrace || t.separated) {
             error = "expected '{' after " + node->type;
             return false;
         }
@@ -374,13 +556,16 @@ class Parser {
             return false;
         }
         Node& self = *node;
-        const bool keep = self.type == "Mesh" || self.type == "MeshNormals" ||
-                          self.type == "MeshTextureCoords" || self.type == "MeshMaterialList" ||
-                          self.type == "Material" || self.type == "TextureFilename" ||
-                          self.type == "FrameTransformMatrix";
         parent.children.push_back(std::move(node));
+        return ParseContents(self, KeepsValues(self.type), depth, error);
+    }
+
+    // The contents of an object up to its '}': numbers and strings (kept when `keep`),
+    // references and nested objects.
+    bool ParseContents(Node& self, bool keep, int depth, std::string& error) {
         for (;;) {
-            t = Next();
+            if (keep && !binary_ && !havePeek_) text_.NumberRun(self.values);
+            const Token t = Next();
             switch (t.kind) {
                 case Tok::CBrace:
                     return true;
@@ -389,22 +574,11 @@ class Parser {
                     error = "truncated or damaged data object " + self.type;
                     return false;
                 case Tok::Number:
-                    if (keep) self.values.push_back(t.number);
+                    if (keep) self.values.Push(t.number);
                     break;
                 case Tok::IntList:
-                    if (!keep) break;
-                    self.values.reserve(self.values.size() + t.count);
-                    for (std::size_t i = 0; i < t.count; ++i) {
-                        self.values.push_back(base::LoadLE32(t.data + 4 * i));
-                    }
-                    break;
                 case Tok::FloatList:
-                    if (!keep) break;
-                    self.values.reserve(self.values.size() + t.count);
-                    for (std::size_t i = 0; i < t.count; ++i) {
-                        self.values.push_back(floatSize_ == 8 ? base::LoadLEDouble(t.data + 8 * i)
-                                                              : base::LoadLEFloat(t.data + 4 * i));
-                    }
+                    if (keep) PushList(t, self.values);
                     break;
                 case Tok::String:
                     if (keep) self.strings.emplace_back(t.text);
@@ -417,8 +591,8 @@ class Parser {
                 }
                 case Tok::Name: {
                     // A nested object: Type [name] '{'. A bare word in the data is ignored.
-                    const Tok next = Peek().kind;
-                    if (next == Tok::OBrace || next == Tok::Name) {
+                    const Token& next = Peek();
+                    if ((next.kind == Tok::OBrace || next.kind == Tok::Name) && !next.separated) {
                         if (!ParseObject(std::string(t.text), self, depth + 1, error)) return false;
                     }
                     break;
@@ -427,8 +601,18 @@ class Parser {
                     error = "template declaration inside a data object";
                     return false;
                 case Tok::Guid:
-                case Tok::Other:
                     break;
+            }
+        }
+    }
+
+    void PushList(const Token& t, ValueList& values) const {
+        for (std::size_t i = 0; i < t.count; ++i) {
+            if (t.kind == Tok::IntList) {
+                values.Push(base::LoadLE32(t.data + 4 * i));
+            } else {
+                values.Push(floatSize_ == 8 ? base::LoadLEDouble(t.data + 8 * i)
+                                            : base::LoadLEFloat(t.data + 4 * i));
             }
         }
     }
@@ -542,43 +726,34 @@ Matrix Multiply(const Matrix& a, const Matrix& b) {
     return r;
 }
 
-// Indices below 2^31 (checked when they were read) as the face-data list takes them.
-std::span<const std::int32_t> AsSigned(std::span<const std::uint32_t> s) {
-    return {reinterpret_cast<const std::int32_t*>(s.data()), s.size()};
+// A point moved by `m`, in doubles, rounded to floats at the end.
+Vector Transform(double x, double y, double z, const Matrix& m) {
+    return {base::ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]),
+            base::ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]),
+            base::ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14])};
 }
-
-// Reads values one by one, checking every count against what is really there.
-class Values {
-  public:
-    explicit Values(const std::vector<double>& v) : v_(v) {}
-    std::size_t Left() const { return v_.size() - pos_; }
-    bool Float(float& out) {
-        if (pos_ >= v_.size()) return false;
-        out = base::ToFloat(v_[pos_++]);
-        return true;
-    }
-    bool Double(double& out) {
-        if (pos_ >= v_.size()) return false;
-        out = v_[pos_++];
-        return true;
-    }
-    // A count or index: a whole number 0..limit.
-    bool Count(std::size_t& out, std::size_t limit) {
-        if (pos_ >= v_.size()) return false;
-        const double d = v_[pos_++];
-        if (!(d >= 0.0) || d > double(limit) || d != std::floor(d)) return false;
-        out = static_cast<std::size_t>(d);
-        return true;
-    }
-
-  private:
-    const std::vector<double>& v_;
-    std::size_t pos_ = 0;
-};
 
 struct MaterialInfo {
     Color color = MeshBuilder::kDefaultFaceColor;
     TexturePtr texture;
+};
+
+// The faces of one Mesh object as the file lists them, read again from its values once
+// checked: per face its corner count n, then n vertex numbers of the Mesh (below its
+// vertex count).
+struct FaceList {
+    explicit FaceList(const Values& at) : start(at) {}
+    Values start;  // at the first face's corner count
+    std::size_t faces = 0;
+    std::size_t corners = 0;
+};
+
+// The objects a Mesh takes its normals, texture coordinates and materials from (the first
+// of each kind among its children and references).
+struct MeshParts {
+    const Node* normals = nullptr;
+    const Node* uv = nullptr;
+    const Node* materials = nullptr;
 };
 
 class Builder {
@@ -616,7 +791,17 @@ class Builder {
         if (node.type == "Mesh") return BuildMesh(node, parent, error);
         if (node.type != "Frame") return true;  // everything else is skipped
         Matrix world = parent;
+        if (!FrameTransform(node, parent, world, error)) return false;
         for (const auto& child : node.children) {
+            if (!Visit(*child, world, depth + 1, error)) return false;
+        }
+        return true;
+    }
+
+    // The frame's first FrameTransformMatrix, applied before the parent's transform.
+    static bool FrameTransform(const Node& frame, const Matrix& parent, Matrix& world,
+                               std::string& error) {
+        for (const auto& child : frame.children) {
             if (child->type == "FrameTransformMatrix" && !child->reference) {
                 Matrix local{};
                 Values vals(child->values);
@@ -627,11 +812,8 @@ class Builder {
                     return false;
                 }
                 world = Multiply(local, parent);
-                break;
+                return true;
             }
-        }
-        for (const auto& child : node.children) {
-            if (!Visit(*child, world, depth + 1, error)) return false;
         }
         return true;
     }
@@ -660,6 +842,8 @@ class Builder {
         return materials_.emplace(node, std::move(info)).first->second;
     }
 
+    // A Mesh: vertices, faces, then what its children add (normals, texture coordinates,
+    // materials); its faces are appended to the loaded mesh.
     bool BuildMesh(const Node& mesh, const Matrix& m, std::string& error) {
         ++meshes_;
         Values vals(mesh.values);
@@ -668,137 +852,172 @@ class Builder {
             error = "bad vertex count in mesh " + mesh.name;
             return false;
         }
-        std::vector<Vector> vertices(nv);
-        for (Vector& v : vertices) {
-            double x = 0, y = 0, z = 0;
-            vals.Double(x);
-            vals.Double(y);
-            vals.Double(z);
-            v.x = base::ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]);
-            v.y = base::ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]);
-            v.z = base::ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14]);
-        }
+        const std::size_t vertexBase = out_.GetVertexCount();
+        ReadVertices(vals, nv, m);
         std::size_t nf = 0;
         if (!vals.Count(nf, vals.Left())) {
             error = "bad face count in mesh " + mesh.name;
             return false;
         }
-        // faces[f] = (first index in `indices`, corner count)
-        std::vector<std::pair<std::size_t, std::size_t>> faces(nf);
-        std::vector<std::uint32_t> indices;
-        indices.reserve(std::min(vals.Left(), nf * 3));
-        for (auto& face : faces) {
-            std::size_t n = 0;
-            if (!vals.Count(n, vals.Left())) {
-                error = "bad face in mesh " + mesh.name;
-                return false;
-            }
-            face = {indices.size(), n};
-            for (std::size_t k = 0; k < n; ++k) {
-                std::size_t vi = 0;
-                if (!vals.Count(vi, nv == 0 ? 0 : nv - 1) || nv == 0) {
-                    error = "vertex index out of range in mesh " + mesh.name;
-                    return false;
-                }
-                indices.push_back(static_cast<std::uint32_t>(vi));
-            }
-        }
-        if (nv > 0x7FFFFFFF || indices.size() > 0x7FFFFFFF) {
+        FaceList faces(vals);
+        faces.faces = nf;
+        if (!CheckFaces(vals, nv, faces, mesh.name, error)) return false;
+        if (nv > 0x7FFFFFFF || faces.corners > 0x7FFFFFFF ||
+            vertexBase + nv > std::size_t(MeshBuilder::kNoNormal) - 1) {
             error = "mesh too large";
             return false;
         }
-
-        const Node* normalsNode = nullptr;
-        const Node* uvNode = nullptr;
-        const Node* materialList = nullptr;
-        for (const auto& child : mesh.children) {
-            const Node* c = Resolve(*child);
-            if (!c) continue;
-            if (c->type == "MeshNormals" && !normalsNode) normalsNode = c;
-            if (c->type == "MeshTextureCoords" && !uvNode) uvNode = c;
-            if (c->type == "MeshMaterialList" && !materialList) materialList = c;
-        }
+        const MeshParts parts = FindParts(mesh);
 
         // Normals: their own list with per-corner indices; any mismatch drops them all.
         std::vector<Vector> normals;
         std::vector<std::uint32_t> normalIndex;
-        if (normalsNode) ReadNormals(*normalsNode, faces, m, normals, normalIndex);
+        if (parts.normals) ReadNormals(*parts.normals, faces, m, normals, normalIndex);
+        const std::vector<float> uv =
+            parts.uv ? ReadTextureCoordinates(*parts.uv) : std::vector<float>();
+        const std::vector<const MaterialInfo*> faceMaterial =
+            parts.materials ? FaceMaterials(*parts.materials, faces.faces)
+                            : std::vector<const MaterialInfo*>();
 
-        // A face of more than 16 corners becomes several (SplitPolygon); pieces[f] counts
-        // the mesh faces of file face f.
-        FaceDataList data;
-        const std::size_t step = normals.empty() ? 1 : 2;
-        data.Reserve(faces.size() + indices.size() * step + 1);
-        std::vector<std::uint32_t> pieces(nf, 0);
-        for (std::size_t f = 0; f < nf; ++f) {
-            const auto& [first, n] = faces[f];
-            const std::span<const std::uint32_t> corners(indices.data() + first, n);
-            const std::span<const std::uint32_t> cornerNormals =
-                normals.empty() ? std::span<const std::uint32_t>()
-                                : std::span<const std::uint32_t>(normalIndex.data() + first, n);
-            pieces[f] = static_cast<std::uint32_t>(
-                data.AddPolygon(vertices, AsSigned(corners), AsSigned(cornerNormals)));
-        }
-        data.Finish();
-        std::vector<rm::Face> added;
-        if (!out_.AddFaces(vertices, normals, data.Data(), &added)) {
+        const std::size_t normalBase = out_.Normals().size();
+        if (normalBase + normals.size() > std::size_t(MeshBuilder::kNoNormal) - 1) {
             error = "cannot add the faces of mesh " + mesh.name;
             return false;
         }
+        out_.Normals().insert(out_.Normals().end(), normals.begin(), normals.end());
+        if (!normals.empty()) {
+            for (std::uint32_t& i : normalIndex) i += static_cast<std::uint32_t>(normalBase);
+        } else {
+            normalIndex.clear();
+        }
+        if (!AppendFaces(faces, vertexBase, normalIndex, uv, faceMaterial)) {
+            error = "cannot add the faces of mesh " + mesh.name;
+            return false;
+        }
+        return true;
+    }
 
-        // Texture coordinates, one pair per vertex.
-        std::vector<float> uv;
-        if (uvNode) {
-            Values tv(uvNode->values);
+    // `nv` vertices (the count checked against the values left), moved by `m`.
+    void ReadVertices(Values& vals, std::size_t nv, const Matrix& m) {
+        out_.ReserveVertices(nv, 0);
+        std::vector<Vector>& vertices = out_.Vertices();
+        for (std::size_t i = 0; i < nv; ++i) {
+            double x = 0, y = 0, z = 0;
+            vals.Double(x);
+            vals.Double(y);
+            vals.Double(z);
+            vertices.push_back(Transform(x, y, z, m));
+        }
+    }
+
+    // Checks every face (count and vertex numbers) and counts the corners.
+    static bool CheckFaces(Values& vals, std::size_t nv, FaceList& faces, const std::string& mesh,
+                           std::string& error) {
+        for (std::size_t f = 0; f < faces.faces; ++f) {
             std::size_t n = 0;
-            if (tv.Count(n, tv.Left() / 2)) {
-                uv.resize(n * 2);
-                for (float& f : uv) tv.Float(f);
+            if (!vals.Count(n, vals.Left())) {
+                error = "bad face in mesh " + mesh;
+                return false;
+            }
+            faces.corners += n;
+            for (std::size_t k = 0; k < n; ++k) {
+                std::size_t vi = 0;
+                if (!vals.Count(vi, nv == 0 ? 0 : nv - 1) || nv == 0) {
+                    error = "vertex index out of range in mesh " + mesh;
+                    return false;
+                }
             }
         }
+        return true;
+    }
 
-        // Materials: one index per face; a short list repeats its last index.
+    MeshParts FindParts(const Node& mesh) const {
+        MeshParts parts;
+        for (const auto& child : mesh.children) {
+            const Node* c = Resolve(*child);
+            if (!c) continue;
+            if (c->type == "MeshNormals" && !parts.normals) parts.normals = c;
+            if (c->type == "MeshTextureCoords" && !parts.uv) parts.uv = c;
+            if (c->type == "MeshMaterialList" && !parts.materials) parts.materials = c;
+        }
+        return parts;
+    }
+
+    // Texture coordinates, one (u, v) pair per vertex; none when the count is bad.
+    static std::vector<float> ReadTextureCoordinates(const Node& node) {
+        std::vector<float> uv;
+        Values tv(node.values);
+        std::size_t n = 0;
+        if (tv.Count(n, tv.Left() / 2)) {
+            uv.resize(n * 2);
+            for (float& f : uv) tv.Float(f);
+        }
+        return uv;
+    }
+
+    // One material per file face (null for none); a short index list repeats its last
+    // index. Empty when the list is damaged.
+    std::vector<const MaterialInfo*> FaceMaterials(const Node& list, std::size_t nf) {
         std::vector<const MaterialInfo*> faceMaterial;
-        if (materialList) {
-            Values mv(materialList->values);
-            std::size_t nMat = 0;
-            std::size_t nIdx = 0;
-            if (mv.Count(nMat, 0xFFFFFFFFu) && mv.Count(nIdx, mv.Left())) {
-                std::vector<const Node*> mats;
-                for (const auto& child : materialList->children) {
-                    const Node* c = Resolve(*child);
-                    if (child->reference || (c && c->type == "Material")) mats.push_back(c);
-                }
-                std::vector<std::size_t> idx(nIdx);
-                bool ok = true;
-                for (auto& i : idx) ok = ok && mv.Count(i, 0xFFFFFFFFu);
-                if (ok) {
-                    faceMaterial.resize(nf, nullptr);
-                    for (std::size_t f = 0; f < nf && !idx.empty(); ++f) {
-                        const std::size_t i = idx[std::min(f, idx.size() - 1)];
-                        faceMaterial[f] = i < mats.size() ? &Material(mats[i]) : nullptr;
-                    }
-                }
-            }
+        Values mv(list.values);
+        std::size_t nMat = 0;
+        std::size_t nIdx = 0;
+        if (!mv.Count(nMat, 0xFFFFFFFFu) || !mv.Count(nIdx, mv.Left())) return faceMaterial;
+        std::vector<const Node*> mats;
+        for (const auto& child : list.children) {
+            const Node* c = Resolve(*child);
+            if (child->reference || (c && c->type == "Material")) mats.push_back(c);
         }
+        std::vector<std::size_t> idx(nIdx);
+        for (auto& i : idx) {
+            if (!mv.Count(i, 0xFFFFFFFFu)) return faceMaterial;
+        }
+        faceMaterial.resize(nf, nullptr);
+        for (std::size_t f = 0; f < nf && !idx.empty(); ++f) {
+            const std::size_t i = idx[std::min(f, idx.size() - 1)];
+            faceMaterial[f] = i < mats.size() ? &Material(mats[i]) : nullptr;
+        }
+        return faceMaterial;
+    }
 
-        // The list holds each mesh face's corners as local vertex numbers: walk it beside
-        // the faces.
-        const std::span<const std::int32_t> list = data.Data();
-        std::size_t pos = 0;
-        std::size_t a = 0;
-        for (std::size_t f = 0; f < nf; ++f) {
-            for (std::uint32_t piece = 0; piece < pieces[f]; ++piece) {
-                rm::Face& face = added[a++];
-                const auto n = static_cast<std::size_t>(list[pos++]);
-                if (!faceMaterial.empty() && faceMaterial[f]) {
-                    face.SetColor(faceMaterial[f]->color);
-                    face.SetTexture(faceMaterial[f]->texture);
+    // Appends the faces (a face of more than 16 corners as several, see PolygonAppender;
+    // one without corners as none), each with its material and its corners' texture
+    // coordinates.
+    bool AppendFaces(const FaceList& faces, std::size_t vertexBase,
+                     const std::vector<std::uint32_t>& normalIndex, const std::vector<float>& uv,
+                     const std::vector<const MaterialInfo*>& faceMaterial) {
+        out_.ReserveFaces(faces.faces, faces.corners);
+        PolygonAppender polygons(out_);
+        std::vector<std::uint32_t> corners;
+        Values list = faces.start;
+        const std::uint32_t* cornerNormals = normalIndex.data();
+        for (std::size_t f = 0; f < faces.faces; ++f) {
+            const std::size_t n = list.Checked();
+            corners.resize(n);
+            for (std::size_t k = 0; k < n; ++k) {
+                corners[k] = static_cast<std::uint32_t>(vertexBase + list.Checked());
+            }
+            const std::size_t first = out_.FaceRecords().size();
+            const std::span<const std::uint32_t> normals =
+                normalIndex.empty() ? std::span<const std::uint32_t>()
+                                    : std::span<const std::uint32_t>(cornerNormals, n);
+            cornerNormals += normalIndex.empty() ? 0 : n;
+            if (n == 0) continue;  // a face without corners adds nothing
+            const std::size_t pieces = polygons.Add(corners, normals);
+            if (pieces == 0) return false;
+            const MaterialInfo* material = faceMaterial.empty() ? nullptr : faceMaterial[f];
+            if (!material && uv.empty()) continue;
+            for (std::size_t a = first; a < first + pieces; ++a) {
+                if (material) {
+                    MeshBuilder::FaceRecord& record = out_.MutableFaceRecord(a);
+                    record.color = material->color;
+                    record.texture = material->texture;
                 }
-                for (std::size_t k = 0; k < n; ++k, pos += step) {
-                    const auto vi = static_cast<std::size_t>(list[pos]);
+                for (MeshBuilder::Corner& c : out_.MutableFaceCorners(a)) {
+                    const std::size_t vi = c.vertex - vertexBase;
                     if (vi * 2 + 1 < uv.size()) {
-                        face.SetTextureCoordinates(int(k), uv[vi * 2], uv[vi * 2 + 1]);
+                        c.u = uv[vi * 2];
+                        c.v = uv[vi * 2 + 1];
                     }
                 }
             }
@@ -806,10 +1025,8 @@ class Builder {
         return true;
     }
 
-    static void ReadNormals(const Node& node,
-                            const std::vector<std::pair<std::size_t, std::size_t>>& faces,
-                            const Matrix& m, std::vector<Vector>& normals,
-                            std::vector<std::uint32_t>& normalIndex) {
+    static void ReadNormals(const Node& node, const FaceList& faces, const Matrix& m,
+                            std::vector<Vector>& normals, std::vector<std::uint32_t>& normalIndex) {
         Values vals(node.values);
         std::size_t nn = 0;
         if (!vals.Count(nn, vals.Left() / 3) || nn == 0) return;
@@ -842,12 +1059,15 @@ class Builder {
             }
         }
         std::size_t nfn = 0;
-        if (!vals.Count(nfn, vals.Left()) || nfn != faces.size()) {
+        if (!vals.Count(nfn, vals.Left()) || nfn != faces.faces) {
             normals.clear();
             return;
         }
         normalIndex.clear();
-        for (const auto& [first, n] : faces) {
+        Values list = faces.start;
+        for (std::size_t face = 0; face < faces.faces; ++face) {
+            const std::size_t n = list.Checked();
+            for (std::size_t k = 0; k < n; ++k) list.Checked();
             std::size_t count = 0;
             if (!vals.Count(count, vals.Left()) || count != n) {
                 normals.clear();

@@ -399,6 +399,13 @@ TEST(AddPolygon, VerticesAreRenumberedDenselyOnlyWhenNewOnesWouldPassThePool) {
     EXPECT_EQ(plain[0], 79984);
     EXPECT_EQ(plain[15], 79999);
     EXPECT_EQ(fits.host.m_pMesh->GetFace(100).GetVertexIndex(0), 1600);
+
+    // Plain numbering that would end exactly one past the pool is dense too.
+    Model edge;
+    FillNearlyFull(*edge.table, 1);  // indices 1 .. 79,984; plain would end at 80,000
+    std::vector<int> past(16, POLY_NEW_VERTEX);
+    ASSERT_EQ(edge.table->AddPolygon(edge.host, points, past), AddPolygonResult::Added);
+    EXPECT_EQ(past[15], 79999);
 }
 
 TEST(AddPolygon, IndicesOutsideThePoolAreRenumberedToo) {

@@ -332,17 +332,6 @@ TEST(ViewRotate, LeftDragInThe3DPaneTurnsTheModelFrame) {
 
 // ---- releases ----
 
-TEST(ViewRelease, TransformReleaseInAnOrthographicPaneRebuildsTheMesh) {
-    Panes p;
-    p.session.m_nEditMode = doc::EDIT_STRETCH;
-    const rm::MeshBuilderPtr before = p.session.model.m_pMesh;
-    p.Front().OnLButtonDown(10, 10);
-    p.frame.invalidations.clear();
-    p.Front().OnLButtonUp(10, 10);
-    EXPECT_NE(p.session.model.m_pMesh, before);
-    EXPECT_EQ(p.Invalidated(), (std::vector<std::string>{"0,1 noerase"}));
-}
-
 // A release that never arrives (a dialog opened during the drag, the grab lost, focus
 // taken away) does not leave the button stuck.
 TEST(ViewRelease, AMissedReleaseEndsTheDrag) {
