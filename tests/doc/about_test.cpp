@@ -165,7 +165,6 @@ TEST(AboutDialog, HoldsTheTitleTextsAndLayout) {
     ScriptedOpener opener;
     ScriptedUi ui;
     AboutDialog dlg(opener, ui);
-    EXPECT_EQ(dlg.Kind(), "about");
     EXPECT_EQ(dlg.Title(), "Kestriluneのﾊﾞｰｼﾞｮﾝ情報");
     // (The box's size is pinned by AboutBoxControlsInPixelsForSixByTwelveUnits.)
     // Each control as "type id x,y,w,h text" in dialog units.

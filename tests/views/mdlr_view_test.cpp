@@ -57,10 +57,6 @@ TEST(ViewStatus, ShowsModelCoordinatesOfThePointerPerPane) {
     EXPECT_EQ(p.frame.statusTexts,
               (std::vector<std::string>{"座標(0.100000,0,0.200000)", "座標(0.100000,0.200000,0)",
                                         "座標(0,0.200000,0.100000)", ""}));
-    EXPECT_EQ(p.Top().Role(), render::PaneRole::Top);
-    EXPECT_EQ(p.View3D().Role(), render::PaneRole::View3D);
-    EXPECT_EQ(p.Front().Role(), render::PaneRole::Front);
-    EXPECT_EQ(p.Side().Role(), render::PaneRole::Side);
 }
 
 TEST(ViewStatus, OddWidthAndLocale) {
@@ -111,16 +107,12 @@ TEST(ViewSelection, AClickSelectsOnlyTheCornerOnThePressedPixel) {
     Panes p;
     const int f = p.AddFace({{0.5f, 0, 0.25f}, {0.004f, 0, -0.004f}, {-0.004f, 3, 0.004f}});
     // Top pane: (0.5, 0.25) is at (160, 20); the other two truncate to the centre.
-    p.Top().OnLButtonDown(161, 20);
-    p.Top().OnLButtonUp(161, 20);
-    p.Top().OnLButtonDown(160, 21);
-    p.Top().OnLButtonUp(160, 21);
+    p.Click(p.Top(), 161, 20);
+    p.Click(p.Top(), 160, 21);
     EXPECT_EQ(p.Selected(f), (std::vector<int>{0, 0, 0}));
-    p.Top().OnLButtonDown(160, 20);
-    p.Top().OnLButtonUp(160, 20);
+    p.Click(p.Top(), 160, 20);
     EXPECT_EQ(p.Selected(f), (std::vector<int>{1, 0, 0}));
-    p.Top().OnLButtonDown(100, 50);  // both, whatever their height (the hidden axis)
-    p.Top().OnLButtonUp(100, 50);
+    p.Click(p.Top(), 100, 50);  // both, whatever their height (the hidden axis)
     EXPECT_EQ(p.Selected(f), (std::vector<int>{1, 1, 1}));
 }
 
@@ -165,8 +157,7 @@ TEST(ViewSelection, EachStepRepaintsTheThreeOrthographicPanes) {
     EXPECT_EQ(p.pane[0].invalidations, 2);  // the release wipes the band
     EXPECT_TRUE(p.frame.invalidations.empty());
     // A left press in the 3D pane selects nothing and repaints no orthographic pane.
-    p.View3D().OnLButtonDown(10, 10);
-    p.View3D().OnLButtonUp(10, 10);
+    p.Click(p.View3D(), 10, 10);
     EXPECT_TRUE(p.frame.invalidations.empty());
     EXPECT_EQ(p.pane[1].invalidations, 0);
 }
@@ -194,8 +185,7 @@ TEST(ViewSelection, RightDoubleClickClearsAllAndRepaintsTheThreePanes) {
     p.T().selected[4999][15] = 1;
     // What the window system sends for a double-click: press, release, double-click,
     // release.
-    p.View3D().OnRButtonDown(100, 50);
-    p.View3D().OnRButtonUp(100, 50);
+    p.RightClick(p.View3D(), 100, 50);
     const double scale = p.session.ViewScale;
     p.frame.invalidations.clear();
     p.View3D().OnRButtonDblClk(100, 50);

@@ -6,7 +6,6 @@
 #include <string>
 #include <vector>
 
-#include "doc/texts.h"
 #include "test_support.h"
 #include "views/edit_commands.h"
 #include "views/edit_fakes.h"
@@ -53,7 +52,6 @@ TEST(NumericDialogs, FieldsTitlesAndInitialValues) {
     EXPECT_EQ(rotate.m_nAxis, 0);
     EXPECT_EQ(std::vector<std::string_view>(rotate.AxisLabels().begin(), rotate.AxisLabels().end()),
               (std::vector<std::string_view>{"X軸", "Y軸", "Z軸"}));  // half-width X
-    EXPECT_EQ(doc::text::kDialogCancel, "ｷｬﾝｾﾙ");
 }
 
 TEST(NumericDialogs, AFieldWithoutAFiniteNumberKeepsTheDialogOpen) {
