@@ -205,6 +205,7 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
             const Device& device;
             const raster::Target& target;
             raster::FanStore& fans;
+            raster::Triangle tri{};  // reused: clearing it per face costs more than drawing
             void Style(const raster::FaceStyle&) {}
             void Face(const raster::Vertex* v, std::size_t n, const raster::FaceStyle& style,
                       const raster::Target& whole) {
@@ -215,9 +216,11 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
                     if (setup == raster::FanSetup::Ready) raster::FillFan(fan, fans, style, target);
                     if (setup != raster::FanSetup::Triangles) return;
                 }
-                raster::Triangle tri;
+                raster::DepthPlane depth;
+                const bool planar = raster::FaceDepthPlane(v, n, whole, &depth);
                 for (std::size_t i = 1; i + 1 < n; ++i) {
-                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri)) {
+                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri,
+                                              planar ? &depth : nullptr)) {
                         device.Fill(tri, style, target);
                     }
                 }
@@ -226,7 +229,7 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
                       std::uint8_t alpha) {
                 raster::DrawLine(a, b, color, alpha, target);
             }
-        } emit{*this, target, scratch_[0].fan};
+        } emit{*this, target, scratch_[0].fan, {}};
         for (const Item& item : items_) {
             for (std::size_t f = 0; f < item.mesh->FaceRecords().size(); ++f) {
                 DrawFace(item, f, viewport, lighting, scratch_[0], emit);
@@ -247,6 +250,7 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
         const std::size_t last = faces * std::size_t(t + 1) / std::size_t(threads);
         struct RecordEmit {
             Recording& rec;
+            raster::Triangle tri{};  // reused: clearing it per face costs more than drawing
             void Style(const raster::FaceStyle& style) { rec.styles.push_back(style); }
             void Face(const raster::Vertex* v, std::size_t n, const raster::FaceStyle& style,
                       const raster::Target& whole) {
@@ -263,9 +267,11 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
                     case raster::FanSetup::Triangles:
                         break;
                 }
-                raster::Triangle tri;
+                raster::DepthPlane depth;
+                const bool planar = raster::FaceDepthPlane(v, n, whole, &depth);
                 for (std::size_t i = 1; i + 1 < n; ++i) {
-                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri)) {
+                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri,
+                                              planar ? &depth : nullptr)) {
                         rec.commands.push_back(
                             {Recording::Kind::Triangle, std::uint32_t(rec.tris.size())});
                         rec.tris.push_back({tri, styleIndex});
@@ -277,7 +283,7 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
                 rec.commands.push_back({Recording::Kind::Line, std::uint32_t(rec.lines.size())});
                 rec.lines.push_back({a, b, color, alpha});
             }
-        } emit{rec};
+        } emit{rec, {}};
         std::size_t base = 0;
         for (const Item& item : items_) {
             const std::size_t n = item.mesh->FaceRecords().size();
@@ -376,7 +382,10 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
 
     // A solid face that needs no cutting and whose every triangle faces away is skipped
     // before it is lit: the set-up would cull each of its triangles alike.
-    rm::Vector p[kMaxEarlyCull];  // the corners projected, when `simple`
+    struct Projected {  // no initialisers: filled before use, and cleared per face for nothing
+        float x, y, z;
+    };
+    Projected p[kMaxEarlyCull];  // the corners projected, when `simple`
     bool simple = false;
     if (item.solid && corners.size() <= kMaxEarlyCull) {
         simple = true;
@@ -384,7 +393,8 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
             const rm::Vector& c = item.camera[corners[k].vertex];
             simple = c.z >= front && c.z <= back;
             if (!simple) break;
-            p[k] = viewport.Project(c);
+            const rm::Vector at = viewport.Project(c);
+            p[k] = {at.x, at.y, at.z};
             simple = p[k].x >= vx0 && p[k].x <= vx1 && p[k].y >= vy0 && p[k].y <= vy1;
         }
         if (simple) {
@@ -451,7 +461,7 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
     for (std::size_t k = 0; k < clipA.size(); ++k) {
         const ClipVertex& cv = clipA[k];
         // A face that needed no cutting was projected corner by corner above.
-        const rm::Vector at = simple ? p[k] : viewport.Project(cv.c);
+        const rm::Vector at = simple ? rm::Vector{p[k].x, p[k].y, p[k].z} : viewport.Project(cv.c);
         raster::Vertex v;
         v.x = at.x;
         v.y = at.y;

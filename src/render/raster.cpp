@@ -1,6 +1,7 @@
 #include "render/raster.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #if defined(__SSE2__)
@@ -38,6 +39,8 @@ std::int32_t ToFixed(double v) {
     return static_cast<std::int32_t>(RoundToInt(v));
 }
 
+constexpr double kDepthScale = 65535.0 * (1 << kDepthShift);
+
 struct Gradients {
     double inverseArea2;
     std::int64_t x0, y0, x1, y1, x2, y2;
@@ -74,10 +77,6 @@ FloatPlane MakeFloatPlane(const Gradients& g, double a0, double a1, double a2) {
 
 }  // namespace
 
-std::int64_t SubPixel(float v) {
-    return RoundToInt(double(v * float(kSub)));
-}
-
 std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2) {
     const std::int64_t X0 = SubPixel(x0), Y0 = SubPixel(y0), X1 = SubPixel(x1), Y1 = SubPixel(y1);
     const std::int64_t X2 = SubPixel(x2), Y2 = SubPixel(y2);
@@ -86,7 +85,7 @@ std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2) {
 
 bool SetupPlanes(const Vertex& v0, const Vertex& v1, const Vertex& v2, const std::int64_t X[3],
                  const std::int64_t Y[3], const FaceStyle& style, const Target& target,
-                 Triangle* out) {
+                 Triangle* out, const DepthPlane* depth) {
     const std::int64_t area2 = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     if (area2 <= 0) return false;
 
@@ -111,8 +110,13 @@ bool SetupPlanes(const Vertex& v0, const Vertex& v1, const Vertex& v2, const std
     const std::int64_t px = minX * kSub + half, py = minY * kSub + half;
     Gradients g{1.0 / double(area2), X[0], Y[0], X[1], Y[1], X[2], Y[2], double(px - X[0]),
                 double(py - Y[0])};
-    const double zScale = 65535.0 * (1 << kDepthShift);
-    t.z = MakePlane(g, v0.z, v1.z, v2.z, zScale);
+    if (depth) {
+        // The face's plane, from this box's corner (wrapping like the plane itself).
+        t.z = depth->plane;
+        t.z.base = depth->plane.At(t.minX - depth->x0, t.minY - depth->y0);
+    } else {
+        t.z = MakePlane(g, v0.z, v1.z, v2.z, kDepthScale);
+    }
     const bool flatUntextured = !style.gouraud && !style.mono && !style.texture;
     if (!flatUntextured) {
         const double cScale = 1 << kColorShift;
@@ -136,15 +140,80 @@ std::uint32_t ConstantShade(float r, float g, float b) {
            Channel(MakePlane(none, b, b, b, cScale).base);
 }
 
+bool FaceDepthPlane(const Vertex* v, std::size_t n, const Target& target, DepthPlane* out) {
+    constexpr std::size_t kMaxCorners = 64;
+    if (n < 4 || n > kMaxCorners) return false;  // many corners (rare): one plane per triangle
+    std::int64_t X[kMaxCorners], Y[kMaxCorners];
+    for (std::size_t i = 0; i < n; ++i) {
+        X[i] = SubPixel(v[i].x);
+        Y[i] = SubPixel(v[i].y);
+    }
+    return FaceDepthPlane(v, X, Y, n, target, out);
+}
+
+bool FaceDepthPlane(const Vertex* v, const std::int64_t* X, const std::int64_t* Y, std::size_t n,
+                    const Target& target, DepthPlane* out) {
+    if (n < 4 || n > 64) return false;
+    std::int64_t minXf = INT64_MAX, maxXf = INT64_MIN, minYf = INT64_MAX, maxYf = INT64_MIN;
+    for (std::size_t i = 0; i < n; ++i) {
+        if (!std::isfinite(v[i].z)) return false;
+        minXf = std::min(minXf, X[i]);
+        maxXf = std::max(maxXf, X[i]);
+        minYf = std::min(minYf, Y[i]);
+        maxYf = std::max(maxYf, Y[i]);
+    }
+    // The corners' pixel box, as for a triangle: the plane starts from its corner.
+    const std::int64_t half = kSub / 2;
+    const std::int64_t minX = std::max<std::int64_t>(-((half - minXf) >> kSubBits), target.clipX0);
+    const std::int64_t minY = std::max<std::int64_t>(-((half - minYf) >> kSubBits), target.clipY0);
+    const std::int64_t maxX = std::min<std::int64_t>((maxXf - half) >> kSubBits, target.clipX1 - 1);
+    const std::int64_t maxY = std::min<std::int64_t>((maxYf - half) >> kSubBits, target.clipY1 - 1);
+    if (minX > maxX || minY > maxY) return false;
+
+    std::size_t a = 0;
+    std::int64_t best = 0;
+    for (std::size_t k = 1; k + 1 < n; ++k) {
+        const std::int64_t area2 =
+            (X[k] - X[0]) * (Y[k + 1] - Y[0]) - (X[k + 1] - X[0]) * (Y[k] - Y[0]);
+        if (area2 > best) {
+            best = area2;
+            a = k;
+        }
+    }
+    if (best <= 0) return false;
+    const std::size_t b = a + 1;
+    const Gradients g{1.0 / double(best),
+                      X[0],
+                      Y[0],
+                      X[a],
+                      Y[a],
+                      X[b],
+                      Y[b],
+                      double(minX * kSub + half - X[0]),
+                      double(minY * kSub + half - Y[0])};
+    // Every corner within a quarter of a depth step of the plane.
+    const double z0 = v[0].z, d1 = double(v[a].z) - z0, d2 = double(v[b].z) - z0;
+    const double gx = (d1 * double(Y[b] - Y[0]) - d2 * double(Y[a] - Y[0])) * g.inverseArea2;
+    const double gy = (d2 * double(X[a] - X[0]) - d1 * double(X[b] - X[0])) * g.inverseArea2;
+    for (std::size_t i = 1; i < n; ++i) {
+        const double off = z0 + gx * double(X[i] - X[0]) + gy * double(Y[i] - Y[0]) - v[i].z;
+        if (!(std::abs(off) * 65535.0 <= 0.25)) return false;
+    }
+    out->plane = MakePlane(g, v[0].z, v[a].z, v[b].z, kDepthScale);
+    out->x0 = int(minX);
+    out->y0 = int(minY);
+    return true;
+}
+
 bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
-                   const Target& target, Triangle* out) {
+                   const Target& target, Triangle* out, const DepthPlane* depth) {
     const Vertex* v[3] = {&v0, &v1, &v2};
     std::int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
         X[i] = SubPixel(v[i]->x);
         Y[i] = SubPixel(v[i]->y);
     }
-    if (!SetupPlanes(v0, v1, v2, X, Y, style, target, out)) return false;
+    if (!SetupPlanes(v0, v1, v2, X, Y, style, target, out, depth)) return false;
 
     Triangle& t = *out;
     const std::int64_t half = kSub / 2;

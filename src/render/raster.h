@@ -23,6 +23,12 @@
 #include <cstdint>
 #include <vector>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#else
+#include <cmath>
+#endif
+
 #include "rm/texture.h"
 
 namespace render::raster {
@@ -86,20 +92,42 @@ struct Triangle {
     FloatPlane s, t, q;
 };
 
-// A screen position in 1/16 pixel, as the set-up rounds it.
-std::int64_t SubPixel(float v);
+// A screen position in 1/16 pixel, as the set-up rounds it: to nearest, ties to even.
+inline std::int64_t SubPixel(float v) {
+#if defined(__SSE2__)
+    return _mm_cvtsd_si64(_mm_set_sd(double(v * float(kSub))));
+#else
+    return std::lrint(double(v * float(kSub)));
+#endif
+}
 // Twice the signed area of a triangle in 1/16 pixel units; front faces give > 0.
 std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2);
 
+// The depth of a flat face. A face of four or more corners whose corners all lie within a
+// quarter of a depth step of one plane takes its depth from that plane in every triangle
+// it is cut into (the plane through corner 0 and the fan triangle's two other corners
+// that span the largest area). A face that is not flat enough keeps one plane per
+// triangle. Either way the depth inside a triangle is within a quarter step of its own
+// corners' plane; one plane per face spares the set-up of each triangle's.
+struct DepthPlane {
+    Plane plane;  // from pixel (x0, y0)
+    int x0 = 0, y0 = 0;
+};
+// False when the face keeps one plane per triangle (or covers nothing of the target).
+bool FaceDepthPlane(const Vertex* v, std::size_t n, const Target& target, DepthPlane* out);
+// The same with the corners' positions already rounded by SubPixel.
+bool FaceDepthPlane(const Vertex* v, const std::int64_t* X, const std::int64_t* Y, std::size_t n,
+                    const Target& target, DepthPlane* out);
+
 // Sets up a triangle; false when it is culled (back-facing or empty) or covers no pixel
-// of the target.
+// of the target. `depth`, when given, is the depth plane of the face the triangle is part of.
 bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const FaceStyle& style,
-                   const Target& target, Triangle* out);
+                   const Target& target, Triangle* out, const DepthPlane* depth = nullptr);
 // The part of the set-up before the edges: the box and the planes, from positions already
 // rounded by SubPixel (X and Y). False as for SetupTriangle; the edges are left alone.
 bool SetupPlanes(const Vertex& v0, const Vertex& v1, const Vertex& v2, const std::int64_t X[3],
                  const std::int64_t Y[3], const FaceStyle& style, const Target& target,
-                 Triangle* out);
+                 Triangle* out, const DepthPlane* depth = nullptr);
 
 // The stipple rule: whether a face of this alpha draws pixel (x, y).
 bool StippleKeeps(std::uint8_t alpha, int x, int y);
@@ -153,6 +181,8 @@ struct Fan {
     std::uint32_t firstShade = 0;                  // and in FanStore::shades unless flat
     bool flat = false;                             // every pixel gets flatColor
     std::uint32_t flatColor = 0;
+    bool planar = false;  // the face's depth plane (from the picture's corner) in `depth`
+    Plane depth;
 };
 // The corners and triangles of many faces, so that a frame's faces can be set up first and
 // filled later (by bands of rows).
@@ -169,8 +199,8 @@ struct FanStore {
 enum class FanSetup {
     Culled,     // nothing to draw: back-facing or outside the target
     Ready,      // set up: FillFan draws it
-    Triangles,  // not for this path (not strictly convex once rounded, textured, ramp-shaded
-                // or beyond the path's range): draw the triangles one by one
+    Triangles,  // not for this path (a triangle, not strictly convex once rounded, textured,
+                // ramp-shaded or beyond the path's range): draw the triangles one by one
 };
 // Sets up the face of corners v[0..n) for the target's rectangle, appending to `store`.
 FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,

@@ -3,7 +3,11 @@
 // vertex, so each row needs one left and one right bound. Each bound is walked from row
 // to row with a quotient and a remainder (exact integer steps, no division per row), and
 // the planes are stepped along the span instead of evaluated per pixel. The pixels and
-// their values are therefore exactly those of the reference fill.
+// their values are therefore exactly those of the reference fill. (A narrow triangle
+// just tests each column of its rows.)
+//
+// The whole-face path (SetupFan, FillFan) further down does the same over a convex face's
+// outline, so that a face of many corners is one span per row instead of many slivers.
 #include <algorithm>
 #include <climits>
 
@@ -33,6 +37,9 @@ inline std::int64_t FloorDiv(std::int64_t a, std::int64_t b) {
     const std::int64_t q = a / b;
     return (a % b != 0 && a < 0) ? q - 1 : q;
 }
+
+// Triangles at most this many columns wide are filled by testing every column of a row.
+constexpr std::int64_t kNarrow = 8;
 
 // floor(m / s) as m grows by `step` each row, kept as q and r with m = q s + r, 0 <= r < s.
 struct Walk {
@@ -200,6 +207,25 @@ void FillFast(const Triangle& tri, const FaceStyle& style, const Target& target)
         }
     };
 
+    if (width <= kNarrow) {
+        // A narrow triangle: each row's columns tested one by one (the three edge values
+        // stepped along), cheaper than setting up the walks of its edges.
+        for (int y = firstRow; y <= lastRow; ++y) {
+            const std::int64_t dy = y - tri.minY;
+            std::int64_t e0 = tri.e[0] + tri.ey[0] * dy, e1 = tri.e[1] + tri.ey[1] * dy;
+            std::int64_t e2 = tri.e[2] + tri.ey[2] * dy;
+            int lo = -1, hi = -2;
+            for (int k = 0; k < width; ++k, e0 += tri.ex[0], e1 += tri.ex[1], e2 += tri.ex[2]) {
+                if ((e0 | e1 | e2) >= 0) {  // all three >= 0
+                    if (lo < 0) lo = k;
+                    hi = k;
+                }
+            }
+            if (lo <= hi) span(y, lo, hi);
+        }
+        return;
+    }
+
     // The top, middle and bottom vertices, and the rows whose centres lie above, on and
     // below the middle one.
     int top = 0, bottom = 0;
@@ -264,7 +290,40 @@ struct FanRow {
     std::uint16_t* depth;  // the row's depths, or null
     std::uint32_t flatColor;
     std::uint8_t alpha;
+    Plane plane;  // the face's depth plane, for a flat face of one plane
 };
+
+// Pixels lo..hi of row y of a face of one colour and one depth plane: one run.
+template <bool kOpaque, bool kDepth>
+void FanSpanPlane(const FanRow& row, int y, int lo, int hi, int&) {
+    std::uint32_t* const color = row.color;
+    std::uint16_t* const depth = row.depth;
+    const std::uint32_t flatColor = row.flatColor;
+    const std::uint8_t alpha = row.alpha;
+    std::uint32_t z = U(row.plane.At(lo, y));
+    const std::uint32_t zdx = U(row.plane.dx);
+    const std::int64_t first = S(z), last = first + std::int64_t(hi - lo) * row.plane.dx;
+    constexpr std::int64_t kDeepest = (std::int64_t(0x10000) << kDepthShift) - 1;
+    if (kOpaque && kDepth && std::min(first, last) >= 0 && std::max(first, last) <= kDeepest) {
+        // Every depth of the span is in range (the plane is straight): no clamping.
+        for (int x = lo; x <= hi; ++x, z += zdx) {
+            const std::uint32_t d = z >> kDepthShift;
+            if (d < depth[x]) {
+                depth[x] = static_cast<std::uint16_t>(d);
+                color[x] = flatColor;
+            }
+        }
+        return;
+    }
+    for (int x = lo; x <= hi; ++x, z += zdx) {
+        if (!kOpaque && !StippleKeeps(alpha, x, y)) continue;
+        const std::uint32_t d = DepthOf(S(z));
+        if (!kDepth || d < depth[x]) {
+            if (kDepth) depth[x] = static_cast<std::uint16_t>(d);
+            color[x] = flatColor;
+        }
+    }
+}
 
 // Pixels lo..hi of row y, run by run: a run is the pixels of one triangle of the fan,
 // with its planes stepped along and the rays on either side of it watched for its end.
@@ -364,15 +423,22 @@ void FanSpan(const FanRow& row, int y, int lo, int hi, int& pieceInOut) {
 
 FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,
                   FanStore& store, Fan* out) {
-    if (n < 3 || style.texture || style.mono) return FanSetup::Triangles;
+    // A lone triangle gains nothing here: FillFast draws it with less set-up.
+    if (n < 4 || style.texture || style.mono) return FanSetup::Triangles;
     const std::size_t firstPoint = store.points.size();
     auto giveUp = [&](FanSetup result) {
         store.points.resize(firstPoint);
         return result;
     };
+    constexpr std::size_t kMaxKept = 64;  // positions kept for the depth plane
+    std::int64_t X[kMaxKept], Y[kMaxKept];
     std::int64_t minXf = INT64_MAX, maxXf = INT64_MIN, minYf = INT64_MAX, maxYf = INT64_MIN;
     for (std::size_t i = 0; i < n; ++i) {
         const std::int64_t x = SubPixel(v[i].x), y = SubPixel(v[i].y);
+        if (i < kMaxKept) {
+            X[i] = x;
+            Y[i] = y;
+        }
         if (!(x > -kFanRange && x < kFanRange && y > -kFanRange && y < kFanRange)) {
             return giveUp(FanSetup::Triangles);
         }
@@ -388,13 +454,14 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     // outline goes down once and up once (edges along the rows not counted).
     std::size_t front = 0, back = 0;
     int changes = 0, last = 0;
+    auto next = [n](std::size_t i) { return i + 1 == n ? 0 : i + 1; };
     for (std::size_t i = 0; i < n; ++i) {
-        if (const int s = Sign(std::int64_t(p[(i + 1) % n].y) - p[i].y)) last = s;
+        if (const int s = Sign(std::int64_t(p[next(i)].y) - p[i].y)) last = s;
     }
     for (std::size_t i = 0; i < n; ++i) {
         const FanPoint& a = p[i];
-        const FanPoint& b = p[(i + 1) % n];
-        const FanPoint& c = p[(i + 2) % n];
+        const FanPoint& b = p[next(i)];
+        const FanPoint& c = p[next(next(i))];
         const std::int64_t turn = (std::int64_t(b.x) - a.x) * (std::int64_t(c.y) - a.y) -
                                   (std::int64_t(c.x) - a.x) * (std::int64_t(b.y) - a.y);
         front += turn > 0 ? 1 : 0;
@@ -434,25 +501,32 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     }
     FaceStyle planes = style;
     planes.gouraud = !flat;
+    DepthPlane depth;
+    const bool planar = n <= kMaxKept ? FaceDepthPlane(v, X, Y, n, target, &depth)
+                                      : FaceDepthPlane(v, n, target, &depth);
 
     // Each triangle's planes, exactly as the triangle set-up makes them. A triangle whose
     // box misses the target keeps empty planes: no pixel of the target lies in it.
     const std::size_t firstPiece = store.pieces.size(), firstShade = store.shades.size();
-    bool any = false;
-    Triangle tri;
-    for (std::size_t k = 1; k + 1 < n; ++k) {
-        const std::int64_t X[3] = {p[0].x, p[k].x, p[k + 1].x};
-        const std::int64_t Y[3] = {p[0].y, p[k].y, p[k + 1].y};
-        FanPiece& piece = store.pieces.emplace_back();
-        FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
-        if (SetupPlanes(v[0], v[k], v[k + 1], X, Y, planes, target, &tri)) {
-            piece.z = FromCorner(tri.z, tri.minX, tri.minY);
-            if (shade) {
-                shade->r = FromCorner(tri.r, tri.minX, tri.minY);
-                shade->g = FromCorner(tri.g, tri.minX, tri.minY);
-                shade->b = FromCorner(tri.b, tri.minX, tri.minY);
+    const bool onePlane = planar && flat;  // then the face needs nothing of its triangles
+    bool any = onePlane;
+    if (!onePlane) {
+        Triangle tri;
+        for (std::size_t k = 1; k + 1 < n; ++k) {
+            const std::int64_t tx[3] = {p[0].x, p[k].x, p[k + 1].x};
+            const std::int64_t ty[3] = {p[0].y, p[k].y, p[k + 1].y};
+            FanPiece& piece = store.pieces.emplace_back();
+            FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
+            if (SetupPlanes(v[0], v[k], v[k + 1], tx, ty, planes, target, &tri,
+                            planar ? &depth : nullptr)) {
+                piece.z = FromCorner(tri.z, tri.minX, tri.minY);
+                if (shade) {
+                    shade->r = FromCorner(tri.r, tri.minX, tri.minY);
+                    shade->g = FromCorner(tri.g, tri.minX, tri.minY);
+                    shade->b = FromCorner(tri.b, tri.minX, tri.minY);
+                }
+                any = true;
             }
-            any = true;
         }
     }
     if (!any) {
@@ -472,6 +546,8 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     fan.firstShade = std::uint32_t(firstShade);
     fan.flat = flat;
     fan.flatColor = flatColor;
+    fan.planar = planar;
+    if (planar) fan.depth = FromCorner(depth.plane, depth.x0, depth.y0);
     return FanSetup::Ready;
 }
 
@@ -499,7 +575,9 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
         rays = rayHeap.data();
     }
     for (int i = 0; i < n; ++i) edges[i] = LineFrom(p[i], p[i + 1 == n ? 0 : i + 1]);
-    for (int k = 1; k <= lastPiece; ++k) rays[k] = LineFrom(p[0], p[k + 1]);
+    if (!(fan.flat && fan.planar)) {  // otherwise every pixel has the same planes
+        for (int k = 1; k <= lastPiece; ++k) rays[k] = LineFrom(p[0], p[k + 1]);
+    }
 
     // Rows whose centres lie strictly between two corners' heights are bounded by one
     // edge on each side: the left outline runs up from the bottom to the top corner (edge
@@ -509,19 +587,23 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
         if (p[i].y < p[top].y) top = i;
     }
     int left = top == 0 ? n - 1 : top - 1, right = top;
-    Walk lw{}, rw{};
-    int lwEdge = -1, rwEdge = -1, lwRow = INT_MIN, rwRow = INT_MIN;
+    const std::int64_t minX = fan.minX, maxX = fan.maxX;
+    // The last row's bounds, the first guess at the next row's.
+    std::int64_t lo0 = (std::int64_t(p[top].x) - kSub / 2) >> kSubBits, hi0 = lo0;
     int piece = 0;  // the triangle of the last span's first pixel: a good first guess
     const FanShade* shades = fan.flat ? nullptr : store.shades.data() + fan.firstShade;
-    FanRow rows{rays, pieces, shades, lastPiece, nullptr, nullptr, fan.flatColor, style.alpha};
+    FanRow rows{rays,    pieces,        shades,      lastPiece, nullptr,
+                nullptr, fan.flatColor, style.alpha, fan.depth};
     const bool opaque = style.alpha == 255, withDepth = target.depth != nullptr;
     using Span = void (*)(const FanRow&, int, int, int, int&);
-    const Span spans[8] = {
+    const Span spans[12] = {
         FanSpan<false, false, false>, FanSpan<false, false, true>, FanSpan<false, true, false>,
         FanSpan<false, true, true>,   FanSpan<true, false, false>, FanSpan<true, false, true>,
-        FanSpan<true, true, false>,   FanSpan<true, true, true>,
+        FanSpan<true, true, false>,   FanSpan<true, true, true>,   FanSpanPlane<false, false>,
+        FanSpanPlane<false, true>,    FanSpanPlane<true, false>,   FanSpanPlane<true, true>,
     };
-    const Span span = spans[(fan.flat ? 4 : 0) + (opaque ? 2 : 0) + (withDepth ? 1 : 0)];
+    const int kind = fan.flat && fan.planar ? 8 : fan.flat ? 4 : 0;
+    const Span span = spans[kind + (opaque ? 2 : 0) + (withDepth ? 1 : 0)];
 
     auto previous = [n](int i) { return i == 0 ? n - 1 : i - 1; };
     auto next = [n](int i) { return i + 1 == n ? 0 : i + 1; };
@@ -533,8 +615,8 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
         if (p[left].y == cy || p[next(left)].y == cy || p[right].y == cy ||
             p[next(right)].y == cy) {
             // Level with a corner: every edge counts.
-            lo = fan.minX;
-            hi = fan.maxX;
+            lo = minX;
+            hi = maxX;
             for (int i = 0; i < n; ++i) {
                 const Line& e = edges[i];
                 const std::int64_t e0 = e.Row(y);
@@ -547,22 +629,39 @@ void FillFan(const Fan& fan, const FanStore& store, const FaceStyle& style, cons
                 }
             }
         } else {
-            if (lwEdge != left || lwRow != y) {
-                const Line& e = edges[left];
-                lw.Init(-e.Row(y) + e.ex - 1, e.ex, -e.ey);
-                lwEdge = left;
+            // The bounds move little from row to row: step from the last row's to this
+            // row's, testing the edge pixel by pixel (exact, and no division).
+            const Line& le = edges[left];
+            lo = std::clamp(lo0, minX, maxX + 1);
+            std::int64_t e = le.Row(y) + le.ex * lo;  // grows to the right
+            if (e >= 0) {
+                while (lo > minX && e - le.ex >= 0) {
+                    --lo;
+                    e -= le.ex;
+                }
+            } else {
+                while (lo <= maxX && e < 0) {
+                    ++lo;
+                    e += le.ex;
+                }
             }
-            if (rwEdge != right || rwRow != y) {
-                const Line& e = edges[right];
-                rw.Init(e.Row(y), -e.ex, e.ey);
-                rwEdge = right;
+            const Line& re = edges[right];
+            hi = std::clamp(hi0, minX - 1, maxX);
+            e = re.Row(y) + re.ex * hi;  // falls to the right
+            if (e >= 0) {
+                while (hi < maxX && e + re.ex >= 0) {
+                    ++hi;
+                    e += re.ex;
+                }
+            } else {
+                while (hi >= minX && e < 0) {
+                    --hi;
+                    e -= re.ex;
+                }
             }
-            lo = std::max<std::int64_t>(lw.q, fan.minX);
-            hi = std::min<std::int64_t>(rw.q, fan.maxX);
-            lw.Next();
-            rw.Next();
-            lwRow = rwRow = y + 1;
         }
+        lo0 = lo;
+        hi0 = hi;
         if (lo > hi) continue;
 
         const std::size_t row = std::size_t(y) * std::size_t(target.stride);

@@ -88,9 +88,12 @@ TEST(RasterTest, FastFillMatchesTheReferenceOnAwkwardTriangles) {
 // A face as the devices draw it: the reference triangle by triangle, the fast device over
 // the whole face when it can.
 void DrawFaceReference(const std::vector<Vertex>& v, const FaceStyle& style, const Target& t) {
+    render::raster::DepthPlane depth;
+    const bool planar = render::raster::FaceDepthPlane(v.data(), v.size(), t, &depth);
     Triangle tri;
     for (std::size_t k = 1; k + 1 < v.size(); ++k) {
-        if (render::raster::SetupTriangle(v[0], v[k], v[k + 1], style, t, &tri))
+        if (render::raster::SetupTriangle(v[0], v[k], v[k + 1], style, t, &tri,
+                                          planar ? &depth : nullptr))
             render::raster::FillReference(tri, style, t);
     }
 }
@@ -101,9 +104,12 @@ render::raster::FanSetup DrawFaceFast(const std::vector<Vertex>& v, const FaceSt
     const auto setup = render::raster::SetupFan(v.data(), v.size(), style, whole, store, &fan);
     if (setup == render::raster::FanSetup::Ready) render::raster::FillFan(fan, store, style, band);
     if (setup == render::raster::FanSetup::Triangles) {
+        render::raster::DepthPlane depth;
+        const bool planar = render::raster::FaceDepthPlane(v.data(), v.size(), whole, &depth);
         Triangle tri;
         for (std::size_t k = 1; k + 1 < v.size(); ++k) {
-            if (render::raster::SetupTriangle(v[0], v[k], v[k + 1], style, whole, &tri))
+            if (render::raster::SetupTriangle(v[0], v[k], v[k + 1], style, whole, &tri,
+                                              planar ? &depth : nullptr))
                 render::raster::FillFast(tri, style, band);
         }
     }
@@ -113,12 +119,13 @@ render::raster::FanSetup DrawFaceFast(const std::vector<Vertex>& v, const FaceSt
 TEST(RasterTest, WholeFacesGiveTheTrianglesPixelsAndValues) {
     // Convex faces of 3 to 40 corners, often with corners on pixel centres, on the 1/16
     // grid and level with each other (edges along the rows, rows through corners), some
-    // turned away, some beyond the picture's edges; and arbitrary polygons, which go the
-    // triangle way. Two faces per picture, so that depth decides between them.
+    // turned away, some beyond the picture's edges, flat or bent in depth; and arbitrary
+    // polygons, which go the triangle way. Two faces per picture, so that depth decides
+    // between them.
     std::mt19937 rng(17);
     std::uniform_real_distribution<float> unit(0.0f, 1.0f);
     std::uniform_int_distribution<int> pick(0, 3);
-    int fans = 0, triangles = 0;
+    int fans = 0, triangles = 0, planar = 0;
     for (int n = 0; n < 2000; ++n) {
         Buffers a, b, c;
         for (int face = 0; face < 2; ++face) {
@@ -160,10 +167,17 @@ TEST(RasterTest, WholeFacesGiveTheTrianglesPixelsAndValues) {
             if (n % 7 == 3) {  // one colour in every corner
                 for (auto& corner : v) corner.r = v[0].r, corner.g = v[0].g, corner.b = v[0].b;
             }
+            if (n % 2 == 1) {  // a flat face: one depth plane (mostly; steep ones are not)
+                const float z0 = 0.2f + 0.6f * unit(rng);
+                const float zx = (unit(rng) - 0.5f) * 1e-4f, zy = (unit(rng) - 0.5f) * 1e-4f;
+                for (auto& corner : v) corner.z = z0 + zx * (corner.x - cx) + zy * (corner.y - cy);
+            }
             FaceStyle style;
             style.gouraud = n % 2 == 0;
             style.color = 0x00A0B0C0u + std::uint32_t(face);
             style.alpha = n % 6 == 5 ? std::uint8_t(rng() % 256) : 255;
+            render::raster::DepthPlane plane;
+            planar += render::raster::FaceDepthPlane(v.data(), v.size(), a.Whole(), &plane);
             DrawFaceReference(v, style, a.Whole());
             const auto setup = DrawFaceFast(v, style, b.Whole(), b.Whole());
             fans += setup == render::raster::FanSetup::Ready ? 1 : 0;
@@ -180,8 +194,49 @@ TEST(RasterTest, WholeFacesGiveTheTrianglesPixelsAndValues) {
         ASSERT_EQ(a.depth, b.depth) << "case " << n;
         ASSERT_EQ(a.color, c.color) << "case " << n;
     }
-    EXPECT_GT(fans, 700);
+    EXPECT_GT(fans, 500);
     EXPECT_GT(triangles, 300);
+    EXPECT_GT(planar, 300);
+}
+
+TEST(RasterTest, FlatFacesTakeTheirDepthFromOnePlane) {
+    // A quad tilted in depth: one plane, within a step of each triangle's own planes.
+    std::vector<Vertex> quad(4);
+    const float corners[4][2] = {{2.3f, 3.1f}, {35.6f, 5.2f}, {33.1f, 27.7f}, {4.4f, 25.9f}};
+    for (int k = 0; k < 4; ++k) {
+        quad[k].x = corners[k][0];
+        quad[k].y = corners[k][1];
+        // About one and a half depth steps per pixel across, one down.
+        quad[k].z = 0.3f + 0.00002f * quad[k].x + 0.000015f * quad[k].y;
+    }
+    Buffers one;
+    render::raster::DepthPlane depth;
+    ASSERT_TRUE(render::raster::FaceDepthPlane(quad.data(), 4, one.Whole(), &depth));
+    FaceStyle style;
+    style.color = 0xFFFFFF;
+    Buffers own;
+    Triangle tri;
+    for (int k = 1; k < 3; ++k) {
+        ASSERT_TRUE(render::raster::SetupTriangle(quad[0], quad[k], quad[k + 1], style, one.Whole(),
+                                                  &tri, &depth));
+        render::raster::FillReference(tri, style, one.Whole());
+        ASSERT_TRUE(
+            render::raster::SetupTriangle(quad[0], quad[k], quad[k + 1], style, own.Whole(), &tri));
+        render::raster::FillReference(tri, style, own.Whole());
+    }
+    int covered = 0;
+    for (std::size_t p = 0; p < one.depth.size(); ++p) {
+        EXPECT_EQ(one.color[p], own.color[p]);
+        EXPECT_LE(std::abs(int(one.depth[p]) - int(own.depth[p])), 1) << "pixel " << p;
+        covered += one.color[p] != 0 ? 1 : 0;
+    }
+    EXPECT_GT(covered, 600);
+
+    // Bent by half a step at one corner: one plane per triangle.
+    quad[2].z += 0.5f / 65535.0f;
+    EXPECT_FALSE(render::raster::FaceDepthPlane(quad.data(), 4, one.Whole(), &depth));
+    // A triangle is its own plane.
+    EXPECT_FALSE(render::raster::FaceDepthPlane(quad.data(), 3, one.Whole(), &depth));
 }
 
 TEST(RasterTest, TrianglesSharingAnEdgeDrawEachPixelOnce) {
