@@ -22,36 +22,6 @@ bool StartsWithNoCase(std::string_view s, std::string_view lowerPrefix) {
 
 constexpr double kInfinity = std::numeric_limits<double>::infinity();
 
-// Exact powers of ten as doubles.
-constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
-                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
-
-// The common case of plain decimals ("12", "0.500000"): at most 19 digits whose value is
-// exact in a double, at most 22 after the point, no exponent. The value is then one
-// correctly rounded division, the same as the full conversion gives. False (and nothing
-// moved) for anything else.
-bool FastDecimal(const char*& s, const char* end, double& value) {
-    const char* q = s;
-    std::uint64_t mantissa = 0;  // wraps only past 19 digits, which are refused
-    while (q < end && IsDigit(*q)) mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
-    std::ptrdiff_t digits = q - s;
-    std::ptrdiff_t decimals = 0;
-    if (q < end && *q == '.') {
-        const char* const fraction = ++q;
-        while (q < end && IsDigit(*q)) mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
-        decimals = q - fraction;
-    }
-    digits += decimals;
-    if (digits == 0 || digits > 19 || decimals > 22 || mantissa > (std::uint64_t(1) << 53)) {
-        return false;
-    }
-    if (q < end && (*q == 'e' || *q == 'E')) return false;
-    value = double(mantissa) / kPowersOfTen[decimals];
-    s = q;
-    return true;
-}
-
 // The value of a decimal number (digits, point, exponent; no sign) that a double cannot
 // hold: infinity when its first significant digit stands before the point (a decimal
 // exponent above 0), else 0.
@@ -108,7 +78,7 @@ void ScanHex(const char*& s, const char* end, double& value) {
 
 // Decimal digits, point and exponent, no sign. False (nothing moved) without digits.
 bool ScanUnsignedDecimal(const char*& s, const char* end, double& value) {
-    if (FastDecimal(s, end, value)) return true;
+    if (detail::FastDecimal(s, end, value)) return true;
     if (s == end || *s == '-' || *s == '+') return false;  // from_chars takes a sign itself
     const auto r = std::from_chars(s, end, value, std::chars_format::general);
     if (r.ec == std::errc::result_out_of_range) {
@@ -128,7 +98,7 @@ void SkipSpace(std::string_view& s) {
     s.remove_prefix(i);
 }
 
-bool ScanDecimal(std::string_view& s, double& out) {
+bool ScanDecimalFull(std::string_view& s, double& out) {
     const char* p = s.data();
     const char* const end = p + s.size();
     bool negative = false;

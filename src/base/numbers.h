@@ -6,6 +6,7 @@
 // not the spelling of its exponent, that decides which.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -35,11 +36,58 @@ void SkipSpace(std::string_view& s);
 bool ScanDouble(std::string_view& s, double& out);
 // Only the decimal part of ScanDouble, where the number must start at once: a sign,
 // digits, point and exponent; no white space, hexadecimal, "inf" or "nan".
-bool ScanDecimal(std::string_view& s, double& out);
+inline bool ScanDecimal(std::string_view& s, double& out);
+bool ScanDecimalFull(std::string_view& s, double& out);  // ScanDecimal without its fast path
 bool ScanFloat(std::string_view& s, float& out);
 bool ScanInt(std::string_view& s, int& out);
 constexpr long long kIntegerLimit = 1LL << 53;
 bool ScanInteger(std::string_view& s, long long& out);
+
+namespace detail {
+
+// Exact powers of ten as doubles.
+inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                          1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                          1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+
+// The common case of plain decimals ("12", "0.500000"): at most 19 digits whose value is
+// exact in a double, at most 22 after the point, no exponent. The value is then one
+// correctly rounded division, the same as the full conversion gives. False (and nothing
+// moved) for anything else.
+inline bool FastDecimal(const char*& s, const char* end, double& value) {
+    const char* q = s;
+    std::uint64_t mantissa = 0;  // wraps only past 19 digits, which are refused
+    while (q < end && IsDigit(*q)) mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
+    std::ptrdiff_t digits = q - s;
+    std::ptrdiff_t decimals = 0;
+    if (q < end && *q == '.') {
+        const char* const fraction = ++q;
+        while (q < end && IsDigit(*q)) mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
+        decimals = q - fraction;
+    }
+    digits += decimals;
+    if (digits == 0 || digits > 19 || decimals > 22 || mantissa > (std::uint64_t(1) << 53)) {
+        return false;
+    }
+    if (q < end && (*q == 'e' || *q == 'E')) return false;
+    value = double(mantissa) / kPowersOfTen[decimals];
+    s = q;
+    return true;
+}
+
+}  // namespace detail
+
+inline bool ScanDecimal(std::string_view& s, double& out) {
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    const bool negative = p < end && *p == '-';
+    if (p < end && (*p == '+' || *p == '-')) ++p;
+    double value = 0.0;
+    if (!detail::FastDecimal(p, end, value)) return ScanDecimalFull(s, out);
+    out = negative ? -value : value;
+    s.remove_prefix(std::size_t(p - s.data()));
+    return true;
+}
 
 // A double rounded to the nearest float; beyond the float range +-inf, NaN stays NaN.
 inline float ToFloat(double d) {

@@ -88,12 +88,18 @@ class Values {
     }
     // The next value as a count or index, once checked by Count.
     std::uint32_t Checked() {
+        if (const std::uint32_t* w = NextWhole()) return *w;
         double d = 0.0;
         Double(d);
         return static_cast<std::uint32_t>(d);
     }
     // A count or index: a whole number 0..limit.
     bool Count(std::size_t& out, std::size_t limit) {
+        if (const std::uint32_t* w = NextWhole()) {
+            if (*w > limit) return false;
+            out = *w;
+            return true;
+        }
         double d = 0.0;
         if (!Double(d)) return false;
         if (!(d >= 0.0) || d > double(limit) || d != std::floor(d)) return false;
@@ -102,6 +108,13 @@ class Values {
     }
 
   private:
+    // The next value when it is held as a whole number (then read), else null.
+    const std::uint32_t* NextWhole() {
+        if (index_ >= v_.count_ || v_.words_[pos_] == ValueList::kMarker) return nullptr;
+        ++index_;
+        return &v_.words_[pos_++];
+    }
+
     const ValueList& v_;
     std::size_t index_ = 0;  // values read
     std::size_t pos_ = 0;    // words read
@@ -1003,7 +1016,9 @@ class Builder {
                                     : std::span<const std::uint32_t>(cornerNormals, n);
             cornerNormals += normalIndex.empty() ? 0 : n;
             if (n == 0) continue;  // a face without corners adds nothing
-            const std::size_t pieces = polygons.Add(corners, normals);
+            const std::size_t pieces = n <= kMaxFaceCorners && normals.empty()
+                                           ? (out_.AppendFace(corners) ? 1 : 0)
+                                           : polygons.Add(corners, normals);
             if (pieces == 0) return false;
             const MaterialInfo* material = faceMaterial.empty() ? nullptr : faceMaterial[f];
             if (!material && uv.empty()) continue;
