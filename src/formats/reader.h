@@ -5,6 +5,10 @@
 //   ... temp->AddFaces(...) (or return FailAddFaces(...)), colours ...
 //   return FinishRead(host, *temp, result);              // material 15, merge: 1 or 0
 //
+// Readers of big files (OBJ, DXF, LightWave) parse straight into a mesh of their own with
+// MeshBuilder::AppendFace instead of flat lists, and hand it to the temporary mesh with
+// AddMeshBuilder, which takes its storage without copying.
+//
 // Every failure goes through Fail, which records the kind and returns 0, so a reader's
 // failure paths read `return Fail(result, ReadFailure::Malformed, "why");`.
 #pragma once

@@ -1,6 +1,7 @@
 // The face-data list that MeshBuilder::AddFaces takes: per face its corner count n, then n
 // vertex indices, or n (vertex index, normal index) pairs when normals are given; a single
-// 0 ends the list. Readers, the .x loader and the model store build it with this class.
+// 0 ends the list. Readers and the model store build it with this class; readers that
+// fill a mesh face by face use PolygonAppender (below) for the same polygon rule.
 #pragma once
 
 #include <cstddef>
