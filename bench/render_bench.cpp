@@ -129,7 +129,7 @@ void BM_FullTable_RGB(benchmark::State& s) {
 void BM_FullTable_MMX(benchmark::State& s) {
     RenderFrame(s, 2, AddFullTable);
 }
-// The fast device on one thread: its cost without the second core.
+// The fast device on one thread: its cost without a second core.
 void BM_FullTable_MMX_OneThread(benchmark::State& s) {
     RenderFrame(s, 2, AddFullTable, 1);
 }

@@ -136,6 +136,10 @@ void Device::GatherItems(const rm::Frame& frame, const rm::Matrix& parentWorld,
         item.camera.resize(verts.size());
         for (std::size_t i = 0; i < verts.size(); ++i)
             item.camera[i] = toCamera.TransformPoint(verts[i]);
+        // Each vertex once, not once for each face around it.
+        item.screen.resize(item.solid ? verts.size() : 0);
+        for (std::size_t i = 0; i < item.screen.size(); ++i)
+            item.screen[i] = viewport.Project(item.camera[i]);
         items_.push_back(std::move(item));
     }
     for (const auto& child : frame.Children()) GatherItems(*child, world, viewport);
@@ -393,7 +397,7 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
             const rm::Vector& c = item.camera[corners[k].vertex];
             simple = c.z >= front && c.z <= back;
             if (!simple) break;
-            const rm::Vector at = viewport.Project(c);
+            const rm::Vector& at = item.screen[corners[k].vertex];
             p[k] = {at.x, at.y, at.z};
             simple = p[k].x >= vx0 && p[k].x <= vx1 && p[k].y >= vy0 && p[k].y <= vy1;
         }
