@@ -220,14 +220,9 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
                     if (setup == raster::FanSetup::Ready) raster::FillFan(fan, fans, style, target);
                     if (setup != raster::FanSetup::Triangles) return;
                 }
-                raster::DepthPlane depth;
-                const bool planar = raster::FaceDepthPlane(v, n, whole, &depth);
-                for (std::size_t i = 1; i + 1 < n; ++i) {
-                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri,
-                                              planar ? &depth : nullptr)) {
-                        device.Fill(tri, style, target);
-                    }
-                }
+                raster::ForEachTriangle(v, n, style, whole, tri, [&](const raster::Triangle& t) {
+                    device.Fill(t, style, target);
+                });
             }
             void Line(const raster::Vertex& a, const raster::Vertex& b, std::uint32_t color,
                       std::uint8_t alpha) {
@@ -271,16 +266,11 @@ bool Device::Render(const rm::Viewport& viewport, const rm::Frame& scene) {
                     case raster::FanSetup::Triangles:
                         break;
                 }
-                raster::DepthPlane depth;
-                const bool planar = raster::FaceDepthPlane(v, n, whole, &depth);
-                for (std::size_t i = 1; i + 1 < n; ++i) {
-                    if (raster::SetupTriangle(v[0], v[i], v[i + 1], style, whole, &tri,
-                                              planar ? &depth : nullptr)) {
-                        rec.commands.push_back(
-                            {Recording::Kind::Triangle, std::uint32_t(rec.tris.size())});
-                        rec.tris.push_back({tri, styleIndex});
-                    }
-                }
+                raster::ForEachTriangle(v, n, style, whole, tri, [&](const raster::Triangle& t) {
+                    rec.commands.push_back(
+                        {Recording::Kind::Triangle, std::uint32_t(rec.tris.size())});
+                    rec.tris.push_back({t, styleIndex});
+                });
             }
             void Line(const raster::Vertex& a, const raster::Vertex& b, std::uint32_t color,
                       std::uint8_t alpha) {

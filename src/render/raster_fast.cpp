@@ -476,14 +476,8 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     if (front != n) return giveUp(FanSetup::Triangles);
 
     // The pixels whose centres lie in the corners' box, as for a triangle.
-    const std::int64_t half = kSub / 2;
-    std::int64_t minX = -((half - minXf) >> kSubBits), maxX = (maxXf - half) >> kSubBits;
-    std::int64_t minY = -((half - minYf) >> kSubBits), maxY = (maxYf - half) >> kSubBits;
-    minX = std::max<std::int64_t>(minX, target.clipX0);
-    minY = std::max<std::int64_t>(minY, target.clipY0);
-    maxX = std::min<std::int64_t>(maxX, target.clipX1 - 1);
-    maxY = std::min<std::int64_t>(maxY, target.clipY1 - 1);
-    if (minX > maxX || minY > maxY) return giveUp(FanSetup::Culled);
+    int box[4];
+    if (!PixelBox(minXf, minYf, maxXf, maxYf, target, box)) return giveUp(FanSetup::Culled);
 
     // Corners of one colour give every triangle of a Gouraud face the same constant
     // colour planes: the face is filled like a flat one, and the planes are not needed.
@@ -536,10 +530,10 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     }
 
     Fan& fan = *out;
-    fan.minX = int(minX);
-    fan.minY = int(minY);
-    fan.maxX = int(maxX);
-    fan.maxY = int(maxY);
+    fan.minX = box[0];
+    fan.minY = box[1];
+    fan.maxX = box[2];
+    fan.maxY = box[3];
     fan.firstPoint = std::uint32_t(firstPoint);
     fan.count = std::uint32_t(n);
     fan.firstPiece = std::uint32_t(firstPiece);
