@@ -1,6 +1,5 @@
 #include "base/numbers.h"
 
-#include <bit>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -28,55 +27,22 @@ constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7
                                    1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
                                    1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
 
-// Appends the run of decimal digits at `q` to `mantissa` (as mantissa * 10^n + run) and
-// counts them in `digits`; stops after the run, or once more than 19 digits were seen
-// (the caller then gives up). Eight bytes are taken at a time where the text has them.
-inline void DigitRun(const char*& q, const char* end, std::uint64_t& mantissa, int& digits) {
-    while (end - q >= 8 && digits <= 19) {
-        std::uint64_t chunk;
-        std::memcpy(&chunk, q, 8);
-        if constexpr (std::endian::native != std::endian::little) break;
-        // Bytes '0'..'9' become 0..9; any other byte gets its high bit set in `wrong`
-        // (carries only move towards later bytes, past the first wrong one).
-        const std::uint64_t x = chunk ^ 0x3030303030303030u;
-        const std::uint64_t wrong = ((x + 0x7676767676767676u) | x) & 0x8080808080808080u;
-        const int n = wrong == 0 ? 8 : std::countr_zero(wrong) / 8;
-        if (n == 0) return;
-        // The n digits at the top of the word, zero digits before them.
-        std::uint64_t v = x << (64 - 8 * n);
-        v = v * 10 + (v >> 8);
-        v = (((v & 0x000000FF000000FFu) * (100 + (1000000ull << 32))) +
-             (((v >> 16) & 0x000000FF000000FFu) * (1 + (10000ull << 32)))) >>
-            32;
-        static constexpr std::uint64_t kScale[9] = {1,      10,      100,      1000,     10000,
-                                                    100000, 1000000, 10000000, 100000000};
-        mantissa = mantissa * kScale[n] + v;  // wraps only past 19 digits, then unused
-        digits += n;
-        q += n;
-        if (n < 8) return;
-    }
-    while (q < end && IsDigit(*q) && digits <= 19) {
-        mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
-        ++digits;
-    }
-}
-
 // The common case of plain decimals ("12", "0.500000"): at most 19 digits whose value is
 // exact in a double, at most 22 after the point, no exponent. The value is then one
 // correctly rounded division, the same as the full conversion gives. False (and nothing
 // moved) for anything else.
 bool FastDecimal(const char*& s, const char* end, double& value) {
     const char* q = s;
-    std::uint64_t mantissa = 0;
-    int digits = 0;
-    DigitRun(q, end, mantissa, digits);
-    int decimals = 0;
+    std::uint64_t mantissa = 0;  // wraps only past 19 digits, which are refused
+    while (q < end && IsDigit(*q)) mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
+    std::ptrdiff_t digits = q - s;
+    std::ptrdiff_t decimals = 0;
     if (q < end && *q == '.') {
-        ++q;
-        const int before = digits;
-        DigitRun(q, end, mantissa, digits);
-        decimals = digits - before;
+        const char* const fraction = ++q;
+        while (q < end && IsDigit(*q)) mantissa = mantissa * 10 + std::uint64_t(*q++ - '0');
+        decimals = q - fraction;
     }
+    digits += decimals;
     if (digits == 0 || digits > 19 || decimals > 22 || mantissa > (std::uint64_t(1) << 53)) {
         return false;
     }
@@ -211,19 +177,19 @@ bool ScanFloat(std::string_view& s, float& out) {
 }
 
 bool ScanInteger(std::string_view& s, long long& out) {
-    std::string_view t = s;
-    SkipSpace(t);
-    std::size_t i = 0;
+    const char* p = s.data();
+    const char* const end = p + s.size();
+    while (p < end && IsSpace(*p)) ++p;
     bool negative = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negative = t[i++] == '-';
-    if (i >= t.size() || !IsDigit(t[i])) return false;
+    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    if (p >= end || !IsDigit(*p)) return false;
     long long value = 0;
-    for (; i < t.size() && IsDigit(t[i]); ++i) {
-        if (value < kIntegerLimit) value = value * 10 + (t[i] - '0');
+    for (; p < end && IsDigit(*p); ++p) {
+        if (value < kIntegerLimit) value = value * 10 + (*p - '0');
     }
     if (value > kIntegerLimit) value = kIntegerLimit;
     out = negative ? -value : value;
-    s.remove_prefix(std::size_t(t.data() - s.data()) + i);
+    s.remove_prefix(std::size_t(p - s.data()));
     return true;
 }
 

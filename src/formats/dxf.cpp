@@ -68,7 +68,10 @@ class DxfLines {
     // otherwise nothing moves.
     bool NextIs(std::string_view word) {
         const std::string_view rest = text_.substr(pos_);
-        if (!rest.starts_with(word)) return false;
+        if (rest.size() <= word.size()) return false;
+        for (std::size_t i = 0; i < word.size(); ++i) {  // short words: no library call
+            if (rest[i] != word[i]) return false;
+        }
         const std::size_t ending = LineEnding(rest, word.size());
         if (ending == 0) return false;
         line_ = rest.substr(0, word.size());

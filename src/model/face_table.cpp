@@ -68,7 +68,7 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
     }
     for (int f = 0; f < faceCount; ++f) {
         const rm::MeshBuilder::FaceRecord& rec = faces[std::size_t(f)];
-        faceTexture[f] = rec.texture;
+        faceTexture[f] = mesh->TextureOf(std::size_t(f));
         const rm::Color c = rec.color;
         faceColor[f] = {int(rm::ColorRed(c)), int(rm::ColorGreen(c)), int(rm::ColorBlue(c)),
                         int(rm::ColorAlpha(c))};
@@ -129,7 +129,7 @@ void FaceTable::CopyAppearance(rm::MeshBuilder& mesh) const {
         const FaceColor& c = faceColor[f];
         rec.color =
             rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green), unsigned(c.blue));
-        rec.texture = faceTexture[f];
+        mesh.SetFaceTexture(mf, faceTexture[f]);
         const std::span<rm::MeshBuilder::Corner> corners = mesh.MutableFaceCorners(mf);
         for (std::size_t k = 0; k < corners.size(); ++k) {
             corners[k].u = texU[f][k];

@@ -79,12 +79,12 @@ bool Face::SetColorRGB(float red, float green, float blue) {
 }
 
 TexturePtr Face::GetTexture() const {
-    return IsValid() ? mesh_->faces_[index_].texture : nullptr;
+    return IsValid() ? mesh_->TextureOf(index_) : nullptr;
 }
 
 bool Face::SetTexture(TexturePtr texture) {
     if (!IsValid()) return false;
-    mesh_->faces_[index_].texture = std::move(texture);
+    mesh_->SetFaceTexture(index_, std::move(texture));
     return true;
 }
 
@@ -222,13 +222,14 @@ void MeshBuilder::ReserveVertices(std::size_t vertices, std::size_t normals) {
 bool MeshBuilder::AppendFace(std::span<const std::uint32_t> vertices, std::uint32_t normal) {
     const std::size_t n = vertices.size();
     if (n == 0 || (normal != kNoNormal && normal >= normals_.size())) return false;
+    const std::size_t vertexCount = vertices_.size();
     for (std::uint32_t v : vertices) {
-        if (v >= vertices_.size()) return false;
+        if (v >= vertexCount) return false;
     }
     const std::size_t first = corners_.size();
     try {
         for (std::uint32_t v : vertices) corners_.push_back({v, normal, 0.0f, 0.0f});
-        faces_.push_back({first, static_cast<std::uint32_t>(n), kDefaultFaceColor, nullptr});
+        NewFace(first, n);
     } catch (...) {
         corners_.resize(first);  // out of memory: the mesh stays as it was, the caller fails
         throw;
@@ -249,12 +250,18 @@ bool MeshBuilder::AppendFace(std::span<const std::uint32_t> vertices,
         for (std::size_t k = 0; k < n; ++k) {
             corners_.push_back({vertices[k], normals[k], 0.0f, 0.0f});
         }
-        faces_.push_back({first, static_cast<std::uint32_t>(n), kDefaultFaceColor, nullptr});
+        NewFace(first, n);
     } catch (...) {
         corners_.resize(first);
         throw;
     }
     return true;
+}
+
+void MeshBuilder::NewFace(std::size_t firstCorner, std::size_t n) {
+    FaceRecord& face = faces_.emplace_back();
+    face.firstCorner = firstCorner;
+    face.cornerCount = static_cast<std::uint32_t>(n);
 }
 
 bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
@@ -272,6 +279,7 @@ bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
         normals_.reserve(normals_.size() + other.normals_.size());
         faces_.reserve(faces_.size() + other.faces_.size());
         corners_.reserve(corners_.size() + other.corners_.size());
+        HoldTexturesOf(other);
     } catch (const std::bad_alloc&) {
         return false;
     }
@@ -296,6 +304,15 @@ bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
 bool MeshBuilder::AddMeshBuilder(MeshBuilder&& other) {
     if (&other == this || !faces_.empty() || !vertices_.empty() || !normals_.empty()) {
         return AddMeshBuilder(static_cast<const MeshBuilder&>(other));
+    }
+    if (textures_.empty()) {
+        textures_.swap(other.textures_);
+    } else {
+        try {
+            HoldTexturesOf(other);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
     }
     vertices_.swap(other.vertices_);
     normals_.swap(other.normals_);
@@ -453,11 +470,45 @@ void MeshBuilder::SetColorRGB(float red, float green, float blue) {
 }
 
 void MeshBuilder::SetTexture(TexturePtr texture) {
-    for (FaceRecord& f : faces_) f.texture = texture;
+    textures_.clear();
+    const FaceTexture held = Hold(std::move(texture));
+    for (FaceRecord& f : faces_) f.texture = held;
+}
+
+TexturePtr MeshBuilder::TextureOf(std::size_t f) const {
+    const Texture* t = faces_[f].texture.get();
+    if (!t) return nullptr;
+    const auto it = textures_.find(t);
+    return it == textures_.end() ? nullptr : it->second;
+}
+
+void MeshBuilder::SetFaceTexture(std::size_t f, TexturePtr texture) {
+    faces_[f].texture = Hold(std::move(texture));
+}
+
+FaceTexture MeshBuilder::Hold(TexturePtr texture) {
+    if (!texture) return {};
+    Texture* t = texture.get();
+    if (textures_.size() >= 2 * faces_.size() + 16 && !textures_.contains(t)) {
+        // Keep only the textures faces name.
+        std::unordered_map<const Texture*, TexturePtr> used;
+        for (const FaceRecord& face : faces_) {
+            const auto it = textures_.find(face.texture.get());
+            if (it != textures_.end()) used.insert(*it);
+        }
+        textures_.swap(used);
+    }
+    textures_.emplace(t, std::move(texture));
+    return FaceTexture(t);
+}
+
+void MeshBuilder::HoldTexturesOf(const MeshBuilder& other) {
+    if (&other == this) return;
+    textures_.insert(other.textures_.begin(), other.textures_.end());
 }
 
 TexturePtr MeshBuilder::GetTexture() const {
-    return faces_.empty() ? nullptr : faces_.front().texture;
+    return faces_.empty() ? nullptr : TextureOf(0);
 }
 
 }  // namespace rm

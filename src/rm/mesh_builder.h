@@ -8,6 +8,7 @@
 #include <memory>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "rm/texture.h"
@@ -16,6 +17,21 @@
 namespace rm {
 
 class MeshBuilder;
+
+// A face's texture as the mesh keeps it: a plain pointer to a texture that the mesh itself
+// holds (Face::GetTexture and MeshBuilder::TextureOf give the shared pointer). A million
+// faces then cost no reference count each.
+class FaceTexture {
+  public:
+    FaceTexture() = default;
+    Texture* get() const { return texture_; }
+    explicit operator bool() const { return texture_ != nullptr; }
+
+  private:
+    friend class MeshBuilder;
+    explicit FaceTexture(Texture* texture) : texture_(texture) {}
+    Texture* texture_ = nullptr;
+};
 
 // A face of a mesh builder, as a handle: the mesh and the face's position in it. Deleting
 // an earlier face moves the faces behind it down by one, so a handle then names the next
@@ -70,7 +86,7 @@ class MeshBuilder {
         std::size_t firstCorner = 0;
         std::uint32_t cornerCount = 0;
         Color color = kDefaultFaceColor;
-        TexturePtr texture;
+        FaceTexture texture;  // null: none
     };
 
     MeshBuilder() = default;
@@ -156,6 +172,9 @@ class MeshBuilder {
         return {corners_.data() + faces_[f].firstCorner, faces_[f].cornerCount};
     }
     std::size_t GetCornerCount() const { return corners_.size(); }
+    // The texture of face f (null for none), and setting it (the mesh then holds it).
+    TexturePtr TextureOf(std::size_t f) const;
+    void SetFaceTexture(std::size_t f, TexturePtr texture);
     // Bulk edits of faces already in the mesh (same rules as the Face handle's setters).
     FaceRecord& MutableFaceRecord(std::size_t f) { return faces_[f]; }
     std::span<Corner> MutableFaceCorners(std::size_t f) {
@@ -165,10 +184,20 @@ class MeshBuilder {
   private:
     friend class Face;
 
+    // A new default face of the `n` corners from `firstCorner` on.
+    void NewFace(std::size_t firstCorner, std::size_t n);
+    // `texture` as a face's texture, held by the mesh.
+    FaceTexture Hold(TexturePtr texture);
+    // Takes the textures `other` holds (its faces' textures stay valid here).
+    void HoldTexturesOf(const MeshBuilder& other);
+
     std::vector<Vector> vertices_;
     std::vector<Vector> normals_;
     std::vector<FaceRecord> faces_;
     std::vector<Corner> corners_;
+    // Every texture a face may name (textures no face names any more are dropped when
+    // the table grows past the faces).
+    std::unordered_map<const Texture*, TexturePtr> textures_;
     MaterialPtr material_;
     Quality quality_ = kDefaultQuality;
     bool perspective_ = false;

@@ -1011,7 +1011,7 @@ class Builder {
                 if (material) {
                     MeshBuilder::FaceRecord& record = out_.MutableFaceRecord(a);
                     record.color = material->color;
-                    record.texture = material->texture;
+                    out_.SetFaceTexture(a, material->texture);
                 }
                 for (MeshBuilder::Corner& c : out_.MutableFaceCorners(a)) {
                     const std::size_t vi = c.vertex - vertexBase;
