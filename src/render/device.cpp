@@ -443,8 +443,11 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
                           Mix(a.u, b.u, t),
                           Mix(a.v, b.v, t)};
     };
-    bool inside = true;  // most faces lie between the planes: nothing to cut
-    for (const ClipVertex& cv : clipA) inside = inside && cv.c.z >= front && cv.c.z <= back;
+    bool inside = simple;  // most faces lie between the planes: nothing to cut
+    if (!simple) {
+        inside = true;
+        for (const ClipVertex& cv : clipA) inside = inside && cv.c.z >= front && cv.c.z <= back;
+    }
     if (!inside) {
         ClipPolygon(
             clipA, clipB, [&](const ClipVertex& v) { return v.c.z - front; }, lerp3);
@@ -486,9 +489,12 @@ void Device::DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewp
         v.q = Mix(a.q, b.q, t);
         return v;
     };
-    bool inBand = true;
-    for (const raster::Vertex& v : screenA) {
-        inBand = inBand && v.x >= vx0 && v.x <= vx1 && v.y >= vy0 && v.y <= vy1;
+    bool inBand = simple;  // a simple face's corners were found inside the band above
+    if (!simple) {
+        inBand = true;
+        for (const raster::Vertex& v : screenA) {
+            inBand = inBand && v.x >= vx0 && v.x <= vx1 && v.y >= vy0 && v.y <= vy1;
+        }
     }
     if (!inBand) {
         ClipPolygon(
