@@ -72,6 +72,8 @@ class Device {
         const rm::MeshBuilder* mesh;
         rm::Matrix world, worldInverse;
         std::vector<rm::Vector> camera;  // the mesh's vertices in camera space
+        std::vector<rm::Vector> screen;  // and projected (solid meshes; meaningless for
+                                         // vertices outside the clipping planes)
         bool solid, gouraud, lit;
     };
     struct Scratch {

@@ -91,23 +91,18 @@ bool SetupPlanes(const Vertex& v0, const Vertex& v1, const Vertex& v2, const std
 
     const std::int64_t minXf = std::min({X[0], X[1], X[2]}), maxXf = std::max({X[0], X[1], X[2]});
     const std::int64_t minYf = std::min({Y[0], Y[1], Y[2]}), maxYf = std::max({Y[0], Y[1], Y[2]});
-    const std::int64_t half = kSub / 2;
     // Pixels whose centres lie in the vertices' box.
-    // (Arithmetic shifts divide by 16 rounding down.)
-    std::int64_t minX = -((half - minXf) >> kSubBits), maxX = (maxXf - half) >> kSubBits;
-    std::int64_t minY = -((half - minYf) >> kSubBits), maxY = (maxYf - half) >> kSubBits;
-    minX = std::max<std::int64_t>(minX, target.clipX0);
-    minY = std::max<std::int64_t>(minY, target.clipY0);
-    maxX = std::min<std::int64_t>(maxX, target.clipX1 - 1);
-    maxY = std::min<std::int64_t>(maxY, target.clipY1 - 1);
-    if (minX > maxX || minY > maxY) return false;
+    int box[4];
+    if (!PixelBox(minXf, minYf, maxXf, maxYf, target, box)) return false;
 
     Triangle& t = *out;
-    t.minX = int(minX);
-    t.minY = int(minY);
-    t.maxX = int(maxX);
-    t.maxY = int(maxY);
-    const std::int64_t px = minX * kSub + half, py = minY * kSub + half;
+    t.minX = box[0];
+    t.minY = box[1];
+    t.maxX = box[2];
+    t.maxY = box[3];
+    const std::int64_t half = kSub / 2;
+    const std::int64_t px = std::int64_t(t.minX) * kSub + half;
+    const std::int64_t py = std::int64_t(t.minY) * kSub + half;
     Gradients g{1.0 / double(area2), X[0], Y[0], X[1], Y[1], X[2], Y[2], double(px - X[0]),
                 double(py - Y[0])};
     if (depth) {
@@ -163,12 +158,9 @@ bool FaceDepthPlane(const Vertex* v, const std::int64_t* X, const std::int64_t* 
         maxYf = std::max(maxYf, Y[i]);
     }
     // The corners' pixel box, as for a triangle: the plane starts from its corner.
-    const std::int64_t half = kSub / 2;
-    const std::int64_t minX = std::max<std::int64_t>(-((half - minXf) >> kSubBits), target.clipX0);
-    const std::int64_t minY = std::max<std::int64_t>(-((half - minYf) >> kSubBits), target.clipY0);
-    const std::int64_t maxX = std::min<std::int64_t>((maxXf - half) >> kSubBits, target.clipX1 - 1);
-    const std::int64_t maxY = std::min<std::int64_t>((maxYf - half) >> kSubBits, target.clipY1 - 1);
-    if (minX > maxX || minY > maxY) return false;
+    int box[4];
+    if (!PixelBox(minXf, minYf, maxXf, maxYf, target, box)) return false;
+    const std::int64_t half = kSub / 2, minX = box[0], minY = box[1];
 
     std::size_t a = 0;
     std::int64_t best = 0;

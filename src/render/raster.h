@@ -103,6 +103,26 @@ inline std::int64_t SubPixel(float v) {
 // Twice the signed area of a triangle in 1/16 pixel units; front faces give > 0.
 std::int64_t Area2(float x0, float y0, float x1, float y1, float x2, float y2);
 
+// The pixels whose centres lie in a box of positions (in 1/16 pixel, from minXf, minYf
+// to maxXf, maxYf), inside the target: false when there are none.
+inline bool PixelBox(std::int64_t minXf, std::int64_t minYf, std::int64_t maxXf, std::int64_t maxYf,
+                     const Target& target, int box[4]) {
+    const std::int64_t half = kSub / 2;
+    // (Arithmetic shifts divide by 16 rounding down.)
+    std::int64_t minX = -((half - minXf) >> kSubBits), maxX = (maxXf - half) >> kSubBits;
+    std::int64_t minY = -((half - minYf) >> kSubBits), maxY = (maxYf - half) >> kSubBits;
+    minX = minX < target.clipX0 ? target.clipX0 : minX;
+    minY = minY < target.clipY0 ? target.clipY0 : minY;
+    maxX = maxX > target.clipX1 - 1 ? target.clipX1 - 1 : maxX;
+    maxY = maxY > target.clipY1 - 1 ? target.clipY1 - 1 : maxY;
+    if (minX > maxX || minY > maxY) return false;
+    box[0] = int(minX);
+    box[1] = int(minY);
+    box[2] = int(maxX);
+    box[3] = int(maxY);
+    return true;
+}
+
 // The depth of a flat face. A face of four or more corners whose corners all lie within a
 // quarter of a depth step of one plane takes its depth from that plane in every triangle
 // it is cut into (the plane through corner 0 and the fan triangle's two other corners
@@ -128,6 +148,20 @@ bool SetupTriangle(const Vertex& v0, const Vertex& v1, const Vertex& v2, const F
 bool SetupPlanes(const Vertex& v0, const Vertex& v1, const Vertex& v2, const std::int64_t X[3],
                  const std::int64_t Y[3], const FaceStyle& style, const Target& target,
                  Triangle* out, const DepthPlane* depth = nullptr);
+
+// The triangles the devices cut a face of n corners into: the fan (0, k, k + 1), set up
+// for the target with the face's depth plane when it has one; `use(tri)` for each that is
+// drawn. `tri` is the caller's, reused from triangle to triangle.
+template <typename Use>
+void ForEachTriangle(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,
+                     Triangle& tri, Use use) {
+    DepthPlane depth;
+    const bool planar = FaceDepthPlane(v, n, target, &depth);
+    for (std::size_t k = 1; k + 1 < n; ++k) {
+        if (SetupTriangle(v[0], v[k], v[k + 1], style, target, &tri, planar ? &depth : nullptr))
+            use(tri);
+    }
+}
 
 // The stipple rule: whether a face of this alpha draws pixel (x, y).
 bool StippleKeeps(std::uint8_t alpha, int x, int y);

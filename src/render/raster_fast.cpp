@@ -306,7 +306,39 @@ void FanSpanPlane(const FanRow& row, int y, int lo, int hi, int&) {
     constexpr std::int64_t kDeepest = (std::int64_t(0x10000) << kDepthShift) - 1;
     if (kOpaque && kDepth && std::min(first, last) >= 0 && std::max(first, last) <= kDeepest) {
         // Every depth of the span is in range (the plane is straight): no clamping.
-        for (int x = lo; x <= hi; ++x, z += zdx) {
+        int x = lo;
+#if defined(__SSE2__)
+        // Eight pixels at a time. The depths are compared as signed 16-bit numbers, moved
+        // down by 0x8000 (SSE2 compares no unsigned ones).
+        const __m128i flip16 = _mm_set1_epi16(std::int16_t(-0x8000));
+        const __m128i flip32 = _mm_set1_epi32(0x8000);
+        const __m128i colour = _mm_set1_epi32(std::int32_t(flatColor));
+        const __m128i step4 = _mm_set1_epi32(std::int32_t(zdx * 4u));
+        __m128i za = _mm_add_epi32(
+            _mm_set1_epi32(std::int32_t(z)),
+            _mm_set_epi32(std::int32_t(zdx * 3u), std::int32_t(zdx * 2u), std::int32_t(zdx), 0));
+        for (; x + 7 <= hi; x += 8) {
+            const __m128i zb = _mm_add_epi32(za, step4);
+            const __m128i d =
+                _mm_packs_epi32(_mm_sub_epi32(_mm_srli_epi32(za, kDepthShift), flip32),
+                                _mm_sub_epi32(_mm_srli_epi32(zb, kDepthShift), flip32));
+            __m128i* const dp = reinterpret_cast<__m128i*>(depth + x);
+            const __m128i old = _mm_loadu_si128(dp);
+            const __m128i nearer = _mm_cmpgt_epi16(_mm_xor_si128(old, flip16), d);
+            _mm_storeu_si128(dp, _mm_or_si128(_mm_and_si128(nearer, _mm_xor_si128(d, flip16)),
+                                              _mm_andnot_si128(nearer, old)));
+            __m128i* const cp = reinterpret_cast<__m128i*>(color + x);
+            const __m128i m0 = _mm_unpacklo_epi16(nearer, nearer);
+            const __m128i m1 = _mm_unpackhi_epi16(nearer, nearer);
+            const __m128i c0 = _mm_loadu_si128(cp), c1 = _mm_loadu_si128(cp + 1);
+            _mm_storeu_si128(cp, _mm_or_si128(_mm_and_si128(m0, colour), _mm_andnot_si128(m0, c0)));
+            _mm_storeu_si128(cp + 1,
+                             _mm_or_si128(_mm_and_si128(m1, colour), _mm_andnot_si128(m1, c1)));
+            za = _mm_add_epi32(zb, step4);
+            z += zdx * 8u;
+        }
+#endif
+        for (; x <= hi; ++x, z += zdx) {
             const std::uint32_t d = z >> kDepthShift;
             if (d < depth[x]) {
                 depth[x] = static_cast<std::uint16_t>(d);
@@ -476,14 +508,8 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     if (front != n) return giveUp(FanSetup::Triangles);
 
     // The pixels whose centres lie in the corners' box, as for a triangle.
-    const std::int64_t half = kSub / 2;
-    std::int64_t minX = -((half - minXf) >> kSubBits), maxX = (maxXf - half) >> kSubBits;
-    std::int64_t minY = -((half - minYf) >> kSubBits), maxY = (maxYf - half) >> kSubBits;
-    minX = std::max<std::int64_t>(minX, target.clipX0);
-    minY = std::max<std::int64_t>(minY, target.clipY0);
-    maxX = std::min<std::int64_t>(maxX, target.clipX1 - 1);
-    maxY = std::min<std::int64_t>(maxY, target.clipY1 - 1);
-    if (minX > maxX || minY > maxY) return giveUp(FanSetup::Culled);
+    int box[4];
+    if (!PixelBox(minXf, minYf, maxXf, maxYf, target, box)) return giveUp(FanSetup::Culled);
 
     // Corners of one colour give every triangle of a Gouraud face the same constant
     // colour planes: the face is filled like a flat one, and the planes are not needed.
@@ -536,10 +562,10 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
     }
 
     Fan& fan = *out;
-    fan.minX = int(minX);
-    fan.minY = int(minY);
-    fan.maxX = int(maxX);
-    fan.maxY = int(maxY);
+    fan.minX = box[0];
+    fan.minY = box[1];
+    fan.maxX = box[2];
+    fan.maxY = box[3];
     fan.firstPoint = std::uint32_t(firstPoint);
     fan.count = std::uint32_t(n);
     fan.firstPiece = std::uint32_t(firstPiece);

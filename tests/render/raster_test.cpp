@@ -88,14 +88,10 @@ TEST(RasterTest, FastFillMatchesTheReferenceOnAwkwardTriangles) {
 // A face as the devices draw it: the reference triangle by triangle, the fast device over
 // the whole face when it can.
 void DrawFaceReference(const std::vector<Vertex>& v, const FaceStyle& style, const Target& t) {
-    render::raster::DepthPlane depth;
-    const bool planar = render::raster::FaceDepthPlane(v.data(), v.size(), t, &depth);
     Triangle tri;
-    for (std::size_t k = 1; k + 1 < v.size(); ++k) {
-        if (render::raster::SetupTriangle(v[0], v[k], v[k + 1], style, t, &tri,
-                                          planar ? &depth : nullptr))
-            render::raster::FillReference(tri, style, t);
-    }
+    render::raster::ForEachTriangle(v.data(), v.size(), style, t, tri, [&](const Triangle& each) {
+        render::raster::FillReference(each, style, t);
+    });
 }
 render::raster::FanSetup DrawFaceFast(const std::vector<Vertex>& v, const FaceStyle& style,
                                       const Target& whole, const Target& band) {
@@ -104,14 +100,10 @@ render::raster::FanSetup DrawFaceFast(const std::vector<Vertex>& v, const FaceSt
     const auto setup = render::raster::SetupFan(v.data(), v.size(), style, whole, store, &fan);
     if (setup == render::raster::FanSetup::Ready) render::raster::FillFan(fan, store, style, band);
     if (setup == render::raster::FanSetup::Triangles) {
-        render::raster::DepthPlane depth;
-        const bool planar = render::raster::FaceDepthPlane(v.data(), v.size(), whole, &depth);
         Triangle tri;
-        for (std::size_t k = 1; k + 1 < v.size(); ++k) {
-            if (render::raster::SetupTriangle(v[0], v[k], v[k + 1], style, whole, &tri,
-                                              planar ? &depth : nullptr))
-                render::raster::FillFast(tri, style, band);
-        }
+        render::raster::ForEachTriangle(
+            v.data(), v.size(), style, whole, tri,
+            [&](const Triangle& each) { render::raster::FillFast(each, style, band); });
     }
     return setup;
 }
