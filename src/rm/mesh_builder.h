@@ -20,7 +20,9 @@ class MeshBuilder;
 
 // A face's texture as the mesh keeps it: a plain pointer to a texture that the mesh itself
 // holds (Face::GetTexture and MeshBuilder::TextureOf give the shared pointer). A million
-// faces then cost no reference count each.
+// faces then cost no reference count each. It is only ever copied between faces of one
+// mesh (and along with the faces by AddMeshBuilder); a texture from elsewhere goes in
+// through SetFaceTexture.
 class FaceTexture {
   public:
     FaceTexture() = default;
