@@ -81,7 +81,8 @@ void RotateStep(model::FaceTable& table, const DragStep& s) {
     PaneAxes a{};
     if (!AxesOf(s.role, &a)) return;
     // The centre of rotate, scale and stretch: the anchor, fixed for the whole drag.
-    const auto [ch, cv] = s.geometry.ToModel(s.anchor.x, s.anchor.y);
+    const render::PlanePoint centre = s.geometry.ToModel(s.anchor.x, s.anchor.y);
+    const float ch = centre.h, cv = centre.v;
     // One degree per pixel, with a pi of 3.141592654; 360 / 0 is infinite, so no movement
     // gives the angle -0.
     const int r = (s.last.x - s.pointer.x) + (s.pointer.y - s.last.y);
@@ -114,7 +115,8 @@ void ScaleStep(model::FaceTable& table, const DragStep& s) {
 void StretchStep(model::FaceTable& table, const DragStep& s) {
     PaneAxes a{};
     if (!AxesOf(s.role, &a)) return;
-    const auto [ch, cv] = s.geometry.ToModel(s.anchor.x, s.anchor.y);
+    const render::PlanePoint centre = s.geometry.ToModel(s.anchor.x, s.anchor.y);
+    const float ch = centre.h, cv = centre.v;
     const float tx = float(s.last.x - s.pointer.x) / s.geometry.scale;
     const float ty = float(s.last.y - s.pointer.y) / s.geometry.scale;
     ForEachSelected(table, [&](rm::Vector& p) {
