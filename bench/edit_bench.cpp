@@ -66,16 +66,6 @@ BENCHMARK(BM_MouseToolStep_FullTable)
     ->Arg(doc::EDIT_STRETCH)
     ->Unit(benchmark::kMillisecond);
 
-class NullFrame : public ports::FrameHost {
-  public:
-    void UpdateAllViews() override {}
-    void InvalidatePane(int, int, bool) override {}
-    void SetMessageText(const std::string&) override {}
-    void SetDocumentTitle(const std::string&) override {}
-    void AddToRecentFileList(const std::string&) override {}
-    void RemoveFromRecentFileList(const std::string&) override {}
-};
-
 // Enter with a triangle (two new points and one snapped) on 4,999 faces of 16 corners:
 // AddPolygon, ReadFromMesh and RebuildMesh. Each iteration drops the face it added from
 // the table again (the earlier faces read back unchanged).
@@ -85,7 +75,7 @@ void BM_FinishPolygon_NearlyFullTable(benchmark::State& state) {
     model::FaceTable& t = session.Table();
     FillRings(t, model::MAX_FACES - 1, false);
     t.RebuildMesh(session.model);
-    NullFrame frame;
+    ports::SilentFrameHost frame;
     ports::SilentUserInterface ui;
     for (auto _ : state) {
         t.faceCount = model::MAX_FACES - 1;

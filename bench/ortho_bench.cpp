@@ -59,21 +59,12 @@ struct NullPane : ports::PaneHost {
     bool HasCapture() const override { return false; }
 };
 
-struct NullFrame : ports::FrameHost {
-    void UpdateAllViews() override {}
-    void InvalidatePane(int, int, bool) override {}
-    void SetMessageText(const std::string&) override {}
-    void SetDocumentTitle(const std::string&) override {}
-    void AddToRecentFileList(const std::string&) override {}
-    void RemoveFromRecentFileList(const std::string&) override {}
-};
-
 // The three orthographic panes as the program paints them: each view's image cleared
 // white, drawn by the view, labels by Qt.
 struct ThreePanes {
     QGuiApplication& app = App();  // first: the text painter's font needs it
     doc::Session session;
-    NullFrame frame;
+    ports::SilentFrameHost frame;
     NullPane pane;
     std::unique_ptr<views::CMdlrView> views[3];
     QImage images[3];

@@ -43,4 +43,15 @@ class FrameHost {
     virtual void RefreshCommandStates() {}
 };
 
+// A frame for code that runs without a window (benchmarks): every request is dropped.
+class SilentFrameHost final : public FrameHost {
+  public:
+    void UpdateAllViews() override {}
+    void InvalidatePane(int, int, bool) override {}
+    void SetMessageText(const std::string&) override {}
+    void SetDocumentTitle(const std::string&) override {}
+    void AddToRecentFileList(const std::string&) override {}
+    void RemoveFromRecentFileList(const std::string&) override {}
+};
+
 }  // namespace ports
