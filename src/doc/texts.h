@@ -94,6 +94,15 @@ inline constexpr std::string_view kBitmapUnreadable =
     "ビットマップとして読めないファイルです(RLE圧縮のビットマップには対応していません)。";
 inline constexpr std::string_view kBitmapTooLarge =
     "ビットマップが大きすぎます(8192×8192ピクセル、256MBまで)。";
+// ours: the same reasons for the other kinds of image, and for a file of no kind taken
+inline constexpr std::string_view kPngUnreadable = "PNG画像として読めないファイルです。";
+inline constexpr std::string_view kJpegUnreadable =
+    "JPEG画像として読めないファイルです(算術符号化と12ビットのJPEGには対応していません)。";
+inline constexpr std::string_view kTgaUnreadable = "TGA画像として読めないファイルです。";
+inline constexpr std::string_view kImageUnreadable =
+    "画像として読めないファイルです(BMP、PNG、JPEG、TGAに対応しています)。";
+inline constexpr std::string_view kImageTooLarge =
+    "画像が大きすぎます(8192×8192ピクセル、256MBまで)。";
 // ours: status-bar text after a model whose named textures were not all found (count)
 inline constexpr std::string_view kTexturesMissing = "%d個のテクスチャーを読み込めませんでした";
 
