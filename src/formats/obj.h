@@ -1,4 +1,4 @@
-// Wavefront OBJ files (reading only).
+// Wavefront OBJ files, with their materials in NAME.mtl.
 #pragma once
 
 #include <string>
@@ -13,5 +13,9 @@ namespace formats {
 // `result` says why).
 int ReadObj(const std::string& path, model::ModelHost& host, ReadResult* result = nullptr);
 int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr);
+
+// Writes NAME.obj and NAME.mtl (see obj_write.cpp).
+struct WriteRequest;
+int SaveObj(const WriteRequest& request, std::string* error);
 
 }  // namespace formats

@@ -4,10 +4,13 @@
 
 #include "formats/dsm.h"
 #include "formats/dxf.h"
+#include "formats/gltf.h"
 #include "formats/lwo.h"
 #include "formats/mqo.h"
 #include "formats/obj.h"
+#include "formats/ply.h"
 #include "formats/rok.h"
+#include "formats/stl.h"
 #include "formats/text_io.h"
 #include "formats/x.h"
 
@@ -42,8 +45,8 @@ constexpr std::array kFormats{
            false, false},
     Format{"lwo", "LightWave object (LWOB)", "LightWaveファイル(*.lwo)", "LightWaveファイル(*.lwo)",
            kLeft, &ReadLwo, &SaveLwo, false, false},
-    Format{"obj", "Wavefront OBJ", "Wavefrontファイル(*.obj)", "", kRight, &ReadObj, nullptr, false,
-           true},
+    Format{"obj", "Wavefront OBJ", "Wavefrontファイル(*.obj)", "Wavefrontファイル(*.obj)", kRight,
+           &ReadObj, &SaveObj, false, true},
     Format{"mqo", "Metasequoia document", "Metasequoia Ver.1ファイル(*.mqo)",
            "MetasequoiaVer.2ファイル(*.mqo)", kLeft, &ReadMqo, &SaveMqo, false, false},
     Format{"rok", "Rokkaku Daioh", "六角大王ファイル(*.rok)", "", kLeft, &ReadRok, nullptr, false,
@@ -53,13 +56,13 @@ constexpr std::array kFormats{
     Format{"dsm", "DSM packet listing", "", "DSMファイル(*.dsm)", kLeft, nullptr, &SaveDsm, false,
            false},
     Format{"gltf", "glTF 2.0 (with .bin)", "glTFファイル(*.gltf)", "glTFファイル(*.gltf)", kRight,
-           nullptr, nullptr, true, true},
+           nullptr, &SaveGltf, true, true},
     Format{"glb", "glTF 2.0 binary", "glTFバイナリファイル(*.glb)", "glTFバイナリファイル(*.glb)",
-           kRight, nullptr, nullptr, true, true},
-    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, nullptr, nullptr, true,
-           true},
-    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, nullptr, nullptr, true,
-           true},
+           kRight, nullptr, &SaveGlb, true, true},
+    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, nullptr, &SaveStl,
+           true, true},
+    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, nullptr, &SavePly,
+           true, true},
 };
 
 // Open's first entry, all formats, exactly as it always was (its patterns in their own
