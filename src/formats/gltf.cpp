@@ -12,6 +12,7 @@
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_STATIC  // private to this unit: the tests have their own copy
 #include <stb_image_write.h>
 
 namespace formats {

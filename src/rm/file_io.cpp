@@ -175,6 +175,15 @@ bool WriteFilesAtomically(const std::vector<FileToWrite>& files, std::string* er
         }
         temporary.push_back(std::move(tmp));
     }
+    // A target that cannot be replaced (a folder) fails the whole write before any rename.
+    for (const FileToWrite& file : files) {
+        struct stat st;
+        if (::stat(file.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            if (error) *error = "cannot write: " + file.path + " is a folder";
+            removeFrom(0);
+            return false;
+        }
+    }
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (std::rename(temporary[i].c_str(), files[i].path.c_str()) != 0) {
             if (error) *error = "cannot write: " + ErrnoText();
