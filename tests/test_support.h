@@ -4,13 +4,14 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "model/face_table.h"
 #include "model/model_host.h"
 
 namespace testing_support {
 
-// A file of the real-world collection (../shared/testdata/real), e.g. "mqo/ninja.mqo".
+// A file of the real-world collection (tests/data/real), e.g. "mqo/ninja.mqo".
 std::string RealFile(const std::string& relative);
 // Every file under a folder of the real collection, sorted.
 std::vector<std::string> RealFiles(const std::string& folder, bool recursive = true);
@@ -30,6 +31,24 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+
+// A copy of some bytes that ends where readable memory ends: the page after it cannot be
+// read, so a reader that looks even one byte past the end crashes at once, in every
+// build (not only under AddressSanitizer).
+class BytesAtPageEnd {
+  public:
+    explicit BytesAtPageEnd(std::string_view bytes);
+    ~BytesAtPageEnd();
+    BytesAtPageEnd(const BytesAtPageEnd&) = delete;
+    BytesAtPageEnd& operator=(const BytesAtPageEnd&) = delete;
+    std::string_view View() const { return {data_, size_}; }
+
+  private:
+    void* map_ = nullptr;
+    std::size_t mapSize_ = 0;
+    const char* data_ = nullptr;
+    std::size_t size_ = 0;
+};
 void WriteFile(const std::string& path, const std::string& bytes);
 
 // A model host with an empty mesh, and a table (heap: it is large).
