@@ -1,6 +1,7 @@
 #include "formats/reader.h"
 
 #include <cmath>
+#include <filesystem>
 #include <utility>
 
 #include "rm/root.h"
@@ -42,6 +43,14 @@ int MergeRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* resul
         return 1;
     }
     return Fail(result, ReadFailure::MergeRefused, "cannot add the file's faces to the model");
+}
+
+std::vector<std::string> TextureFolders(const model::ModelHost& host, const std::string& path) {
+    std::vector<std::string> folders;
+    if (host.m_pD3DRoot) folders = host.m_pD3DRoot->GetSearchPaths();
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    folders.push_back(folder.empty() ? std::string() : folder.string() + '/');
+    return folders;
 }
 
 rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c) {

@@ -16,6 +16,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/read_result.h"
 #include "model/model_host.h"
@@ -49,6 +50,10 @@ int FinishRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* resu
 
 // FinishRead without the material: for a loader whose file brings its own.
 int MergeRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* result);
+
+// The folders a model file's textures are looked for in: the root's search path, then the
+// file's own folder.
+std::vector<std::string> TextureFolders(const model::ModelHost& host, const std::string& path);
 
 // (A - B) x (A - C) in 32-bit floats, divided by its length unless that is exactly 0.
 rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c);
