@@ -416,7 +416,7 @@ int BuildModel(Document& doc, const std::string& path, model::ModelHost& host, R
     std::vector<std::string> missing;
     if (!path.empty() &&
         std::any_of(textures.begin(), textures.end(), [](const auto& t) { return t != nullptr; })) {
-        missing = rm::LoadMeshTextures(*temp, TextureFolders(host, path));
+        missing = rm::LoadMeshTextures(*temp, ReaderTextureFolders(host, FolderOf(path)));
     }
     const int merged = FinishRead(host, *temp, result);
     if (merged && result) result->missingTextures = std::move(missing);

@@ -45,11 +45,16 @@ int MergeRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* resul
     return Fail(result, ReadFailure::MergeRefused, "cannot add the file's faces to the model");
 }
 
-std::vector<std::string> TextureFolders(const model::ModelHost& host, const std::string& path) {
+std::string FolderOf(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::string() : folder.string() + '/';
+}
+
+std::vector<std::string> ReaderTextureFolders(const model::ModelHost& host,
+                                              const std::string& folder) {
     std::vector<std::string> folders;
     if (host.m_pD3DRoot) folders = host.m_pD3DRoot->GetSearchPaths();
-    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-    folders.push_back(folder.empty() ? std::string() : folder.string() + '/');
+    folders.push_back(folder);
     return folders;
 }
 

@@ -24,7 +24,7 @@ int ReadX(const std::string& path, model::ModelHost& host, ReadResult* result) {
         // Bitmaps of the textures the file names: through the root's search path, then
         // beside the file. One that is not found keeps its name (a save names it again).
         std::vector<std::string> missing =
-            rm::LoadMeshTextures(*loaded, TextureFolders(host, path));
+            rm::LoadMeshTextures(*loaded, ReaderTextureFolders(host, FolderOf(path)));
         // The file's own materials stay: no reader material is set.
         const int merged = MergeRead(host, *loaded, result);
         if (merged && result) result->missingTextures = std::move(missing);
