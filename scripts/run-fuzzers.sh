@@ -15,8 +15,8 @@ shift
 root=$(cd "$(dirname "$0")/.." && pwd)
 # New inputs per target: its rate measured on the CI machine (inputs a second, a few of its
 # seeds' size) times 30 seconds, rounded.
-declare -A runs_of=([bitmap]=300000 [dxf]=150000 [lwo]=100000 [mqo]=100000 [obj]=60000
-    [rok]=120000 [x]=40000)
+declare -A runs_of=([bitmap]=1000000 [dxf]=250000 [lwo]=150000 [mqo]=100000 [obj]=80000
+    [rok]=100000 [x]=15000)
 seed=${SEED:-20261209}
 timeout=${TIMEOUT:-10}
 seeds="$root/tests/data/fuzz-seeds"
