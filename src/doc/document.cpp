@@ -1,17 +1,9 @@
 #include "doc/document.h"
 
 #include "doc/texts.h"
+#include "formats/registry.h"
 
 namespace doc {
-
-const char* const kOpenFilter =
-    "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
-    "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|*.obj|"
-    "Metasequoia "
-    "Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|DXFファイル(*.dxf)|*.dxf|";
-const char* const kSaveFilter =
-    "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル(*.mqo)|*.mqo|"
-    "DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|";
 
 CMdlrDoc::CMdlrDoc(Session& session, ports::UserInterface& ui, ports::FrameHost& frame)
     : session_(session), ui_(ui), frame_(frame), title_(text::kUntitled) {}
@@ -27,6 +19,7 @@ void CMdlrDoc::RegisterCommands(CommandRouter& router) {
 bool CMdlrDoc::OnNewDocument() {
     session_.Table().Clear();
     model::ModelHost& host = session_.model;
+    host.handedness = model::Handedness::None;
     if (host.m_pD3DRoot) {
         rm::MeshBuilderPtr empty = host.m_pD3DRoot->CreateMeshBuilder();
         if (empty) {
@@ -52,7 +45,7 @@ void CMdlrDoc::OnFileNew() {
 std::optional<std::string> CMdlrDoc::AskForModelFile(bool open) {
     // Both dialogs start in the program's folder and add ".x" to a name typed without one.
     return ui_.FileDialog({.open = open,
-                           .filter = open ? kOpenFilter : kSaveFilter,
+                           .filter = open ? formats::OpenFilter() : formats::SaveFilter(),
                            .defaultExtension = std::string(1, 'x'),
                            .initialName = {},
                            .flags = open ? ports::OFN_HIDEREADONLY : ports::OFN_OVERWRITEPROMPT,
@@ -87,6 +80,8 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
     if (!report.read.missingTextures.empty()) {
         frame_.SetMessageText(
             text::Format(text::kTexturesMissing, int(report.read.missingTextures.size())));
+    } else if (report.becameMixed) {
+        frame_.SetMessageText(std::string(text::kMixedHandedness));
     }
     if (report.stats.droppedFaces > 0 || report.stats.droppedCorners > 0) {
         ui_.MessageBox(text::Format(text::kDroppedOnRead, report.stats.droppedFaces,

@@ -14,10 +14,6 @@
 
 namespace doc {
 
-// The file dialogs' filters, exactly as the program shows them.
-extern const char* const kOpenFilter;
-extern const char* const kSaveFilter;
-
 class CMdlrDoc {
   public:
     CMdlrDoc(Session& session, ports::UserInterface& ui, ports::FrameHost& frame);

@@ -33,6 +33,9 @@ inline constexpr std::string_view kDroppedCaption = "警告";  // ours
 inline constexpr std::string_view kCannotRead = "%sを読み込めませんでした: %s";
 // ours: status-bar text when no reader takes the extension (file name)
 inline constexpr std::string_view kUnknownFormat = "%sは読み込めない形式です";
+// ours: status-bar text when a file of the other axis convention joins the model
+inline constexpr std::string_view kMixedHandedness =
+    "右手系と左手系のファイルが混在しています(左手系として保存します)";
 
 // The 3D layer's messages (the accelerator question, the 3D pane's set-up failures) are in
 // render/texts.h.
