@@ -1,4 +1,4 @@
-// Wavefront OBJ files, with their materials in NAME.mtl.
+// Wavefront OBJ files with their material libraries: read, and written with NAME.mtl.
 #pragma once
 
 #include <string>
@@ -12,7 +12,10 @@ namespace formats {
 // Adds the file's faces to host.m_pMesh: 1 on success, 0 on failure (nothing added;
 // `result` says why).
 int ReadObj(const std::string& path, model::ModelHost& host, ReadResult* result = nullptr);
-int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr);
+// `folder` ("" or ending in '/') is where the file's material libraries and textures are
+// looked for.
+int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr,
+                const std::string& folder = {});
 
 // Writes NAME.obj and NAME.mtl (see obj_write.cpp).
 struct WriteRequest;
