@@ -1,0 +1,152 @@
+// What the benchmarks that run whole programs share: the generated files of about 1 million
+// triangles (a 708 x 708 grid of quads, each cut in two) and a child process whose time
+// and peak memory are measured.
+#pragma once
+
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "base/numbers.h"
+
+extern char** environ;
+
+namespace bench_support {
+
+namespace fs = std::filesystem;
+
+inline constexpr int kGrid = 708;  // 2 * 708^2 = 1,002,528 triangles
+
+struct Point {
+    double x, y, z;
+};
+inline Point GridPoint(int x, int y) {
+    return {x * 0.125 - 40.0, y * 0.125 - 40.0, 0.001 * ((x * 7 + y * 13) % 1000)};
+}
+inline void Put(std::string& s, double v) {
+    base::AppendFixed(s, v, 6);
+}
+
+inline void Write(const std::string& ext, const fs::path& path) {
+    std::string s;
+    const int n = kGrid, row = n + 1;
+    if (ext == "obj") {
+        for (int y = 0; y <= n; ++y) {
+            for (int x = 0; x <= n; ++x) {
+                const Point p = GridPoint(x, y);
+                s += "v ", Put(s, p.x), s += ' ', Put(s, p.y), s += ' ', Put(s, p.z), s += '\n';
+            }
+        }
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                const int a = y * row + x + 1, b = a + 1, c = a + row, d = c + 1;
+                s += "f " + std::to_string(a) + ' ' + std::to_string(b) + ' ' + std::to_string(d) +
+                     "\nf " + std::to_string(a) + ' ' + std::to_string(d) + ' ' +
+                     std::to_string(c) + '\n';
+            }
+        }
+    } else if (ext == "x") {
+        s += "xof 0302txt 0032\nMesh {\n " + std::to_string(row * row) + ";\n";
+        for (int y = 0; y <= n; ++y) {
+            for (int x = 0; x <= n; ++x) {
+                const Point p = GridPoint(x, y);
+                s += ' ', Put(s, p.x), s += ';', Put(s, p.y), s += ';', Put(s, p.z);
+                s += (y == n && x == n) ? ";;\n" : ";,\n";
+            }
+        }
+        s += ' ' + std::to_string(2 * n * n) + ";\n";
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                const int a = y * row + x, b = a + 1, c = a + row, d = c + 1;
+                s += " 3;" + std::to_string(a) + ',' + std::to_string(b) + ',' + std::to_string(d) +
+                     ";,\n 3;" + std::to_string(a) + ',' + std::to_string(d) + ',' +
+                     std::to_string(c) + ((y == n - 1 && x == n - 1) ? ";;\n" : ";,\n");
+            }
+        }
+        s += "}\n";
+    } else {  // dxf: every triangle a 3DFACE with the third corner repeated
+        s += "0\nSECTION\n2\nENTITIES\n";
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                const Point tris[2][3] = {
+                    {GridPoint(x, y), GridPoint(x + 1, y), GridPoint(x + 1, y + 1)},
+                    {GridPoint(x, y), GridPoint(x + 1, y + 1), GridPoint(x, y + 1)}};
+                for (const auto& t : tris) {
+                    s += "0\n3DFACE\n8\n0\n";
+                    for (int k = 0; k < 4; ++k) {
+                        const Point& p = t[k < 3 ? k : 2];
+                        const std::string c = std::to_string(k);
+                        s += "1" + c + "\n", Put(s, p.x), s += "\n2" + c + "\n", Put(s, p.y);
+                        s += "\n3" + c + "\n", Put(s, p.z), s += '\n';
+                    }
+                }
+            }
+        }
+        s += "0\nENDSEC\n0\nEOF\n";
+    }
+    std::ofstream(path, std::ios::binary) << s;
+}
+
+// The three files, written once into the temporary folder by a child process: the
+// benchmark's own memory stays small, since a spawned child starts from its high-water mark.
+inline std::string Generate(const std::string& ext) {
+    const fs::path dir = fs::temp_directory_path() / "kestrilune-import-bench";
+    fs::create_directories(dir);
+    const fs::path path = dir / ("grid." + ext);
+    if (fs::exists(path)) return path.string();
+    const fs::path part = dir / ("grid." + ext + ".part");
+    const pid_t pid = fork();
+    if (pid == 0) {
+        Write(ext, part);
+        _exit(0);
+    }
+    int status = 0;
+    if (pid > 0 && waitpid(pid, &status, 0) == pid && WIFEXITED(status)) fs::rename(part, path);
+    return path.string();
+}
+
+struct Run {
+    double wallSeconds = 0;
+    double cpuSeconds = 0;
+    double peakMB = 0;
+    bool ok = false;
+};
+
+// Runs the program with its arguments in a child process; its CPU time and peak memory.
+inline Run Spawn(std::vector<std::string> args) {
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    pid_t pid = 0;
+    Run run;
+    const auto start = std::chrono::steady_clock::now();
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+        int status = 0;
+        rusage usage{};
+        if (wait4(pid, &status, 0, &usage) == pid) {
+            run.wallSeconds =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+            run.cpuSeconds = double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                             1e-6 * double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec);
+            run.peakMB = double(usage.ru_maxrss) / 1024.0;
+        }
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return run;
+}
+
+}  // namespace bench_support
