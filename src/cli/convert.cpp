@@ -165,12 +165,12 @@ void Transform(model::ModelHost& host, model::FaceTable& t, const Options& o) {
             if (o.flip) p.z = 0.0f - p.z;
         }
         if (o.flip) {
-            std::reverse(t.position[f], t.position[f] + n);
-            std::reverse(t.normal[f], t.normal[f] + n);
-            std::reverse(t.vertexIndex[f], t.vertexIndex[f] + n);
-            std::reverse(t.texU[f], t.texU[f] + n);
-            std::reverse(t.texV[f], t.texV[f] + n);
-            std::reverse(t.selected[f], t.selected[f] + n);
+            std::reverse(t.position[f].begin(), t.position[f].begin() + n);
+            std::reverse(t.normal[f].begin(), t.normal[f].begin() + n);
+            std::reverse(t.vertexIndex[f].begin(), t.vertexIndex[f].begin() + n);
+            std::reverse(t.texU[f].begin(), t.texU[f].begin() + n);
+            std::reverse(t.texV[f].begin(), t.texV[f].begin() + n);
+            std::reverse(t.selected[f].begin(), t.selected[f].begin() + n);
         }
     }
     // Vertices shared by corners keep one position: the pool follows the corners.
@@ -215,10 +215,12 @@ struct Job {
 // Reads the inputs into one model and writes it. Messages go to `err`.
 int Convert(const Job& job, const Options& o, std::ostream& err) {
     model::ModelHost host = model::ModelHost::CreateStandalone();
-    auto table = std::make_unique<model::FaceTable>();
+    // Sized to the inputs: it grows as they are read.
+    auto table = std::make_unique<model::FaceTable>(0, 1);
     bool mixedSaid = false;
     for (const std::string& input : job.inputs) {
-        const doc::ImportReport report = doc::ImportFile(host, *table, input);
+        const doc::ImportReport report =
+            doc::ImportFile(host, *table, input, {.sizeTableToModel = true});
         if (!report.read.ok()) {
             err << kProgram << ": " << input << ": " << report.read.detail << "\n";
             return kExitReadFailed;

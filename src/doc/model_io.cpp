@@ -1,11 +1,14 @@
 #include "doc/model_io.h"
 
+#include <algorithm>
+
 #include "formats/registry.h"
 #include "formats/text_io.h"
 
 namespace doc {
 
-ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const std::string& path) {
+ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const std::string& path,
+                        ImportOptions options) {
     ImportReport report;
     const formats::ReaderEntry* reader = formats::FindReader(path);
     report.readerFound = reader != nullptr;
@@ -19,6 +22,17 @@ ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const s
         host.handedness = model::CombineHandedness(before, wasEmpty, formats::ConventionOf(path));
         report.becameMixed =
             host.handedness == model::Handedness::Mixed && before != model::Handedness::Mixed;
+    }
+    if (options.sizeTableToModel && host.m_pMesh) {
+        const rm::MeshBuilder& mesh = *host.m_pMesh;
+        std::uint32_t corners = 1;
+        for (const auto& face : mesh.FaceRecords()) corners = std::max(corners, face.cornerCount);
+        const int faces = mesh.GetFaceCount();
+        const int stride = std::min(int(corners), model::MAX_FACE_VERTICES);
+        if (faces > table.FaceCapacity() || stride > table.CornerCapacity()) {
+            table.Resize(std::max(faces, table.FaceCapacity()),
+                         std::max(stride, table.CornerCapacity()));
+        }
     }
     report.stats = table.ReadFromMesh(host);
     report.rebuilt = table.RebuildMesh(host);

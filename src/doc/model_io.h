@@ -31,7 +31,13 @@ struct ImportReport {
 // model as it was (readers add all of a file or nothing) and skips the read and rebuild.
 // A file read sets the model's axis convention (the first file into an empty model) or
 // makes it mixed (a file of the other convention).
-ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const std::string& path);
+struct ImportOptions {
+    // Grow the table to hold the whole model (at most MAX_FACE_VERTICES corners a face)
+    // instead of stopping at its limits: the converter's table.
+    bool sizeTableToModel = false;
+};
+ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const std::string& path,
+                        ImportOptions options = {});
 
 struct ExportReport {
     bool writerFound = false;

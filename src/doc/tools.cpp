@@ -35,7 +35,7 @@ void SelectTool(Session& session, ports::FrameHost& frame, int id) {
         session.m_nToolCheck = check;
         session.poly.Discard();
         model::FaceTable& t = session.Table();
-        std::memset(t.selected, 0, sizeof t.selected);
+        t.ClearSelection();
         InvalidateOrthographicPanes(frame);
         return;
     }

@@ -8,15 +8,27 @@
 
 namespace model {
 
-FaceTable::FaceTable() {
+FaceTable::FaceTable(int maxFaces, int maxCorners) {
+    Resize(maxFaces, maxCorners);
+}
+
+void FaceTable::Resize(int maxFaces, int maxCorners) {
+    maxFaces_ = std::max(maxFaces, 0);
+    maxCorners_ = std::clamp(maxCorners, 1, MAX_FACE_VERTICES);
+    faceCount = 0;
+    vertexCount.assign(std::size_t(maxFaces_), 0);
+    for (CornerRows<rm::Vector>* rows : {&position, &normal}) rows->Assign(maxFaces_, maxCorners_);
+    for (CornerRows<int>* rows : {&vertexIndex, &selected}) rows->Assign(maxFaces_, maxCorners_);
+    for (CornerRows<float>* rows : {&texU, &texV}) rows->Assign(maxFaces_, maxCorners_);
+    faceMark.assign(std::size_t(maxFaces_), 1);
+    poolVertexCount = 0;
     AllocateHeapArrays();
-    for (int f = 0; f < MAX_FACES; ++f) faceMark[f] = 1;
 }
 
 void FaceTable::AllocateHeapArrays() {
-    vertexPool = std::make_unique<rm::Vector[]>(MAX_POOL_VERTICES);
-    faceColor = std::make_unique<FaceColor[]>(MAX_FACES);  // 192, 192, 192, 255
-    faceTexture = std::make_unique<rm::TexturePtr[]>(MAX_FACES);
+    vertexPool = std::make_unique<rm::Vector[]>(std::size_t(PoolCapacity()));
+    faceColor = std::make_unique<FaceColor[]>(std::size_t(maxFaces_));  // 192, 192, 192, 255
+    faceTexture = std::make_unique<rm::TexturePtr[]>(std::size_t(maxFaces_));
 }
 
 ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
@@ -27,7 +39,7 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
         return stats;
     }
     stats.meshFaces = mesh->GetFaceCount();
-    faceCount = std::min(stats.meshFaces, MAX_FACES);
+    faceCount = std::min(stats.meshFaces, maxFaces_);
     stats.droppedFaces = stats.meshFaces - faceCount;
 
     // Raw access to the mesh: this runs after every open and edit, so it stays one pass.
@@ -39,13 +51,13 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
         faceMark[f] = 1;
         const std::span<const rm::MeshBuilder::Corner> corners = mesh->FaceCorners(std::size_t(f));
         const int n = static_cast<int>(corners.size());
-        vertexCount[f] = std::min(n, MAX_FACE_VERTICES);
+        vertexCount[f] = std::min(n, maxCorners_);
         stats.droppedCorners += n - vertexCount[f];
         for (int k = 0; k < vertexCount[f]; ++k) {
             const rm::MeshBuilder::Corner& c = corners[std::size_t(k)];
             position[f][k] = verts[c.vertex];
             normal[f][k] = c.normal < norms.size() ? norms[c.normal] : rm::Vector{};
-            if (c.vertex >= std::uint32_t(MAX_POOL_VERTICES)) bigIndex = true;
+            if (c.vertex >= std::uint32_t(PoolCapacity())) bigIndex = true;
             vertexIndex[f][k] =
                 static_cast<int>(c.vertex & 0x7FFFFFFF);  // fixed below if too large
             texU[f][k] = c.u;
@@ -53,10 +65,10 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
         }
     }
     if (bigIndex) {
-        // Dense numbering in order of first use: at most MAX_POOL_VERTICES distinct indices.
+        // Dense numbering in order of first use: at most PoolCapacity() distinct indices.
         stats.renumbered = true;
         std::unordered_map<std::uint32_t, int> renumber;
-        renumber.reserve(std::size_t(MAX_POOL_VERTICES));
+        renumber.reserve(std::size_t(PoolCapacity()));
         for (int f = 0; f < faceCount; ++f) {
             const auto corners = mesh->FaceCorners(std::size_t(f));
             for (int k = 0; k < vertexCount[f]; ++k) {
@@ -79,24 +91,24 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
 }
 
 void FaceTable::ClearSelectionOutsideFaces() {
-    for (int f = 0; f < MAX_FACES; ++f) {
+    for (int f = 0; f < maxFaces_; ++f) {
         const int keep = f < faceCount ? CornersOf(f) : 0;
         std::fill(std::begin(selected[f]) + keep, std::end(selected[f]), 0);
     }
 }
 
 void FaceTable::ClearSelection() {
-    for (auto& row : selected) std::fill(std::begin(row), std::end(row), 0);
+    for (int f = 0; f < maxFaces_; ++f) std::fill(selected[f].begin(), selected[f].end(), 0);
 }
 
 bool FaceTable::CheckInvariants() const {
-    if (faceCount < 0 || faceCount > MAX_FACES) return false;
-    for (int f = 0; f < MAX_FACES; ++f) {
+    if (faceCount < 0 || faceCount > maxFaces_) return false;
+    for (int f = 0; f < maxFaces_; ++f) {
         const int n = f < faceCount ? vertexCount[f] : 0;
-        if (n < 0 || n > MAX_FACE_VERTICES) return false;
-        for (int k = 0; k < MAX_FACE_VERTICES; ++k) {
+        if (n < 0 || n > maxCorners_) return false;
+        for (int k = 0; k < maxCorners_; ++k) {
             if (selected[f][k] != 0 && (k >= n || selected[f][k] != 1)) return false;
-            if (k < n && (vertexIndex[f][k] < 0 || vertexIndex[f][k] >= MAX_POOL_VERTICES))
+            if (k < n && (vertexIndex[f][k] < 0 || vertexIndex[f][k] >= PoolCapacity()))
                 return false;
         }
     }
@@ -112,21 +124,21 @@ bool FaceTable::RebuildMesh(ModelHost& host) {
 
     // One walk: fill the pool (a later corner wins a shared index) and the face-data list.
     rm::FaceDataList faceData;
-    faceData.Reserve(std::size_t(faceCount) * (1 + MAX_FACE_VERTICES) + 1);
+    faceData.Reserve(std::size_t(faceCount) * std::size_t(1 + maxCorners_) + 1);
     unsigned largest = 0;
     bool any = false;
     for (int f = 0; f < faceCount; ++f) {
         // A face without corners would end the list early: it is left out of the mesh.
         if (vertexCount[f] <= 0) continue;
-        if (vertexCount[f] > MAX_FACE_VERTICES) return false;
+        if (vertexCount[f] > maxCorners_) return false;
         for (int k = 0; k < vertexCount[f]; ++k) {
             const int index = vertexIndex[f][k];
-            if (index < 0 || index >= MAX_POOL_VERTICES) return false;  // never indexes the pool
+            if (index < 0 || index >= PoolCapacity()) return false;  // never indexes the pool
             vertexPool[index] = position[f][k];
             largest = std::max(largest, static_cast<unsigned>(index));
             any = true;
         }
-        faceData.AddFace({vertexIndex[f], std::size_t(vertexCount[f])});
+        faceData.AddFace({static_cast<const int*>(vertexIndex[f]), std::size_t(vertexCount[f])});
     }
     faceData.Finish();
     poolVertexCount = any ? static_cast<int>(largest) + 1 : 0;
@@ -167,10 +179,10 @@ void FaceTable::CopyAppearance(rm::MeshBuilder& mesh) const {
 AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vector> points,
                                        std::span<int> pointVertex) {
     const int n = static_cast<int>(points.size());
-    if (n < 1 || n > MAX_FACE_VERTICES || pointVertex.size() != points.size()) {
+    if (n < 1 || n > maxCorners_ || pointVertex.size() != points.size()) {
         return AddPolygonResult::Refused;
     }
-    if (faceCount >= MAX_FACES) return AddPolygonResult::TableFull;
+    if (faceCount >= maxFaces_) return AddPolygonResult::TableFull;
     if (!host.m_pD3DRoot || !host.m_pModelFrame) return AddPolygonResult::Refused;
 
     // The largest index in use (0 for an empty table), counting the vertices the points
@@ -179,14 +191,14 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
     bool outside = false;
     int newPoints = 0;
     const auto note = [&](int index) {
-        if (index < 0 || index >= MAX_POOL_VERTICES) {
+        if (index < 0 || index >= PoolCapacity()) {
             outside = true;
         } else {
             largest = std::max(largest, index);
         }
     };
     for (int f = 0; f < faceCount; ++f) {
-        if (vertexCount[f] > MAX_FACE_VERTICES) return AddPolygonResult::Refused;
+        if (vertexCount[f] > maxCorners_) return AddPolygonResult::Refused;
         for (int k = 0; k < vertexCount[f]; ++k) note(vertexIndex[f][k]);
     }
     for (int i = 0; i < n; ++i) {
@@ -199,7 +211,7 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
 
     // Numbering: new points after the largest index, unless that runs past the pool; then
     // every vertex is numbered densely in order of first use, the new points last.
-    const bool dense = outside || largest + newPoints >= MAX_POOL_VERTICES;
+    const bool dense = outside || largest + newPoints >= PoolCapacity();
     std::unordered_map<int, int> renumber;
     const auto indexOf = [&](int index) {
         if (!dense) return index;
@@ -207,7 +219,7 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
     };
     int next = largest + 1;
     if (dense) {
-        renumber.reserve(std::size_t(MAX_POOL_VERTICES));
+        renumber.reserve(std::size_t(PoolCapacity()));
         for (int f = 0; f < faceCount; ++f) {
             for (int k = 0; k < vertexCount[f]; ++k) indexOf(vertexIndex[f][k]);
         }
@@ -216,7 +228,7 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
                 indexOf(pointVertex[std::size_t(i)]);
         }
         next = static_cast<int>(renumber.size());
-        if (next + newPoints > MAX_POOL_VERTICES) return AddPolygonResult::TooManyVertices;
+        if (next + newPoints > PoolCapacity()) return AddPolygonResult::TooManyVertices;
     }
     int assigned[MAX_FACE_VERTICES] = {};
     for (int i = 0; i < n; ++i) {
@@ -228,7 +240,7 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
     // The pool and the face-data list, built aside: a refused list changes nothing.
     std::vector<rm::Vector> pool(static_cast<std::size_t>(poolSize));
     std::vector<std::int32_t> faceData;
-    faceData.reserve(std::size_t(faceCount + 1) * (1 + MAX_FACE_VERTICES) + 1);
+    faceData.reserve(std::size_t(faceCount + 1) * std::size_t(1 + maxCorners_) + 1);
     for (int f = 0; f < faceCount; ++f) {
         if (vertexCount[f] <= 0) continue;  // would end the list early
         faceData.push_back(vertexCount[f]);
@@ -260,7 +272,7 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
 }
 
 void FaceTable::Clear() {
-    for (int f = 0; f < MAX_FACES; ++f) faceMark[f] = 0;
+    for (int f = 0; f < maxFaces_; ++f) faceMark[f] = 0;
     ClearSelection();
     poolVertexCount = 0;
     AllocateHeapArrays();

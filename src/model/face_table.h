@@ -4,7 +4,7 @@
 //
 // Invariants, kept by every function that writes the table (ReadFromMesh is the only one
 // that sets faceCount and vertexCount):
-// - 0 <= faceCount <= MAX_FACES and 0 <= vertexCount[f] <= MAX_FACE_VERTICES;
+// - 0 <= faceCount <= FaceCapacity() and 0 <= vertexCount[f] <= CornerCapacity();
 // - no corner outside the faces is selected (rows at or past faceCount, corners at or past
 //   vertexCount[f]), so clearing the selection of the faces clears all of it;
 // - selected[f][k] is 0 or 1.
@@ -15,6 +15,7 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "model/model_host.h"
 #include "rm/polygon.h"
@@ -56,11 +57,47 @@ struct ReadStats {
     bool renumbered = false;  // vertex indices were too large and were renumbered densely
 };
 
+// One row of CornerCapacity() entries per face: rows[f][k] is corner k of face f, and
+// rows[f] the row itself (a pointer to its first entry, with begin() and end()).
+template <typename T>
+class CornerRows {
+  public:
+    template <typename U>
+    class Row {
+      public:
+        Row(U* first, int count) : first_(first), count_(count) {}
+        U& operator[](int k) const { return first_[k]; }
+        operator U*() const { return first_; }
+        U* begin() const { return first_; }
+        U* end() const { return first_ + count_; }
+
+      private:
+        U* first_;
+        int count_;
+    };
+    void Assign(int rows, int stride) {
+        stride_ = stride;
+        data_.assign(std::size_t(rows) * std::size_t(stride), T{});
+    }
+    Row<T> operator[](int f) {
+        return {data_.data() + std::size_t(f) * std::size_t(stride_), stride_};
+    }
+    Row<const T> operator[](int f) const {
+        return {data_.data() + std::size_t(f) * std::size_t(stride_), stride_};
+    }
+
+  private:
+    std::vector<T> data_;
+    int stride_ = 0;
+};
+
 class FaceTable {
   public:
     // The heap arrays exist from construction, so the table can be read into and rebuilt
-    // before the first Clear.
-    FaceTable();
+    // before the first Clear. The program's table holds MAX_FACES faces of
+    // MAX_FACE_VERTICES corners (and has the undo history); the converter's is sized to
+    // the files it reads (at most MAX_FACE_VERTICES corners a face).
+    explicit FaceTable(int maxFaces = MAX_FACES, int maxCorners = MAX_FACE_VERTICES);
     FaceTable(const FaceTable&) = delete;
     FaceTable& operator=(const FaceTable&) = delete;
 
@@ -92,6 +129,13 @@ class FaceTable {
     // Resets the table for a new document.
     void Clear();
 
+    // Makes room for `maxFaces` faces of `maxCorners` corners (at most MAX_FACE_VERTICES),
+    // as a new table: everything in it is lost. ReadFromMesh fills it again.
+    void Resize(int maxFaces, int maxCorners);
+    int FaceCapacity() const { return maxFaces_; }
+    int CornerCapacity() const { return maxCorners_; }
+    int PoolCapacity() const { return maxFaces_ * maxCorners_; }
+
     // Colour (0x00BBGGRR) or transparency (0..255) of the target faces: the faces whose
     // corners are all selected, or every face when no face is fully selected. The table
     // only: the caller rebuilds the mesh (the edit path does).
@@ -107,9 +151,9 @@ class FaceTable {
     // Faces and the corners of face f, held to the table's limits (the invariants keep
     // them there; a table written by hand in a test may not), so no walk reads past the
     // arrays. FacesToWrite is the writers' name for Faces.
-    int Faces() const { return std::clamp(faceCount, 0, MAX_FACES); }
+    int Faces() const { return std::clamp(faceCount, 0, maxFaces_); }
     int FacesToWrite() const { return Faces(); }
-    int CornersOf(int f) const { return std::clamp(vertexCount[f], 0, MAX_FACE_VERTICES); }
+    int CornersOf(int f) const { return std::clamp(vertexCount[f], 0, maxCorners_); }
     // Calls fn(f, k) for every corner of every face, in table order.
     template <typename Fn>
     void ForEachCorner(Fn fn) const {
@@ -124,21 +168,23 @@ class FaceTable {
 
     // --- the table ---
     int faceCount = 0;
-    int vertexCount[MAX_FACES] = {};
-    rm::Vector position[MAX_FACES][MAX_FACE_VERTICES] = {};
-    rm::Vector normal[MAX_FACES][MAX_FACE_VERTICES] = {};
-    int vertexIndex[MAX_FACES][MAX_FACE_VERTICES] = {};
-    float texU[MAX_FACES][MAX_FACE_VERTICES] = {};
-    float texV[MAX_FACES][MAX_FACE_VERTICES] = {};
-    int selected[MAX_FACES][MAX_FACE_VERTICES] = {};
-    int faceMark[MAX_FACES] = {};
-    std::unique_ptr<FaceColor[]> faceColor;         // MAX_FACES entries
-    std::unique_ptr<rm::TexturePtr[]> faceTexture;  // MAX_FACES entries, null = none
-    std::unique_ptr<rm::Vector[]> vertexPool;       // MAX_POOL_VERTICES entries
+    std::vector<int> vertexCount;  // FaceCapacity() entries, as every per-face array
+    CornerRows<rm::Vector> position;
+    CornerRows<rm::Vector> normal;
+    CornerRows<int> vertexIndex;
+    CornerRows<float> texU;
+    CornerRows<float> texV;
+    CornerRows<int> selected;
+    std::vector<int> faceMark;
+    std::unique_ptr<FaceColor[]> faceColor;
+    std::unique_ptr<rm::TexturePtr[]> faceTexture;  // null = none
+    std::unique_ptr<rm::Vector[]> vertexPool;       // PoolCapacity() entries
     int poolVertexCount = 0;
     rm::Quality meshQuality = rm::Quality::Gouraud;
 
   private:
+    int maxFaces_ = MAX_FACES;
+    int maxCorners_ = MAX_FACE_VERTICES;
     void AllocateHeapArrays();
     // Colours, textures and texture coordinates of the table's faces onto the first faces
     // of `mesh` (faces without corners are not in the mesh).

@@ -231,7 +231,7 @@ void TableHistory::Swap(FaceTable& t, Step& s) {
                              auto& values) {
         for (std::size_t i = 0; i < faces.size(); ++i) {
             const int f = faces[i];
-            auto& row = tableRows[f];
+            auto row = tableRows[f];
             std::swap_ranges(values[i].begin(), values[i].end(), std::begin(row));
             std::memcpy(copyRows[std::size_t(f)].data(), row, sizeof values[i]);
         }

@@ -131,8 +131,8 @@ TEST(ConvertCli, UnwritableOutput) {
     EXPECT_NE(r.err.find("out.mqo"), std::string::npos);
 }
 
-TEST(ConvertCli, ReportsWhatTheModelsLimitsDrop) {
-    // 6000 triangles in one text-vertex document: 1000 are dropped.
+TEST(ConvertCli, KeepsEveryFaceBeyondTheModellersLimits) {
+    // 6000 triangles in one text-vertex document: the converter's table holds them all.
     std::string doc = "Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\nvertex 6002 {\n";
     for (int i = 0; i < 6002; ++i) doc += std::to_string(i) + " " + std::to_string(i % 2) + " 0\n";
     doc += "}\nface 6000 {\n";
@@ -143,9 +143,12 @@ TEST(ConvertCli, ReportsWhatTheModelsLimitsDrop) {
     doc += "}\n}\nEof\n";
     TempDir dir;
     WriteFile(dir.Path("big.mqo"), doc);
-    const RunResult r = Convert({dir.Path("big.mqo"), dir.Path("out.mqo")});
+    const RunResult r = Convert({dir.Path("big.mqo"), dir.Path("out.ply")});
     ASSERT_EQ(r.code, 0) << r.err;
-    EXPECT_NE(r.err.find("1000 of 6000 faces were dropped"), std::string::npos) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    EXPECT_NE(ReadFile(dir.Path("out.ply")).find("element face 6000\n"), std::string::npos);
+    const RunResult info = Convert({"--info", dir.Path("big.mqo")});
+    EXPECT_NE(info.out.find("(5000 faces of 16 corners): no"), std::string::npos) << info.out;
 }
 
 }  // namespace

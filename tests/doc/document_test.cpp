@@ -129,11 +129,15 @@ TEST_F(DocFixture, SaveAsPicksTheWriterByExtensionInAnyCase) {
     ui.files = {out};
     document.OnFileSaveAs();
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    EXPECT_EQ(testing_support::Describe(ui.fileRequests[0]),
-              "save ext=x flags=0x2 folder=" + ui.fileRequests[0].initialFolder +
-                  " name= | "
-                  "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル"
-                  "(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|");
+    EXPECT_EQ(
+        testing_support::Describe(ui.fileRequests[0]),
+        "save ext=x flags=0x2 folder=" + ui.fileRequests[0].initialFolder +
+            " name= | "
+            "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル"
+            "(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|"
+            // the formats added later follow the program's own entries
+            "Wavefrontファイル(*.obj)|*.obj|glTFファイル(*.gltf)|*.gltf|"
+            "glTFバイナリファイル(*.glb)|*.glb|STLファイル(*.stl)|*.stl|PLYファイル(*.ply)|*.ply|");
     const std::string bytes = ReadFile(out);
     ASSERT_GE(bytes.size(), 12u);
     EXPECT_EQ(bytes.substr(0, 4), "FORM");

@@ -67,7 +67,7 @@ TEST(CutCommand, DeletesOnlyTheFullySelectedOfTwoQuadsSharingAnEdge) {
     ASSERT_EQ(fx.MeshFaces(), 1);
     ASSERT_EQ(fx.T().faceCount, 1);
     // B survives with its vertex numbers: unused vertices stay in the mesh.
-    EXPECT_EQ(std::vector<int>(fx.T().vertexIndex[0], fx.T().vertexIndex[0] + 4),
+    EXPECT_EQ(std::vector<int>(fx.T().vertexIndex[0].begin(), fx.T().vertexIndex[0].begin() + 4),
               (std::vector<int>{1, 2, 5, 4}));
     EXPECT_EQ(fx.T().position[0][1], (rm::Vector{2, 0, 0}));
     EXPECT_EQ(fx.session.model.m_pMesh->GetVertexCount(), 6u);

@@ -93,7 +93,7 @@ TEST(DxfWriter, WritesEveryKindOfFaceByteForByte) {
     Model m;
     for (const auto& face : faces) {
         m.table->vertexCount[m.table->faceCount] = int(face.size());
-        std::copy(face.begin(), face.end(), m.table->position[m.table->faceCount++]);
+        std::copy(face.begin(), face.end(), m.table->position[m.table->faceCount++].begin());
     }
     // Triangle c0 c2 c1 c0 (the float widened before its nine decimals); quadrilateral
     // reversed; no corners, nothing; two corners fill the slots c0 c0 c1 c0; the pentagon

@@ -31,7 +31,8 @@ struct Panes : edit_test::EditPanes {
         return f;
     }
     std::vector<int> Selected(int f) {
-        return std::vector<int>(T().selected[f], T().selected[f] + T().vertexCount[f]);
+        return std::vector<int>(T().selected[f].begin(),
+                                T().selected[f].begin() + T().vertexCount[f]);
     }
     // The panes repainted through the main window: "row,column", " noerase" when so.
     std::vector<std::string> Invalidated() {

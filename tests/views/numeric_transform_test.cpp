@@ -209,7 +209,7 @@ TEST(NumericTransform, EveryOpeningShowsTheInitialValuesAndScale100ChangesNothin
     EXPECT_FLOAT_EQ(fx.Corner(0).y, -1.0f);
 
     // With nothing selected, a move changes nothing.
-    std::memset(fx.s->Table().selected, 0, sizeof fx.s->Table().selected);
+    fx.s->Table().ClearSelection();
     fx.s->m_nEditMode = doc::EDIT_MOVE;
     fx.ui.onDialog = [&](ports::ModalDialog& d) {
         return TypeAndOk(dynamic_cast<views::CMoveDlg&>(d), fx.ui, {"1", "0", "0"});
