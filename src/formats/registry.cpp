@@ -7,7 +7,9 @@
 #include "formats/lwo.h"
 #include "formats/mqo.h"
 #include "formats/obj.h"
+#include "formats/ply_read.h"
 #include "formats/rok.h"
+#include "formats/stl_read.h"
 #include "formats/text_io.h"
 #include "formats/x.h"
 
@@ -56,9 +58,9 @@ constexpr std::array kFormats{
            nullptr, nullptr, true, true},
     Format{"glb", "glTF 2.0 binary", "glTFバイナリファイル(*.glb)", "glTFバイナリファイル(*.glb)",
            kRight, nullptr, nullptr, true, true},
-    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, nullptr, nullptr, true,
+    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, &ReadStl, nullptr, true,
            true},
-    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, nullptr, nullptr, true,
+    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, &ReadPly, nullptr, true,
            true},
 };
 
