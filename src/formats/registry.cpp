@@ -4,6 +4,7 @@
 
 #include "formats/dsm.h"
 #include "formats/dxf.h"
+#include "formats/gltf_read.h"
 #include "formats/lwo.h"
 #include "formats/mqo.h"
 #include "formats/obj.h"
@@ -55,9 +56,9 @@ constexpr std::array kFormats{
     Format{"dsm", "DSM packet listing", "", "DSMファイル(*.dsm)", kLeft, nullptr, &SaveDsm, false,
            false},
     Format{"gltf", "glTF 2.0 (with .bin)", "glTFファイル(*.gltf)", "glTFファイル(*.gltf)", kRight,
-           nullptr, nullptr, true, true},
+           &ReadGltf, nullptr, true, true},
     Format{"glb", "glTF 2.0 binary", "glTFバイナリファイル(*.glb)", "glTFバイナリファイル(*.glb)",
-           kRight, nullptr, nullptr, true, true},
+           kRight, &ReadGltf, nullptr, true, true},
     Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, &ReadStl, nullptr, true,
            true},
     Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, &ReadPly, nullptr, true,
