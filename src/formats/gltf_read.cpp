@@ -325,8 +325,7 @@ class Builder {
         : m_(m),
           images_(images),
           folders_(std::move(folders)),
-          reader_(m, result),
-          result_(result) {}
+          reader_(m, result) {}
 
     bool Scene() {
         std::vector<int> roots;
@@ -553,7 +552,6 @@ class Builder {
     DecodedImages& images_;
     std::vector<std::string> folders_;
     Reader reader_;
-    ReadResult* result_;
     std::vector<bool> visited_;
     std::map<int, rm::TexturePtr> textures_;
     std::vector<std::pair<std::size_t, rm::TexturePtr>> textured_;
