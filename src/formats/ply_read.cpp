@@ -11,8 +11,8 @@
 
 #include "base/numbers.h"
 #include "formats/reader.h"
-#include "model/face_table.h"
 #include "formats/text_io.h"
+#include "model/face_table.h"
 #include "rm/bitmap.h"
 #include "rm/polygon.h"
 
@@ -254,7 +254,7 @@ std::uint64_t LeastBytes(const Element& e) {
 // A colour value as a byte: integers are 0..255 as they are, reals 0..1.
 unsigned ColourByte(Type type, double value) {
     if (type == Type::Float32 || type == Type::Float64) return rm::ChannelToByte(float(value));
-    return value <= 0 ? 0u : value >= 255 ? 255u : unsigned(value);
+    return !(value > 0) ? 0u : value >= 255 ? 255u : unsigned(value);  // NaN too: 0
 }
 
 struct Parsed {
@@ -317,8 +317,11 @@ bool ReadData(const Header& h, std::string_view data, Parsed& out, ReadResult* r
                 double value = 0;
                 if (p.list) {
                     if (!values.Read(p.countType, value)) return truncated(e);
-                    if (value < 0)
-                        return Fail(result, ReadFailure::Malformed, "negative list length");
+                    // A text count may be any number: only a whole one that fits is a count.
+                    if (!(value >= 0 && value <= 4294967295.0) || value != std::floor(value)) {
+                        return Fail(result, ReadFailure::Malformed,
+                                    "a list length that is no count");
+                    }
                     const auto n = std::uint64_t(value);
                     if (!values.CanHold(n, kSize[int(p.type)])) return truncated(e);
                     const bool take = face && p.role == Role::Corners && !cornersRead;
