@@ -133,11 +133,15 @@ TEST_F(DocFixture, SaveAsPicksTheWriterByExtensionInAnyCase) {
     ui.files = {out};
     document.OnFileSaveAs();
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    EXPECT_EQ(testing_support::Describe(ui.fileRequests[0]),
-              "save ext=x flags=0x2 folder=" + ui.fileRequests[0].initialFolder +
-                  " name= | "
-                  "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル"
-                  "(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|");
+    // The program's own entries first, byte for byte; the added formats' entries follow.
+    const std::string first = "save ext=x flags=0x2 folder=" + ui.fileRequests[0].initialFolder +
+                              " name= | "
+                              "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|"
+                              "MetasequoiaVer.2ファイル(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|"
+                              "DSMファイル(*.dsm)|*.dsm|";
+    const std::string described = testing_support::Describe(ui.fileRequests[0]);
+    EXPECT_EQ(described.substr(0, first.size()), first);
+    EXPECT_NE(described.find("glTFファイル(*.gltf)|*.gltf|", first.size()), std::string::npos);
     const std::string bytes = ReadFile(out);
     ASSERT_GE(bytes.size(), 12u);
     EXPECT_EQ(bytes.substr(0, 4), "FORM");

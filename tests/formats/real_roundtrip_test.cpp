@@ -40,6 +40,9 @@ TEST(RealFilesThroughEveryWriter, OwnOutputsReadBackWithTheSameGeometry) {
         const model::FaceTable& a = *source.table;
 
         for (const formats::WriterEntry& writer : formats::Writers()) {
+            // The added formats are judged by outside tools (writers_test.cpp).
+            if (formats::FindFormat(std::string("a.") + std::string(writer.extension))->writerAdded)
+                continue;
             const std::string ext(writer.extension);
             SCOPED_TRACE(path + " -> ." + ext);
             const std::string out = dir.Path("out." + ext);
