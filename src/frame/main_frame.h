@@ -73,6 +73,7 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void AddToRecentFileList(const std::string& path) override;
     void RemoveFromRecentFileList(const std::string& path) override;
     void RefreshCommandStates() override { UpdateCommandUI(); }
+    void SetModified(bool modified) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

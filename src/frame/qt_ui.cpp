@@ -4,6 +4,7 @@
 #include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QPushButton>
 
 #include "doc/texts.h"
 
@@ -57,11 +58,21 @@ ports::Answer QtUserInterface::MessageBox(const std::string& text, const std::st
         case ports::Buttons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             break;
+        case ports::Buttons::SaveDontSaveCancel:
+            box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+            box.button(QMessageBox::Save)->setText(Q(doc::text::kSaveSave));
+            box.button(QMessageBox::Discard)->setText(Q(doc::text::kSaveDontSave));
+            box.button(QMessageBox::Cancel)->setText(Q(doc::text::kSaveCancel));
+            box.setDefaultButton(QMessageBox::Save);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
     }
     switch (box.exec()) {
         case QMessageBox::Yes:
+        case QMessageBox::Save:
             return ports::Answer::Yes;
         case QMessageBox::No:
+        case QMessageBox::Discard:
             return ports::Answer::No;
         case QMessageBox::Cancel:
             return ports::Answer::Cancel;

@@ -8,6 +8,7 @@
 #include <map>
 #include <string>
 
+#include "dialogs/qt_text.h"
 #include "ports/ui.h"
 
 class QWidget;
@@ -19,12 +20,7 @@ namespace frame {
 // part in brackets, so the user reads exactly the label.
 QStringList NameFiltersOf(const std::string& filter);
 
-inline QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-inline QString Q(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+using dialogs::Q;
 
 class QtUserInterface final : public ports::UserInterface {
   public:

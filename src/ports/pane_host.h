@@ -41,6 +41,8 @@ class FrameHost {
     // A command's enabled or checked state may have changed (the undo-point command when
     // the polygon gains or loses a point): the menus and the tool bar ask again.
     virtual void RefreshCommandStates() {}
+    // The model differs from the one last saved (the title's modified mark).
+    virtual void SetModified(bool /*modified*/) {}
 };
 
 // A frame for code that runs without a window (benchmarks): every request is dropped.

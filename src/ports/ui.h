@@ -10,7 +10,9 @@
 
 namespace ports {
 
-enum class Buttons { Ok, YesNo, OkCancel };
+// SaveDontSaveCancel: the save question's three buttons, answered Yes (save), No (do not
+// save) or Cancel.
+enum class Buttons { Ok, YesNo, OkCancel, SaveDontSaveCancel };
 enum class Icon { None, Error, Exclamation, Information, Question };
 enum class Answer { Ok, Yes, No, Cancel };
 
@@ -40,6 +42,9 @@ class ModalDialog {
     // "material", "wrap", "move", ...).
     virtual std::string_view Kind() const = 0;
 };
+
+// The program's name: the caption of its message boxes and its main window's title.
+inline constexpr std::string_view kProgramName = "Kestrilune";
 
 class UserInterface {
   public:

@@ -41,10 +41,27 @@ TEST(CommandTable, LabelsKeepTheirTabAndPromptsSplitAtTheLineBreak) {
     EXPECT_EQ(doc::PromptOf(move), "選択した頂点を移動させる");
     EXPECT_EQ(doc::ToolTipOf(move), "移動");
     EXPECT_EQ(doc::FindCommand(12345), nullptr);
-    // The tool bar: 21 buttons in 8 groups.
+    // The tool bar: 22 buttons in 8 groups, our redo right after the undo button.
     const auto bar = doc::ToolBarButtons();
     EXPECT_EQ(std::count(bar.begin(), bar.end(), 0), 7);
-    EXPECT_EQ(bar.size(), 28u);
+    EXPECT_EQ(bar.size(), 29u);
+    const auto undo = std::find(bar.begin(), bar.end(), doc::ID_UNDO_POINT);
+    ASSERT_NE(undo, bar.end());
+    EXPECT_EQ(undo[1], doc::ID_EDIT_REDO);
+    EXPECT_EQ(doc::FindCommand(doc::ID_EDIT_REDO)->label, "やり直し(&R)\tCtrl+Y");
+    EXPECT_TRUE(doc::FindCommand(doc::ID_EDIT_REDO)->ours);
+    // Ctrl+Z still sends the framework's undo id; Delete cuts as Shift+Del does.
+    const auto keys = doc::Accelerators();
+    const auto idOf = [&keys](std::string_view k) {
+        for (const doc::Accelerator& a : keys) {
+            if (a.keys == k) return a.id;
+        }
+        return 0;
+    };
+    EXPECT_EQ(idOf("Ctrl+Z"), doc::ID_EDIT_UNDO);
+    EXPECT_EQ(idOf("Ctrl+Y"), doc::ID_EDIT_REDO);
+    EXPECT_EQ(idOf("Ctrl+Shift+Z"), doc::ID_EDIT_REDO);
+    EXPECT_EQ(idOf("Del"), doc::ID_EDIT_CUT);
 }
 
 TEST(CommandRouter, DisabledCommandsAndThoseWithoutHandlersDoNotRunNorThePrelude) {

@@ -5,6 +5,7 @@
 // own arrays, the kind of failure and the corners read tell.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -13,6 +14,7 @@
 #include "formats/dxf.h"
 #include "formats/lwo.h"
 #include "formats/mqo.h"
+#include "formats/obj.h"
 #include "test_support.h"
 
 namespace {
@@ -256,6 +258,46 @@ TEST(GuardEdgesDxf, PermutedCornersReadOnlyTheTwelveCornerCodes) {
             codes.insert(codes.begin() + std::ptrdiff_t(at), stray);
             ExpectMalformed(ReadAtPageEnd(ReadDxf, PermutedFace(codes)));
         }
+    }
+}
+
+// --- Wavefront OBJ -------------------------------------------------------------------
+
+int ReadObj(std::string_view text, model::ModelHost& host, formats::ReadResult* r) {
+    return formats::ReadObjText(text, host, r);
+}
+
+// Four vertices: 1 .. 4 and -1 .. -4 name them, 5, -5 and 0 none. The reader refuses
+// those itself, with its own words, before the mesh is asked to take the face.
+TEST(GuardEdgesObj, FaceNumbersFromOneToTheVertexCountAndBackFromMinusOne) {
+    const std::string vertices = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 1 1 0\n";
+    for (const char* good : {"f 1 2 4", "f 4 3 2", "f -4 -3 -1", "f 1 2 3 4"}) {
+        SCOPED_TRACE(good);
+        ExpectRead(ReadAtPageEnd(ReadObj, vertices + good + "\n"), 1);
+        ExpectRead(ReadAtPageEnd(ReadObj, vertices + good), 1);  // no line feed at the end
+    }
+    for (const char* bad : {"f 1 2 5", "f 5 2 3", "f -5 1 2", "f 1 2 3 5", "f 0 1 2"}) {
+        SCOPED_TRACE(bad);
+        const Outcome o = ReadAtPageEnd(ReadObj, vertices + "f 1 2 3\n" + bad + "\n");
+        ExpectMalformed(o);
+        EXPECT_NE(o.detail.find("does not exist"), std::string::npos) << o.detail;
+    }
+}
+
+// A face line of 16 corners is one face; from 17 on it is cut into triangles (n - 2 of
+// them for a convex outline).
+TEST(GuardEdgesObj, SixteenCornersMakeOneFaceSeventeenMakeTriangles) {
+    for (const int n : {16, 17}) {
+        SCOPED_TRACE(n);
+        std::string text;
+        for (int i = 0; i < n; ++i) {
+            const double a = 6.283185307179586 * i / n;
+            text += "v " + std::to_string(std::cos(a)) + ' ' + std::to_string(std::sin(a)) + " 0\n";
+        }
+        text += "f";
+        for (int i = 1; i <= n; ++i) text += ' ' + std::to_string(i);
+        const Outcome o = ReadAtPageEnd(ReadObj, text);
+        ExpectRead(o, n == 16 ? 1 : n - 2);
     }
 }
 

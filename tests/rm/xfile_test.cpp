@@ -235,14 +235,90 @@ TEST(XSave, SplitsVerticesOnlyWhereCornersDiffer) {
     }
 }
 
+// Two triangles of a square: the first red with the texture "wood.bmp", the second blue
+// at alpha 51; every corner has the normal (0, 0, 1) and its own u, v. Corner 1 of the
+// second face (vertex 2) has another u than in the first face, so the saver splits vertex
+// 2 in two: five vertices, numbered in the order the corners first use them. The text
+// below is worked out by hand from the format: lists of "count;" and items closed by ";,"
+// and the last by ";;", floats in their shortest spelling (51 / 255 as a float is
+// 0.200000018, spelt 0.20000002).
+TEST(XSave, ASmallModelOfTwoMaterialsATextureAndCoordinatesByteForByte) {
+    MeshBuilder m;
+    const rm::Vector square[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    const rm::Vector up[1] = {{0, 0, 1}};
+    ASSERT_TRUE(m.AddFaces(square, up,
+                           std::vector<std::int32_t>{3, 0, 0, 1, 0, 2, 0, 3, 0, 0, 2, 0, 3, 0, 0}));
+    auto material = std::make_shared<rm::Material>();
+    material->power = 15;
+    material->specular[0] = 0.25f;
+    material->specular[1] = 0.5f;
+    material->specular[2] = 1;
+    material->emissive[2] = 0.125f;
+    m.SetMaterial(material);
+    rm::Face red = m.GetFace(0), blue = m.GetFace(1);
+    ASSERT_TRUE(red.SetColor(0xFFFF0000u));
+    ASSERT_TRUE(red.SetTexture(std::make_shared<rm::Texture>("wood.bmp")));
+    ASSERT_TRUE(blue.SetColor(rm::MakeColor(51, 0, 0, 255)));
+    const float uv[2][3][2] = {{{0, 1}, {1, 1}, {1, 0}}, {{0, 1}, {0.5f, 0}, {0, 0}}};
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(red.SetTextureCoordinates(k, uv[0][k][0], uv[0][k][1]));
+        ASSERT_TRUE(blue.SetTextureCoordinates(k, uv[1][k][0], uv[1][k][1]));
+    }
+    const std::string expected =
+        "xof 0302txt 0032\n"
+        "Header {\n 1;\n 0;\n 1;\n}\n\n"
+        "Mesh {\n"
+        " 5;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 1;1;0;,\n 0;1;0;;\n"
+        " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
+        " MeshMaterialList {\n"
+        "  2;\n  2;\n  0,\n  1;\n"
+        "  Material {\n"
+        "   1;0;0;1;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
+        "   TextureFilename {\n    \"wood.bmp\";\n   }\n"
+        "  }\n"
+        "  Material {\n"
+        "   0;0;1;0.20000002;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
+        "  }\n"
+        " }\n"
+        " MeshNormals {\n"
+        " 5;\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;;\n"
+        " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
+        " }\n"
+        " MeshTextureCoords {\n"
+        " 5;\n 0;1;,\n 1;1;,\n 1;0;,\n 0.5;0;,\n 0;0;;\n"
+        " }\n"
+        "}\n";
+    EXPECT_EQ(rm::SaveXToString(m, rm::XOFSAVE_ALL), expected);
+    // The file holds the same bytes, in any locale.
+    testing_support::TempDir dir;
+    ASSERT_TRUE(m.Save(dir.Path("c.x"), rm::XOFSAVE_ALL));
+    EXPECT_EQ(testing_support::ReadFile(dir.Path("c.x")), expected);
+    testing_support::ScopedLocale german("de_DE.UTF-8");
+    if (german.ok()) {
+        EXPECT_EQ(rm::SaveXToString(m, rm::XOFSAVE_ALL), expected);
+    }
+    // Without texture names the first material has none; without materials, normals or
+    // coordinates their blocks go, and the vertices no longer split.
+    const std::string plain =
+        "xof 0302txt 0032\nHeader {\n 1;\n 0;\n 1;\n}\n\nMesh {\n"
+        " 4;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 0;1;0;;\n"
+        " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
+    EXPECT_EQ(rm::SaveXToString(m, 0), plain);
+    const std::string materialsOnly = rm::SaveXToString(m, rm::XOFSAVE_MATERIALS);
+    EXPECT_EQ(materialsOnly.find("TextureFilename"), std::string::npos);
+    EXPECT_EQ(materialsOnly.substr(0, plain.size() - 2), plain.substr(0, plain.size() - 2));
+}
+
 // --- Guards at their exact edges -----------------------------------------------------
 
 // Loads bytes that end where readable memory ends (a look one byte past them crashes);
 // returns the failure kind (None on success) and leaves the faces in `m`.
 rm::XLoadFailure LoadAtPageEnd(const std::string& bytes, MeshBuilder& m,
-                               std::size_t maxInflated = rm::kMaxXFileSize) {
+                               std::size_t maxInflated = rm::kMaxXFileSize,
+                               std::string* why = nullptr) {
     testing_support::BytesAtPageEnd guarded(bytes);
-    std::string error;
+    std::string scratch;
+    std::string& error = why ? *why : scratch;
     rm::XLoadFailure failure = rm::XLoadFailure::None;
     const bool ok = rm::LoadXFromMemory(guarded.View(), m, &error, &failure, maxInflated);
     EXPECT_EQ(ok, failure == rm::XLoadFailure::None) << error;
@@ -353,10 +429,16 @@ TEST(XGuardEdges, MaterialIndexListsShorterThanTheFacesAndIndicesAtTheMaterialCo
 // still loads, its corners without normals).
 TEST(XGuardEdges, VertexAndNormalIndicesAtTheirCounts) {
     const std::string tri = "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; ";
-    MeshBuilder last, past;
+    MeshBuilder last;
     EXPECT_EQ(LoadAtPageEnd(tri + "3;0,1,2;; }", last), rm::XLoadFailure::None);
-    EXPECT_EQ(LoadAtPageEnd(tri + "3;0,1,3;; }", past), rm::XLoadFailure::Malformed);
-    EXPECT_EQ(LoadAtPageEnd(tri + "3;3,1,2;; }", past), rm::XLoadFailure::Malformed);
+    // The loader refuses the number itself, before the mesh is asked to take the face.
+    for (const char* face : {"3;0,1,3;; }", "3;3,1,2;; }"}) {
+        MeshBuilder past;
+        std::string why;
+        EXPECT_EQ(LoadAtPageEnd(tri + face, past, rm::kMaxXFileSize, &why),
+                  rm::XLoadFailure::Malformed);
+        EXPECT_NE(why.find("vertex index out of range"), std::string::npos) << why;
+    }
     auto normals = [&](const char* corners) {
         MeshBuilder m;
         EXPECT_EQ(LoadAtPageEnd(
@@ -402,6 +484,35 @@ TEST(XGuardEdges, AFrameTransformOfFifteenNumbersFails) {
     EXPECT_EQ(p, (rm::Vector{5, 0, 0}));
     EXPECT_EQ(LoadAtPageEnd(frame("1,0,0,0, 0,1,0,0, 0,0,1,0, 5,0,0"), fifteen),
               rm::XLoadFailure::Malformed);
+}
+
+}  // namespace
+
+namespace {
+
+// Exporters that mean nothing by alpha write 0: a file whose every material is fully
+// transparent reads opaque; one that mixes keeps its transparent materials.
+TEST(XMaterials, AFileWhoseEveryMaterialHasAlphaZeroReadsOpaque) {
+    const char* clearRedAndBlue =
+        " Material { 1;0;0;0;; 0; 0;0;0;; 0;0;0;; } Material { 0;0;1;0;; 0; 0;0;0;; 0;0;0;; }";
+    const char* clearRedOpaqueBlue =
+        " Material { 1;0;0;0;; 0; 0;0;0;; 0;0;0;; } Material { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; }";
+    const char* faintRed = " Material { 1;0;0;0.001;; 0; 0;0;0;; 0;0;0;; }";
+    auto file = [](const std::string& materials, const char* indices) {
+        return ThreeFaces(" MeshMaterialList { 2; " + std::string(indices) + materials + " }");
+    };
+    EXPECT_EQ(FaceColours(file(clearRedAndBlue, "3; 0, 1, 0;;")), "ffff0000 ff0000ff ffff0000 ");
+    EXPECT_EQ(FaceColours(file(clearRedOpaqueBlue, "3; 0, 1, 0;;")), "ff0000 ff0000ff ff0000 ");
+    // Alpha 0.001 is meant: it stays (as the byte 0).
+    EXPECT_EQ(FaceColours(file(faintRed, "3; 0, 0, 0;;")), "ff0000 ff0000 ff0000 ");
+
+    MeshBuilder cube;
+    std::string error;
+    ASSERT_TRUE(cube.Load(RealFile("x/cube_on_plane.x"), &error)) << error;
+    ASSERT_EQ(cube.GetFaceCount(), 1073);
+    for (int f = 0; f < cube.GetFaceCount(); ++f) {
+        ASSERT_EQ(rm::ColorAlpha(cube.GetFace(f).GetColor()), 255u) << f;
+    }
 }
 
 }  // namespace
