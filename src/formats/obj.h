@@ -1,4 +1,5 @@
-// Wavefront OBJ files with their material libraries: read, and written with NAME.mtl.
+// Wavefront OBJ files, with their materials (read from the libraries a file names, written
+// in NAME.mtl).
 #pragma once
 
 #include <string>

@@ -5,12 +5,15 @@
 #include "formats/dsm.h"
 #include "formats/dxf.h"
 #include "formats/gltf.h"
+#include "formats/gltf_read.h"
 #include "formats/lwo.h"
 #include "formats/mqo.h"
 #include "formats/obj.h"
 #include "formats/ply.h"
+#include "formats/ply_read.h"
 #include "formats/rok.h"
 #include "formats/stl.h"
+#include "formats/stl_read.h"
 #include "formats/text_io.h"
 #include "formats/x.h"
 
@@ -60,12 +63,12 @@ constexpr std::array kFormats{
     Format{"dsm", "DSM packet listing", "", "DSMファイル(*.dsm)", kLeft, nullptr, &SaveDsm, false,
            false, true, false, 4},
     Format{"gltf", "glTF 2.0 (with .bin)", "glTFファイル(*.gltf)", "glTFファイル(*.gltf)", kRight,
-           nullptr, &SaveGltf, true, true, true, true, 3},
+           &ReadGltf, &SaveGltf, true, true, true, true, 3},
     Format{"glb", "glTF 2.0 binary", "glTFバイナリファイル(*.glb)", "glTFバイナリファイル(*.glb)",
-           kRight, nullptr, &SaveGlb, true, true, true, true, 3},
-    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, nullptr, &SaveStl,
+           kRight, &ReadGltf, &SaveGlb, true, true, true, true, 3},
+    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, &ReadStl, &SaveStl,
            true, true, false, false, 3},
-    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, nullptr, &SavePly,
+    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, &ReadPly, &SavePly,
            true, true, true, false, kPolygons},
 };
 
