@@ -93,6 +93,8 @@ class RecordingFrame : public ports::FrameHost {
     void RemoveFromRecentFileList(const std::string& path) override { std::erase(recent, path); }
     void RefreshCommandStates() override { ++commandRefreshes; }
     int commandRefreshes = 0;
+    void SetModified(bool m) override { modified = m; }
+    bool modified = false;  // the title's modified mark
 };
 
 class RecordingPane : public ports::PaneHost {
