@@ -41,10 +41,12 @@ TEST(CommandTable, LabelsKeepTheirTabAndPromptsSplitAtTheLineBreak) {
     EXPECT_EQ(doc::PromptOf(move), "選択した頂点を移動させる");
     EXPECT_EQ(doc::ToolTipOf(move), "移動");
     EXPECT_EQ(doc::FindCommand(12345), nullptr);
-    // The tool bar: 21 buttons in 8 groups.
+    // The tool bar: 21 buttons in 8 groups, then the fit button in a group of its own.
     const auto bar = doc::ToolBarButtons();
-    EXPECT_EQ(std::count(bar.begin(), bar.end(), 0), 7);
-    EXPECT_EQ(bar.size(), 28u);
+    EXPECT_EQ(std::count(bar.begin(), bar.end(), 0), 8);
+    EXPECT_EQ(bar.size(), 30u);
+    EXPECT_EQ(bar[27], doc::ID_APP_ABOUT);
+    EXPECT_EQ(bar.back(), doc::ID_VIEW_FIT);
 }
 
 TEST(CommandRouter, DisabledCommandsAndThoseWithoutHandlersDoNotRunNorThePrelude) {

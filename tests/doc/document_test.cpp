@@ -90,11 +90,15 @@ TEST_F(DocFixture, UnknownExtensionKeepsTheModelButStillRedraws) {
     EXPECT_EQ(session.Table().position[0][0].z, 0.0f);
     EXPECT_EQ(session.Table().selected[0][2], 1);  // selection flags stay with their face
     EXPECT_EQ(frame.updates, 2);
-    ASSERT_FALSE(frame.statusTexts.empty());
-    EXPECT_NE(frame.statusTexts.back().find("notes.txt"), std::string::npos);
+    // A message box says which file and why, in Japanese; the status bar is left alone.
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "notes.txtを読み込めませんでした。\n" + std::string(doc::text::kFailUnknownFormat));
+    EXPECT_EQ(ui.messages[0].caption, std::string(doc::text::kOpenFailedCaption));
+    EXPECT_TRUE(frame.statusTexts.empty());
 }
 
-TEST_F(DocFixture, AFailedReadLeavesTheModelAndSaysWhyInTheStatusBar) {
+TEST_F(DocFixture, AFailedReadLeavesTheModelAndSaysWhyInAMessageBox) {
     document.Import(File("a.dxf", DxfSquare(0)));
     const rm::MeshBuilder* before = session.model.m_pMesh.get();
     const doc::ImportReport r = document.Import(File("broken.obj", "v 0 0\nf 1 2 3\n"));
@@ -105,9 +109,12 @@ TEST_F(DocFixture, AFailedReadLeavesTheModelAndSaysWhyInTheStatusBar) {
     // The mesh is attached to the model frame again.
     const auto& visuals = session.model.m_pModelFrame->Visuals();
     EXPECT_EQ(std::count(visuals.begin(), visuals.end(), session.model.m_pMesh), 1);
-    EXPECT_TRUE(ui.messages.empty());  // no message box of its own
-    ASSERT_FALSE(frame.statusTexts.empty());
-    EXPECT_NE(frame.statusTexts.back().find("broken.obj"), std::string::npos);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("broken.objを読み込めませんでした。\n", 0), 0u);
+    EXPECT_NE(ui.messages[0].text.find(doc::text::kFailMalformed), std::string::npos);
+    EXPECT_EQ(ui.messages[0].icon, ports::Icon::Exclamation);
+    EXPECT_TRUE(frame.statusTexts.empty());
+    EXPECT_EQ(frame.modelsOpened, 1);  // only the first, good import into an empty model
 }
 
 TEST_F(DocFixture, TheModelsLimitsDroppingFacesAreReportedWithCounts) {
