@@ -1,4 +1,5 @@
-// libFuzzer target: the bitmap decoder on arbitrary bytes (texture files come from anywhere).
+// libFuzzer target: the texture image decoder (BMP, PNG, JPEG, TGA) on arbitrary bytes
+// (texture files come from anywhere).
 #include <cstddef>
 #include <cstdint>
 #include <span>

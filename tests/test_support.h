@@ -10,7 +10,7 @@
 
 namespace testing_support {
 
-// A file of the real-world collection (../shared/testdata/real), e.g. "mqo/ninja.mqo".
+// A file of the real-world collection (tests/data/real), e.g. "mqo/ninja.mqo".
 std::string RealFile(const std::string& relative);
 // Every file under a folder of the real collection, sorted.
 std::vector<std::string> RealFiles(const std::string& folder, bool recursive = true);

@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "doc/texts.h"
+#include "formats/registry.h"
 
 namespace doc {
 
@@ -106,15 +107,6 @@ std::string DroppedWarning(int droppedFaces, int droppedCorners) {
     return text::Format(text::kDroppedOnRead, what);
 }
 
-const char* const kOpenFilter =
-    "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
-    "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|*.obj|"
-    "Metasequoia "
-    "Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|DXFファイル(*.dxf)|*.dxf|";
-const char* const kSaveFilter =
-    "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル(*.mqo)|*.mqo|"
-    "DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|";
-
 CMdlrDoc::CMdlrDoc(Session& session, ports::UserInterface& ui, ports::FrameHost& frame)
     : session_(session), ui_(ui), frame_(frame), title_(text::kUntitled) {}
 
@@ -131,6 +123,7 @@ bool CMdlrDoc::OnNewDocument() {
     // A new model starts in the start view, the 3D pane unturned.
     session_.ResetView();
     model::ModelHost& host = session_.model;
+    host.handedness = model::Handedness::None;
     if (host.m_pD3DRoot) {
         rm::MeshBuilderPtr empty = host.m_pD3DRoot->CreateMeshBuilder();
         if (empty) {
@@ -161,7 +154,7 @@ std::optional<std::string> CMdlrDoc::AskForModelFile(bool open) {
         session_.fileFolder.empty() ? session_.programFolder : session_.fileFolder;
     std::optional<std::string> path =
         ui_.FileDialog({.open = open,
-                        .filter = open ? kOpenFilter : kSaveFilter,
+                        .filter = open ? formats::OpenFilter() : formats::SaveFilter(),
                         .defaultExtension = std::string(1, 'x'),
                         .initialName = open || title_ == text::kUntitled ? std::string() : title_,
                         .flags = open ? ports::OFN_HIDEREADONLY : ports::OFN_OVERWRITEPROMPT,
@@ -207,6 +200,8 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
     if (!report.read.missingTextures.empty()) {
         frame_.SetMessageText(
             text::Format(text::kTexturesMissing, int(report.read.missingTextures.size())));
+    } else if (report.becameMixed) {
+        frame_.SetMessageText(std::string(text::kMixedHandedness));
     }
     const std::string dropped =
         DroppedWarning(report.stats.droppedFaces, report.stats.droppedCorners);

@@ -14,10 +14,6 @@
 
 namespace doc {
 
-// The file dialogs' filters, exactly as the program shows them.
-extern const char* const kOpenFilter;
-extern const char* const kSaveFilter;
-
 // Why a read failed, in the user's words: the text of the failure kind, then what the
 // reader's detail names (a version or layout refused, no faces, a file cut short or
 // damaged, the line or byte where it stopped); a detail not known here follows as the

@@ -10,10 +10,15 @@ ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const s
     const formats::ReaderEntry* reader = formats::FindReader(path);
     report.readerFound = reader != nullptr;
     if (reader) {
+        const bool wasEmpty = !host.m_pMesh || host.m_pMesh->GetFaceCount() == 0;
         if (host.m_pModelFrame && host.m_pMesh) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
         report.read = formats::RunReader(*reader, path, host);
         if (host.m_pModelFrame && host.m_pMesh) host.m_pModelFrame->AddVisual(host.m_pMesh);
         if (!report.read.ok()) return report;
+        const model::Handedness before = host.handedness;
+        host.handedness = model::CombineHandedness(before, wasEmpty, formats::ConventionOf(path));
+        report.becameMixed =
+            host.handedness == model::Handedness::Mixed && before != model::Handedness::Mixed;
     }
     report.stats = table.ReadFromMesh(host);
     report.rebuilt = table.RebuildMesh(host);
@@ -21,7 +26,7 @@ ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const s
 }
 
 ExportReport ExportFile(model::ModelHost& host, const model::FaceTable& table,
-                        const std::string& path) {
+                        const std::string& path, ExportOptions options) {
     ExportReport report;
     const formats::WriterEntry* writer = formats::FindWriter(path);
     if (!writer) {
@@ -30,7 +35,12 @@ ExportReport ExportFile(model::ModelHost& host, const model::FaceTable& table,
     }
     report.writerFound = true;
     const std::string title = formats::FileTitle(path);
-    report.ok = writer->write({path, title, host, table}, &report.detail) != 0;
+    formats::WriteOptions how;
+    how.mirror =
+        model::IsLeftHanded(host.handedness) != model::IsLeftHanded(formats::ConventionOf(path));
+    how.ascii = options.ascii;
+    how.warnings = &report.warnings;
+    report.ok = writer->write({path, title, host, table, how}, &report.detail) != 0;
     return report;
 }
 

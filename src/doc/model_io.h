@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "formats/read_result.h"
 #include "model/face_table.h"
@@ -16,6 +17,8 @@ struct ImportReport {
     formats::ReadResult read;  // what the reader said (success when no reader ran)
     model::ReadStats stats;    // what the table left out (after a read that ran)
     bool rebuilt = false;      // the table was read and the mesh rebuilt
+    // The file's axis convention differs from the model's it joined: the model is mixed now.
+    bool becameMixed = false;
 
     // The file's faces are in the model.
     bool ok() const { return readerFound && read.ok() && rebuilt; }
@@ -26,16 +29,25 @@ struct ImportReport {
 // reads the mesh into the table and rebuilds the mesh from it. A file whose extension no
 // reader takes still reads and rebuilds the model, unchanged. A failed read leaves the
 // model as it was (readers add all of a file or nothing) and skips the read and rebuild.
+// A file read sets the model's axis convention (the first file into an empty model) or
+// makes it mixed (a file of the other convention).
 ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const std::string& path);
 
 struct ExportReport {
     bool writerFound = false;
     bool ok = false;
-    std::string detail;  // why it failed
+    std::string detail;                 // why it failed
+    std::vector<std::string> warnings;  // what the file could not keep
 };
 
-// Writes the model with the writer chosen by the extension (x, lwo, dxf, mqo, dsm).
+struct ExportOptions {
+    bool ascii = false;  // STL and PLY as text
+};
+
+// Writes the model with the writer chosen by the extension. The writers of the formats
+// whose convention differs from the model's mirror Z and reverse the corner order (see
+// formats/registry.h).
 ExportReport ExportFile(model::ModelHost& host, const model::FaceTable& table,
-                        const std::string& path);
+                        const std::string& path, ExportOptions options = {});
 
 }  // namespace doc

@@ -8,7 +8,10 @@
 
 namespace doc {
 
-const char* const kTextureFilter = "ビットマップファイル(*.bmp)|*.bmp|";
+const char* const kTextureFilter =
+    "ビットマップファイル(*.bmp)|*.bmp|"
+    "全ての画像(*.bmp;*.png;*.jpg;*.jpeg;*.tga)|*.bmp;*.png;*.jpg;*.jpeg;*.tga|"
+    "PNGファイル(*.png)|*.png|JPEGファイル(*.jpg;*.jpeg)|*.jpg;*.jpeg|TGAファイル(*.tga)|*.tga|";
 
 namespace {
 
@@ -116,15 +119,28 @@ std::vector<std::string> TextureFolders(const Session& session, const std::strin
     return folders;
 }
 
-std::string_view BitmapErrorText(rm::BitmapError error) {
+std::string_view BitmapErrorText(rm::BitmapError error, rm::ImageKind kind) {
     switch (error) {
         case rm::BitmapError::NotFound:
             return text::kBitmapNotFound;
         case rm::BitmapError::TooLarge:
-            return text::kBitmapTooLarge;
+            return kind == rm::ImageKind::Bmp ? text::kBitmapTooLarge : text::kImageTooLarge;
         default:
-            return text::kBitmapUnreadable;
+            break;
     }
+    switch (kind) {
+        case rm::ImageKind::Bmp:
+            return text::kBitmapUnreadable;
+        case rm::ImageKind::Png:
+            return text::kPngUnreadable;
+        case rm::ImageKind::Jpeg:
+            return text::kJpegUnreadable;
+        case rm::ImageKind::Tga:
+            return text::kTgaUnreadable;
+        case rm::ImageKind::Unknown:
+            break;
+    }
+    return text::kImageUnreadable;
 }
 
 void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
@@ -160,10 +176,12 @@ void OnTextureLoad(Session& session, ports::UserInterface& ui, ports::FrameHost&
     // The bitmap is read before the model is touched: a file that does not load leaves
     // the model as it was and says why.
     rm::BitmapError error = rm::BitmapError::None;
-    rm::TexturePtr texture = rm::LoadTexture(*path, TextureFolders(session), &error);
+    rm::ImageKind kind = rm::ImageKind::Unknown;
+    rm::TexturePtr texture =
+        rm::LoadTexture(*path, TextureFolders(session), &error, nullptr, &kind);
     if (!texture) {
         ui.MessageBox(
-            text::Format(text::kTextureNotLoaded, *path, std::string(BitmapErrorText(error))),
+            text::Format(text::kTextureNotLoaded, *path, std::string(BitmapErrorText(error, kind))),
             std::string(text::kErrorCaption), ports::Buttons::Ok, ports::Icon::Exclamation);
         return;
     }

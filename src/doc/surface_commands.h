@@ -92,8 +92,9 @@ WrapParameters ComputeWrapParameters(int mapping, int axis, const rm::Box& box);
 // program's folder), then `modelFolder` when one is given.
 std::vector<std::string> TextureFolders(const Session& session,
                                         const std::string& modelFolder = {});
-// The user's words for a bitmap failure.
-std::string_view BitmapErrorText(rm::BitmapError error);
+// The user's words for an image that did not load, by what went wrong and the kind of file
+// it was (the run-length remark belongs to bitmaps, the size limit is named for each kind).
+std::string_view BitmapErrorText(rm::BitmapError error, rm::ImageKind kind = rm::ImageKind::Bmp);
 
 void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& frame);
 void OnTextureLoad(Session& session, ports::UserInterface& ui, ports::FrameHost& frame);

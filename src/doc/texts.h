@@ -62,6 +62,9 @@ inline constexpr std::string_view kViewFitted = "ﾓﾃﾞﾙ全体が見える�
 // ours: the status bar's counts pane (vertices, faces, selected corners, fully selected
 // faces)
 inline constexpr std::string_view kCounts = "頂点 %d  面 %d  選択: 頂点 %d  面 %d";
+// ours: status-bar text when a file of the other axis convention joins the model
+inline constexpr std::string_view kMixedHandedness =
+    "右手系と左手系のファイルが混在しています(左手系として保存します)";
 
 // Start-up: the hardware accelerator question.
 inline constexpr std::string_view kHalQuestion = "Direct3D HALを使いますか？";
@@ -122,6 +125,15 @@ inline constexpr std::string_view kBitmapUnreadable =
     "ビットマップとして読めないファイルです(RLE圧縮のビットマップには対応していません)。";
 inline constexpr std::string_view kBitmapTooLarge =
     "ビットマップが大きすぎます(8192×8192ピクセル、256MBまで)。";
+// ours: the same reasons for the other kinds of image, and for a file of no kind taken
+inline constexpr std::string_view kPngUnreadable = "PNG画像として読めないファイルです。";
+inline constexpr std::string_view kJpegUnreadable =
+    "JPEG画像として読めないファイルです(算術符号化と12ビットのJPEGには対応していません)。";
+inline constexpr std::string_view kTgaUnreadable = "TGA画像として読めないファイルです。";
+inline constexpr std::string_view kImageUnreadable =
+    "画像として読めないファイルです(BMP、PNG、JPEG、TGAに対応しています)。";
+inline constexpr std::string_view kImageTooLarge =
+    "画像が大きすぎます(8192×8192ピクセル、256MBまで)。";
 // ours: status-bar text after a model whose named textures were not all found (count)
 inline constexpr std::string_view kTexturesMissing = "%d個のテクスチャーを読み込めませんでした";
 

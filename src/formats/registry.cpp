@@ -15,12 +15,6 @@ namespace formats {
 
 namespace {
 
-// Tested in the order the open command tests them.
-constexpr std::array kReaders{
-    ReaderEntry{"x", &ReadX},     ReaderEntry{"lwo", &ReadLwo}, ReaderEntry{"obj", &ReadObj},
-    ReaderEntry{"mqo", &ReadMqo}, ReaderEntry{"rok", &ReadRok}, ReaderEntry{"dxf", &ReadDxf},
-};
-
 int SaveX(const WriteRequest& r, std::string* error) {
     return WriteX(r.path, r.host, error);
 }
@@ -37,19 +31,98 @@ int SaveDsm(const WriteRequest& r, std::string* error) {
     return WriteDsm(r.path, r.title, r.table, error);
 }
 
-// Tested in the order the save command tests them.
-constexpr std::array kWriters{
-    WriterEntry{"x", &SaveX},     WriterEntry{"lwo", &SaveLwo}, WriterEntry{"dxf", &SaveDxf},
-    WriterEntry{"mqo", &SaveMqo}, WriterEntry{"dsm", &SaveDsm},
+using model::Handedness;
+constexpr Handedness kLeft = Handedness::Left;
+constexpr Handedness kRight = Handedness::Right;
+
+// The program's first formats come first, in the order the open command tests them; the
+// added ones follow.
+constexpr std::array kFormats{
+    Format{"x", "DirectX", "DirectXファイル(*.x)", "DirectXファイル(*.x)", kLeft, &ReadX, &SaveX,
+           false, false},
+    Format{"lwo", "LightWave object (LWOB)", "LightWaveファイル(*.lwo)", "LightWaveファイル(*.lwo)",
+           kLeft, &ReadLwo, &SaveLwo, false, false},
+    Format{"obj", "Wavefront OBJ", "Wavefrontファイル(*.obj)", "", kRight, &ReadObj, nullptr, false,
+           true},
+    Format{"mqo", "Metasequoia document", "Metasequoia Ver.1ファイル(*.mqo)",
+           "MetasequoiaVer.2ファイル(*.mqo)", kLeft, &ReadMqo, &SaveMqo, false, false},
+    Format{"rok", "Rokkaku Daioh", "六角大王ファイル(*.rok)", "", kLeft, &ReadRok, nullptr, false,
+           false},
+    Format{"dxf", "DXF 3DFACE", "DXFファイル(*.dxf)", "DXFファイル(*.dxf)", kLeft, &ReadDxf,
+           &SaveDxf, false, false},
+    Format{"dsm", "DSM packet listing", "", "DSMファイル(*.dsm)", kLeft, nullptr, &SaveDsm, false,
+           false},
+    Format{"gltf", "glTF 2.0 (with .bin)", "glTFファイル(*.gltf)", "glTFファイル(*.gltf)", kRight,
+           nullptr, nullptr, true, true},
+    Format{"glb", "glTF 2.0 binary", "glTFバイナリファイル(*.glb)", "glTFバイナリファイル(*.glb)",
+           kRight, nullptr, nullptr, true, true},
+    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, nullptr, nullptr, true,
+           true},
+    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, nullptr, nullptr, true,
+           true},
 };
+
+// Open's first entry, all formats, exactly as it always was (its patterns in their own
+// order).
+constexpr std::string_view kOpenAllEntry =
+    "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|";
+
+struct Lists {
+    std::vector<ReaderEntry> readers;
+    std::vector<WriterEntry> writers;
+    std::string openFilter;
+    std::string saveFilter;
+};
+
+void AppendEntry(std::string& filter, std::string_view label, std::string_view extension) {
+    filter += label;
+    filter += "|*.";
+    filter += extension;
+    filter += '|';
+}
+
+Lists MakeLists() {
+    Lists l;
+    l.openFilter = kOpenAllEntry;
+    for (bool added : {false, true}) {
+        for (const Format& f : kFormats) {
+            if (f.read && f.readerAdded == added) {
+                l.readers.push_back({f.extension, f.read});
+                AppendEntry(l.openFilter, f.openLabel, f.extension);
+            }
+            if (f.write && f.writerAdded == added) {
+                l.writers.push_back({f.extension, f.write});
+                AppendEntry(l.saveFilter, f.saveLabel, f.extension);
+            }
+        }
+    }
+    return l;
+}
+
+const Lists& TheLists() {
+    static const Lists lists = MakeLists();
+    return lists;
+}
 
 }  // namespace
 
+std::span<const Format> Formats() {
+    return kFormats;
+}
+
+const Format* FindFormat(std::string_view path) {
+    const std::string ext = FileExtension(path);
+    for (const Format& f : kFormats) {
+        if (f.extension == ext) return &f;
+    }
+    return nullptr;
+}
+
 std::span<const ReaderEntry> Readers() {
-    return kReaders;
+    return TheLists().readers;
 }
 std::span<const WriterEntry> Writers() {
-    return kWriters;
+    return TheLists().writers;
 }
 
 ReadResult RunReader(const ReaderEntry& reader, const std::string& path, model::ModelHost& host) {
@@ -67,7 +140,7 @@ ReadResult RunReader(const ReaderEntry& reader, const std::string& path, model::
 
 const ReaderEntry* FindReader(std::string_view path) {
     const std::string ext = FileExtension(path);
-    for (const ReaderEntry& r : kReaders) {
+    for (const ReaderEntry& r : Readers()) {
         if (r.extension == ext) return &r;
     }
     return nullptr;
@@ -75,10 +148,22 @@ const ReaderEntry* FindReader(std::string_view path) {
 
 const WriterEntry* FindWriter(std::string_view path) {
     const std::string ext = FileExtension(path);
-    for (const WriterEntry& w : kWriters) {
+    for (const WriterEntry& w : Writers()) {
         if (w.extension == ext) return &w;
     }
     return nullptr;
+}
+
+model::Handedness ConventionOf(std::string_view path) {
+    const Format* f = FindFormat(path);
+    return f ? f->convention : model::Handedness::None;
+}
+
+const std::string& OpenFilter() {
+    return TheLists().openFilter;
+}
+const std::string& SaveFilter() {
+    return TheLists().saveFilter;
 }
 
 }  // namespace formats

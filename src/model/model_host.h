@@ -5,6 +5,7 @@
 
 #include <memory>
 
+#include "model/handedness.h"
 #include "rm/frame.h"
 #include "rm/mesh_builder.h"
 #include "rm/root.h"
@@ -16,6 +17,8 @@ struct ModelHost {
     rm::FramePtr m_pModelFrame;
     // Replaced by every rebuild: never keep a copy across an operation.
     rm::MeshBuilderPtr m_pMesh;
+    // The convention of the files opened into the model (reset by New).
+    Handedness handedness = Handedness::None;
 
     // A root, a model frame and an empty mesh attached to it.
     static ModelHost CreateStandalone() {

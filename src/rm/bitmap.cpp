@@ -1,6 +1,8 @@
 #include "rm/bitmap.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <filesystem>
 #include <set>
 #include <system_error>
@@ -11,6 +13,9 @@
 #define STB_IMAGE_STATIC
 #define STB_IMAGE_IMPLEMENTATION
 #define STBI_ONLY_BMP
+#define STBI_ONLY_PNG
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_TGA
 #define STBI_NO_STDIO
 #define STBI_MAX_DIMENSIONS 8192
 #include <stb_image.h>
@@ -21,7 +26,7 @@ namespace {
 
 static_assert(STBI_MAX_DIMENSIONS == kMaxBitmapSide);
 
-// A bitmap file may carry a little more than its pixels (header, palette, trailing bytes).
+// An image file may carry a little more than its pixels (header, palette, trailing bytes).
 constexpr std::uintmax_t kMaxBitmapFileSize = kMaxBitmapBytes + (std::uintmax_t(1) << 20);
 
 std::uint32_t Load16(std::span<const std::uint8_t> b, std::size_t at) {
@@ -29,6 +34,14 @@ std::uint32_t Load16(std::span<const std::uint8_t> b, std::size_t at) {
 }
 std::uint32_t Load32(std::span<const std::uint8_t> b, std::size_t at) {
     return Load16(b, at) | (Load16(b, at + 2) << 16);
+}
+
+BitmapError CheckSize(std::int64_t width, std::int64_t height) {
+    if (width > kMaxBitmapSide || height > kMaxBitmapSide) return BitmapError::TooLarge;
+    if (std::uint64_t(width) * std::uint64_t(height) * 4 > kMaxBitmapBytes) {
+        return BitmapError::TooLarge;
+    }
+    return BitmapError::None;
 }
 
 // What the decoder is not asked to judge: the declared size against the limits, run-length
@@ -56,16 +69,169 @@ BitmapError CheckHeader(std::span<const std::uint8_t> b) {
     }
     if (height < 0) height = -height;
     if (width <= 0 || height == 0) return BitmapError::Unreadable;
-    if (width > kMaxBitmapSide || height > kMaxBitmapSide) return BitmapError::TooLarge;
-    if (std::uint64_t(width) * std::uint64_t(height) * 4 > kMaxBitmapBytes) {
-        return BitmapError::TooLarge;
-    }
+    if (const BitmapError e = CheckSize(width, height); e != BitmapError::None) return e;
     if (compression == 1 || compression == 2) return BitmapError::Unreadable;  // RLE8, RLE4
     const std::uint64_t rowBytes = (std::uint64_t(width) * bitsPerPixel + 31) / 32 * 4;
     if (offset > b.size() || rowBytes * std::uint64_t(height) > b.size() - offset) {
         return BitmapError::Unreadable;
     }
     return BitmapError::None;
+}
+
+// The header of a TGA file, which has no signature: what stb's decoder takes, checked field
+// by field.
+struct TgaHeader {
+    std::size_t dataOffset = 0;
+    std::size_t pixelBytes = 0;
+    bool runLength = false;
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+};
+
+bool ParseTgaHeader(std::span<const std::uint8_t> b, TgaHeader* h) {
+    constexpr std::size_t kHeader = 18;
+    if (b.size() < kHeader) return false;
+    const unsigned mapType = b[1];
+    const unsigned type = b[2];
+    const unsigned bits = b[16];
+    if (mapType > 1) return false;
+    const bool mapped = type == 1 || type == 9;
+    const bool other = type == 2 || type == 3 || type == 10 || type == 11;
+    if (!mapped && !other) return false;
+    if (mapped != (mapType == 1)) return false;
+    std::size_t mapBytes = 0;
+    if (mapType == 1) {
+        const unsigned mapBits = b[7];
+        if (mapBits != 8 && mapBits != 15 && mapBits != 16 && mapBits != 24 && mapBits != 32) {
+            return false;
+        }
+        if (bits != 8 && bits != 16) return false;  // colour-map indices
+        mapBytes = std::size_t(Load16(b, 5)) * ((mapBits + 7) / 8);
+    } else if (bits != 8 && bits != 15 && bits != 16 && bits != 24 && bits != 32) {
+        return false;
+    }
+    h->dataOffset = kHeader + b[0] + mapBytes;
+    h->pixelBytes = (bits + 7) / 8;
+    h->runLength = type >= 9;
+    h->width = Load16(b, 12);
+    h->height = Load16(b, 14);
+    return h->width > 0 && h->height > 0;
+}
+
+// Whether the file holds every pixel its header declares (the decoder would read zeros past
+// the end).
+bool TgaPixelsPresent(std::span<const std::uint8_t> b, const TgaHeader& h) {
+    if (h.dataOffset > b.size()) return false;
+    const std::uint64_t count = std::uint64_t(h.width) * std::uint64_t(h.height);
+    const std::uint64_t available = b.size() - h.dataOffset;
+    if (!h.runLength) return count * h.pixelBytes <= available;
+    std::size_t at = h.dataOffset;
+    for (std::uint64_t done = 0; done < count;) {
+        if (at >= b.size()) return false;
+        const unsigned packet = b[at++];
+        const std::uint64_t run = (packet & 0x7F) + 1;
+        const std::uint64_t bytes = (packet & 0x80) ? h.pixelBytes : run * h.pixelBytes;
+        if (bytes > b.size() - at) return false;
+        at += std::size_t(bytes);
+        done += run;
+    }
+    return true;
+}
+
+std::uint32_t LoadBig16(std::span<const std::uint8_t> b, std::size_t at) {
+    return std::uint32_t(b[at]) << 8 | std::uint32_t(b[at + 1]);
+}
+std::uint32_t LoadBig32(std::span<const std::uint8_t> b, std::size_t at) {
+    return LoadBig16(b, at) << 16 | LoadBig16(b, at + 2);
+}
+
+// A JPEG file's frame size, from its start-of-frame segment, and whether its entropy-coded
+// data ends: an end-of-image marker after the first scan. A file cut short inside its scans
+// has none (the decoder would fill the rest with grey).
+struct JpegLayout {
+    std::int64_t width = 0;
+    std::int64_t height = 0;
+    bool complete = false;
+};
+
+JpegLayout ScanJpeg(std::span<const std::uint8_t> b) {
+    JpegLayout layout;
+    std::size_t at = 2;
+    bool scan = false;
+    while (at + 1 < b.size()) {
+        if (b[at] != 0xFF) return layout;
+        const unsigned marker = b[at + 1];
+        if (marker == 0xFF) {  // fill byte
+            ++at;
+            continue;
+        }
+        at += 2;
+        if (marker == 0xD9) return layout;  // ends before any scan
+        if (marker == 0x01 || (marker >= 0xD0 && marker <= 0xD7)) continue;
+        if (at + 2 > b.size()) return layout;
+        const std::size_t length = LoadBig16(b, at);
+        if (length < 2 || length > b.size() - at) return layout;
+        const bool frame =
+            marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+        if (frame && length >= 7) {
+            layout.height = LoadBig16(b, at + 3);
+            layout.width = LoadBig16(b, at + 5);
+        }
+        at += length;
+        if (marker == 0xDA) {
+            scan = true;
+            break;
+        }
+    }
+    // Within scans a 0xFF byte is followed by 0x00 or a restart marker, so the first FF D9
+    // after the scan header is the end of the image.
+    for (; scan && at + 1 < b.size(); ++at) {
+        if (b[at] == 0xFF && b[at + 1] == 0xD9) {
+            layout.complete = true;
+            break;
+        }
+    }
+    return layout;
+}
+
+// The size an image of `kind` declares, checked against the limits, and whether its bytes
+// hold all of it, before any pixel is decoded.
+BitmapError CheckImage(std::span<const std::uint8_t> b, ImageKind kind) {
+    switch (kind) {
+        case ImageKind::Bmp:
+            return CheckHeader(b);
+        case ImageKind::Tga: {
+            TgaHeader h;
+            if (!ParseTgaHeader(b, &h)) return BitmapError::Unreadable;
+            if (const BitmapError e = CheckSize(h.width, h.height); e != BitmapError::None) {
+                return e;
+            }
+            return TgaPixelsPresent(b, h) ? BitmapError::None : BitmapError::Unreadable;
+        }
+        case ImageKind::Png: {
+            // The signature, then the IHDR chunk: length, name, width, height. A file cut
+            // short is refused by the decoder, which needs every chunk up to IEND.
+            if (b.size() < 24 || std::memcmp(b.data() + 12, "IHDR", 4) != 0) {
+                return BitmapError::Unreadable;
+            }
+            const std::uint32_t width = LoadBig32(b, 16);
+            const std::uint32_t height = LoadBig32(b, 20);
+            if (width == 0 || height == 0) return BitmapError::Unreadable;
+            return CheckSize(width, height);
+        }
+        case ImageKind::Jpeg: {
+            const JpegLayout layout = ScanJpeg(b);
+            if (layout.width == 0 || layout.height == 0) return BitmapError::Unreadable;
+            if (const BitmapError e = CheckSize(layout.width, layout.height);
+                e != BitmapError::None) {
+                return e;
+            }
+            return layout.complete ? BitmapError::None : BitmapError::Unreadable;
+        }
+        case ImageKind::Unknown:
+            break;
+    }
+    return BitmapError::Unreadable;
 }
 
 std::string WithSlashes(std::string s) {
@@ -77,9 +243,33 @@ std::string WithSlashes(std::string s) {
 
 }  // namespace
 
-BitmapError DecodeBitmap(std::span<const std::uint8_t> bytes, Bitmap* out) {
+ImageKind ImageKindOf(std::span<const std::uint8_t> b) {
+    static constexpr std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+    if (b.size() >= 2 && b[0] == 'B' && b[1] == 'M') return ImageKind::Bmp;
+    if (b.size() >= 8 && std::memcmp(b.data(), kPng, 8) == 0) return ImageKind::Png;
+    if (b.size() >= 3 && b[0] == 0xFF && b[1] == 0xD8 && b[2] == 0xFF) return ImageKind::Jpeg;
+    TgaHeader tga;
+    if (ParseTgaHeader(b, &tga)) return ImageKind::Tga;
+    return ImageKind::Unknown;
+}
+
+ImageKind ImageKindOfName(std::string_view name) {
+    const std::size_t dot = name.find_last_of("./\\");
+    if (dot == std::string_view::npos || name[dot] != '.') return ImageKind::Unknown;
+    std::string ext(name.substr(dot + 1));
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == "bmp") return ImageKind::Bmp;
+    if (ext == "png") return ImageKind::Png;
+    if (ext == "jpg" || ext == "jpeg") return ImageKind::Jpeg;
+    if (ext == "tga") return ImageKind::Tga;
+    return ImageKind::Unknown;
+}
+
+BitmapError DecodeBitmap(std::span<const std::uint8_t> bytes, Bitmap* out, ImageKind* kindOut) {
+    const ImageKind kind = ImageKindOf(bytes);
+    if (kindOut) *kindOut = kind;
     if (bytes.size() > kMaxBitmapFileSize) return BitmapError::TooLarge;
-    if (const BitmapError e = CheckHeader(bytes); e != BitmapError::None) return e;
+    if (const BitmapError e = CheckImage(bytes, kind); e != BitmapError::None) return e;
     int width = 0;
     int height = 0;
     int channels = 0;
@@ -101,16 +291,21 @@ BitmapError DecodeBitmap(std::span<const std::uint8_t> bytes, Bitmap* out) {
     return BitmapError::None;
 }
 
-BitmapError LoadBitmapFile(const std::string& path, Bitmap* out) {
+BitmapError LoadBitmapFile(const std::string& path, Bitmap* out, ImageKind* kind) {
+    if (kind) *kind = ImageKind::Unknown;
     std::error_code ec;
     if (!std::filesystem::is_regular_file(path, ec)) return BitmapError::NotFound;
+    if (kind) *kind = ImageKindOfName(path);
     const std::uintmax_t size = std::filesystem::file_size(path, ec);
     if (ec) return BitmapError::Unreadable;
     if (size > kMaxBitmapFileSize) return BitmapError::TooLarge;
     std::string bytes;
     if (!ReadFileBytes(path, bytes)) return BitmapError::Unreadable;
-    return DecodeBitmap(
-        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), out);
+    ImageKind found = ImageKind::Unknown;
+    const BitmapError e = DecodeBitmap(
+        std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), out, &found);
+    if (kind && found != ImageKind::Unknown) *kind = found;
+    return e;
 }
 
 std::vector<std::string> TextureCandidates(const std::string& name,
@@ -142,21 +337,28 @@ std::vector<std::string> TextureCandidates(const std::string& name,
 }
 
 TexturePtr LoadTexture(const std::string& name, std::span<const std::string> folders,
-                       BitmapError* error, std::string* foundPath) {
+                       BitmapError* error, std::string* foundPath, ImageKind* kind) {
     BitmapError why = BitmapError::NotFound;
+    ImageKind whyKind = ImageKind::Unknown;
     for (const std::string& path : TextureCandidates(name, folders)) {
         Bitmap bitmap;
-        const BitmapError e = LoadBitmapFile(path, &bitmap);
+        ImageKind fileKind = ImageKind::Unknown;
+        const BitmapError e = LoadBitmapFile(path, &bitmap, &fileKind);
         if (e == BitmapError::None) {
             auto texture = std::make_shared<Texture>(name);
             texture->SetPixels(bitmap.width, bitmap.height, std::move(bitmap.pixels));
             if (error) *error = BitmapError::None;
             if (foundPath) *foundPath = path;
+            if (kind) *kind = fileKind;
             return texture;
         }
-        if (why == BitmapError::NotFound) why = e;
+        if (why == BitmapError::NotFound) {
+            why = e;
+            whyKind = fileKind;
+        }
     }
     if (error) *error = why;
+    if (kind) *kind = whyKind;
     return nullptr;
 }
 

@@ -10,6 +10,7 @@
 #include "doc/texts.h"
 #include "fake_ports.h"
 #include "rm/bmp_builder.h"
+#include "rm/image_builder.h"
 #include "test_support.h"
 
 namespace {
@@ -198,7 +199,10 @@ TEST_F(SurfaceFixture, TextureAsksInTheTextureFolderAndTexturesEveryFaceThenWrap
     ASSERT_EQ(ui.fileRequests.size(), 1u);
     EXPECT_EQ(testing_support::Describe(ui.fileRequests[0]),
               "open ext=bmp flags=0x4 folder=" + session.programFolder +
-                  "TEXTURE name= | ビットマップファイル(*.bmp)|*.bmp|");
+                  "TEXTURE name= | ビットマップファイル(*.bmp)|*.bmp|"
+                  "全ての画像(*.bmp;*.png;*.jpg;*.jpeg;*.tga)|*.bmp;*.png;*.jpg;*.jpeg;*.tga|"
+                  "PNGファイル(*.png)|*.png|JPEGファイル(*.jpg;*.jpeg)|*.jpg;*.jpeg|"
+                  "TGAファイル(*.tga)|*.tga|");
 
     EXPECT_EQ(ui.dialogs, std::vector<std::string>{"wrap"});
     const rm::TexturePtr t = Mesh().GetFace(0).GetTexture();
@@ -229,6 +233,31 @@ TEST_F(SurfaceFixture, ABitmapThatDoesNotLoadLeavesTheModelAndSaysWhy) {
     EXPECT_NE(ui.messages[0].text.find(doc::text::kBitmapUnreadable), std::string::npos);
     EXPECT_NE(ui.messages[1].text.find(doc::text::kBitmapNotFound), std::string::npos);
     EXPECT_TRUE(frame.invalidations.empty());
+}
+
+TEST_F(SurfaceFixture, AnImageOfAnotherKindLoadsAndOneThatFailsIsNamedByItsKind) {
+    LoadModel();
+    std::string png = testing_support::MakeImage(testing_support::ImageFormat::Png, 4, 2,
+                                                 [](int, int) { return 0xFF00FF00u; });
+    const std::string good = Bitmap("green.png", png);
+    png.resize(png.size() - 20);  // IEND and part of the pixels gone
+    const std::string cut = Bitmap("cut.png", png);
+    std::string jpeg = testing_support::MakeImage(testing_support::ImageFormat::Jpeg, 4, 2,
+                                                  [](int, int) { return 0xFF00FF00u; });
+    jpeg.resize(jpeg.size() - 2);  // no end of image
+    const std::string cutJpeg = Bitmap("cut.jpg", jpeg);
+    ui.files = {cut, cutJpeg, Bitmap("junk.tga", "nothing"), good};
+    AnswerWrap(0, 2);
+    for (int i = 0; i < 4; ++i) doc::OnTextureLoad(session, ui, frame);
+
+    ASSERT_EQ(ui.messages.size(), 3u);
+    EXPECT_NE(ui.messages[0].text.find(doc::text::kPngUnreadable), std::string::npos);
+    EXPECT_NE(ui.messages[1].text.find(doc::text::kJpegUnreadable), std::string::npos);
+    EXPECT_NE(ui.messages[2].text.find(doc::text::kTgaUnreadable), std::string::npos);
+    const rm::TexturePtr t = Mesh().GetFace(0).GetTexture();
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Width(), 4);
+    EXPECT_EQ(t->Pixels()[0], 0xFF00FF00u);
 }
 
 TEST_F(SurfaceFixture, CancelledFileDialogOrWrapChangesNothing) {

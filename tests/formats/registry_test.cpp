@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "doc/model_io.h"
 #include "test_support.h"
 
 namespace {
@@ -78,6 +79,92 @@ TEST(Registry, ReadersReportTheKindOfTheirFailure) {
         Model good;
         EXPECT_TRUE(formats::RunReader(reader, file, good.host).ok());
     }
+}
+
+}  // namespace
+
+namespace {
+
+// The dialogs' entries come from the registry: the program's own texts first, byte for
+// byte, then the added formats', each naming a format the registry really reads or writes.
+TEST(Registry, DialogFiltersKeepTheirFirstEntriesAndAddTheRest) {
+    const std::string open = formats::OpenFilter();
+    const std::string save = formats::SaveFilter();
+    const std::string openFirst =
+        "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
+        "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|*.obj|"
+        "Metasequoia Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|DXFファイル(*.dxf)|"
+        "*.dxf|";
+    const std::string saveFirst =
+        "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル(*.mqo)|"
+        "*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|";
+    EXPECT_EQ(open.substr(0, openFirst.size()), openFirst);
+    EXPECT_EQ(save.substr(0, saveFirst.size()), saveFirst);
+    // Every later entry is "label|*.ext|" for a format of the list, and the lists agree.
+    auto laterExtensions = [](const std::string& filter, std::size_t from) {
+        std::vector<std::string> exts;
+        std::size_t pos = from;
+        while (pos < filter.size()) {
+            const std::size_t bar = filter.find('|', pos);
+            const std::size_t end = filter.find('|', bar + 1);
+            EXPECT_NE(end, std::string::npos);
+            if (end == std::string::npos) break;
+            const std::string pattern = filter.substr(bar + 1, end - bar - 1);
+            EXPECT_EQ(pattern.substr(0, 2), "*.");
+            EXPECT_NE(filter.substr(pos, bar - pos).find("(" + pattern + ")"), std::string::npos);
+            exts.push_back(pattern.substr(2));
+            pos = end + 1;
+        }
+        return exts;
+    };
+    std::vector<std::string> writers;
+    for (const auto& w : formats::Writers()) writers.emplace_back(w.extension);
+    std::vector<std::string> saved = {"x", "lwo", "mqo", "dxf", "dsm"};
+    for (const std::string& e : laterExtensions(save, saveFirst.size())) saved.push_back(e);
+    EXPECT_EQ(saved, writers);
+    std::vector<std::string> readers;
+    for (const auto& r : formats::Readers()) readers.emplace_back(r.extension);
+    std::vector<std::string> opened = {"x", "lwo", "obj", "mqo", "rok", "dxf"};
+    for (const std::string& e : laterExtensions(open, openFirst.size())) opened.push_back(e);
+    EXPECT_EQ(opened, readers);
+}
+
+TEST(Registry, EachFormatHasOneConvention) {
+    using model::Handedness;
+    for (const char* left : {"a.x", "a.lwo", "a.mqo", "a.rok", "a.dxf", "a.dsm"})
+        EXPECT_EQ(formats::ConventionOf(left), Handedness::Left) << left;
+    for (const char* right : {"a.gltf", "a.GLB", "a.obj", "a.stl", "a.ply"})
+        EXPECT_EQ(formats::ConventionOf(right), Handedness::Right) << right;
+    EXPECT_EQ(formats::ConventionOf("a.txt"), Handedness::None);
+}
+
+// The model takes the convention of the first file into it; one of the other convention
+// makes it mixed, and New forgets it.
+TEST(Registry, TheModelRemembersTheConventionOfItsFiles) {
+    TempDir dir;
+    const std::string obj = dir.Path("t.obj");
+    testing_support::WriteFile(obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    const std::string mqo = dir.Path("t.mqo");
+    testing_support::WriteFile(
+        mqo,
+        "Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\n"
+        "vertex 3 {\n0 0 0\n100 0 0\n0 100 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n");
+    Model m;
+    EXPECT_EQ(m.host.handedness, model::Handedness::None);
+    EXPECT_FALSE(doc::ImportFile(m.host, *m.table, obj).becameMixed);
+    EXPECT_EQ(m.host.handedness, model::Handedness::Right);
+    EXPECT_FALSE(doc::ImportFile(m.host, *m.table, obj).becameMixed);
+    EXPECT_EQ(m.host.handedness, model::Handedness::Right);
+    EXPECT_TRUE(doc::ImportFile(m.host, *m.table, mqo).becameMixed);
+    EXPECT_EQ(m.host.handedness, model::Handedness::Mixed);
+    EXPECT_FALSE(doc::ImportFile(m.host, *m.table, obj).becameMixed);  // said once
+    EXPECT_EQ(m.host.handedness, model::Handedness::Mixed);
+    // A file that fails to read changes nothing.
+    Model n;
+    EXPECT_FALSE(doc::ImportFile(n.host, *n.table, dir.Path("missing.mqo")).ok());
+    EXPECT_EQ(n.host.handedness, model::Handedness::None);
+    EXPECT_TRUE(doc::ImportFile(n.host, *n.table, mqo).ok());
+    EXPECT_EQ(n.host.handedness, model::Handedness::Left);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <numbers>
 
@@ -61,6 +62,12 @@ bool ReadPng(const std::string& path, Image* image) {
 ::testing::AssertionResult MatchesGolden(const Image& image, const std::string& name,
                                          int tolerance) {
     const std::string golden = std::string(KESTRILUNE_TEST_DATA) + "/render/" + name + ".png";
+    // KESTRILUNE_RENDER_DUMP names a folder for every picture drawn, for comparing the
+    // pictures of two builds exactly (the goldens allow a tolerance in some tests).
+    if (const char* dump = std::getenv("KESTRILUNE_RENDER_DUMP"); dump && *dump) {
+        std::filesystem::create_directories(dump);
+        WritePng((std::filesystem::path(dump) / (name + ".png")).string(), image);
+    }
     Image expected;
     std::string problem;
     if (!ReadPng(golden, &expected)) {
