@@ -15,7 +15,8 @@ set -uo pipefail
 build=$(realpath "$1")
 manifest=$(realpath -m "$2")
 root=$(cd "$(dirname "$0")/.." && pwd)
-real=$(realpath -m "$root/../shared/testdata/real")
+real=${KESTRILUNE_REAL_DATA:-$root/tests/data/real}
+[[ -d $real ]] || real=$(realpath -m "$root/../shared/testdata/real")
 work=${KEEP:-$(mktemp -d)}
 mkdir -p "$work"
 convert="$build/kestrilune-convert"

@@ -1,5 +1,8 @@
 #include "test_support.h"
 
+#include <sys/mman.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <clocale>
 #include <cstdlib>
@@ -59,6 +62,26 @@ void WriteFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), std::streamsize(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
+}
+
+BytesAtPageEnd::BytesAtPageEnd(std::string_view bytes) : size_(bytes.size()) {
+    const auto page = static_cast<std::size_t>(sysconf(_SC_PAGESIZE));
+    const std::size_t readable = (bytes.size() + page - 1) / page * page;
+    mapSize_ = readable + page;
+    map_ = mmap(nullptr, mapSize_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (map_ == MAP_FAILED) throw std::runtime_error("cannot map a guarded buffer");
+    char* base = static_cast<char*>(map_);
+    if (mprotect(base + readable, page, PROT_NONE) != 0) {
+        munmap(map_, mapSize_);
+        throw std::runtime_error("cannot protect the guard page");
+    }
+    char* at = base + readable - bytes.size();
+    std::copy(bytes.begin(), bytes.end(), at);
+    data_ = at;
+}
+
+BytesAtPageEnd::~BytesAtPageEnd() {
+    munmap(map_, mapSize_);
 }
 
 ScopedLocale::ScopedLocale(const char* name) {

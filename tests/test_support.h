@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "model/face_table.h"
 #include "model/model_host.h"
@@ -30,6 +31,24 @@ class TempDir {
 };
 
 std::string ReadFile(const std::string& path);
+
+// A copy of some bytes that ends where readable memory ends: the page after it cannot be
+// read, so a reader that looks even one byte past the end crashes at once, in every
+// build (not only under AddressSanitizer).
+class BytesAtPageEnd {
+  public:
+    explicit BytesAtPageEnd(std::string_view bytes);
+    ~BytesAtPageEnd();
+    BytesAtPageEnd(const BytesAtPageEnd&) = delete;
+    BytesAtPageEnd& operator=(const BytesAtPageEnd&) = delete;
+    std::string_view View() const { return {data_, size_}; }
+
+  private:
+    void* map_ = nullptr;
+    std::size_t mapSize_ = 0;
+    const char* data_ = nullptr;
+    std::size_t size_ = 0;
+};
 void WriteFile(const std::string& path, const std::string& bytes);
 
 // A model host with an empty mesh, and a table (heap: it is large).

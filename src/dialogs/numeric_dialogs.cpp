@@ -10,12 +10,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "dialogs/qt_text.h"
 #include "doc/texts.h"
-#include "frame/qt_ui.h"
 
 namespace dialogs {
-
-using frame::Q;
 
 CNumericDialog::CNumericDialog(views::NumericDialog& values, ports::UserInterface& ui,
                                QWidget* parent)
@@ -100,15 +98,11 @@ void CNumericDialog::accept() {
     QDialog::accept();
 }
 
-void RegisterNumericDialogs(frame::QtUserInterface& ui) {
-    for (const char* kind : {"move", "scale", "stretch", "rotate"}) {
-        ui.RegisterDialog(kind, [&ui](ports::ModalDialog& dialog, QWidget* parent) {
-            auto* data = dynamic_cast<views::NumericDialog*>(&dialog);
-            if (!data) return false;
-            CNumericDialog window(*data, ui, parent);
-            return window.exec() == QDialog::Accepted;
-        });
-    }
+bool RunNumericDialog(ports::ModalDialog& dialog, ports::UserInterface& ui, QWidget* parent) {
+    auto* data = dynamic_cast<views::NumericDialog*>(&dialog);
+    if (!data) return false;
+    CNumericDialog window(*data, ui, parent);
+    return window.exec() == QDialog::Accepted;
 }
 
 }  // namespace dialogs

@@ -11,10 +11,6 @@
 class QLineEdit;
 class QRadioButton;
 
-namespace frame {
-class QtUserInterface;
-}
-
 namespace dialogs {
 
 class CNumericDialog : public QDialog {
@@ -39,7 +35,8 @@ class CNumericDialog : public QDialog {
     std::vector<QRadioButton*> axes_;
 };
 
-// Registers the move, scale, stretch and rotate dialogs with the user interface.
-void RegisterNumericDialogs(frame::QtUserInterface& ui);
+// Runner of the move, scale, stretch and rotate dialogs for QtUserInterface::RegisterDialog:
+// shows the dialog modally, `ui` showing the messages of a refused OK; true on OK.
+bool RunNumericDialog(ports::ModalDialog& dialog, ports::UserInterface& ui, QWidget* parent);
 
 }  // namespace dialogs

@@ -12,21 +12,18 @@
 #include <QVBoxLayout>
 #include <string_view>
 
+#include "dialogs/qt_text.h"
 #include "doc/texts.h"
 
 namespace dialogs {
 
 namespace {
 
-QString T(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
-
 // OK and ｷｬﾝｾﾙ, right-aligned.
 QDialogButtonBox* OkCancel(QDialog* dialog) {
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, dialog);
-    box->button(QDialogButtonBox::Ok)->setText(T(doc::text::kDialogOk));
-    box->button(QDialogButtonBox::Cancel)->setText(T(doc::text::kDialogCancel));
+    box->button(QDialogButtonBox::Ok)->setText(Q(doc::text::kDialogOk));
+    box->button(QDialogButtonBox::Cancel)->setText(Q(doc::text::kDialogCancel));
     QObject::connect(box, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
     QObject::connect(box, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
     return box;
@@ -40,7 +37,7 @@ QButtonGroup* RadioGroup(QDialog* dialog, QGroupBox* box,
     int id = 0;
     QWidget* previous = nullptr;
     for (std::string_view label : labels) {
-        auto* radio = new QRadioButton(T(label), box);
+        auto* radio = new QRadioButton(Q(label), box);
         group->addButton(radio, id);
         layout->addWidget(radio);
         if (id == checked) radio->setChecked(true);
@@ -55,8 +52,8 @@ QButtonGroup* RadioGroup(QDialog* dialog, QGroupBox* box,
 
 CMaterialDlg::CMaterialDlg(doc::CMaterialDlg& fields, QWidget* parent)
     : QDialog(parent), data_(fields) {
-    setWindowTitle(T(doc::text::kMaterialTitle));
-    color_ = new QPushButton(T(doc::text::kMaterialColor), this);
+    setWindowTitle(Q(doc::text::kMaterialTitle));
+    color_ = new QPushButton(Q(doc::text::kMaterialColor), this);
     connect(color_, &QPushButton::clicked, this, [this] { data_.OnColor(); });
 
     bar_ = new QScrollBar(Qt::Horizontal, this);
@@ -69,12 +66,12 @@ CMaterialDlg::CMaterialDlg(doc::CMaterialDlg& fields, QWidget* parent)
     connect(bar_, &QScrollBar::actionTriggered, this, [this](int a) { OnScrollAction(a); });
 
     auto* ends = new QGridLayout;
-    ends->addWidget(new QLabel(T(doc::text::kMaterialTransparency), this), 0, 0, 1, 2);
+    ends->addWidget(new QLabel(Q(doc::text::kMaterialTransparency), this), 0, 0, 1, 2);
     ends->addWidget(bar_, 1, 0, 1, 2);
-    ends->addWidget(new QLabel(T(doc::text::kMaterialLeftEnd), this), 2, 0, Qt::AlignLeft);
-    ends->addWidget(new QLabel(T(doc::text::kMaterialRightEnd), this), 2, 1, Qt::AlignRight);
+    ends->addWidget(new QLabel(Q(doc::text::kMaterialLeftEnd), this), 2, 0, Qt::AlignLeft);
+    ends->addWidget(new QLabel(Q(doc::text::kMaterialRightEnd), this), 2, 1, Qt::AlignRight);
 
-    auto* qualityBox = new QGroupBox(T(doc::text::kMaterialQuality), this);
+    auto* qualityBox = new QGroupBox(Q(doc::text::kMaterialQuality), this);
     quality_ = RadioGroup(
         this, qualityBox,
         {doc::text::kMaterialWire, doc::text::kMaterialGouraud, doc::text::kMaterialFlat},
@@ -136,12 +133,12 @@ void CMaterialDlg::accept() {
 
 CTextureWrapDlg::CTextureWrapDlg(doc::CTextureWrapDlg& fields, QWidget* parent)
     : QDialog(parent), data_(fields) {
-    setWindowTitle(T(doc::text::kWrapTitle));
-    auto* mappingBox = new QGroupBox(T(doc::text::kWrapMapping), this);
+    setWindowTitle(Q(doc::text::kWrapTitle));
+    auto* mappingBox = new QGroupBox(Q(doc::text::kWrapMapping), this);
     mapping_ = RadioGroup(this, mappingBox,
                           {doc::text::kWrapPlane, doc::text::kWrapCylinder, doc::text::kWrapSphere},
                           data_.m_nMapping);
-    auto* axisBox = new QGroupBox(T(doc::text::kWrapAxis), this);
+    auto* axisBox = new QGroupBox(Q(doc::text::kWrapAxis), this);
     axis_ = RadioGroup(this, axisBox,
                        {doc::text::kWrapAxisX, doc::text::kWrapAxisY, doc::text::kWrapAxisZ},
                        data_.m_nWrapAxis);

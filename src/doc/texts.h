@@ -6,10 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "ports/ui.h"
+
 namespace doc::text {
 
 // Names and titles.
-inline constexpr std::string_view kAppName = "Kestrilune";
+inline constexpr std::string_view kAppName = ports::kProgramName;
 inline constexpr std::string_view kUntitled = "無題";  // ours: the framework's untitled name
 
 // ours: the status bar's message while nothing else is shown (the framework's idle text)
@@ -66,18 +68,8 @@ inline constexpr std::string_view kCounts = "頂点 %d  面 %d  選択: 頂点 %
 inline constexpr std::string_view kMixedHandedness =
     "右手系と左手系のファイルが混在しています(左手系として保存します)";
 
-// Start-up: the hardware accelerator question.
-inline constexpr std::string_view kHalQuestion = "Direct3D HALを使いますか？";
-inline constexpr std::string_view kHalCaption =
-    "Direct3Dハードウェアアクセラレイターを検出しました";
-
-// 3D pane set-up failures (shown with the program's name as caption and an OK button).
-inline constexpr std::string_view kD3DInitFailed = "Direct3Dの初期化に失敗しました";
-inline constexpr std::string_view kWindowModeFailed =
-    "Direct3D-WindowModeの初期化に失敗しました。\n"
-    "ハードウェアアクセラレーションを使用している場合はVRAMが足りないと予測されます。\n"
-    "解像度を下げてください。";
-inline constexpr std::string_view kNoViewportAndScene = "ビューポートとシーンを作成できません";
+// The 3D layer's messages (the accelerator question, the 3D pane's set-up failures) are in
+// render/texts.h.
 
 // About box.
 inline constexpr std::string_view kAboutTitle = "Kestriluneのﾊﾞｰｼﾞｮﾝ情報";

@@ -6,8 +6,10 @@
 #include <vector>
 
 #include "base/numbers.h"
+#include "base/text_encoding.h"
 #include "formats/reader.h"
 #include "formats/text_io.h"
+#include "rm/bitmap.h"
 
 namespace formats {
 
@@ -15,17 +17,21 @@ namespace {
 
 struct MqoMaterial {
     float red = 1.0f, green = 1.0f, blue = 1.0f, alpha = 1.0f;
-    bool valid = false;  // false when the line's col(...) could not be read
+    bool valid = false;   // false when the line's col(...) could not be read
+    std::string texture;  // tex("..."), in UTF-8; empty for none
 };
 
 struct MqoFace {
     std::vector<std::int32_t> corners;  // the file's indices in reverse order
+    std::vector<float> uv;              // u, v per corner in the same order, or empty
     int material = -1;
 };
 
 struct MqoObject {
     std::vector<rm::Vector> vertices;
     std::vector<MqoFace> faces;
+    int mirror = 0;      // 0 none, 1 separate, 2 connected
+    int mirrorAxis = 1;  // bits: 1 X, 2 Y, 4 Z
 };
 
 // First whitespace-delimited word of a line, lower-cased (keywords compare case-insensitively).
@@ -35,11 +41,23 @@ std::string FirstWord(std::string_view line) {
     return ToLower(word);
 }
 
-// `"name" ... col(r g b a) ...`. A quoted name may hold blanks. The colour attribute may
-// stand anywhere after the name: writers of later versions put shader(...) and others
-// first, also in documents that say "Ver 1.0". "col(" only counts at the start of a word
-// (not the end of "vcol(").
-MqoMaterial ParseMaterial(std::string_view line) {
+// The position just after `name(` where it starts a word of `line` ("col(" is not the end
+// of "vcol("), or npos.
+std::size_t FindAttribute(std::string_view line, std::string_view name) {
+    for (std::size_t at = 0;; ++at) {
+        at = line.find(name, at);
+        if (at == std::string_view::npos) return at;
+        if ((at == 0 || base::IsSpace(line[at - 1]) || line[at - 1] == ')') &&
+            at + name.size() < line.size() && line[at + name.size()] == '(') {
+            return at + name.size() + 1;
+        }
+    }
+}
+
+// `"name" ... col(r g b a) ... tex("file") ...`. A quoted name may hold blanks. Attributes
+// may stand in any order after the name: writers of later versions put shader(...) and
+// others first, also in documents that say "Ver 1.0". Text is in the document's code page.
+MqoMaterial ParseMaterial(std::string_view line, bool utf8) {
     MqoMaterial m;
     SkipSpace(line);
     if (!line.empty() && line.front() == '"') {
@@ -50,13 +68,22 @@ MqoMaterial ParseMaterial(std::string_view line) {
         std::string_view name;
         if (!ScanWord(line, name)) return m;
     }
-    std::size_t at = 0;
-    for (;; ++at) {
-        at = line.find("col(", at);
-        if (at == std::string_view::npos) return m;
-        if (at == 0 || base::IsSpace(line[at - 1])) break;
+    std::size_t at = FindAttribute(line, "tex");
+    if (at != std::string_view::npos) {
+        std::string_view rest = line.substr(at);
+        SkipSpace(rest);
+        // The quote cannot be the second byte of a Shift-JIS character (those are 0x40 and up).
+        if (!rest.empty() && rest.front() == '"') {
+            const auto close = rest.find('"', 1);
+            if (close != std::string_view::npos) {
+                const std::string_view raw = rest.substr(1, close - 1);
+                m.texture = utf8 ? std::string(raw) : base::ShiftJisToUtf8(raw);
+            }
+        }
     }
-    line.remove_prefix(at + 4);
+    at = FindAttribute(line, "col");
+    if (at == std::string_view::npos) return m;
+    line.remove_prefix(at);
     if (ScanFloat(line, m.red) && ScanFloat(line, m.green) && ScanFloat(line, m.blue) &&
         ScanFloat(line, m.alpha)) {
         m.valid = true;
@@ -64,24 +91,59 @@ MqoMaterial ParseMaterial(std::string_view line) {
     return m;
 }
 
-// `n V(i1 ... in) M(m) ...`: false when the line is malformed. `face.corners` holds the
-// indices in reverse order.
+// `n V(i1 ... in) M(m) UV(u1 v1 ... un vn) ...`: false when the line is malformed. Attributes
+// other than V, M and UV (UID, COL, CRS, ...) are passed over. `face.corners` holds the
+// indices in reverse order, `face.uv` the coordinates in the same order.
 bool ParseFace(std::string_view line, MqoFace& face) {
     int n = 0;
     if (!ScanInt(line, n) || n < 0) return false;
-    if (!ScanLiteral(line, " V(")) return false;
-    face.corners.assign(std::size_t(0), 0);
-    face.corners.reserve(std::size_t(std::min(n, 64)));
-    for (int k = 0; k < n; ++k) {
-        int index = 0;
-        if (!ScanInt(line, index)) return false;
-        face.corners.push_back(index);
-    }
-    if (!ScanLiteral(line, " )")) return false;
-    std::reverse(face.corners.begin(), face.corners.end());
+    face.corners.clear();
+    face.uv.clear();
     face.material = -1;
-    int m = 0;
-    if (ScanLiteral(line, " M(") && ScanInt(line, m)) face.material = m;
+    bool haveV = false;
+    for (;;) {
+        SkipSpace(line);
+        if (line.empty()) break;
+        const std::size_t open = line.find('(');
+        if (open == std::string_view::npos) break;
+        const std::string name = ToLower(line.substr(0, open));
+        line.remove_prefix(open + 1);
+        if (name == "v" && !haveV) {
+            face.corners.reserve(std::size_t(std::min(n, 64)));
+            for (int k = 0; k < n; ++k) {
+                int index = 0;
+                if (!ScanInt(line, index)) return false;
+                face.corners.push_back(index);
+            }
+            haveV = true;
+        } else if (name == "m") {
+            int m = 0;
+            if (ScanInt(line, m)) face.material = m;
+        } else if (name == "uv") {
+            std::vector<float> uv;
+            uv.reserve(std::size_t(std::min(n, 64)) * 2);
+            bool ok = true;
+            for (int k = 0; k < 2 * n && ok; ++k) {
+                float value = 0.0f;
+                ok = ScanFloat(line, value);
+                uv.push_back(value);
+            }
+            if (ok) face.uv = std::move(uv);
+        }
+        const std::size_t close = line.find(')');
+        if (close == std::string_view::npos) {
+            if (name == "v") return false;
+            break;
+        }
+        line.remove_prefix(close + 1);
+    }
+    if (!haveV) return false;
+    std::reverse(face.corners.begin(), face.corners.end());
+    // Reverse the (u, v) pairs along with the corners.
+    for (std::size_t a = 0, b = face.uv.size() / 2; a + 1 < b; ++a, --b) {
+        std::swap(face.uv[2 * a], face.uv[2 * (b - 1)]);
+        std::swap(face.uv[2 * a + 1], face.uv[2 * (b - 1) + 1]);
+    }
     return true;
 }
 
@@ -89,14 +151,17 @@ struct Document {
     std::vector<MqoMaterial> materials;
     int materialCount = 0;
     std::vector<MqoObject> objects;
+    bool utf8 = false;  // "CodePage utf8"; otherwise names are Shift-JIS
 };
 
 enum class Search { Found, NextObject, Fail };
 
 // Skips lines until one whose first word is one of `words`. An "object" or "eof" line on
 // the way ends the search (the object has no such block) and is left for the body loop.
+// `other` sees every line passed over, with its first word.
+template <typename Other>
 Search SkipTo(LineReader& lines, std::initializer_list<std::string_view> words,
-              std::string_view& line, std::string& word) {
+              std::string_view& line, std::string& word, Other&& other) {
     for (;;) {
         const std::size_t before = lines.Offset();
         if (!lines.Next(line)) return Search::Fail;
@@ -108,13 +173,21 @@ Search SkipTo(LineReader& lines, std::initializer_list<std::string_view> words,
             lines.Seek(before);
             return Search::NextObject;
         }
+        other(word, line);
     }
 }
 
 bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, ReadResult* result) {
     std::string_view line;
     std::string word;
-    Search s = SkipTo(lines, {"bvertex", "vertex"}, line, word);
+    Search s = SkipTo(lines, {"bvertex", "vertex"}, line, word,
+                      [&](const std::string& w, std::string_view l) {
+                          std::string_view rest = l, first;
+                          int value = 0;
+                          if (!ScanWord(rest, first) || !ScanInt(rest, value)) return;
+                          if (w == "mirror") object.mirror = value;
+                          if (w == "mirror_axis") object.mirrorAxis = value;
+                      });
     if (s == Search::Fail) {
         return Fail(result, ReadFailure::Malformed, "end of file before the object's vertices");
     }
@@ -163,7 +236,7 @@ bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, Re
         }
     }
 
-    s = SkipTo(lines, {"face"}, line, word);
+    s = SkipTo(lines, {"face"}, line, word, [](const std::string&, std::string_view) {});
     if (s == Search::Fail) {
         return Fail(result, ReadFailure::Malformed, "end of file before the object's faces");
     }
@@ -205,20 +278,25 @@ bool ParseDocument(std::string_view text, Document& doc, ReadResult* result) {
         }
         float version = 0.0f;  // a missing number counts as 0
         if (!ScanFloat(rest, version)) version = 0.0f;
-        if (!(version <= 1.0f)) {
-            return Fail(result, ReadFailure::Unsupported, "document version is newer than 1.0");
+        // Version 1.1 (written since the modeller's fourth release) keeps 1.0's objects and
+        // faces; what it adds is skipped.
+        if (!(version <= 1.1f)) {
+            return Fail(result, ReadFailure::Unsupported, "document version is newer than 1.1");
         }
     }
     while (lines.Next(line)) {
         const std::string word = FirstWord(line);
-        if (word == "material") {
+        if (word == "codepage") {
+            std::string_view rest = line, w, page;
+            if (ScanWord(rest, w) && ScanWord(rest, page)) doc.utf8 = ToLower(page) == "utf8";
+        } else if (word == "material") {
             std::string_view rest = line, w;
             int count = 0;
             if (!ScanWord(rest, w) || !ScanInt(rest, count) || count < 0) count = 0;
             doc.materials.clear();
             doc.materialCount = count;
             for (int i = 0; i < count && lines.Next(line); ++i) {
-                doc.materials.push_back(ParseMaterial(line));
+                doc.materials.push_back(ParseMaterial(line, doc.utf8));
             }
         } else if (word == "object") {
             doc.objects.emplace_back();
@@ -228,16 +306,62 @@ bool ParseDocument(std::string_view text, Document& doc, ReadResult* result) {
     return true;
 }
 
-int BuildModel(const Document& doc, model::ModelHost& host, ReadResult* result) {
+// The object's faces with its mirrored copies: for every combination of the mirror axes,
+// the vertices reflected through the object's origin, each face again in the reflected
+// vertices, its corners reversed when an odd number of axes is reflected (so that it faces
+// outward). A connected mirror (2) is drawn the same way: only its editing differs.
+void AddMirrors(MqoObject& object) {
+    if (object.mirror != 1 && object.mirror != 2) return;
+    const int axes = object.mirrorAxis & 7;
+    if (axes == 0) return;
+    const std::size_t vertexCount = object.vertices.size();
+    const std::size_t faceCount = object.faces.size();
+    for (int mask = 1; mask <= 7; ++mask) {
+        if ((mask & axes) != mask) continue;
+        const auto offset = static_cast<std::int32_t>(object.vertices.size());
+        for (std::size_t i = 0; i < vertexCount; ++i) {
+            rm::Vector v = object.vertices[i];
+            if (mask & 1) v.x = -v.x;
+            if (mask & 2) v.y = -v.y;
+            if (mask & 4) v.z = -v.z;
+            object.vertices.push_back(v);
+        }
+        const bool flip = (((mask & 1) + ((mask >> 1) & 1) + ((mask >> 2) & 1)) % 2) != 0;
+        for (std::size_t f = 0; f < faceCount; ++f) {
+            MqoFace copy = object.faces[f];
+            for (std::int32_t& index : copy.corners) {
+                // Out-of-range indices stay out of range (the build refuses them).
+                if (index >= 0 && std::size_t(index) < vertexCount) index += offset;
+            }
+            if (flip) {
+                std::reverse(copy.corners.begin(), copy.corners.end());
+                for (std::size_t x = 0, y = copy.uv.size() / 2; x + 1 < y; ++x, --y) {
+                    std::swap(copy.uv[2 * x], copy.uv[2 * (y - 1)]);
+                    std::swap(copy.uv[2 * x + 1], copy.uv[2 * (y - 1) + 1]);
+                }
+            }
+            object.faces.push_back(std::move(copy));
+        }
+    }
+}
+
+int BuildModel(Document& doc, const std::string& path, model::ModelHost& host, ReadResult* result) {
     rm::MeshBuilderPtr temp = BeginRead(host, result);
     if (!temp) return 0;
     const int usable = std::min<int>(doc.materialCount, int(doc.materials.size()));
+    // One texture per material that names one, shared by its faces.
+    std::vector<rm::TexturePtr> textures(std::size_t(std::max(usable, 0)));
+    for (int m = 0; m < usable; ++m) {
+        const std::string& name = doc.materials[std::size_t(m)].texture;
+        if (!name.empty()) textures[std::size_t(m)] = std::make_shared<rm::Texture>(name);
+    }
     std::vector<rm::Vector> normals;
-    std::vector<int> faceMaterial;  // per mesh face: a face of more than 16 corners gives several
+    std::vector<std::size_t> faceOrigin;  // per mesh face, its polygon (several for a split one)
     FaceDataList data;
-    for (const MqoObject& object : doc.objects) {
+    for (MqoObject& object : doc.objects) {
+        AddMirrors(object);
         normals.clear();
-        faceMaterial.clear();
+        faceOrigin.clear();
         data.Clear();
         for (std::size_t f = 0; f < object.faces.size(); ++f) {
             const auto& corners = object.faces[f].corners;
@@ -252,40 +376,68 @@ int BuildModel(const Document& doc, model::ModelHost& host, ReadResult* result) 
                                          object.vertices[std::size_t(corners[2])]));
             const std::size_t faces =
                 data.AddPolygon(object.vertices, corners, static_cast<std::int32_t>(f));
-            faceMaterial.insert(faceMaterial.end(), faces, object.faces[f].material);
+            faceOrigin.insert(faceOrigin.end(), faces, f);
         }
         data.Finish();
+        const std::size_t base = temp->GetVertexCount();
         std::vector<rm::Face> added;
         if (!temp->AddFaces(object.vertices, normals, data.Data(), &added)) {
             return Fail(result, ReadFailure::MergeRefused, "the mesh refused the object's faces");
         }
-        if (doc.materialCount > 0) {
-            for (std::size_t f = 0; f < added.size() && f < faceMaterial.size(); ++f) {
-                const int m = faceMaterial[f];
-                if (m >= 0 && m < usable && m < 1000 && doc.materials[std::size_t(m)].valid) {
-                    const MqoMaterial& mat = doc.materials[std::size_t(m)];
-                    added[f].SetColorRGB(mat.red, mat.green, mat.blue);
+        for (std::size_t f = 0; f < added.size() && f < faceOrigin.size(); ++f) {
+            const MqoFace& face = object.faces[faceOrigin[f]];
+            const int m = face.material;
+            if (m >= 0 && m < usable && m < 1000) {
+                const MqoMaterial& mat = doc.materials[std::size_t(m)];
+                if (mat.valid) added[f].SetColorRGB(mat.red, mat.green, mat.blue);
+                if (textures[std::size_t(m)]) added[f].SetTexture(textures[std::size_t(m)]);
+            }
+            if (face.uv.empty()) continue;
+            const int n = added[f].GetVertexCount();
+            const bool whole = std::size_t(n) == face.corners.size() &&
+                               (f + 1 >= faceOrigin.size() || faceOrigin[f + 1] != faceOrigin[f]) &&
+                               (f == 0 || faceOrigin[f - 1] != faceOrigin[f]);
+            for (int k = 0; k < n; ++k) {
+                std::size_t at = std::size_t(k);
+                if (!whole) {
+                    // A cut polygon: its triangles' corners are found by their vertex.
+                    const long long local =
+                        added[f].GetVertexIndex(k) - static_cast<long long>(base);
+                    const auto it = std::find(face.corners.begin(), face.corners.end(), local);
+                    at = std::size_t(it - face.corners.begin());
+                }
+                if (at < face.corners.size()) {
+                    added[f].SetTextureCoordinates(k, face.uv[2 * at], face.uv[2 * at + 1]);
                 }
             }
         }
     }
     temp->Scale(0.01f, 0.01f, 0.01f);
-    return FinishRead(host, *temp, result);
+    std::vector<std::string> missing;
+    if (!path.empty() &&
+        std::any_of(textures.begin(), textures.end(), [](const auto& t) { return t != nullptr; })) {
+        missing = rm::LoadMeshTextures(*temp, ReaderTextureFolders(host, FolderOf(path)));
+    }
+    const int merged = FinishRead(host, *temp, result);
+    if (merged && result) result->missingTextures = std::move(missing);
+    return merged;
 }
 
 }  // namespace
 
-int ReadMqoText(std::string_view text, model::ModelHost& host, ReadResult* result) {
+int ReadMqoText(std::string_view text, model::ModelHost& host, ReadResult* result,
+                const std::string& path) {
     return Guarded(result, [&] {
         Document doc;
         if (!ParseDocument(text, doc, result)) return 0;
-        return BuildModel(doc, host, result);
+        return BuildModel(doc, path, host, result);
     });
 }
 
 int ReadMqo(const std::string& path, model::ModelHost& host, ReadResult* result) {
-    return ReadFileThen(path, result,
-                        [&](std::string_view bytes) { return ReadMqoText(bytes, host, result); });
+    return ReadFileThen(path, result, [&](std::string_view bytes) {
+        return ReadMqoText(bytes, host, result, path);
+    });
 }
 
 std::string FormatMqo(const model::FaceTable& table) {

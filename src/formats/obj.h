@@ -1,4 +1,4 @@
-// Wavefront OBJ files (reading only).
+// Wavefront OBJ files (reading only), with their material libraries.
 #pragma once
 
 #include <string>
@@ -12,6 +12,9 @@ namespace formats {
 // Adds the file's faces to host.m_pMesh: 1 on success, 0 on failure (nothing added;
 // `result` says why).
 int ReadObj(const std::string& path, model::ModelHost& host, ReadResult* result = nullptr);
-int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr);
+// `folder` ("" or ending in '/') is where the file's material libraries and textures are
+// looked for.
+int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr,
+                const std::string& folder = {});
 
 }  // namespace formats

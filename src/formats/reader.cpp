@@ -1,6 +1,7 @@
 #include "formats/reader.h"
 
 #include <cmath>
+#include <filesystem>
 #include <utility>
 
 #include "rm/root.h"
@@ -42,6 +43,19 @@ int MergeRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* resul
         return 1;
     }
     return Fail(result, ReadFailure::MergeRefused, "cannot add the file's faces to the model");
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    return folder.empty() ? std::string() : folder.string() + '/';
+}
+
+std::vector<std::string> ReaderTextureFolders(const model::ModelHost& host,
+                                              const std::string& folder) {
+    std::vector<std::string> folders;
+    if (host.m_pD3DRoot) folders = host.m_pD3DRoot->GetSearchPaths();
+    folders.push_back(folder);
+    return folders;
 }
 
 rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c) {

@@ -16,6 +16,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "formats/read_result.h"
 #include "model/model_host.h"
@@ -49,6 +50,13 @@ int FinishRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* resu
 
 // FinishRead without the material: for a loader whose file brings its own.
 int MergeRead(model::ModelHost& host, rm::MeshBuilder& loaded, ReadResult* result);
+
+// The folder of a file's path, ending in '/' ("" for a bare name).
+std::string FolderOf(const std::string& path);
+// Where the textures a file names are looked for: the root's search path, then `folder`
+// (the file's own, from FolderOf).
+std::vector<std::string> ReaderTextureFolders(const model::ModelHost& host,
+                                              const std::string& folder);
 
 // (A - B) x (A - C) in 32-bit floats, divided by its length unless that is exactly 0.
 rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c);

@@ -1,6 +1,5 @@
 #include "formats/x.h"
 
-#include <filesystem>
 #include <vector>
 
 #include "formats/reader.h"
@@ -24,11 +23,8 @@ int ReadX(const std::string& path, model::ModelHost& host, ReadResult* result) {
         }
         // Bitmaps of the textures the file names: through the root's search path, then
         // beside the file. One that is not found keeps its name (a save names it again).
-        std::vector<std::string> folders;
-        if (host.m_pD3DRoot) folders = host.m_pD3DRoot->GetSearchPaths();
-        const std::filesystem::path folder = std::filesystem::path(path).parent_path();
-        folders.push_back(folder.empty() ? std::string() : folder.string() + '/');
-        std::vector<std::string> missing = rm::LoadMeshTextures(*loaded, folders);
+        std::vector<std::string> missing =
+            rm::LoadMeshTextures(*loaded, ReaderTextureFolders(host, FolderOf(path)));
         // The file's own materials stay: no reader material is set.
         const int merged = MergeRead(host, *loaded, result);
         if (merged && result) result->missingTextures = std::move(missing);

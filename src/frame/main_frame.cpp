@@ -70,7 +70,11 @@ CMainFrame::CMainFrame(doc::Session& session, bool messagesToStderr)
     doc::RegisterSelectionCommands(session_, *this, router_);
     views::RegisterEditCommands(session_, ui_, *this, router_);
     views::RegisterViewCommands(session_, *this, router_);
-    dialogs::RegisterNumericDialogs(ui_);
+    for (const char* kind : {"move", "scale", "stretch", "rotate"}) {
+        ui_.RegisterDialog(kind, [this](ports::ModalDialog& d, QWidget* parent) {
+            return dialogs::RunNumericDialog(d, ui_, parent);
+        });
+    }
     // No command works under a mouse drag: the drag ends first, as if released.
     router_.SetPrelude([this] {
         for (CPaneWidget* pane : panes_) pane->View().EndDrag();

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "dialogs/qt_text.h"
 #include "ports/ui.h"
 
 class QWidget;
@@ -27,12 +28,7 @@ QString ExtensionOfFilter(const QString& nameFilter, const QString& fallback);
 // `path` with `extension` appended when its file name has none.
 QString WithExtension(const QString& path, const QString& extension);
 
-inline QString Q(const std::string& s) {
-    return QString::fromStdString(s);
-}
-inline QString Q(std::string_view s) {
-    return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
-}
+using dialogs::Q;
 
 class QtUserInterface final : public ports::UserInterface {
   public:

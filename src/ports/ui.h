@@ -41,6 +41,9 @@ class ModalDialog {
     virtual std::string_view Kind() const = 0;
 };
 
+// The program's name: the caption of its message boxes and its main window's title.
+inline constexpr std::string_view kProgramName = "Kestrilune";
+
 class UserInterface {
   public:
     virtual ~UserInterface() = default;

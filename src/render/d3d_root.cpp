@@ -1,8 +1,8 @@
 #include "render/d3d_root.h"
 
 #include "base/module_dir.h"
-#include "doc/texts.h"
 #include "render/d3d_manager.h"
+#include "render/texts.h"
 
 namespace render {
 
@@ -132,7 +132,7 @@ int ChooseStartupDevice(CD3DRoot& root, ports::UserInterface& ui,
     root.SelectDeviceByName(2);
     if (root.HasUsableHardwareDevice()) {
         const ports::Answer answer =
-            ui.MessageBox(std::string(doc::text::kHalQuestion), std::string(doc::text::kHalCaption),
+            ui.MessageBox(std::string(text::kHalQuestion), std::string(text::kHalCaption),
                           ports::Buttons::YesNo, ports::Icon::None);
         if (answer == ports::Answer::Yes) root.SelectUsableHardwareDevice();
     }

@@ -117,13 +117,39 @@ class Device {
         }
     };
 
+    struct FaceWork;
+    struct DirectEmit;
+    struct RecordEmit;
+
+    bool MakeTarget(const rm::Viewport& viewport, raster::Target& target) const;
     void GatherLights(const rm::Frame& frame, const rm::Matrix& parentWorld, Lighting& out) const;
     void GatherItems(const rm::Frame& frame, const rm::Matrix& parentWorld,
                      const rm::Viewport& viewport);
     void Light(const Lighting& lighting, const rm::Vector& n, float out[3]) const;
+    void DrawDirect(const rm::Viewport& viewport, const Lighting& lighting,
+                    const raster::Target& target);
+    void DrawShared(const rm::Viewport& viewport, const Lighting& lighting,
+                    const raster::Target& target, int threads, std::size_t faces);
+    void RecordShare(const rm::Viewport& viewport, const Lighting& lighting, int t, int threads,
+                     std::size_t faces);
     template <typename Emit>
     void DrawFace(const Item& item, std::size_t f, const rm::Viewport& viewport,
                   const Lighting& lighting, Scratch& scratch, Emit& emit) const;
+    // The stages of DrawFace, in order.
+    bool BeginFace(const Item& item, std::size_t f, const rm::Viewport& viewport,
+                   FaceWork& w) const;
+    bool FacesAwayEarly(const Item& item, FaceWork& w) const;
+    void LightCorners(const Item& item, const Lighting& lighting, const FaceWork& w,
+                      std::vector<ClipVertex>& out) const;
+    bool ClipToPlanes(const FaceWork& w, std::vector<ClipVertex>& a,
+                      std::vector<ClipVertex>& b) const;
+    void ProjectCorners(const rm::Viewport& viewport, const FaceWork& w,
+                        const std::vector<ClipVertex>& in, std::vector<raster::Vertex>& out) const;
+    bool ClipToGuardBand(const FaceWork& w, std::vector<raster::Vertex>& a,
+                         std::vector<raster::Vertex>& b) const;
+    template <typename Emit>
+    void EmitOutline(const FaceWork& w, const std::vector<ClipVertex>& lit,
+                     const std::vector<raster::Vertex>& screen, Emit& emit) const;
     void Fill(const raster::Triangle& tri, const raster::FaceStyle& style,
               const raster::Target& target) const;
     void Replay(const Recording& recording, const raster::Target& target) const;

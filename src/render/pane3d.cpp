@@ -1,13 +1,13 @@
 #include "render/pane3d.h"
 
-#include "doc/texts.h"
+#include "render/texts.h"
 
 namespace render {
 
 namespace {
 
 void ShowFailure(ports::UserInterface& ui, std::string_view text) {
-    ui.MessageBox(std::string(text), std::string(doc::text::kAppName), ports::Buttons::Ok,
+    ui.MessageBox(std::string(text), std::string(ports::kProgramName), ports::Buttons::Ok,
                   ports::Icon::Exclamation);
 }
 
@@ -19,21 +19,21 @@ int C3DPane::OnInitialUpdate(const rm::FramePtr& scene, const rm::FramePtr& mode
     setUpTried_ = true;
     const auto& rm = root_.GetRM();
     if (!rm || !scene) {
-        ShowFailure(ui_, doc::text::kD3DInitFailed);
+        ShowFailure(ui_, text::kD3DInitFailed);
         return 0;
     }
     // A camera that could not be made shows up as a failure to create the scene below.
     m_pCameraFrame = rm->CreateFrame(scene.get());
     if (!root_.CreateManager(&m_pD3D, &window_, scene, m_pCameraFrame, true)) {
-        ShowFailure(ui_, doc::text::kD3DInitFailed);
+        ShowFailure(ui_, text::kD3DInitFailed);
         return 0;
     }
     if (!m_pD3D->InitWindowed()) {
-        ShowFailure(ui_, doc::text::kWindowModeFailed);
+        ShowFailure(ui_, text::kWindowModeFailed);
         return 0;
     }
     if (!m_pD3D->CreateScene()) {
-        ShowFailure(ui_, doc::text::kNoViewportAndScene);
+        ShowFailure(ui_, text::kNoViewportAndScene);
         return 0;
     }
     m_pD3D->SetCameraPosition(0.0f, 0.0f, kCameraZ);

@@ -7,6 +7,7 @@
 #include <set>
 #include <system_error>
 
+#include "base/text_encoding.h"
 #include "rm/file_io.h"
 #include "rm/mesh_builder.h"
 
@@ -241,7 +242,54 @@ std::string WithSlashes(std::string s) {
     return s;
 }
 
+// "HQ:images/wood.png": a volume name of the system the file was written on (two or more
+// letters before the colon; one letter is a drive). The rest is read as a relative name.
+std::string WithoutVolume(const std::string& name) {
+    const std::size_t colon = name.find(':');
+    if (colon == std::string::npos || colon < 2) return name;
+    if (name.find_first_of("/\\") < colon) return name;
+    std::string rest = name.substr(colon + 1);
+    while (!rest.empty() && (rest.front() == '/' || rest.front() == '\\')) rest.erase(0, 1);
+    return rest;
+}
+
+bool SameIgnoringCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               const auto lower = [](char c) {
+                   return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+               };
+               return lower(x) == lower(y);
+           });
+}
+
 }  // namespace
+
+std::string FindFileIgnoringCase(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    if (path.empty() || fs::is_regular_file(path, ec)) return path;
+    const fs::path whole(path);
+    fs::path found = whole.root_path();
+    for (const fs::path& part : whole.relative_path()) {
+        const fs::path exact = found / part;
+        if (fs::exists(exact, ec) || part == "." || part == "..") {
+            found = exact;
+            continue;
+        }
+        const fs::path here = found.empty() ? fs::path(".") : found;
+        fs::path match;
+        for (fs::directory_iterator it(here, ec), end; !ec && it != end; it.increment(ec)) {
+            const std::string name = it->path().filename().string();
+            if (SameIgnoringCase(name, part.string())) {
+                match = found / name;
+                break;
+            }
+        }
+        if (match.empty()) return path;
+        found = match;
+    }
+    return fs::is_regular_file(found, ec) ? found.string() : path;
+}
 
 ImageKind ImageKindOf(std::span<const std::uint8_t> b) {
     static constexpr std::uint8_t kPng[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
@@ -308,9 +356,13 @@ BitmapError LoadBitmapFile(const std::string& path, Bitmap* out, ImageKind* kind
     return e;
 }
 
-std::vector<std::string> TextureCandidates(const std::string& name,
+std::vector<std::string> TextureCandidates(const std::string& rawName,
                                            std::span<const std::string> folders) {
     std::vector<std::string> out;
+    if (rawName.empty()) return out;
+    // Names are looked for decoded (a Shift-JIS name's 0x5C second bytes are no separators)
+    // and without a volume prefix.
+    const std::string name = WithoutVolume(base::NameToUtf8(rawName));
     if (name.empty()) return out;
     const std::string slashed = WithSlashes(name);
     const auto add = [&out](std::string path) {
@@ -342,13 +394,14 @@ TexturePtr LoadTexture(const std::string& name, std::span<const std::string> fol
     ImageKind whyKind = ImageKind::Unknown;
     for (const std::string& path : TextureCandidates(name, folders)) {
         Bitmap bitmap;
+        const std::string onDisk = FindFileIgnoringCase(path);
         ImageKind fileKind = ImageKind::Unknown;
-        const BitmapError e = LoadBitmapFile(path, &bitmap, &fileKind);
+        const BitmapError e = LoadBitmapFile(onDisk, &bitmap, &fileKind);
         if (e == BitmapError::None) {
             auto texture = std::make_shared<Texture>(name);
             texture->SetPixels(bitmap.width, bitmap.height, std::move(bitmap.pixels));
             if (error) *error = BitmapError::None;
-            if (foundPath) *foundPath = path;
+            if (foundPath) *foundPath = onDisk;
             if (kind) *kind = fileKind;
             return texture;
         }

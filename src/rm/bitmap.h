@@ -60,11 +60,17 @@ BitmapError LoadBitmapFile(const std::string& path, Bitmap* out, ImageKind* kind
 // Where a texture named `name` is looked for, in order: an absolute name as it is; a
 // relative one in each of `folders` (each ending in '/'). A name written with '\'
 // separators is looked for with '/' as well, and then by its last part alone, so that
-// textures named by files from other systems are found beside the model.
+// textures named by files from other systems are found beside the model. A name that is
+// not UTF-8 is decoded from Shift-JIS first, and a volume prefix ("HQ:") is dropped.
 std::vector<std::string> TextureCandidates(const std::string& name,
                                            std::span<const std::string> folders);
 
-// Loads the image of a texture named `name` through `folders`. The texture keeps the
+// `path` itself when that file exists, else the file whose name differs from it only in the
+// letter case of its parts (ASCII letters), else `path` unchanged.
+std::string FindFileIgnoringCase(const std::string& path);
+
+// Loads the image of a texture named `name` through `folders`, whatever the letter case
+// of the file on disk. The texture keeps the
 // name it was asked for. Null when no candidate file loads; `error` says why (the error
 // of the first candidate that exists, or NotFound) and `kind` of what kind that file was,
 // `foundPath` where it was.

@@ -33,8 +33,10 @@ enum class XLoadFailure {
 // Loads a whole .x file held in memory and appends its meshes (every Mesh in the file,
 // each moved by the transforms of the frames around it) to `into`. All or nothing: on
 // failure `into` is unchanged, `error` says why and `failure` (when given) what kind.
+// A compressed body that inflates to more than `maxInflated` bytes fails (the program
+// always uses kMaxXFileSize; tests set less to reach the limit).
 bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error = nullptr,
-                     XLoadFailure* failure = nullptr);
+                     XLoadFailure* failure = nullptr, std::size_t maxInflated = kMaxXFileSize);
 
 // The text of a .x file holding `mesh` as one Mesh object; `flags` picks the parts
 // written (XOFSAVE_*). Vertices whose corners differ in texture coordinates or normals

@@ -646,7 +646,7 @@ class Parser {
 // compressed size (counting the "CK" that follows) and raw deflate data. Each block after
 // the first inflates with the previous block's output as its preset dictionary.
 
-bool Inflate(std::string_view in, std::string& out, std::string& error) {
+bool Inflate(std::string_view in, std::size_t maxInflated, std::string& out, std::string& error) {
     if (in.size() < 4) {
         error = "compressed file without a size";
         return false;
@@ -656,7 +656,7 @@ bool Inflate(std::string_view in, std::string& out, std::string& error) {
     const std::uint32_t declared = base::LoadLE32(p);
     p += 4;
     // The declared size is only a hint: never reserve more than the blocks could give.
-    const std::size_t maxOut = std::min<std::size_t>(kMaxXFileSize, in.size() * 1100 + 65536);
+    const std::size_t maxOut = std::min<std::size_t>(maxInflated, in.size() * 1100 + 65536);
     out.reserve(std::min<std::size_t>(declared, std::min<std::size_t>(maxOut, 64u << 20)));
 
     z_stream z{};
@@ -1106,7 +1106,8 @@ class Builder {
     int meshes_ = 0;
 };
 
-bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error, bool& unsupported) {
+bool LoadImpl(std::string_view bytes, std::size_t maxInflated, MeshBuilder& into,
+              std::string& error, bool& unsupported) {
     if (bytes.size() < 16 || bytes.substr(0, 4) != "xof ") {
         error = "not a DirectX .x file";
         return false;
@@ -1128,7 +1129,7 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error, boo
     } else if (format == "bin ") {
         binary = true;
     } else if (format == "tzip" || format == "bzip") {
-        if (!Inflate(body, inflated, error)) return false;
+        if (!Inflate(body, maxInflated, inflated, error)) return false;
         body = inflated;
         binary = format == "bzip";
     } else {
@@ -1155,12 +1156,12 @@ bool LoadImpl(std::string_view bytes, MeshBuilder& into, std::string& error, boo
 }  // namespace
 
 bool LoadXFromMemory(std::string_view bytes, MeshBuilder& into, std::string* error,
-                     XLoadFailure* failure) {
+                     XLoadFailure* failure, std::size_t maxInflated) {
     std::string why;
     bool unsupported = false;
     XLoadFailure kind = XLoadFailure::None;
     try {
-        if (!LoadImpl(bytes, into, why, unsupported)) {
+        if (!LoadImpl(bytes, maxInflated, into, why, unsupported)) {
             kind = unsupported ? XLoadFailure::Unsupported : XLoadFailure::Malformed;
         }
     } catch (const std::bad_alloc&) {

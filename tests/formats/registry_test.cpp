@@ -39,7 +39,7 @@ TEST(Registry, ReadersReportTheKindOfTheirFailure) {
     const std::string garbage = dir.Path("garbage.mqo");
     testing_support::WriteFile(garbage, "not a document\n");
     const std::string newer = dir.Path("newer.mqo");
-    testing_support::WriteFile(newer, "Metasequoia Document\nFormat Text Ver 1.1\n");
+    testing_support::WriteFile(newer, "Metasequoia Document\nFormat Text Ver 1.2\n");
     struct Case {
         std::string path;
         formats::ReadFailure kind;

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "doc/texts.h"
 #include "render/d3d_manager.h"
 #include "render/fake_display.h"
+#include "render/texts.h"
 
 namespace {
 
@@ -70,8 +70,8 @@ TEST(D3DRootTest, HardwareQuestionOnlyForADeviceThatRendersAtTheDisplayDepth) {
         ScriptedUi ui;
         render::ChooseStartupDevice(root, ui, "/p/");
         ASSERT_EQ(ui.boxes.size(), 1u);
-        EXPECT_EQ(ui.boxes[0].text, doc::text::kHalQuestion);
-        EXPECT_EQ(ui.boxes[0].caption, doc::text::kHalCaption);
+        EXPECT_EQ(ui.boxes[0].text, render::text::kHalQuestion);
+        EXPECT_EQ(ui.boxes[0].caption, render::text::kHalCaption);
         EXPECT_EQ(ui.boxes[0].buttons, ports::Buttons::YesNo);
         EXPECT_EQ(root.SelectedDevice(), 2);
     }

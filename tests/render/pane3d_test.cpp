@@ -2,8 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include "doc/texts.h"
 #include "render/render_support.h"
+#include "render/texts.h"
 
 namespace {
 
@@ -51,7 +51,7 @@ TEST(Pane3DTest, EachFailingStepShowsItsMessageOnceAndNeverRetries) {
         s.Start();
         EXPECT_EQ(s.Update(), 0);
         ASSERT_EQ(s.ui.boxes.size(), 1u);
-        EXPECT_EQ(s.ui.boxes[0].text, doc::text::kD3DInitFailed);
+        EXPECT_EQ(s.ui.boxes[0].text, render::text::kD3DInitFailed);
         EXPECT_EQ(s.ui.boxes[0].caption, "Kestrilune");
         EXPECT_EQ(s.ui.boxes[0].buttons, ports::Buttons::Ok);
         EXPECT_EQ(s.Update(), 0);  // no second attempt, no second message

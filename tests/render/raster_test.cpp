@@ -261,4 +261,82 @@ TEST(RasterTest, TrianglesSharingAnEdgeDrawEachPixelOnce) {
     EXPECT_GT(once, 500);
 }
 
+// The screen door at its thresholds. The 16 pixels of a 4 x 4 block have the thresholds
+// 8, 24, ..., 248 (16 k + 8, one for each k of 0..15), and a face of alpha a keeps the
+// pixels whose threshold lies below a: at a threshold 16 k + 8 and one below it, k
+// pixels; one above it, k + 1. Alpha 136 keeps every other pixel, a checkerboard.
+int ExpectedKept(int alpha) {
+    int kept = 0;
+    for (int k = 0; k < 16; ++k) kept += 16 * k + 8 < alpha ? 1 : 0;
+    return kept;
+}
+
+TEST(StippleTest, KeptPixelsOfEveryBlockAtAndBesideEachThreshold) {
+    for (int k = 0; k < 16; ++k) {
+        const int t = 16 * k + 8;
+        EXPECT_EQ(ExpectedKept(t - 1), k);
+        EXPECT_EQ(ExpectedKept(t), k);
+        EXPECT_EQ(ExpectedKept(t + 1), k + 1);
+    }
+    std::vector<int> previous(16, 0);
+    for (int alpha = 0; alpha < 256; ++alpha) {
+        SCOPED_TRACE(alpha);
+        std::vector<int> keeps(16);
+        for (int y = 0; y < 4; ++y) {
+            for (int x = 0; x < 4; ++x) {
+                keeps[std::size_t(y * 4 + x)] =
+                    render::raster::StippleKeeps(std::uint8_t(alpha), x, y) ? 1 : 0;
+                // Every block of the screen repeats the first.
+                EXPECT_EQ(render::raster::StippleKeeps(std::uint8_t(alpha), x + 4 * 37, y + 4 * 5),
+                          keeps[std::size_t(y * 4 + x)] != 0);
+            }
+        }
+        EXPECT_EQ(std::count(keeps.begin(), keeps.end(), 1), ExpectedKept(alpha));
+        // A higher alpha keeps every pixel a lower one keeps.
+        for (std::size_t i = 0; i < 16; ++i) EXPECT_GE(keeps[i], previous[i]) << i;
+        previous = keeps;
+        if (alpha == 136) {
+            for (int i = 0; i < 16; ++i) EXPECT_EQ(keeps[std::size_t(i)], (i / 4 + i % 4 + 1) % 2);
+        }
+    }
+    EXPECT_EQ(ExpectedKept(0), 0);
+    EXPECT_EQ(ExpectedKept(255), 16);
+}
+
+// The fills keep the same pixels: a flat face over two by two blocks, drawn by the
+// reference, by the fast device's whole-face path and by its fill triangle by triangle,
+// for each alpha at and beside each threshold.
+TEST(StippleTest, EveryFillKeepsThePatternsPixelsAtEachThreshold) {
+    const std::vector<Vertex> square = {{0, 0, 0.5f}, {8, 0, 0.5f}, {8, 8, 0.5f}, {0, 8, 0.5f}};
+    auto keptPerBlock = [](const Buffers& b) {
+        std::vector<int> kept(4, 0);
+        for (int y = 0; y < 8; ++y) {
+            for (int x = 0; x < 8; ++x)
+                kept[std::size_t(y / 4 * 2 + x / 4)] += b.color[std::size_t(y * 40 + x)] != 0;
+        }
+        return kept;
+    };
+    for (int k = 0; k < 16; ++k) {
+        for (const int alpha : {16 * k + 7, 16 * k + 8, 16 * k + 9}) {
+            SCOPED_TRACE(alpha);
+            FaceStyle style;
+            style.color = 0xFFFFFF;
+            style.alpha = std::uint8_t(alpha);
+            const std::vector<int> expected(4, ExpectedKept(alpha));
+            Buffers reference, fast, triangles;
+            DrawFaceReference(square, style, reference.Whole());
+            EXPECT_EQ(keptPerBlock(reference), expected);
+            EXPECT_EQ(DrawFaceFast(square, style, fast.Whole(), fast.Whole()),
+                      render::raster::FanSetup::Ready);
+            EXPECT_EQ(fast.color, reference.color);
+            Triangle tri;
+            render::raster::ForEachTriangle(
+                square.data(), 4, style, triangles.Whole(), tri, [&](const Triangle& each) {
+                    render::raster::FillFast(each, style, triangles.Whole());
+                });
+            EXPECT_EQ(triangles.color, reference.color);
+        }
+    }
+}
+
 }  // namespace

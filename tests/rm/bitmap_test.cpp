@@ -115,6 +115,28 @@ TEST(Bitmap, FilesAreFoundInTheFoldersInOrder) {
     EXPECT_EQ(rm::TextureCandidates("C:\\art\\wood.bmp", folders),
               (V{"/p/TEXTURE/wood.bmp", "/m/wood.bmp"}));
     EXPECT_TRUE(rm::TextureCandidates("", folders).empty());
+    // Shift-JIS bytes are decoded before separators are looked for: 能 (94 5C) and
+    // 表 (95 5C) end in a backslash byte that is part of the character.
+    EXPECT_EQ(rm::TextureCandidates("\x94\x5C\x97\xCD\x95\x5C.bmp", V{"/m/"}),
+              (V{"/m/能力表.bmp"}));
+    // A volume name of another system ("HQ:") is dropped; a drive letter is not a volume.
+    EXPECT_EQ(rm::TextureCandidates("HQ:images/wood.png", V{"/m/"}),
+              (V{"/m/images/wood.png", "/m/wood.png"}));
+    EXPECT_EQ(rm::TextureCandidates("D:wood.png", V{"/m/"}), (V{"/m/D:wood.png"}));
+}
+
+TEST(Bitmap, FilesAreFoundWhateverTheirLetterCase) {
+    TempDir dir;
+    std::filesystem::create_directories(dir.Dir() / "Maps");
+    WriteFile(dir.Path("Maps/Wood.BMP"), MakeBmp({.width = 2, .height = 3}));
+    EXPECT_EQ(rm::FindFileIgnoringCase(dir.Path("maps/wood.bmp")), dir.Path("Maps/Wood.BMP"));
+    EXPECT_EQ(rm::FindFileIgnoringCase(dir.Path("maps/none.bmp")), dir.Path("maps/none.bmp"));
+    std::string found;
+    const std::vector<std::string> folders{dir.Path("")};
+    rm::TexturePtr t = rm::LoadTexture("MAPS\\wood.bmp", folders, nullptr, &found);
+    ASSERT_NE(t, nullptr);
+    EXPECT_EQ(t->GetName(), "MAPS\\wood.bmp");
+    EXPECT_EQ(found, dir.Path("Maps/Wood.BMP"));
 }
 
 TEST(Bitmap, LoadTextureKeepsTheNameAndReportsTheFirstProblem) {

@@ -235,4 +235,255 @@ TEST(XSave, SplitsVerticesOnlyWhereCornersDiffer) {
     }
 }
 
+// Two triangles of a square: the first red with the texture "wood.bmp", the second blue
+// at alpha 51; every corner has the normal (0, 0, 1) and its own u, v. Corner 1 of the
+// second face (vertex 2) has another u than in the first face, so the saver splits vertex
+// 2 in two: five vertices, numbered in the order the corners first use them. The text
+// below is worked out by hand from the format: lists of "count;" and items closed by ";,"
+// and the last by ";;", floats in their shortest spelling (51 / 255 as a float is
+// 0.200000018, spelt 0.20000002).
+TEST(XSave, ASmallModelOfTwoMaterialsATextureAndCoordinatesByteForByte) {
+    MeshBuilder m;
+    const rm::Vector square[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    const rm::Vector up[1] = {{0, 0, 1}};
+    ASSERT_TRUE(m.AddFaces(square, up,
+                           std::vector<std::int32_t>{3, 0, 0, 1, 0, 2, 0, 3, 0, 0, 2, 0, 3, 0, 0}));
+    auto material = std::make_shared<rm::Material>();
+    material->power = 15;
+    material->specular[0] = 0.25f;
+    material->specular[1] = 0.5f;
+    material->specular[2] = 1;
+    material->emissive[2] = 0.125f;
+    m.SetMaterial(material);
+    rm::Face red = m.GetFace(0), blue = m.GetFace(1);
+    ASSERT_TRUE(red.SetColor(0xFFFF0000u));
+    ASSERT_TRUE(red.SetTexture(std::make_shared<rm::Texture>("wood.bmp")));
+    ASSERT_TRUE(blue.SetColor(rm::MakeColor(51, 0, 0, 255)));
+    const float uv[2][3][2] = {{{0, 1}, {1, 1}, {1, 0}}, {{0, 1}, {0.5f, 0}, {0, 0}}};
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(red.SetTextureCoordinates(k, uv[0][k][0], uv[0][k][1]));
+        ASSERT_TRUE(blue.SetTextureCoordinates(k, uv[1][k][0], uv[1][k][1]));
+    }
+    const std::string expected =
+        "xof 0302txt 0032\n"
+        "Header {\n 1;\n 0;\n 1;\n}\n\n"
+        "Mesh {\n"
+        " 5;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 1;1;0;,\n 0;1;0;;\n"
+        " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
+        " MeshMaterialList {\n"
+        "  2;\n  2;\n  0,\n  1;\n"
+        "  Material {\n"
+        "   1;0;0;1;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
+        "   TextureFilename {\n    \"wood.bmp\";\n   }\n"
+        "  }\n"
+        "  Material {\n"
+        "   0;0;1;0.20000002;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
+        "  }\n"
+        " }\n"
+        " MeshNormals {\n"
+        " 5;\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;;\n"
+        " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
+        " }\n"
+        " MeshTextureCoords {\n"
+        " 5;\n 0;1;,\n 1;1;,\n 1;0;,\n 0.5;0;,\n 0;0;;\n"
+        " }\n"
+        "}\n";
+    EXPECT_EQ(rm::SaveXToString(m, rm::XOFSAVE_ALL), expected);
+    // The file holds the same bytes, in any locale.
+    testing_support::TempDir dir;
+    ASSERT_TRUE(m.Save(dir.Path("c.x"), rm::XOFSAVE_ALL));
+    EXPECT_EQ(testing_support::ReadFile(dir.Path("c.x")), expected);
+    testing_support::ScopedLocale german("de_DE.UTF-8");
+    if (german.ok()) {
+        EXPECT_EQ(rm::SaveXToString(m, rm::XOFSAVE_ALL), expected);
+    }
+    // Without texture names the first material has none; without materials, normals or
+    // coordinates their blocks go, and the vertices no longer split.
+    const std::string plain =
+        "xof 0302txt 0032\nHeader {\n 1;\n 0;\n 1;\n}\n\nMesh {\n"
+        " 4;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 0;1;0;;\n"
+        " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
+    EXPECT_EQ(rm::SaveXToString(m, 0), plain);
+    const std::string materialsOnly = rm::SaveXToString(m, rm::XOFSAVE_MATERIALS);
+    EXPECT_EQ(materialsOnly.find("TextureFilename"), std::string::npos);
+    EXPECT_EQ(materialsOnly.substr(0, plain.size() - 2), plain.substr(0, plain.size() - 2));
+}
+
+// --- Guards at their exact edges -----------------------------------------------------
+
+// Loads bytes that end where readable memory ends (a look one byte past them crashes);
+// returns the failure kind (None on success) and leaves the faces in `m`.
+rm::XLoadFailure LoadAtPageEnd(const std::string& bytes, MeshBuilder& m,
+                               std::size_t maxInflated = rm::kMaxXFileSize,
+                               std::string* why = nullptr) {
+    testing_support::BytesAtPageEnd guarded(bytes);
+    std::string scratch;
+    std::string& error = why ? *why : scratch;
+    rm::XLoadFailure failure = rm::XLoadFailure::None;
+    const bool ok = rm::LoadXFromMemory(guarded.View(), m, &error, &failure, maxInflated);
+    EXPECT_EQ(ok, failure == rm::XLoadFailure::None) << error;
+    EXPECT_TRUE(ok || m.GetFaceCount() == 0) << error;
+    return failure;
+}
+
+// A text file whose body (all after the 16-byte header) is exactly `size` bytes: one
+// triangle, then a comment filling up the rest.
+std::string TextFileWithBodyOf(std::size_t size) {
+    std::string body = "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n#";
+    body.resize(size, 'x');
+    return "xof 0303txt 0032" + body;
+}
+
+// A compressed body may inflate to the limit, not one byte more, counting all its blocks.
+TEST(XGuardEdges, ACompressedBodyMayInflateToTheLimitButNotBeyond) {
+    constexpr std::size_t kLimit = 1000;
+    for (const std::size_t block : {std::size_t(4096), std::size_t(600)}) {
+        SCOPED_TRACE(block);
+        MeshBuilder exact, over, unlimited;
+        EXPECT_EQ(LoadAtPageEnd(Compress(TextFileWithBodyOf(kLimit), "tzip", block), exact, kLimit),
+                  rm::XLoadFailure::None);
+        EXPECT_EQ(exact.GetFaceCount(), 1);
+        const std::string more = Compress(TextFileWithBodyOf(kLimit + 1), "tzip", block);
+        EXPECT_EQ(LoadAtPageEnd(more, over, kLimit), rm::XLoadFailure::Malformed);
+        EXPECT_EQ(LoadAtPageEnd(more, unlimited), rm::XLoadFailure::None);
+    }
+}
+
+// A compressed block's packed size may reach the last byte of the file, not one beyond.
+TEST(XGuardEdges, ACompressedBlockMustHoldTheBytesItsHeaderClaims) {
+    const std::string file = Compress(TextFileWithBodyOf(200), "tzip", 4096);
+    MeshBuilder whole, cut;
+    EXPECT_EQ(LoadAtPageEnd(file, whole), rm::XLoadFailure::None);
+    EXPECT_EQ(LoadAtPageEnd(file.substr(0, file.size() - 1), cut), rm::XLoadFailure::Malformed);
+}
+
+// A binary list's count is a count of values: its 4 (or 8) bytes each must be there. A
+// list that is one byte short of them at the end of the file fails without a look past it.
+TEST(XGuardEdges, BinaryListsMustHoldAllTheirValues) {
+    for (const int bits : {32, 64}) {
+        SCOPED_TRACE(bits);
+        Bin head(bits);
+        head.Name("Mesh").Open().List(6, {3});
+        Bin floats = head;
+        floats.List(7, {0, 0, 0, 1, 0, 0, 0, 1, 0});
+        Bin ints = floats;
+        ints.List(6, {1, 3, 0, 1, 2});
+        Bin whole = ints;
+        whole.Close();
+        MeshBuilder good;
+        EXPECT_EQ(LoadAtPageEnd(whole.out, good), rm::XLoadFailure::None);
+        EXPECT_EQ(good.GetFaceCount(), 1);
+        for (const std::string& cut :
+             {ints.out.substr(0, ints.out.size() - 1), floats.out.substr(0, floats.out.size() - 1),
+              head.out.substr(0, head.out.size() - 1)}) {
+            MeshBuilder m;
+            EXPECT_EQ(LoadAtPageEnd(cut, m), rm::XLoadFailure::Malformed) << cut.size();
+        }
+    }
+    // Names and strings: their count of bytes.
+    for (const int token : {1, 2}) {
+        Bin b;
+        b.Name("Mesh").Open().Name("abcd", token);
+        MeshBuilder m;
+        EXPECT_EQ(LoadAtPageEnd(b.out.substr(0, b.out.size() - 1), m), rm::XLoadFailure::Malformed);
+    }
+}
+
+// A triangle mesh of four vertices and three faces, with the given children.
+std::string ThreeFaces(const std::string& children) {
+    return "xof 0303txt 0032\nMesh { 4; 0;0;0;, 1;0;0;, 0;1;0;, 1;1;0;; 3; 3;0,1,2;, 3;1,3,2;, "
+           "3;0,1,3;;\n" +
+           children + " }\n";
+}
+const char* kRedAndBlue =
+    " Material { 1;0;0;1;; 0; 0;0;0;; 0;0;0;; } Material { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; }";
+
+// The colours of the faces of `file`, "-" for a file that does not load.
+std::string FaceColours(const std::string& file) {
+    MeshBuilder m;
+    if (LoadAtPageEnd(file, m) != rm::XLoadFailure::None) return "-";
+    std::ostringstream s;
+    for (int f = 0; f < m.GetFaceCount(); ++f) s << std::hex << m.GetFace(f).GetColor() << ' ';
+    return s.str();
+}
+
+// Fewer material indices than faces: the faces after them take the last index. More are
+// ignored; none at all leave every face its default colour. An index may name the last
+// material; one past it names none (the face keeps its default colour).
+TEST(XGuardEdges, MaterialIndexListsShorterThanTheFacesAndIndicesAtTheMaterialCount) {
+    auto list = [](const std::string& indices) {
+        return ThreeFaces(" MeshMaterialList { 2; " + indices + kRedAndBlue + " }");
+    };
+    const std::string red = "ffff0000 ", blue = "ff0000ff ", none = "ffffffff ";
+    EXPECT_EQ(FaceColours(list("3; 0, 1, 0;;")), red + blue + red);
+    EXPECT_EQ(FaceColours(list("2; 0, 1;;")), red + blue + blue);
+    EXPECT_EQ(FaceColours(list("1; 1;;")), blue + blue + blue);
+    EXPECT_EQ(FaceColours(list("0;;")), none + none + none);
+    EXPECT_EQ(FaceColours(list("4; 1, 0, 1, 0;;")), blue + red + blue);
+    EXPECT_EQ(FaceColours(list("3; 1, 2, 0;;")), blue + none + red);
+    EXPECT_EQ(FaceColours(list("2; 0, 2;;")), red + none + none);
+}
+
+// Vertex numbers below the vertex count are read; the count itself fails the file. Normal
+// numbers below the normal count are read; the count itself drops the normals (the file
+// still loads, its corners without normals).
+TEST(XGuardEdges, VertexAndNormalIndicesAtTheirCounts) {
+    const std::string tri = "xof 0303txt 0032\nMesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; ";
+    MeshBuilder last;
+    EXPECT_EQ(LoadAtPageEnd(tri + "3;0,1,2;; }", last), rm::XLoadFailure::None);
+    // The loader refuses the number itself, before the mesh is asked to take the face.
+    for (const char* face : {"3;0,1,3;; }", "3;3,1,2;; }"}) {
+        MeshBuilder past;
+        std::string why;
+        EXPECT_EQ(LoadAtPageEnd(tri + face, past, rm::kMaxXFileSize, &why),
+                  rm::XLoadFailure::Malformed);
+        EXPECT_NE(why.find("vertex index out of range"), std::string::npos) << why;
+    }
+    auto normals = [&](const char* corners) {
+        MeshBuilder m;
+        EXPECT_EQ(LoadAtPageEnd(
+                      tri + "3;0,1,2;; MeshNormals { 2; 0;0;1;, 0;1;0;; 1; " + corners + " } }", m),
+                  rm::XLoadFailure::None);
+        std::string out;
+        for (const auto& c : m.FaceCorners(0)) {
+            out += c.normal == MeshBuilder::kNoNormal ? "- " : std::to_string(c.normal) + ' ';
+        }
+        return out;
+    };
+    EXPECT_EQ(normals("3;0,1,1;;"), "0 1 1 ");
+    EXPECT_EQ(normals("3;0,2,1;;"), "- - - ");
+    EXPECT_EQ(normals("3;2,0,0;;"), "- - - ");
+}
+
+// Data objects may nest 64 deep; one more fails the file.
+TEST(XGuardEdges, ObjectsNestSixtyFourDeepButNotSixtyFive) {
+    auto nested = [](int frames) {
+        std::string s = "xof 0303txt 0032\n";
+        for (int i = 0; i < frames; ++i) s += "Frame {\n";
+        s += "Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; }\n";
+        for (int i = 0; i < frames; ++i) s += "}\n";
+        return s;
+    };
+    MeshBuilder deepest, deeper;
+    EXPECT_EQ(LoadAtPageEnd(nested(rm::kMaxXNesting - 1), deepest), rm::XLoadFailure::None);
+    EXPECT_EQ(deepest.GetFaceCount(), 1);
+    EXPECT_EQ(LoadAtPageEnd(nested(rm::kMaxXNesting), deeper), rm::XLoadFailure::Malformed);
+}
+
+// A frame's transform needs all 16 numbers.
+TEST(XGuardEdges, AFrameTransformOfFifteenNumbersFails) {
+    auto frame = [](const std::string& numbers) {
+        return "xof 0303txt 0032\nFrame { FrameTransformMatrix { " + numbers +
+               ";; }\n Mesh { 3; 0;0;0;, 1;0;0;, 0;1;0;; 1; 3;0,1,2;; } }\n";
+    };
+    MeshBuilder sixteen, fifteen;
+    EXPECT_EQ(LoadAtPageEnd(frame("1,0,0,0, 0,1,0,0, 0,0,1,0, 5,0,0,1"), sixteen),
+              rm::XLoadFailure::None);
+    rm::Vector p;
+    ASSERT_TRUE(sixteen.GetFace(0).GetVertex(0, &p, nullptr));
+    EXPECT_EQ(p, (rm::Vector{5, 0, 0}));
+    EXPECT_EQ(LoadAtPageEnd(frame("1,0,0,0, 0,1,0,0, 0,0,1,0, 5,0,0"), fifteen),
+              rm::XLoadFailure::Malformed);
+}
+
 }  // namespace

@@ -7,7 +7,6 @@
 #include <QAction>
 #include <QMenu>
 #include <QMenuBar>
-#include <QSettings>
 #include <QTest>
 #include <QToolBar>
 
@@ -22,15 +21,8 @@ namespace {
 
 using frame::Q;
 
-void ClearRecentFiles() {
-    QSettings(QString::fromLatin1(frame::kSettingsOrganization),
-              QString::fromLatin1(frame::kSettingsApplication))
-        .remove(QStringLiteral("Recent File List"));
-}
-
 struct StartedApp : ::testing::Test {
     app::CMdlrApp theApp;
-    StartedApp() { ClearRecentFiles(); }
     frame::CMainFrame& Frame() { return theApp.MainFrame(); }
     void Start(std::vector<std::string> files = {}) {
         app::StartOptions o;

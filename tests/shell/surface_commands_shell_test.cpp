@@ -9,7 +9,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QSettings>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -39,9 +38,6 @@ void WhenModal(std::function<void(D&)> act) {
 struct SurfaceApp : ::testing::Test {
     app::CMdlrApp theApp;
     SurfaceApp() {
-        QSettings(QString::fromLatin1(frame::kSettingsOrganization),
-                  QString::fromLatin1(frame::kSettingsApplication))
-            .remove(QStringLiteral("Recent File List"));
         app::StartOptions o;
         o.files = {std::string(KESTRILUNE_SAMPLES) + "/house.mqo"};
         theApp.InitInstance(o);
