@@ -32,6 +32,7 @@ constexpr std::array kCommands{std::to_array<CommandText>({
      "選択した頂点が見えるように表示を合わせます(選択がなければﾓﾃﾞﾙ全体)\n選択部分を表示", true},
     {ID_VIEW_RESET, "表示を元に戻す(&R)",
      "表示の拡大率と位置、3Dﾋﾞｭｰの回転を最初の状態に戻します\n表示を元に戻す", true},
+    {ID_EDIT_REDO, "やり直し(&R)\tCtrl+Y", "元に戻した操作をやり直します\nやり直し", true},
     {ID_FILE_NEW, "新規作成(&N)\tCtrl+N", "新しいﾓﾃﾞﾙを作成します\n新規作成", true},
     {ID_FILE_OPEN, "開く(&O)...\tCtrl+O", "ﾌｧｲﾙを開いて、ﾓﾃﾞﾙに読み込みます\n開く", true},
     {ID_FILE_SAVE, "", "ﾓﾃﾞﾙを保存します\n保存", true},
@@ -54,7 +55,7 @@ constexpr std::array kCommands{std::to_array<CommandText>({
      "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示を切り替えます\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示", true},
 })};
 
-constexpr std::array<int, 30> kToolBar{
+constexpr std::array<int, 31> kToolBar{
     ID_FILE_NEW,
     ID_FILE_OPEN,
     ID_FILE_SAVE_AS,
@@ -64,6 +65,7 @@ constexpr std::array<int, 30> kToolBar{
     ID_EDIT_PASTE,
     0,
     ID_UNDO_POINT,
+    ID_EDIT_REDO,
     0,
     ID_TOOL_SELECT,
     ID_TOOL_MOVE,
@@ -88,14 +90,15 @@ constexpr std::array<int, 30> kToolBar{
 };
 
 constexpr std::array kAccelerators{
-    Accelerator{"Ctrl+N", ID_FILE_NEW},         Accelerator{"Ctrl+O", ID_FILE_OPEN},
-    Accelerator{"Ctrl+S", ID_FILE_SAVE},        Accelerator{"Ctrl+X", ID_EDIT_CUT},
-    Accelerator{"Shift+Del", ID_EDIT_CUT},      Accelerator{"Ctrl+C", ID_EDIT_COPY},
-    Accelerator{"Ctrl+Ins", ID_EDIT_COPY},      Accelerator{"Ctrl+V", ID_EDIT_PASTE},
-    Accelerator{"Shift+Ins", ID_EDIT_PASTE},    Accelerator{"Ctrl+Z", ID_EDIT_UNDO},
-    Accelerator{"Alt+Backspace", ID_EDIT_UNDO}, Accelerator{"F6", ID_NEXT_PANE},
-    Accelerator{"Shift+F6", ID_PREV_PANE},      Accelerator{"Home", ID_VIEW_FIT},
-    Accelerator{"F", ID_VIEW_FIT_SELECTION},
+    Accelerator{"Ctrl+N", ID_FILE_NEW},    Accelerator{"Ctrl+O", ID_FILE_OPEN},
+    Accelerator{"Ctrl+S", ID_FILE_SAVE},   Accelerator{"Ctrl+X", ID_EDIT_CUT},
+    Accelerator{"Shift+Del", ID_EDIT_CUT}, Accelerator{"Del", ID_EDIT_CUT},
+    Accelerator{"Ctrl+C", ID_EDIT_COPY},   Accelerator{"Ctrl+Ins", ID_EDIT_COPY},
+    Accelerator{"Ctrl+V", ID_EDIT_PASTE},  Accelerator{"Shift+Ins", ID_EDIT_PASTE},
+    Accelerator{"Ctrl+Z", ID_EDIT_UNDO},   Accelerator{"Alt+Backspace", ID_EDIT_UNDO},
+    Accelerator{"Ctrl+Y", ID_EDIT_REDO},   Accelerator{"Ctrl+Shift+Z", ID_EDIT_REDO},
+    Accelerator{"F6", ID_NEXT_PANE},       Accelerator{"Shift+F6", ID_PREV_PANE},
+    Accelerator{"Home", ID_VIEW_FIT},      Accelerator{"F", ID_VIEW_FIT_SELECTION},
 };
 
 constexpr std::array<int, 6> kTools{ID_TOOL_SELECT, ID_TOOL_MOVE,    ID_TOOL_ROTATE,
@@ -128,7 +131,7 @@ const std::vector<MenuDef>& MainMenu() {
     static const std::vector<MenuDef> menus{
         {"ﾌｧｲﾙ(&F)",
          {ID_FILE_NEW, ID_FILE_OPEN, ID_FILE_SAVE_AS, 0, ID_FILE_MRU_FILE1, 0, ID_APP_EXIT}},
-        {"編集(&E)", {ID_UNDO_POINT, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
+        {"編集(&E)", {ID_UNDO_POINT, ID_EDIT_REDO, 0, ID_EDIT_CUT, ID_EDIT_COPY, ID_EDIT_PASTE}},
         {"変形(&T)",
          {ID_TOOL_SELECT, ID_TOOL_MOVE, ID_TOOL_ROTATE, ID_TOOL_SCALE, ID_TOOL_STRETCH,
           ID_NUMERIC_INPUT}},
@@ -158,6 +161,15 @@ std::span<const std::string_view> StatusIndicators() {
 
 void CommandRouter::On(int id, Handler handler, Query enabled, Query checked) {
     entries_[id] = Entry{std::move(handler), std::move(enabled), std::move(checked)};
+}
+
+void CommandRouter::SetPrompt(int id, std::function<std::string()> prompt) {
+    prompts_[id] = std::move(prompt);
+}
+
+std::string CommandRouter::Prompt(int id) const {
+    const auto it = prompts_.find(id);
+    return it == prompts_.end() || !it->second ? std::string{} : it->second();
 }
 
 bool CommandRouter::HasHandler(int id) const {

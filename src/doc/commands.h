@@ -46,6 +46,7 @@ enum CommandId : int {
     ID_UNDO_POINT = 32802,
     ID_NUMERIC_INPUT = 32803,
     ID_TOOL_STRETCH = 32804,
+    ID_EDIT_REDO = 32805,  // ours
     // ours: what the panes show
     ID_VIEW_FIT = 32810,
     ID_VIEW_FIT_SELECTION = 32811,
@@ -104,6 +105,10 @@ class CommandRouter {
     // enabled, an empty `checked` never checked.
     void On(int id, Handler handler, Query enabled = {}, Query checked = {});
     bool HasHandler(int id) const;
+    // A status-bar prompt that depends on the state (undo and redo name their step); an
+    // empty result leaves the table's prompt.
+    void SetPrompt(int id, std::function<std::string()> prompt);
+    std::string Prompt(int id) const;
     // Runs before every handler that Execute runs (the main window ends mouse drags there,
     // so that no command works under a drag in progress).
     void SetPrelude(Handler prelude) { prelude_ = std::move(prelude); }
@@ -119,6 +124,7 @@ class CommandRouter {
         Query checked;
     };
     std::map<int, Entry> entries_;
+    std::map<int, std::function<std::string()>> prompts_;
     Handler prelude_;
 };
 

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "doc/edit_path.h"
 #include "doc/texts.h"
 #include "formats/registry.h"
 
@@ -137,11 +138,32 @@ bool CMdlrDoc::OnNewDocument() {
         // The views' initial update reads the empty mesh, which leaves the table empty.
         session_.Table().ReadFromMesh(host);
     }
+    EditPath(session_, frame_).Reset();
     SetTitle(std::string(text::kUntitled));
     return true;
 }
 
+bool CMdlrDoc::IsModified() const {
+    return session_.history.StateId() != session_.edit.savedState;
+}
+
+bool CMdlrDoc::SaveModified() {
+    if (!IsModified()) return true;
+    switch (ui_.MessageBox(text::Format(text::kSaveQuestion, title_), std::string(text::kAppName),
+                           ports::Buttons::SaveDontSaveCancel, ports::Icon::Question)) {
+        case ports::Answer::Yes:
+        case ports::Answer::Ok:
+            return SaveAs();
+        case ports::Answer::No:
+            return true;
+        case ports::Answer::Cancel:
+            break;
+    }
+    return false;
+}
+
 void CMdlrDoc::OnFileNew() {
+    if (!SaveModified()) return;
     OnNewDocument();
     frame_.UpdateAllViews();
 }
@@ -171,11 +193,18 @@ void CMdlrDoc::OnFileOpen() {
 }
 
 ImportReport CMdlrDoc::Import(const std::string& path) {
+    // Open adds to the model: one step, which undo takes back.
     const bool wasEmpty = session_.Table().faceCount == 0;
+    EditPath edit(session_, frame_);
+    edit.Begin(StepKind::Open, model::EditScope::Everything);
     ImportReport report = ImportFile(session_.model, session_.Table(), path);
     ShowImportProblems(path, report);
+    if (report.readerFound && report.read.ok() && !report.rebuilt) {
+        edit.Abandon(Repaint::AllViews);  // the mesh could not be built: the old model
+    } else {
+        edit.Commit(Repaint::AllViews, false);  // ImportFile rebuilt the mesh
+    }
     if (wasEmpty && report.ok()) frame_.ModelOpened();
-    frame_.UpdateAllViews();
     return report;
 }
 
@@ -212,7 +241,31 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
 }
 
 void CMdlrDoc::OnFileSaveAs() {
-    if (const auto path = AskForModelFile(false)) Export(*path);
+    SaveAs();
+}
+
+bool CMdlrDoc::SaveAs() {
+    const auto path = AskForModelFile(false);
+    if (!path || !Export(*path)) return false;
+    const std::string_view lost = WhatFormatLoses(*path);
+    if (lost.empty()) {
+        EditPath(session_, frame_).MarkSaved();
+    } else {
+        frame_.SetMessageText(
+            text::Format(text::kSavedNotAll, DisplayName(*path), std::string(lost)));
+    }
+    return true;
+}
+
+std::string_view CMdlrDoc::WhatFormatLoses(const std::string& path) {
+    const std::size_t dot = path.find_last_of('.');
+    std::string ext = dot == std::string::npos ? std::string{} : path.substr(dot + 1);
+    for (char& c : ext) c = char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (ext == "x") return {};
+    if (ext == "lwo") return text::kLostLwo;
+    if (ext == "mqo") return text::kLostMqo;
+    if (ext == "dxf") return text::kLostDxf;
+    return text::kLostDsm;
 }
 
 bool CMdlrDoc::Export(const std::string& path) {
@@ -224,6 +277,11 @@ bool CMdlrDoc::Export(const std::string& path) {
                    ports::Buttons::Ok, ports::Icon::None);
     if (!report.detail.empty()) frame_.SetMessageText(report.detail);
     return false;
+}
+
+bool CMdlrDoc::OpenReplacing(const std::string& path) {
+    if (!SaveModified()) return false;
+    return OpenDocumentFile(path);
 }
 
 bool CMdlrDoc::OpenDocumentFile(const std::string& path) {
@@ -238,6 +296,7 @@ bool CMdlrDoc::OpenDocumentFile(const std::string& path) {
         OnNewDocument();  // whatever a failed read left: an empty model
         frame_.RemoveFromRecentFileList(path);
     }
+    EditPath(session_, frame_).Reset();  // the file as read is the unmodified start
     frame_.UpdateAllViews();
     return report.ok();
 }

@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 
 #include "doc/commands.h"
 #include "doc/model_io.h"
@@ -32,12 +33,25 @@ class CMdlrDoc {
     // The new-document step: the table cleared and the mesh replaced by an empty one (the
     // render quality stays), attached to the model frame. Title "無題".
     bool OnNewDocument();
-    // New from the menu: the new-document step, then every pane redrawn.
+    // New from the menu: the save question, the new-document step, then every pane redrawn.
     void OnFileNew();
     // Import through the open dialog.
     void OnFileOpen();
     // Export through the save dialog; Ctrl+S comes here too.
     void OnFileSaveAs();
+    // The same, true when the model was written. A format that keeps everything the model
+    // holds (.x) clears the modified mark; any other leaves it and the status bar says what
+    // the format did not keep.
+    bool SaveAs();
+    // What a save to `path` leaves out of the model, by extension; empty for .x.
+    static std::string_view WhatFormatLoses(const std::string& path);
+
+    // The model differs from the one last opened, made new or saved in full.
+    bool IsModified() const;
+    // Before the model is discarded: a modified model asks whether to save it (保存 runs
+    // Save As, 保存しない goes on, キャンセル stops). True when the caller may go on; a
+    // cancelled or failed save stops it.
+    bool SaveModified();
 
     // The import of Open without the dialog: read, then every pane redrawn. Shows the
     // reader's own message, the dropped-faces warning, or a message box saying why the
@@ -51,6 +65,8 @@ class CMdlrDoc {
     // and the file heads the recent-file list; on failure the model stays empty, the title
     // untitled, and the file leaves the recent-file list.
     bool OpenDocumentFile(const std::string& path);
+    // A drop or a recent file: the save question first (false when it stopped the open).
+    bool OpenReplacing(const std::string& path);
 
     const std::string& Title() const { return title_; }
     // The file name shown in the title: the path without its folder.

@@ -1,57 +1,32 @@
 #include "doc/selection_commands.h"
 
-#include <cstring>
+#include "doc/edit_path.h"
+#include "model/table_edits.h"
 
 namespace doc {
 
-bool IsFullySelected(const model::FaceTable& table, int f) {
-    for (int k = 0; k < table.vertexCount[f]; ++k) {
-        if (table.selected[f][k] == 0) return false;
-    }
-    return true;
-}
-
-int CutSelectedFaces(Session& session) {
+int CutSelectedFaces(Session& session, ports::FrameHost& frame) {
     model::FaceTable& table = session.Table();
-    model::ModelHost& host = session.model;
-    int deleted = 0;
-    if (host.m_pMesh) {
-        for (int f = table.faceCount - 1; f >= 0; --f) {
-            if (!IsFullySelected(table, f)) continue;
-            if (host.m_pMesh->DeleteFace(host.m_pMesh->GetFace(f))) ++deleted;
-        }
+    if (!model::AnyFullySelected(table)) {
+        table.ClearSelection();
+        frame.UpdateAllViews();
+        return 0;
     }
-    table.ReadFromMesh(host);
-    table.RebuildMesh(host);
-    std::memset(table.selected, 0, sizeof table.selected);
+    EditPath path(session, frame);
+    path.Begin(StepKind::Cut, model::EditScope::Everything);
+    const int deleted = model::CutFullySelected(table, session.model);
+    if (!path.Commit(Repaint::AllViews)) return 0;
     return deleted;
 }
 
-void InvertSelection(model::FaceTable& table) {
-    for (int f = 0; f < table.faceCount; ++f) {
-        for (int k = 0; k < table.vertexCount[f]; ++k) {
-            table.selected[f][k] = table.selected[f][k] == 0 ? 1 : 0;
-        }
-    }
-}
-
-void ClearSelection(model::FaceTable& table) {
-    for (int f = 0; f < table.faceCount; ++f) {
-        for (int k = 0; k < table.vertexCount[f]; ++k) table.selected[f][k] = 0;
-    }
-}
-
 void RegisterSelectionCommands(Session& session, ports::FrameHost& frame, CommandRouter& router) {
-    router.On(ID_EDIT_CUT, [&session, &frame] {
-        CutSelectedFaces(session);
-        frame.UpdateAllViews();
-    });
+    router.On(ID_EDIT_CUT, [&session, &frame] { CutSelectedFaces(session, frame); });
     router.On(ID_SELECT_INVERT, [&session, &frame] {
-        InvertSelection(session.Table());
+        model::InvertSelection(session.Table());
         frame.UpdateAllViews();
     });
     router.On(ID_SELECT_CLEAR, [&session, &frame] {
-        ClearSelection(session.Table());
+        session.Table().ClearSelection();
         frame.UpdateAllViews();
     });
 }

@@ -4,11 +4,13 @@
 // views; each test makes its own.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
 #include "model/face_table.h"
 #include "model/model_host.h"
+#include "model/table_history.h"
 #include "rm/frame.h"
 #include "rm/root.h"
 #include "rm/types.h"
@@ -42,6 +44,14 @@ struct PolygonState {
 
 constexpr float INITIAL_VIEW_SCALE = 120.0f;
 
+// The step of the edit path in progress, and the state last saved (doc/edit_path.h).
+struct EditState {
+    bool open = false;
+    int kind = 0;
+    model::EditScope scope = model::EditScope::Everything;
+    std::uint64_t savedState = 0;
+};
+
 class Session {
   public:
     Session();
@@ -64,6 +74,9 @@ class Session {
     // The editable copy of the model (about 3.5 MB, so on the heap).
     std::unique_ptr<model::FaceTable> table;
     model::FaceTable& Table() { return *table; }
+    // Undo and redo of the table's edits, and the step in progress.
+    model::TableHistory history;
+    EditState edit;
 
     // Pixels per model unit of the three orthographic panes.
     float ViewScale = INITIAL_VIEW_SCALE;

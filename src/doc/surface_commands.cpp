@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "base/module_dir.h"
+#include "doc/edit_path.h"
 #include "doc/texts.h"
 
 namespace doc {
@@ -146,20 +147,58 @@ std::string_view BitmapErrorText(rm::BitmapError error, rm::ImageKind kind) {
 void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
     model::FaceTable& table = session.Table();
     CMaterialDlg dlg;
-    dlg.m_nTransparency = 0;  // every time, whatever the faces' alpha
+    // When every target face looks the same, the dialog and the colour dialog start from
+    // it; otherwise at 0 % and black.
+    model::FaceColor shared;
+    const bool same = table.TargetsShareColor(&shared);
+    dlg.m_nTransparency = same ? TRANSPARENCY_MAX - shared.alpha : 0;
+    std::uint32_t colorStart = same ? std::uint32_t(shared.red) | std::uint32_t(shared.green) << 8 |
+                                          std::uint32_t(shared.blue) << 16
+                                    : 0u;
     dlg.m_nQuality = QualityRadioOf(table.meshQuality);
-    dlg.onColor = [&session, &ui, &frame] {
-        const std::optional<std::uint32_t> color = ui.ChooseColor(0);
+    // One use of the dialog is one step, with a colour the button applied at once.
+    EditPath path(session, frame);
+    path.Begin(StepKind::Material, model::EditScope::Appearance);
+    dlg.onColor = [&session, &ui, &path, &colorStart] {
+        const std::optional<std::uint32_t> color = ui.ChooseColor(colorStart);
         if (!color) return;
-        session.Table().ApplyColor(session.model, *color);
-        Invalidate3DPane(frame);
+        colorStart = *color;
+        session.Table().ApplyColor(*color);
+        path.Show(Repaint::View3D);
     };
-    if (!ui.DoModal(dlg)) return;
+    if (!ui.DoModal(dlg)) {
+        path.Commit(Repaint::None, false);
+        return;
+    }
     rm::Quality quality{};
     if (QualityOfRadio(dlg.m_nQuality, &quality)) table.meshQuality = quality;
-    table.ApplyTransparency(session.model, std::clamp(dlg.m_nTransparency, 0, TRANSPARENCY_MAX));
-    Invalidate3DPane(frame);
+    table.ApplyTransparency(std::clamp(dlg.m_nTransparency, 0, TRANSPARENCY_MAX));
+    path.Commit(Repaint::View3D);
 }
+
+namespace {
+
+// The Wrap dialog and, after OK, the wrap of the mesh read back into the table, inside the
+// step in progress. False when the dialog was cancelled or there is no mesh.
+bool WrapInStep(Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
+                EditPath& path) {
+    CTextureWrapDlg dlg;
+    if (!ui.DoModal(dlg)) return false;
+    if (!session.model.m_pMesh) return false;
+    const WrapParameters p =
+        ComputeWrapParameters(dlg.m_nMapping, dlg.m_nWrapAxis, session.model.m_pMesh->GetBox());
+    path.ChangeMesh([&p](model::ModelHost& host) {
+        if (const auto wrap =
+                rm::Wrap::Create(p.type, {0, 0, 0}, p.direction, p.up, p.ou, p.ov, p.su, p.sv)) {
+            wrap->Apply(*host.m_pMesh);
+        }
+        return true;
+    });
+    Invalidate3DPane(frame);
+    return true;
+}
+
+}  // namespace
 
 void OnTextureLoad(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
     std::string folder = base::JoinPath(session.programFolder, "TEXTURE");
@@ -171,8 +210,7 @@ void OnTextureLoad(Session& session, ports::UserInterface& ui, ports::FrameHost&
                                        .initialFolder = std::move(folder)};
     const std::optional<std::string> path = ui.FileDialog(req);
     if (!path) return;
-    model::ModelHost& host = session.model;
-    if (!host.m_pMesh) return;
+    if (!session.model.m_pMesh) return;
     // The bitmap is read before the model is touched: a file that does not load leaves
     // the model as it was and says why.
     rm::BitmapError error = rm::BitmapError::None;
@@ -185,39 +223,46 @@ void OnTextureLoad(Session& session, ports::UserInterface& ui, ports::FrameHost&
             std::string(text::kErrorCaption), ports::Buttons::Ok, ports::Icon::Exclamation);
         return;
     }
-    if (host.m_pModelFrame) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
-    host.m_pMesh->SetTexture(std::move(texture));
-    if (host.m_pModelFrame) host.m_pModelFrame->AddVisual(host.m_pMesh);
+    // The texture and the Wrap that follows at once are one step, even when that Wrap is
+    // cancelled.
+    EditPath edit(session, frame);
+    edit.Begin(StepKind::Texture, model::EditScope::Everything);
+    edit.ChangeMesh([&texture](model::ModelHost& host) {
+        host.m_pMesh->SetTexture(std::move(texture));
+        return true;
+    });
     Invalidate3DPane(frame);
-    session.Table().ReadFromMesh(host);
-    OnTextureWrap(session, ui, frame);
+    WrapInStep(session, ui, frame, edit);
+    edit.Commit(Repaint::None);
 }
 
 void OnTextureRemove(Session& session, ports::FrameHost& frame) {
-    model::ModelHost& host = session.model;
-    if (!host.m_pMesh) return;
-    if (host.m_pModelFrame) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
-    host.m_pMesh->SetTexture(nullptr);
-    if (host.m_pModelFrame) host.m_pModelFrame->AddVisual(host.m_pMesh);
-    Invalidate3DPane(frame);
-    session.Table().ReadFromMesh(host);
+    if (!session.model.m_pMesh) return;
+    const model::FaceTable& table = session.Table();
+    bool anyTexture = false;
+    for (int f = 0; f < table.Faces() && !anyTexture; ++f)
+        anyTexture = table.faceTexture[f] != nullptr;
+    if (!anyTexture) {  // nothing to remove: no step
+        Invalidate3DPane(frame);
+        return;
+    }
+    EditPath path(session, frame);
+    path.Begin(StepKind::RemoveTexture, model::EditScope::Everything);
+    path.ChangeMesh([](model::ModelHost& host) {
+        host.m_pMesh->SetTexture(nullptr);
+        return true;
+    });
+    path.Commit(Repaint::View3D);
 }
 
 void OnTextureWrap(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
-    CTextureWrapDlg dlg;
-    if (!ui.DoModal(dlg)) return;
-    model::ModelHost& host = session.model;
-    if (!host.m_pMesh) return;
-    const WrapParameters p =
-        ComputeWrapParameters(dlg.m_nMapping, dlg.m_nWrapAxis, host.m_pMesh->GetBox());
-    if (host.m_pModelFrame) host.m_pModelFrame->DeleteVisual(host.m_pMesh);
-    if (const auto wrap =
-            rm::Wrap::Create(p.type, {0, 0, 0}, p.direction, p.up, p.ou, p.ov, p.su, p.sv)) {
-        wrap->Apply(*host.m_pMesh);
+    EditPath path(session, frame);
+    path.Begin(StepKind::Wrap, model::EditScope::Everything);
+    if (!WrapInStep(session, ui, frame, path)) {
+        path.Commit(Repaint::None, false);  // cancelled: nothing changed
+        return;
     }
-    if (host.m_pModelFrame) host.m_pModelFrame->AddVisual(host.m_pMesh);
-    Invalidate3DPane(frame);
-    session.Table().ReadFromMesh(host);
+    path.Commit(Repaint::None);
 }
 
 void RegisterSurfaceCommands(Session& session, ports::UserInterface& ui, ports::FrameHost& frame,

@@ -159,6 +159,42 @@ inline constexpr std::string_view kAxisZ = "Z軸";
 // ours: the framework's prompt for a number field that does not hold a number
 inline constexpr std::string_view kEnterNumber = "数値を入力してください。";
 
+// Undo and redo (all ours): the steps' names in the prompts, and the prompts.
+inline constexpr std::string_view kStepMove = "移動";
+inline constexpr std::string_view kStepRotate = "回転";
+inline constexpr std::string_view kStepScale = "拡大縮小";
+inline constexpr std::string_view kStepStretch = "ｽﾄﾚｯﾁ";
+inline constexpr std::string_view kStepNumericMove = "数値入力(移動)";
+inline constexpr std::string_view kStepNumericRotate = "数値入力(回転)";
+inline constexpr std::string_view kStepNumericScale = "数値入力(拡大縮小)";
+inline constexpr std::string_view kStepNumericStretch = "数値入力(ｽﾄﾚｯﾁ)";
+inline constexpr std::string_view kStepCut = "切り取り";
+inline constexpr std::string_view kStepMaterial = "ﾏﾃﾘｱﾙ";
+inline constexpr std::string_view kStepTexture = "ﾃｸｽﾁｬ";
+inline constexpr std::string_view kStepRemoveTexture = "ﾃｸｽﾁｬを外す";
+inline constexpr std::string_view kStepWrap = "ﾗｯﾌﾟ";
+inline constexpr std::string_view kStepPolygon = "ﾎﾟﾘｺﾞﾝ作成";
+inline constexpr std::string_view kStepOpen = "開く";
+inline constexpr std::string_view kUndoStepPrompt = "直前の操作「%s」を元に戻します";  // step
+inline constexpr std::string_view kRedoStepPrompt = "元に戻した操作「%s」をやり直します";
+inline constexpr std::string_view kNothingToUndo = "元に戻す操作はありません";
+inline constexpr std::string_view kNothingToRedo = "やり直す操作はありません";
+
+// The question before a modified model is discarded (ours): text (document title),
+// caption, and the three buttons.
+inline constexpr std::string_view kSaveQuestion = "%sへの変更を保存しますか？";
+inline constexpr std::string_view kSaveSave = "保存";
+inline constexpr std::string_view kSaveDontSave = "保存しない";
+inline constexpr std::string_view kSaveCancel = "キャンセル";
+// ours: status-bar text after a save to a format that does not keep everything the model
+// holds (file name, what the format leaves out)
+inline constexpr std::string_view kSavedNotAll =
+    "%sに保存しました。この形式には%sが保存されないため、変更済みのままです";
+inline constexpr std::string_view kLostLwo = "テクスチャーと透明度";
+inline constexpr std::string_view kLostMqo = "テクスチャー";
+inline constexpr std::string_view kLostDxf = "色・透明度・テクスチャー";
+inline constexpr std::string_view kLostDsm = "テクスチャーの画像と頂点の共有";
+
 // printf with one string or int argument, into a std::string.
 std::string Format(std::string_view format, const std::string& arg);
 std::string Format(std::string_view format, int arg);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <new>
 #include <vector>
 
@@ -32,8 +33,9 @@ class DxfLines {
   public:
     explicit DxfLines(std::string_view text) : text_(text) {}
 
-    // Moves to the next line; false when no line is left.
-    bool Next() {
+    // Moves to the next line; false when no line is left. Lines left empty are skipped,
+    // unless `keepEmpty` (a value line of an empty string).
+    bool Next(bool keepEmpty = false) {
         const char* const end = text_.data() + text_.size();
         while (pos_ < text_.size()) {
             // Lines are short (a code or a number), so one byte loop beats memchr here.
@@ -57,7 +59,7 @@ class DxfLines {
                 }
                 line_ = buffer_;
             }
-            if (terminated_ && line_.empty()) continue;
+            if (terminated_ && line_.empty() && !keepEmpty) continue;
             return true;
         }
         return false;
@@ -224,6 +226,257 @@ bool AddFace(rm::MeshBuilder& mesh, const float (&v)[12]) {
     return mesh.AppendFace(corners, static_cast<std::uint32_t>(mesh.Normals().size() - 1));
 }
 
+// The value type of a group code in a binary file.
+enum class BinaryValue { String, Double, Int16, Int32, Int64, Bool, Chunk };
+
+BinaryValue BinaryValueOf(int code) {
+    if (code >= 10 && code <= 59) return BinaryValue::Double;
+    if (code >= 60 && code <= 79) return BinaryValue::Int16;
+    if (code >= 90 && code <= 99) return BinaryValue::Int32;
+    if (code >= 110 && code <= 149) return BinaryValue::Double;
+    if (code >= 160 && code <= 169) return BinaryValue::Int64;
+    if (code >= 170 && code <= 179) return BinaryValue::Int16;
+    if (code >= 210 && code <= 239) return BinaryValue::Double;
+    if (code >= 270 && code <= 289) return BinaryValue::Int16;
+    if (code >= 290 && code <= 299) return BinaryValue::Bool;
+    if (code >= 310 && code <= 319) return BinaryValue::Chunk;
+    if (code >= 370 && code <= 389) return BinaryValue::Int16;
+    if (code >= 400 && code <= 409) return BinaryValue::Int16;
+    if (code >= 420 && code <= 429) return BinaryValue::Int32;
+    if (code >= 440 && code <= 459) return BinaryValue::Int32;
+    if (code >= 460 && code <= 469) return BinaryValue::Double;
+    if (code == 1004) return BinaryValue::Chunk;
+    if (code >= 1010 && code <= 1059) return BinaryValue::Double;
+    if (code >= 1060 && code <= 1070) return BinaryValue::Int16;
+    if (code == 1071) return BinaryValue::Int32;
+    return BinaryValue::String;
+}
+
+constexpr char kBinarySentinel[] = "AutoCAD Binary DXF\r\n\x1a";  // then a NUL: 22 bytes
+
+// A binary file as the text form it stands for: each group code and its typed value as
+// two lines. R12 files give codes in one byte (255: a 16-bit code follows), later versions
+// in two; the first group (0 SECTION) tells which. False when the data end inside a group.
+bool BinaryToText(std::string_view data, std::string& text) {
+    const auto* b = reinterpret_cast<const unsigned char*>(data.data());
+    const std::size_t size = data.size();
+    std::size_t pos = 22;
+    const bool wideCodes = size >= 25 && b[22] == 0 && b[23] == 0 && b[24] == 'S';
+    text.reserve(size * 2);
+    while (pos < size) {
+        int code = 0;
+        if (wideCodes) {
+            if (size - pos < 2) return false;
+            code = static_cast<std::int16_t>(base::LoadLE16(b + pos));
+            pos += 2;
+        } else {
+            code = b[pos++];
+            if (code == 255) {
+                if (size - pos < 2) return false;
+                code = static_cast<std::int16_t>(base::LoadLE16(b + pos));
+                pos += 2;
+            }
+        }
+        AppendInt(text, code);
+        text += '\n';
+        switch (BinaryValueOf(code)) {
+            case BinaryValue::String: {
+                const void* nul = std::memchr(b + pos, 0, size - pos);
+                if (!nul) return false;
+                const std::size_t end = std::size_t(static_cast<const unsigned char*>(nul) - b);
+                for (std::size_t i = pos; i < end; ++i) {
+                    // A line break inside a value would split it into two lines.
+                    const char c = char(b[i]);
+                    text += (c == '\n' || c == '\r') ? ' ' : c;
+                }
+                pos = end + 1;
+                break;
+            }
+            case BinaryValue::Double: {
+                if (size - pos < 8) return false;
+                std::uint64_t bits = 0;
+                for (int k = 7; k >= 0; --k) bits = (bits << 8) | b[pos + std::size_t(k)];
+                double value = 0.0;
+                std::memcpy(&value, &bits, 8);
+                if (std::isfinite(value)) {
+                    AppendFixed(text, value, 9);
+                } else {
+                    text += "nan";
+                }
+                pos += 8;
+                break;
+            }
+            case BinaryValue::Int16:
+                if (size - pos < 2) return false;
+                AppendInt(text, static_cast<std::int16_t>(base::LoadLE16(b + pos)));
+                pos += 2;
+                break;
+            case BinaryValue::Int32:
+                if (size - pos < 4) return false;
+                AppendInt(text, static_cast<std::int32_t>(base::LoadLE32(b + pos)));
+                pos += 4;
+                break;
+            case BinaryValue::Int64:
+                if (size - pos < 8) return false;
+                AppendInt(text, 0);  // nothing the reader takes
+                pos += 8;
+                break;
+            case BinaryValue::Bool:
+                if (size - pos < 1) return false;
+                AppendInt(text, b[pos]);
+                pos += 1;
+                break;
+            case BinaryValue::Chunk: {
+                if (size - pos < 1) return false;
+                const std::size_t length = b[pos];
+                if (size - pos - 1 < length) return false;
+                pos += 1 + length;  // binary data: nothing the reader takes
+                break;
+            }
+        }
+        text += '\n';
+    }
+    return true;
+}
+
+// One group of an entity: its code line and its value line (which may be empty). False at
+// the end of the text or when the code is not a number.
+bool NextGroup(DxfLines& lines, int& code, std::string_view& value) {
+    if (!lines.Next()) return false;
+    std::string_view c = lines.Text();
+    if (!ScanInt(c, code)) return false;
+    if (!lines.Next(true)) return false;
+    value = lines.Text();
+    return true;
+}
+
+struct PolylineVertex {
+    rm::Vector position;
+    int flags = 0;
+    int index[4] = {0, 0, 0, 0};  // codes 71 to 74 of a polyface face record
+};
+
+// Adds one polygon of the mesh's vertices `corners` (in file order) as a face in reverse
+// order, like a 3DFACE's corners, with a normal of its own.
+bool AddPolylineFace(rm::MeshBuilder& mesh, std::vector<std::uint32_t>& corners) {
+    std::reverse(corners.begin(), corners.end());
+    const std::vector<rm::Vector>& v = mesh.Vertices();
+    rm::Vector n;
+    if (corners.size() >= 3) n = FaceNormal(v[corners[0]], v[corners[1]], v[corners[2]]);
+    mesh.Normals().push_back(n);
+    return mesh.AppendFace(corners, static_cast<std::uint32_t>(mesh.Normals().size() - 1));
+}
+
+// A POLYLINE entity whose "POLYLINE" line was just read: its VERTEX entities up to SEQEND.
+// Polyface meshes (flag 64) give a face per face record (a vertex of flag 128 without 64,
+// corners 71 to 74, 1-based, negative for a hidden edge, 0 for none); polygon meshes
+// (flag 16) of M x N vertices (codes 71, 72) give a quadrilateral per cell, closed in M by
+// flag 1 and in N by flag 32. Other polylines are lines and give nothing. The reader is
+// left on the "0" line that ends the last entity read.
+bool ReadPolyline(DxfLines& lines, rm::MeshBuilder& mesh, ReadResult* result) {
+    int flags = 0, m = 0, n = 0;
+    std::vector<PolylineVertex> vertices;
+    PolylineVertex* current = nullptr;
+    for (;;) {
+        const std::size_t before = lines.Position();
+        int code = 0;
+        std::string_view value;
+        if (!NextGroup(lines, code, value)) break;
+        if (code == 0) {
+            if (value == "VERTEX") {
+                vertices.emplace_back();
+                current = &vertices.back();
+                continue;
+            }
+            lines.Seek(before);
+            break;
+        }
+        int number = 0;
+        float coordinate = 0.0f;
+        if (!current) {
+            if (code == 70 && ScanInt(value, number)) flags = number;
+            if (code == 71 && ScanInt(value, number)) m = number;
+            if (code == 72 && ScanInt(value, number)) n = number;
+            continue;
+        }
+        if (code >= 10 && code <= 30 && code % 10 == 0) {
+            if (!ScanFloat(value, coordinate) || !std::isfinite(coordinate)) {
+                return Fail(result, ReadFailure::Malformed, "a VERTEX coordinate is not a number");
+            }
+            (code == 10   ? current->position.x
+             : code == 20 ? current->position.y
+                          : current->position.z) = coordinate;
+        } else if (code == 70 && ScanInt(value, number)) {
+            current->flags = number;
+        } else if (code >= 71 && code <= 74 && ScanInt(value, number)) {
+            current->index[code - 71] = number;
+        }
+    }
+    const bool polyface = (flags & 64) != 0;
+    const bool polygonMesh = !polyface && (flags & 16) != 0;
+    if (!polyface && !polygonMesh) return true;
+
+    std::vector<rm::Vector>& points = mesh.Vertices();
+    const auto first = static_cast<std::uint32_t>(points.size());
+    std::vector<std::uint32_t> corners;
+    if (polyface) {
+        std::uint32_t count = 0;
+        for (const PolylineVertex& v : vertices) {
+            if ((v.flags & 64) || !(v.flags & 128)) {
+                if (points.size() >= kMaxVertices) {
+                    return Fail(result, ReadFailure::Malformed, "too many vertices");
+                }
+                points.push_back(v.position);
+                ++count;
+            }
+        }
+        for (const PolylineVertex& v : vertices) {
+            if (!(v.flags & 128) || (v.flags & 64)) continue;
+            corners.clear();
+            for (int index : v.index) {
+                const long long k = index < 0 ? -static_cast<long long>(index) : index;
+                if (k == 0) continue;
+                if (k > count) {
+                    return Fail(result, ReadFailure::Malformed,
+                                "a polyface face names a vertex that does not exist");
+                }
+                const auto vertex = first + std::uint32_t(k - 1);
+                // A corner repeated right after itself adds nothing (a triangle written
+                // with 73 = 74).
+                if (corners.empty() || corners.back() != vertex) corners.push_back(vertex);
+            }
+            if (corners.size() > 1 && corners.front() == corners.back()) corners.pop_back();
+            if (corners.size() >= 3 && !AddPolylineFace(mesh, corners)) {
+                return Fail(result, ReadFailure::MergeRefused, "the mesh refused a polyface face");
+            }
+        }
+        return true;
+    }
+    if (m < 2 || n < 2 || vertices.size() / std::size_t(n) < std::size_t(m)) {
+        return Fail(result, ReadFailure::Malformed, "a polygon mesh has fewer vertices than M x N");
+    }
+    if (points.size() + std::size_t(m) * std::size_t(n) > kMaxVertices) {
+        return Fail(result, ReadFailure::Malformed, "too many vertices");
+    }
+    for (std::size_t i = 0; i < std::size_t(m) * std::size_t(n); ++i) {
+        points.push_back(vertices[i].position);
+    }
+    const int rows = (flags & 1) ? m : m - 1;
+    const int columns = (flags & 32) ? n : n - 1;
+    for (int i = 0; i < rows; ++i) {
+        for (int j = 0; j < columns; ++j) {
+            const auto at = [&](int r, int c) {
+                return first + std::uint32_t((r % m) * n + (c % n));
+            };
+            corners = {at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)};
+            if (!AddPolylineFace(mesh, corners)) {
+                return Fail(result, ReadFailure::MergeRefused, "the mesh refused a mesh face");
+            }
+        }
+    }
+    return true;
+}
+
 // Reads the faces: each "3DFACE" entity (a "3DFACE" line right after a "0" line: the same
 // word as the value of another code, a layer's name say, starts nothing), then the lines
 // up to the next "10" line, then codes 20 to 33 in a fixed order, each followed by its
@@ -243,6 +496,11 @@ bool ReadFaces(std::string_view text, rm::MeshBuilder& mesh, ReadResult* result)
             if (afterZero && lines.Is("3DFACE")) {
                 found = true;
                 break;
+            }
+            if (afterZero && lines.Is("POLYLINE")) {
+                if (!ReadPolyline(lines, mesh, result)) return false;
+                afterZero = false;
+                continue;
             }
             afterZero = lines.Is("0");
         }
@@ -324,10 +582,16 @@ int ReadDxfText(std::string_view data, model::ModelHost& host, ReadResult* resul
         if (!host.m_pD3DRoot || !host.m_pMesh) {
             return Fail(result, ReadFailure::NoModel, "there is no model to add to");
         }
-        if (data.starts_with("AutoCAD Binary DXF")) {
-            return Fail(result, ReadFailure::Unsupported, "binary DXF files are not supported");
+        std::string converted;
+        std::string_view text;
+        if (data.starts_with(std::string_view(kBinarySentinel, sizeof kBinarySentinel - 1))) {
+            if (!BinaryToText(data, converted)) {
+                return Fail(result, ReadFailure::Malformed, "a binary DXF file is cut short");
+            }
+            text = converted;
+        } else {
+            text = VisibleText(data);
         }
-        const std::string_view text = VisibleText(data);
         // Room for the faces of a typical file (a hint; room never used costs no memory).
         const std::size_t faces = text.size() / kTypicalFaceBytes + 1;
         rm::MeshBuilder parsed;
@@ -335,7 +599,7 @@ int ReadDxfText(std::string_view data, model::ModelHost& host, ReadResult* resul
         parsed.ReserveFaces(faces, 4 * faces);
         if (!ReadFaces(text, parsed, result)) return 0;
         if (parsed.GetFaceCount() == 0) {
-            return Fail(result, ReadFailure::Malformed, "the file has no 3DFACE entity");
+            return Fail(result, ReadFailure::Malformed, "the file has no face");
         }
         parsed.SetColor(kDxfFaceColor);
         rm::MeshBuilderPtr temp = BeginRead(host, result);

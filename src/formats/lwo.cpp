@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/numbers.h"
+#include "formats/lwo2.h"
 #include "formats/reader.h"
 #include "formats/text_io.h"
 
@@ -116,11 +117,11 @@ bool ReadChunks(std::string_view bytes, Object& obj, ReadResult* result) {
     if (size < 12 || data[0] != 'F') {
         return Fail(result, ReadFailure::Malformed, "not a LightWave object file");
     }
-    if (IdIs(data + 8, "LWO2") || IdIs(data + 8, "LWO3")) {
+    // LWO2 and LWO3 go to their own reader before this; the layered layout of LightWave 5
+    // is refused. Any other form type is read as LWOB.
+    if (IdIs(data + 8, "LWLO")) {
         return Fail(result, ReadFailure::Unsupported,
-                    IdIs(data + 8, "LWO2")
-                        ? "this LightWave layout (LWO2) is not supported, only LWOB"
-                        : "this LightWave layout (LWO3) is not supported, only LWOB");
+                    "this LightWave layout (LWLO) is not supported, only LWOB, LWO2 and LWO3");
     }
     // What the body size says remains after the form type.
     long long remaining = static_cast<long long>(base::LoadBE32(data + 4)) - 4;
@@ -276,8 +277,13 @@ void PutChunk(std::string& body, const char* id, const std::string& data) {
 
 }  // namespace
 
-int ReadLwoBytes(std::string_view data, model::ModelHost& host, ReadResult* result) {
+int ReadLwoBytes(std::string_view data, model::ModelHost& host, ReadResult* result,
+                 const std::string& path) {
     return Guarded(result, [&] {
+        if (data.size() >= 12 && data[0] == 'F' &&
+            (data.substr(8, 4) == "LWO2" || data.substr(8, 4) == "LWO3")) {
+            return ReadLwo2Bytes(data, path, host, result);
+        }
         Object obj;  // points into `data`
         if (!ReadChunks(data, obj, result)) return 0;
         return BuildModel(obj, host, result);
@@ -285,8 +291,9 @@ int ReadLwoBytes(std::string_view data, model::ModelHost& host, ReadResult* resu
 }
 
 int ReadLwo(const std::string& path, model::ModelHost& host, ReadResult* result) {
-    return ReadFileThen(path, result,
-                        [&](std::string_view bytes) { return ReadLwoBytes(bytes, host, result); });
+    return ReadFileThen(path, result, [&](std::string_view bytes) {
+        return ReadLwoBytes(bytes, host, result, path);
+    });
 }
 
 bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {

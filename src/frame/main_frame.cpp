@@ -247,7 +247,7 @@ void CMainFrame::RegisterFrameCommands() {
         router_.On(
             doc::ID_FILE_MRU_FILE1 + i,
             [this, i] {
-                if (i < recent_.size()) doc_->OpenDocumentFile(recent_[i].toStdString());
+                if (i < recent_.size()) doc_->OpenReplacing(recent_[i].toStdString());
             },
             [this, i] { return i < recent_.size(); });
     }
@@ -274,6 +274,10 @@ void CMainFrame::UpdateCommandUI() {
         if (id == doc::ID_FILE_MRU_FILE1) continue;  // the placeholder stays grey
         action->setEnabled(router_.IsEnabled(id));
         if (action->isCheckable()) action->setChecked(router_.IsChecked(id));
+        // Undo and redo name the step they would take back or do again.
+        const std::string prompt = router_.Prompt(id);
+        const doc::CommandText* c = doc::FindCommand(id);
+        action->setStatusTip(prompt.empty() && c ? Q(doc::PromptOf(*c)) : Q(prompt));
     }
     // After every command, key and mouse release: the counts may have changed.
     if (counts_) counts_->setText(Q(views::CountsText(session_.Table())));
@@ -358,7 +362,12 @@ void CMainFrame::SetMessageText(const std::string& text) {
 }
 
 void CMainFrame::SetDocumentTitle(const std::string& title) {
-    setWindowTitle(Q(title) + QStringLiteral(" - ") + Q(doc::text::kAppName));
+    // "[*]" is where Qt shows the modified mark.
+    setWindowTitle(Q(title) + QStringLiteral("[*] - ") + Q(doc::text::kAppName));
+}
+
+void CMainFrame::SetModified(bool modified) {
+    setWindowModified(modified);
 }
 
 void CMainFrame::AddToRecentFileList(const std::string& path) {
@@ -444,7 +453,12 @@ void CMainFrame::showEvent(QShowEvent* event) {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    // Nothing is ever marked modified: closing never asks.
+    // A modified model asks whether to save first; Cancel keeps the window open.
+    for (CPaneWidget* pane : panes_) pane->View().EndDrag();
+    if (doc_ && !doc_->SaveModified()) {
+        event->ignore();
+        return;
+    }
     SaveWindowSettings();
     event->accept();
 }
@@ -456,7 +470,7 @@ void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
 void CMainFrame::dropEvent(QDropEvent* event) {
     const QList<QUrl> urls = event->mimeData()->urls();
     for (const QUrl& url : urls) {
-        if (url.isLocalFile()) doc_->OpenDocumentFile(url.toLocalFile().toStdString());
+        if (url.isLocalFile() && !doc_->OpenReplacing(url.toLocalFile().toStdString())) break;
     }
     event->acceptProposedAction();
     UpdateCommandUI();

@@ -83,6 +83,7 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void RefreshCommandStates() override { UpdateCommandUI(); }
     ports::Size PaneClientSize(int row, int column) const override;
     void ModelOpened() override;
+    void SetModified(bool modified) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;

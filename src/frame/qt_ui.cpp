@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <cstdio>
 
@@ -55,6 +56,7 @@ ports::Answer QtUserInterface::MessageBox(const std::string& text, const std::st
             case ports::Buttons::YesNo:
                 return ports::Answer::No;
             case ports::Buttons::OkCancel:
+            case ports::Buttons::SaveDontSaveCancel:
                 return ports::Answer::Cancel;
             case ports::Buttons::Ok:
                 break;
@@ -107,11 +109,21 @@ ports::Answer QtUserInterface::ShowBox(const std::string& text, const std::strin
         case ports::Buttons::OkCancel:
             box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
             break;
+        case ports::Buttons::SaveDontSaveCancel:
+            box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+            box.button(QMessageBox::Save)->setText(Q(doc::text::kSaveSave));
+            box.button(QMessageBox::Discard)->setText(Q(doc::text::kSaveDontSave));
+            box.button(QMessageBox::Cancel)->setText(Q(doc::text::kSaveCancel));
+            box.setDefaultButton(QMessageBox::Save);
+            box.setEscapeButton(QMessageBox::Cancel);
+            break;
     }
     switch (box.exec()) {
         case QMessageBox::Yes:
+        case QMessageBox::Save:
             return ports::Answer::Yes;
         case QMessageBox::No:
+        case QMessageBox::Discard:
             return ports::Answer::No;
         case QMessageBox::Cancel:
             return ports::Answer::Cancel;

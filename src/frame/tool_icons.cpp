@@ -46,6 +46,19 @@ void Checker(QPainter& p, QRect r) {
     p.drawRect(r);
 }
 
+// A curved arrow pointing left and back: the undo button.
+void UndoArrow(QPainter& p) {
+    QPainterPath path;
+    path.moveTo(12, 12);
+    path.cubicTo(15, 6, 10, 2, 4, 5);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(QPen(kBlue, 2));
+    p.drawPath(path);
+    p.setPen(kBlue);
+    p.setBrush(kBlue);
+    p.drawPolygon(QPolygon({QPoint(1, 5), QPoint(6, 1), QPoint(6, 9)}));
+}
+
 void Draw(QPainter& p, int id) {
     using namespace doc;
     p.setPen(kInk);
@@ -82,18 +95,14 @@ void Draw(QPainter& p, int id) {
             p.fillRect(5, 1, 5, 3, kGrey);
             Page(p, 7, 6, 7, 8);
             break;
-        case ID_UNDO_POINT: {
-            QPainterPath path;
-            path.moveTo(12, 12);
-            path.cubicTo(15, 6, 10, 2, 4, 5);
-            p.setBrush(Qt::NoBrush);
-            p.setPen(QPen(kBlue, 2));
-            p.drawPath(path);
-            p.setPen(kBlue);
-            p.setBrush(kBlue);
-            p.drawPolygon(QPolygon({QPoint(1, 5), QPoint(6, 1), QPoint(6, 9)}));
+        case ID_UNDO_POINT:
+            UndoArrow(p);
             break;
-        }
+        case ID_EDIT_REDO:  // the undo arrow, mirrored
+            p.translate(15, 0);
+            p.scale(-1, 1);
+            UndoArrow(p);
+            break;
         case ID_TOOL_SELECT:
             p.setPen(QPen(kInk, 1, Qt::DotLine));
             p.drawRect(1, 1, 10, 9);

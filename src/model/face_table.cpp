@@ -74,7 +74,33 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
                         int(rm::ColorAlpha(c))};
     }
     meshQuality = mesh->GetQuality();
+    ClearSelectionOutsideFaces();
     return stats;
+}
+
+void FaceTable::ClearSelectionOutsideFaces() {
+    for (int f = 0; f < MAX_FACES; ++f) {
+        const int keep = f < faceCount ? CornersOf(f) : 0;
+        std::fill(std::begin(selected[f]) + keep, std::end(selected[f]), 0);
+    }
+}
+
+void FaceTable::ClearSelection() {
+    for (auto& row : selected) std::fill(std::begin(row), std::end(row), 0);
+}
+
+bool FaceTable::CheckInvariants() const {
+    if (faceCount < 0 || faceCount > MAX_FACES) return false;
+    for (int f = 0; f < MAX_FACES; ++f) {
+        const int n = f < faceCount ? vertexCount[f] : 0;
+        if (n < 0 || n > MAX_FACE_VERTICES) return false;
+        for (int k = 0; k < MAX_FACE_VERTICES; ++k) {
+            if (selected[f][k] != 0 && (k >= n || selected[f][k] != 1)) return false;
+            if (k < n && (vertexIndex[f][k] < 0 || vertexIndex[f][k] >= MAX_POOL_VERTICES))
+                return false;
+        }
+    }
+    return true;
 }
 
 bool FaceTable::RebuildMesh(ModelHost& host) {
@@ -234,26 +260,25 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
 }
 
 void FaceTable::Clear() {
-    for (int f = 0; f < MAX_FACES; ++f) {
-        faceMark[f] = 0;
-        std::fill(std::begin(selected[f]), std::end(selected[f]), 0);
-    }
+    for (int f = 0; f < MAX_FACES; ++f) faceMark[f] = 0;
+    ClearSelection();
     poolVertexCount = 0;
     AllocateHeapArrays();
 }
 
 template <typename Change>
-void FaceTable::ApplyToTargets(ModelHost& host, Change change) {
+void FaceTable::ApplyToTargets(Change change) {
     bool anyTarget = false;
-    for (int f = 0; f < faceCount; ++f) {
+    const int faces = Faces();
+    for (int f = 0; f < faces; ++f) {
         int count = 0;
-        for (int k = 0; k < vertexCount[f]; ++k) count += selected[f][k] == 1 ? 1 : 0;
-        if (count == vertexCount[f]) {
+        for (int k = 0; k < CornersOf(f); ++k) count += selected[f][k] == 1 ? 1 : 0;
+        if (count == CornersOf(f)) {
             faceMark[f] = 0;
             anyTarget = true;
         }
     }
-    for (int f = 0; f < faceCount; ++f) {
+    for (int f = 0; f < faces; ++f) {
         if (!anyTarget) {
             change(faceColor[f]);
         } else if (faceMark[f] == 0) {
@@ -261,20 +286,43 @@ void FaceTable::ApplyToTargets(ModelHost& host, Change change) {
             faceMark[f] = 1;
         }
     }
-    RebuildMesh(host);
 }
 
-void FaceTable::ApplyColor(ModelHost& host, std::uint32_t colorref) {
-    ApplyToTargets(host, [colorref](FaceColor& c) {
+bool FaceTable::TargetsShareColor(FaceColor* shared) const {
+    bool anyTarget = false;
+    const auto isTarget = [this](int f) {
+        for (int k = 0; k < CornersOf(f); ++k) {
+            if (selected[f][k] != 1) return false;
+        }
+        return true;
+    };
+    for (int f = 0; f < Faces() && !anyTarget; ++f) anyTarget = isTarget(f);
+    bool first = true;
+    for (int f = 0; f < Faces(); ++f) {
+        if (anyTarget && !isTarget(f)) continue;
+        const FaceColor& c = faceColor[f];
+        if (first) {
+            *shared = c;
+            first = false;
+        } else if (c.red != shared->red || c.green != shared->green || c.blue != shared->blue ||
+                   c.alpha != shared->alpha) {
+            return false;
+        }
+    }
+    return !first;
+}
+
+void FaceTable::ApplyColor(std::uint32_t colorref) {
+    ApplyToTargets([colorref](FaceColor& c) {
         c.red = int(colorref & 0xFF);
         c.green = int((colorref >> 8) & 0xFF);
         c.blue = int((colorref >> 16) & 0xFF);
     });
 }
 
-void FaceTable::ApplyTransparency(ModelHost& host, int t) {
+void FaceTable::ApplyTransparency(int t) {
     const int alpha = 255 - std::clamp(t, 0, 255);
-    ApplyToTargets(host, [alpha](FaceColor& c) { c.alpha = alpha; });
+    ApplyToTargets([alpha](FaceColor& c) { c.alpha = alpha; });
 }
 
 }  // namespace model

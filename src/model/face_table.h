@@ -1,6 +1,14 @@
 // The editable copy of the model: fixed-size arrays that mirror the mesh face by face and
 // corner by corner. The editing tools, the orthographic panes and most writers work on it;
 // ReadFromMesh and RebuildMesh keep it and the mesh in step.
+//
+// Invariants, kept by every function that writes the table (ReadFromMesh is the only one
+// that sets faceCount and vertexCount):
+// - 0 <= faceCount <= MAX_FACES and 0 <= vertexCount[f] <= MAX_FACE_VERTICES;
+// - no corner outside the faces is selected (rows at or past faceCount, corners at or past
+//   vertexCount[f]), so clearing the selection of the faces clears all of it;
+// - selected[f][k] is 0 or 1.
+// Walk the corners with Faces() and CornersOf(f), or ForEachCorner.
 #pragma once
 
 #include <algorithm>
@@ -85,14 +93,34 @@ class FaceTable {
     void Clear();
 
     // Colour (0x00BBGGRR) or transparency (0..255) of the target faces: the faces whose
-    // corners are all selected, or every face when no face is fully selected. Both rebuild.
-    void ApplyColor(ModelHost& host, std::uint32_t colorref);
-    void ApplyTransparency(ModelHost& host, int t);
+    // corners are all selected, or every face when no face is fully selected. The table
+    // only: the caller rebuilds the mesh (the edit path does).
+    void ApplyColor(std::uint32_t colorref);
+    void ApplyTransparency(int t);
+    // The colour shared by every target face of ApplyColor, or false when they differ or
+    // there is no face.
+    bool TargetsShareColor(FaceColor* shared) const;
 
-    // Faces and the corners of face f as writers walk them: faceCount and vertexCount[f]
-    // held to the table's limits, so that no writer reads past its arrays.
-    int FacesToWrite() const { return std::clamp(faceCount, 0, MAX_FACES); }
+    // Deselects every corner: the one way to clear the selection.
+    void ClearSelection();
+
+    // Faces and the corners of face f, held to the table's limits (the invariants keep
+    // them there; a table written by hand in a test may not), so no walk reads past the
+    // arrays. FacesToWrite is the writers' name for Faces.
+    int Faces() const { return std::clamp(faceCount, 0, MAX_FACES); }
+    int FacesToWrite() const { return Faces(); }
     int CornersOf(int f) const { return std::clamp(vertexCount[f], 0, MAX_FACE_VERTICES); }
+    // Calls fn(f, k) for every corner of every face, in table order.
+    template <typename Fn>
+    void ForEachCorner(Fn fn) const {
+        const int faces = Faces();
+        for (int f = 0; f < faces; ++f) {
+            const int n = CornersOf(f);
+            for (int k = 0; k < n; ++k) fn(f, k);
+        }
+    }
+    // True when the invariants above hold and every corner's index lies inside the pool.
+    bool CheckInvariants() const;
 
     // --- the table ---
     int faceCount = 0;
@@ -116,7 +144,9 @@ class FaceTable {
     // of `mesh` (faces without corners are not in the mesh).
     void CopyAppearance(rm::MeshBuilder& mesh) const;
     template <typename Change>
-    void ApplyToTargets(ModelHost& host, Change change);
+    void ApplyToTargets(Change change);
+    // Deselects the corners outside the faces (after the faces changed).
+    void ClearSelectionOutsideFaces();
 };
 
 }  // namespace model

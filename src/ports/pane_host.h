@@ -46,6 +46,8 @@ class FrameHost {
     // A file was opened into an empty model (New first, or an Open with nothing loaded):
     // the window brings it into view if it is not, once the panes have their size.
     virtual void ModelOpened() {}
+    // The model differs from the one last saved (the title's modified mark).
+    virtual void SetModified(bool /*modified*/) {}
 };
 
 // A frame for code that runs without a window (benchmarks): every request is dropped.

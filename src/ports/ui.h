@@ -10,7 +10,9 @@
 
 namespace ports {
 
-enum class Buttons { Ok, YesNo, OkCancel };
+// SaveDontSaveCancel: the save question's three buttons, answered Yes (save), No (do not
+// save) or Cancel.
+enum class Buttons { Ok, YesNo, OkCancel, SaveDontSaveCancel };
 enum class Icon { None, Error, Exclamation, Information, Question };
 enum class Answer { Ok, Yes, No, Cancel };
 

@@ -749,6 +749,7 @@ Vector Transform(double x, double y, double z, const Matrix& m) {
 struct MaterialInfo {
     Color color = MeshBuilder::kDefaultFaceColor;
     TexturePtr texture;
+    bool clear = false;  // its colour was read with alpha exactly 0
 };
 
 // The faces of one Mesh object as the file lists them, read again from its values once
@@ -844,6 +845,7 @@ class Builder {
         if (ok) {
             info.color = MakeColor(ChannelToByte(rgba[3]), ChannelToByte(rgba[0]),
                                    ChannelToByte(rgba[1]), ChannelToByte(rgba[2]));
+            info.clear = rgba[3] == 0.0f;
         }
         for (const auto& child : node->children) {
             const Node* tex = Resolve(*child);
@@ -1099,6 +1101,18 @@ class Builder {
         }
     }
 
+  public:
+    // True when the faces use materials and every one of them has alpha exactly 0: what
+    // exporters write when they mean nothing by alpha.
+    bool EveryMaterialClear() const {
+        if (materials_.empty()) return false;
+        for (const auto& entry : materials_) {
+            if (!entry.second.clear) return false;
+        }
+        return true;
+    }
+
+  private:
     const Node& root_;
     MeshBuilder& out_;
     std::unordered_map<std::string, const Node*> named_;
@@ -1146,6 +1160,14 @@ bool LoadImpl(std::string_view bytes, std::size_t maxInflated, MeshBuilder& into
     MeshBuilder loaded;
     Builder builder(root, loaded);
     if (!builder.Run(error)) return false;
+    // A file whose materials are all fully transparent would show nothing: its faces are
+    // read as opaque. A file where only some are transparent keeps them as they are.
+    if (builder.EveryMaterialClear()) {
+        for (std::size_t f = 0; f < loaded.FaceRecords().size(); ++f) {
+            Color& color = loaded.MutableFaceRecord(f).color;
+            color = MakeColor(255, ColorRed(color), ColorGreen(color), ColorBlue(color));
+        }
+    }
     if (!into.AddMeshBuilder(std::move(loaded))) {
         error = "cannot merge the loaded meshes";
         return false;

@@ -1,5 +1,7 @@
 #include "views/edit_commands.h"
 
+#include "doc/edit_path.h"
+#include "doc/texts.h"
 #include "views/mdlr_view.h"
 #include "views/numeric_transform.h"
 #include "views/polygon.h"
@@ -26,10 +28,35 @@ bool HandleEditKey(doc::Session& session, ports::UserInterface& ui, ports::Frame
 
 void RegisterEditCommands(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
                           doc::CommandRouter& router) {
-    const auto undo = [&session, &frame] { RemoveLastPolygonPoint(session, frame); };
-    const auto canUndo = [&session] { return CanRemovePolygonPoint(session); };
+    // Undo takes back the polygon's last point while there is one, else the last step.
+    const auto undo = [&session, &frame] {
+        if (CanRemovePolygonPoint(session)) {
+            RemoveLastPolygonPoint(session, frame);
+        } else {
+            doc::EditPath(session, frame).Undo();
+        }
+    };
+    const auto canUndo = [&session] {
+        return CanRemovePolygonPoint(session) || session.history.CanUndo();
+    };
+    const auto undoPrompt = [&session]() -> std::string {
+        if (CanRemovePolygonPoint(session) || !session.history.CanUndo()) return {};
+        return doc::text::Format(
+            doc::text::kUndoStepPrompt,
+            std::string(doc::StepName(doc::StepKind(session.history.UndoKind()))));
+    };
     router.On(doc::ID_UNDO_POINT, undo, canUndo);
     router.On(doc::ID_EDIT_UNDO, undo, canUndo);
+    router.SetPrompt(doc::ID_UNDO_POINT, undoPrompt);
+    router.On(
+        doc::ID_EDIT_REDO, [&session, &frame] { doc::EditPath(session, frame).Redo(); },
+        [&session] { return session.history.CanRedo(); });
+    router.SetPrompt(doc::ID_EDIT_REDO, [&session]() -> std::string {
+        if (!session.history.CanRedo()) return {};
+        return doc::text::Format(
+            doc::text::kRedoStepPrompt,
+            std::string(doc::StepName(doc::StepKind(session.history.RedoKind()))));
+    });
     router.On(doc::ID_NUMERIC_INPUT,
               [&session, &ui, &frame] { ApplyNumericTransform(session, ui, frame); });
 }

@@ -17,9 +17,11 @@ namespace views {
 bool HandleEditKey(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
                    int virtualKey);
 
-// Registers the undo-point command 32802 (enabled while the polygon has a point) under its
-// own id and under the framework's undo id that Ctrl+Z and Alt+Backspace send, and the
-// numeric-input command 32803 (always enabled).
+// Registers the undo command 32802 under its own id and under the framework's undo id that
+// Ctrl+Z and Alt+Backspace send: it takes back the polygon's last point while there is one,
+// else the last step of the edit path (enabled when either is possible, its prompt naming
+// the step). Also Redo (enabled when a step was undone) and the numeric-input command 32803
+// (always enabled).
 void RegisterEditCommands(doc::Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
                           doc::CommandRouter& router);
 

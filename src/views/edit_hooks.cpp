@@ -1,5 +1,6 @@
 // The editing tools' work inside the view's handlers: the transform tools' step and
 // commit, polygon points, and the keys of the numeric transforms and polygon creation.
+#include "doc/edit_path.h"
 #include "views/edit_commands.h"
 #include "views/mdlr_view.h"
 #include "views/polygon.h"
@@ -12,15 +13,36 @@ ports::UserInterface& CMdlrView::Ui() {
     return ui_ ? *ui_ : silent;
 }
 
+namespace {
+
+doc::StepKind DragKindOf(int editMode) {
+    switch (editMode) {
+        case doc::EDIT_ROTATE:
+            return doc::StepKind::Rotate;
+        case doc::EDIT_SCALE:
+            return doc::StepKind::Scale;
+        case doc::EDIT_STRETCH:
+            return doc::StepKind::Stretch;
+        default:
+            return doc::StepKind::Move;
+    }
+}
+
+}  // namespace
+
 void CMdlrView::TransformStep(int x, int y) {
+    // The press starts the step; every move of the drag is part of it.
+    doc::EditPath path(session_, frame_);
+    if (!path.InStep()) path.Begin(DragKindOf(EditMode()), model::EditScope::Positions);
     DragStepOfTool(EditMode(), session_.Table(),
                    {Role(), Geometry(), m_ptAnchor, m_ptLast, ports::Point{x, y}});
     InvalidateOrthographicPanes();
 }
 
 void CMdlrView::CommitTransform() {
-    session_.Table().RebuildMesh(session_.model);
-    frame_.InvalidatePane(0, 1, false);
+    doc::EditPath path(session_, frame_);
+    if (!path.InStep()) path.Begin(DragKindOf(EditMode()), model::EditScope::Positions);
+    path.Commit(doc::Repaint::View3D);
 }
 
 void CMdlrView::PolygonPress(bool left, int x, int y) {

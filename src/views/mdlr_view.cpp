@@ -1,7 +1,6 @@
 #include "views/mdlr_view.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "base/numbers.h"
 #include "render/ortho_draw.h"
@@ -108,8 +107,7 @@ void CMdlrView::OnRButtonUp(int /*x*/, int /*y*/) {
 }
 
 void CMdlrView::OnRButtonDblClk(int /*x*/, int /*y*/) {
-    model::FaceTable& t = session_.Table();
-    std::memset(t.selected, 0, sizeof t.selected);
+    session_.Table().ClearSelection();
     for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
 }
 

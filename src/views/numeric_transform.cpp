@@ -5,8 +5,9 @@
 #include <cmath>
 
 #include "base/numbers.h"
+#include "doc/edit_path.h"
 #include "doc/texts.h"
-#include "views/transforms.h"
+#include "model/table_edits.h"
 
 namespace views {
 
@@ -107,44 +108,52 @@ std::span<const std::string_view> CRotateDlg::AxisLabels() {
 void ApplyNumericTransform(doc::Session& session, ports::UserInterface& ui,
                            ports::FrameHost& frame) {
     model::FaceTable& table = session.Table();
+    doc::EditPath path(session, frame);
+    const auto begin = [&path](doc::StepKind kind) {
+        path.Begin(kind, model::EditScope::Positions);
+    };
     switch (session.m_nEditMode) {
         case doc::EDIT_MOVE: {
+            begin(doc::StepKind::NumericMove);
             CMoveDlg dlg;
-            if (ui.DoModal(dlg)) MoveSelected(table, dlg.m_fX, dlg.m_fY, dlg.m_fZ);
+            if (ui.DoModal(dlg)) model::MoveSelected(table, dlg.m_fX, dlg.m_fY, dlg.m_fZ);
             break;
         }
         case doc::EDIT_ROTATE: {
+            begin(doc::StepKind::NumericRotate);
             CRotateDlg dlg;
             if (ui.DoModal(dlg)) {
-                RotateSelected(table, dlg.m_nAxis, dlg.m_dAngle,
-                               {dlg.m_fCenterX, dlg.m_fCenterY, dlg.m_fCenterZ});
+                model::RotateSelected(table, dlg.m_nAxis, dlg.m_dAngle,
+                                      {dlg.m_fCenterX, dlg.m_fCenterY, dlg.m_fCenterZ});
             }
             break;
         }
         case doc::EDIT_SCALE: {
+            begin(doc::StepKind::NumericScale);
             CScaleDlg dlg;
             if (ui.DoModal(dlg)) {
                 const float rate[3] = {dlg.m_fRate, dlg.m_fRate, dlg.m_fRate};
-                StretchSelected(table, rate, {dlg.m_fCenterX, dlg.m_fCenterY, dlg.m_fCenterZ});
+                model::StretchSelected(table, rate,
+                                       {dlg.m_fCenterX, dlg.m_fCenterY, dlg.m_fCenterZ});
             }
             break;
         }
         case doc::EDIT_STRETCH: {
+            begin(doc::StepKind::NumericStretch);
             CStretchDlg dlg;
             if (ui.DoModal(dlg)) {
                 const float rate[3] = {dlg.m_fRateX, dlg.m_fRateY, dlg.m_fRateZ};
-                StretchSelected(table, rate, {dlg.m_fCenterX, dlg.m_fCenterY, dlg.m_fCenterZ});
+                model::StretchSelected(table, rate,
+                                       {dlg.m_fCenterX, dlg.m_fCenterY, dlg.m_fCenterZ});
             }
             break;
         }
         default:
-            break;  // no dialog
+            begin(doc::StepKind::NumericMove);  // no dialog: changes nothing
+            break;
     }
-    table.RebuildMesh(session.model);
-    frame.InvalidatePane(0, 0, true);  // top
-    frame.InvalidatePane(0, 1, true);  // 3D
-    frame.InvalidatePane(1, 0, true);  // front
-    frame.InvalidatePane(1, 1, true);  // side
+    // Dialog or not, OK or Cancel: the mesh rebuilt and the four panes repainted.
+    path.Commit(doc::Repaint::AllPanes);
 }
 
 }  // namespace views

@@ -4,7 +4,9 @@
 #include <span>
 #include <string>
 
+#include "doc/edit_path.h"
 #include "doc/texts.h"
+#include "model/table_edits.h"
 
 namespace views {
 
@@ -87,32 +89,30 @@ void FinishPolygon(doc::Session& session, ports::UserInterface& ui, ports::Frame
         ShowError(ui, text::kTooFewPoints);
         return;
     }
-    model::FaceTable& t = session.Table();
+    doc::EditPath path(session, frame);
+    path.Begin(doc::StepKind::Polygon, model::EditScope::Everything);
     const auto n = static_cast<std::size_t>(poly.PointCount());
-    switch (t.AddPolygon(session.model, std::span(poly.PolyPoints, n),
-                         std::span(poly.PolyPointVertex, n))) {
-        case model::AddPolygonResult::Added:
-            break;
-        case model::AddPolygonResult::TableFull:
-            ShowError(ui, text::kPolygonTableFull);
-            return;
-        case model::AddPolygonResult::TooManyVertices:
-            ShowError(ui, text::kPolygonTooManyVertices);
-            return;
-        case model::AddPolygonResult::Refused:
-            ShowError(ui, text::kPolygonRefused);
-            return;
+    const model::AddPolygonResult result =
+        model::AppendPolygon(session.Table(), session.model, std::span(poly.PolyPoints, n),
+                             std::span(poly.PolyPointVertex, n));
+    if (result != model::AddPolygonResult::Added) {
+        path.Commit(doc::Repaint::None, false);  // nothing changed: records nothing
+        switch (result) {
+            case model::AddPolygonResult::TableFull:
+                ShowError(ui, text::kPolygonTableFull);
+                return;
+            case model::AddPolygonResult::TooManyVertices:
+                ShowError(ui, text::kPolygonTooManyVertices);
+                return;
+            default:
+                ShowError(ui, text::kPolygonRefused);
+                return;
+        }
     }
-    t.ReadFromMesh(session.model);
-    // The new face starts unselected, whatever an earlier, longer model left in its row.
-    if (t.faceCount > 0) {
-        for (int& s : t.selected[t.faceCount - 1]) s = 0;
+    if (!path.Commit(doc::Repaint::AllPanes)) {
+        ShowError(ui, text::kPolygonRefused);
+        return;
     }
-    t.RebuildMesh(session.model);
-    frame.InvalidatePane(0, 0, true);
-    frame.InvalidatePane(0, 1, true);
-    frame.InvalidatePane(1, 0, true);
-    frame.InvalidatePane(1, 1, true);
     poly.Discard();
     frame.RefreshCommandStates();
 }

@@ -1,8 +1,8 @@
 // The four mouse tools (move, rotate, scale, stretch) as single steps on the table: one
 // step per mouse message while the left button is held in an orthographic pane, from the
-// pointer's movement since the previous message. The numeric transforms of the four
-// dialogs are here too. No step ever writes a coordinate that is not finite: a corner
-// whose new position would not be finite keeps its old one.
+// pointer's movement since the previous message. The pane's pixels become model terms
+// here; the corners move in model/table_edits.h. No step ever writes a coordinate that is
+// not finite: a corner whose new position would not be finite keeps its old one.
 #pragma once
 
 #include "model/face_table.h"
@@ -36,15 +36,5 @@ void ScaleStep(model::FaceTable& table, const DragStep& step);
 void StretchStep(model::FaceTable& table, const DragStep& step);
 // The step of the tool `editMode` (EDIT_MOVE .. EDIT_STRETCH); false for any other mode.
 bool DragStepOfTool(int editMode, model::FaceTable& table, const DragStep& step);
-
-// The numeric transforms on every selected corner.
-void MoveSelected(model::FaceTable& table, float x, float y, float z);
-// Per axis p = p - ((100 - rate) * (p - c)) * 0.01 (rates in percent): 100 keeps the
-// corner, 0 puts it on the centre, a negative rate mirrors it through the centre.
-void StretchSelected(model::FaceTable& table, const float rate[3], const rm::Vector& centre);
-// About the X (0), Y (1) or Z (2) axis through `centre`, by `degrees`: about X a positive
-// angle turns +Y toward +Z, about Y +X toward +Z, about Z +Y toward +X. Any other axis
-// changes nothing.
-void RotateSelected(model::FaceTable& table, int axis, double degrees, const rm::Vector& centre);
 
 }  // namespace views

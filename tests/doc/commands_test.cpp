@@ -41,12 +41,32 @@ TEST(CommandTable, LabelsKeepTheirTabAndPromptsSplitAtTheLineBreak) {
     EXPECT_EQ(doc::PromptOf(move), "選択した頂点を移動させる");
     EXPECT_EQ(doc::ToolTipOf(move), "移動");
     EXPECT_EQ(doc::FindCommand(12345), nullptr);
-    // The tool bar: 21 buttons in 8 groups, then the fit button in a group of its own.
+    // The tool bar: 22 buttons in 8 groups, our redo right after the undo button, then the
+    // fit button in a group of its own.
     const auto bar = doc::ToolBarButtons();
     EXPECT_EQ(std::count(bar.begin(), bar.end(), 0), 8);
-    EXPECT_EQ(bar.size(), 30u);
-    EXPECT_EQ(bar[27], doc::ID_APP_ABOUT);
+    EXPECT_EQ(bar.size(), 31u);
+    EXPECT_EQ(bar[28], doc::ID_APP_ABOUT);
     EXPECT_EQ(bar.back(), doc::ID_VIEW_FIT);
+    const auto undo = std::find(bar.begin(), bar.end(), doc::ID_UNDO_POINT);
+    ASSERT_NE(undo, bar.end());
+    EXPECT_EQ(undo[1], doc::ID_EDIT_REDO);
+    EXPECT_EQ(doc::FindCommand(doc::ID_EDIT_REDO)->label, "やり直し(&R)\tCtrl+Y");
+    EXPECT_TRUE(doc::FindCommand(doc::ID_EDIT_REDO)->ours);
+    // Ctrl+Z still sends the framework's undo id; Delete cuts as Shift+Del does.
+    const auto keys = doc::Accelerators();
+    const auto idOf = [&keys](std::string_view k) {
+        for (const doc::Accelerator& a : keys) {
+            if (a.keys == k) return a.id;
+        }
+        return 0;
+    };
+    EXPECT_EQ(idOf("Ctrl+Z"), doc::ID_EDIT_UNDO);
+    EXPECT_EQ(idOf("Ctrl+Y"), doc::ID_EDIT_REDO);
+    EXPECT_EQ(idOf("Ctrl+Shift+Z"), doc::ID_EDIT_REDO);
+    EXPECT_EQ(idOf("Del"), doc::ID_EDIT_CUT);
+    EXPECT_EQ(idOf("Home"), doc::ID_VIEW_FIT);
+    EXPECT_EQ(idOf("F"), doc::ID_VIEW_FIT_SELECTION);
 }
 
 TEST(CommandRouter, DisabledCommandsAndThoseWithoutHandlersDoNotRunNorThePrelude) {

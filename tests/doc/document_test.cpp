@@ -171,7 +171,9 @@ TEST_F(DocFixture, NewEmptiesTableAndMeshAndKeepsTheQuality) {
     const rm::MeshBuilderPtr old = session.model.m_pMesh;
     doc::CommandRouter router;
     document.RegisterCommands(router);
+    ui.answers = {ports::Answer::No};  // the import made the model modified: do not save
     EXPECT_TRUE(router.Execute(doc::ID_FILE_NEW));
+    ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(Faces(), 0);
     EXPECT_EQ(MeshFaces(), 0);
     EXPECT_NE(session.model.m_pMesh, old);

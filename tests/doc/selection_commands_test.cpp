@@ -9,6 +9,7 @@
 
 #include "doc/model_io.h"
 #include "fake_ports.h"
+#include "model/table_edits.h"
 #include "test_support.h"
 
 namespace {
@@ -59,7 +60,7 @@ TEST(CutCommand, DeletesOnlyTheFullySelectedOfTwoQuadsSharingAnEdge) {
     Fixture fx;
     fx.TwoQuads();
     fx.SelectVertices({0, 1, 4, 3});  // all of A, and B's two corners on the shared edge
-    EXPECT_FALSE(doc::IsFullySelected(fx.T(), 1));
+    EXPECT_FALSE(model::IsFullySelected(fx.T(), 1));
     fx.T().selected[4000][3] = 1;  // a stale flag beyond the used part
     ASSERT_TRUE(fx.router.Execute(doc::ID_EDIT_CUT));
 
@@ -77,7 +78,9 @@ TEST(CutCommand, DeletesOnlyTheFullySelectedOfTwoQuadsSharingAnEdge) {
     EXPECT_EQ(fx.session.model.m_pModelFrame->Visuals()[0], fx.session.model.m_pMesh);
 }
 
-TEST(CutCommand, NothingOrEverythingSelectedStillReadsAndRebuilds) {
+// Cut with no face fully selected changes nothing but the selection: the mesh stays and
+// no step is recorded. With everything selected the model empties and one step is kept.
+TEST(CutCommand, NothingOrEverythingSelected) {
     struct Case {
         std::vector<int> vertices;
         int cut;
@@ -87,13 +90,15 @@ TEST(CutCommand, NothingOrEverythingSelectedStillReadsAndRebuilds) {
         SCOPED_TRACE(c.cut);
         Fixture fx;
         fx.TwoQuads();
+        fx.session.history.Reset(fx.T());
         fx.SelectVertices(c.vertices);
         const rm::MeshBuilderPtr before = fx.session.model.m_pMesh;
-        EXPECT_EQ(doc::CutSelectedFaces(fx.session), c.cut);
+        EXPECT_EQ(doc::CutSelectedFaces(fx.session, fx.frame), c.cut);
         EXPECT_EQ(fx.MeshFaces(), 2 - c.cut);
         EXPECT_EQ(fx.T().faceCount, 2 - c.cut);
-        EXPECT_NE(fx.session.model.m_pMesh, before);
+        EXPECT_EQ(fx.session.model.m_pMesh == before, c.cut == 0);
         EXPECT_EQ(fx.SelectedCorners(true), 0);
+        EXPECT_EQ(fx.session.history.UndoSteps(), c.cut == 0 ? 0u : 1u);
     }
 }
 
@@ -126,7 +131,7 @@ TEST(CutCommand, ModelFileWithAFaceWithoutCorners) {
     ASSERT_EQ(fx.MeshFaces(), 2);
 
     for (int k = 0; k < 3; ++k) fx.T().selected[1][k] = 1;  // the triangle at x = 5
-    EXPECT_EQ(doc::CutSelectedFaces(fx.session), 1);
+    EXPECT_EQ(doc::CutSelectedFaces(fx.session, fx.frame), 1);
     ASSERT_EQ(fx.T().faceCount, 1);
     EXPECT_EQ(fx.T().position[0][1], (rm::Vector{1, 0, 0}));
 }

@@ -78,7 +78,9 @@ struct SurfaceFixture : ::testing::Test {
 
 // --- Material ---
 
-TEST_F(SurfaceFixture, OkUntouchedMakesFacesOpaqueAndKeepsTheQuality) {
+// The dialog starts from the faces' own transparency when they share it, so OK without a
+// change keeps it (it used to start at 0 % and make every face opaque).
+TEST_F(SurfaceFixture, OkUntouchedKeepsTheSharedTransparencyAndTheQuality) {
     LoadModel();
     for (int f = 0; f < T().faceCount; ++f) T().faceColor[f].alpha = 100;
     T().meshQuality = rm::Quality::Flat;
@@ -92,13 +94,20 @@ TEST_F(SurfaceFixture, OkUntouchedMakesFacesOpaqueAndKeepsTheQuality) {
         true);
     doc::OnMaterial(session, ui, frame);
 
-    EXPECT_EQ(shownTransparency, 0);  // whatever the faces' alpha
-    EXPECT_EQ(shownQuality, 2);       // Flat
-    for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 255);
+    EXPECT_EQ(shownTransparency, 155);  // 255 - alpha 100
+    EXPECT_EQ(shownQuality, 2);         // Flat
+    for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 100);
     EXPECT_EQ(T().meshQuality, rm::Quality::Flat);
     EXPECT_EQ(Mesh().GetQuality(), rm::Quality::Flat);
-    EXPECT_EQ(rm::ColorAlpha(Mesh().GetFace(0).GetColor()), 255u);
+    EXPECT_EQ(rm::ColorAlpha(Mesh().GetFace(0).GetColor()), 100u);
     EXPECT_TRUE(Pane3DInvalidatedWithoutErase());
+
+    // Targets that differ: the dialog keeps its start at 0 %, and OK makes them opaque.
+    T().faceColor[0].alpha = 30;
+    AnswerMaterial([&](doc::CMaterialDlg& m) { shownTransparency = m.m_nTransparency; }, true);
+    doc::OnMaterial(session, ui, frame);
+    EXPECT_EQ(shownTransparency, 0);
+    for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 255);
 }
 
 TEST_F(SurfaceFixture, TransparencyActsOnTheSelectedFacesOnOkOnly) {
@@ -177,7 +186,8 @@ TEST_F(SurfaceFixture, ColourAppliesAtOnceAndSurvivesCancel) {
         false);
     doc::OnMaterial(session, ui, frame);
 
-    EXPECT_EQ(ui.colorRequests, (std::vector<std::uint32_t>{0u, 0u}));  // opens at black
+    // The colour dialog opens at the target's colour (white; the first was cancelled).
+    EXPECT_EQ(ui.colorRequests, (std::vector<std::uint32_t>{0x00FFFFFFu, 0x00FFFFFFu}));
     EXPECT_EQ(greenAfterCancel, 255);
     EXPECT_EQ(greenAfterRed, 0);
     EXPECT_EQ(T().faceColor[2].green, 0);

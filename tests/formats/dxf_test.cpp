@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -27,6 +28,38 @@ const std::string kQuadBody =
     "12\n0.5\n22\n0.5\n32\n-0.5\n13\n0.5\n23\n-0.5\n33\n-0.5\n";
 const std::string kQuadFile =
     "0\nSECTION\n2\nENTITIES\n0\n3DFACE\n8\n1\n62\n1\n" + kQuadBody + "0\nENDSEC\n0\nEOF\n";
+
+// kQuadFile as a binary file: the sentinel, then each group as its code (one byte, or two
+// little-endian bytes for later versions) and its typed value (strings end in a NUL,
+// coordinates are 8-byte doubles, 16-bit integers for codes 60 to 79).
+std::string BinaryQuad(bool wideCodes) {
+    std::string out("AutoCAD Binary DXF\r\n\x1a\0", 22);
+    auto code = [&](int c) {
+        out += char(c & 0xFF);
+        if (wideCodes) out += char(c >> 8);
+    };
+    auto text = [&](int c, const char* value) {
+        code(c);
+        out += value;
+        out += '\0';
+    };
+    text(0, "SECTION");
+    text(2, "ENTITIES");
+    text(0, "3DFACE");
+    text(8, "1");
+    code(62);
+    out += std::string("\x01\x00", 2);
+    const double corners[12] = {-0.5, -0.5, -0.5, -0.5, 0.5, -0.5, 0.5, 0.5, -0.5, 0.5, -0.5, -0.5};
+    for (int i = 0; i < 12; ++i) {
+        code(10 + i / 3 + i % 3 * 10);
+        char bytes[8];
+        std::memcpy(bytes, &corners[i], 8);  // the test machine is little-endian, as the format is
+        out.append(bytes, 8);
+    }
+    text(0, "ENDSEC");
+    text(0, "EOF");
+    return out;
+}
 
 // Reads `text` into a model that holds one face already. Good text appends kQuadBody's face:
 // grey, corners in reverse file order, normal (P0-P1)x(P0-P2) normalised. Bad text gives 0,
@@ -101,7 +134,9 @@ TEST(DxfReader, LayoutsThatReadAndFilesThatFail) {
         {"a coordinate beyond the float range", "0\n3DFACE\n10\n1e39\n" + from20, false},
         {"a NaN coordinate", "0\n3DFACE\n10\nnan\n" + from20, false},
         {"a NUL byte in a group code", "0\n3DFACE\n10\n-0.5\n" + ('\0' + from20.substr(1)), false},
-        {"binary DXF", "AutoCAD Binary DXF\r\n" + kQuadFile, false},
+        {"binary, one-byte codes", BinaryQuad(false), true},
+        {"binary, two-byte codes", BinaryQuad(true), true},
+        {"binary, cut inside a value", BinaryQuad(false).substr(0, 60), false},
         {"nothing after a Ctrl-Z is read", "\x1a" + kQuadFile, false},
     };
     for (const auto& [name, text, good] : cases) ExpectRead(text, good, name);
@@ -175,7 +210,7 @@ TEST(DxfRealFiles, OpenWithTheExpectedFaces) {
         {"dxf/lineTest.dxf", 2, 0},
         {"dxf/POLI-ALL210_12.DXF", 1, 0},
         {"dxf/PinkEggFromLW.dxf", 288, 0},
-        {"dxf/no-3dface/wuson.dxf", 0, 0},
+        {"dxf/no-3dface/wuson.dxf", 3732, 0},
         {"dxf/no-3dface/points.dxf", 0, 0},
         {"dxf/no-3dface/bin_dxf_r13.dxf", 0, 0}};
     EXPECT_EQ(testing_support::RealFiles("dxf").size(), std::size(expectations));
@@ -189,8 +224,96 @@ TEST(DxfRealFiles, OpenWithTheExpectedFaces) {
         for (int f = 0; f < faces; ++f) zero += m.table->normal[f][0] == rm::Vector{};
         for (int f = 0; f < faces; ++f) corners += m.table->vertexCount[f];
         EXPECT_EQ(zero, flat);
-        EXPECT_EQ(corners, 4 * faces);
+        // wuson.dxf's polyface mesh (in a block) is of triangles: 3732 by ezdxf's count.
+        EXPECT_EQ(corners,
+                  std::string(file).find("wuson") != std::string::npos ? 3 * faces : 4 * faces);
     }
+}
+
+TEST(DxfRealFiles, TheBinaryFormOfAFileReadsAsTheText) {
+    Model text, binary;
+    ASSERT_EQ(formats::ReadDxf(RealFile("dxf/PinkEggFromLW.dxf"), text.host), 1);
+    formats::ReadResult error;
+    ASSERT_EQ(formats::ReadDxf(RealFile("dxf-bin/PinkEggFromLW_binary.dxf"), binary.host, &error),
+              1)
+        << error.detail;
+    text.Sync();
+    binary.Sync();
+    ASSERT_EQ(binary.table->faceCount, 288);
+    for (int f = 0; f < 288; ++f) {
+        for (int k = 0; k < 4; ++k) {
+            ASSERT_EQ(binary.table->position[f][k], text.table->position[f][k]) << f << " " << k;
+        }
+    }
+}
+
+// Polyface meshes (flag 64) and polygon meshes (flag 16) as POLYLINE entities, also inside
+// a block: their corners reversed like a 3DFACE's.
+TEST(DxfReader, PolyfaceAndPolygonMeshes) {
+    auto vertex = [](int x, int y, int z, int flags) {
+        return "0\nVERTEX\n8\n0\n10\n" + std::to_string(x) + "\n20\n" + std::to_string(y) +
+               "\n30\n" + std::to_string(z) + "\n70\n" + std::to_string(flags) + "\n";
+    };
+    auto face = [](std::initializer_list<int> corners) {
+        std::string s = "0\nVERTEX\n8\n0\n10\n0\n20\n0\n30\n0\n70\n128\n";
+        int code = 71;
+        for (int c : corners) s += std::to_string(code++) + "\n" + std::to_string(c) + "\n";
+        return s;
+    };
+    // A square (1 2 3 4, one edge hidden: -4) and a triangle (2 5 3), in a block.
+    const std::string polyface =
+        "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n0\nPOLYLINE\n66\n1\n70\n64\n71\n5\n72\n2\n" +
+        vertex(0, 0, 0, 192) + vertex(1, 0, 0, 192) + vertex(1, 1, 0, 192) + vertex(0, 1, 0, 192) +
+        vertex(2, 0, 0, 192) + face({1, 2, 3, -4}) + face({2, 5, 3}) +
+        "0\nSEQEND\n0\nENDBLK\n0\nENDSEC\n0\nEOF\n";
+    {
+        Model m;
+        formats::ReadResult error;
+        ASSERT_EQ(formats::ReadDxfText(polyface, m.host, &error), 1) << error.detail;
+        m.Sync();
+        ASSERT_EQ(m.table->faceCount, 2);
+        ASSERT_EQ(m.table->vertexCount[0], 4);
+        EXPECT_EQ(m.table->position[0][0], (rm::Vector{0, 1, 0}));
+        EXPECT_EQ(m.table->position[0][3], (rm::Vector{0, 0, 0}));
+        ASSERT_EQ(m.table->vertexCount[1], 3);
+        EXPECT_EQ(m.table->position[1][0], (rm::Vector{1, 1, 0}));
+        EXPECT_EQ(m.table->position[1][1], (rm::Vector{2, 0, 0}));
+        EXPECT_EQ(m.table->position[1][2], (rm::Vector{1, 0, 0}));
+        EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0xFFB2B2B2u);
+    }
+    {
+        std::string bad = polyface;
+        bad.replace(bad.find("71\n2\n72\n5"), 9, "71\n2\n72\n9");
+        Model m;
+        EXPECT_EQ(formats::ReadDxfText(bad, m.host), 0);
+    }
+    // A 2 x 3 polygon mesh: 2 cells; closed in N (flag 32) a third that joins the last
+    // column to the first; closed in M as well (flag 1), each row also joins back: 6.
+    for (const auto& [flags, faces] : std::vector<std::pair<int, int>>{{16, 2}, {48, 3}, {49, 6}}) {
+        std::string mesh = "0\nSECTION\n2\nENTITIES\n0\nPOLYLINE\n70\n" + std::to_string(flags) +
+                           "\n71\n2\n72\n3\n";
+        for (int i = 0; i < 2; ++i) {
+            for (int j = 0; j < 3; ++j) mesh += vertex(j, i, 0, 64);
+        }
+        mesh += "0\nSEQEND\n0\nENDSEC\n0\nEOF\n";
+        SCOPED_TRACE(flags);
+        Model m;
+        ASSERT_EQ(formats::ReadDxfText(mesh, m.host), 1);
+        m.Sync();
+        ASSERT_EQ(m.table->faceCount, faces);
+        // The first cell: (0,0) (0,1) (1,1) (1,0) in rows and columns, reversed.
+        EXPECT_EQ(m.table->position[0][0], (rm::Vector{0, 1, 0}));
+        EXPECT_EQ(m.table->position[0][1], (rm::Vector{1, 1, 0}));
+        EXPECT_EQ(m.table->position[0][2], (rm::Vector{1, 0, 0}));
+        EXPECT_EQ(m.table->position[0][3], (rm::Vector{0, 0, 0}));
+    }
+    // A 2D polyline is a line: no face, so a file of nothing else is refused.
+    Model line;
+    EXPECT_EQ(
+        formats::ReadDxfText("0\nPOLYLINE\n70\n1\n" + vertex(0, 0, 0, 0) + vertex(1, 0, 0, 0) +
+                                 vertex(1, 1, 0, 0) + "0\nSEQEND\n0\nEOF\n",
+                             line.host),
+        0);
 }
 
 TEST(DxfPermutedCorners, CornersInAnotherOrderReadAsTheirCodesSay) {

@@ -139,14 +139,14 @@ TEST(LwoReader, SurfacesDetailPolygonsAndBrokenFiles) {
 }
 
 TEST(LwoReader, RealFiles) {
-    // Faces per file (the 66- and 24-corner polygons become 64 and 22 triangles); newer
-    // layouts (-2, -3) are refused by name.
+    // Faces per file (the 66- and 24-corner polygons become 64 and 22 triangles); the LWO2
+    // and LWO3 files go to their own reader (Lwo2RealFiles).
     std::string name;
     int count = 0;
     for (std::istringstream in("ConcavePolygon 64 formatDetection_LWOB 22 bluewithcylindrictexz 6 "
                                "sphere_with_mat_gloss_10pc 288 redcone 48 greenball 528 box0.5 6 "
-                               "box1.5 6 box3-uv-layers 864 not-lwob/concave_polygon_LWO2 -2 "
-                               "not-lwob/box0_LWO3 -3");
+                               "box1.5 6 box3-uv-layers 864 not-lwob/concave_polygon_LWO2 64 "
+                               "not-lwob/box0_LWO3 6");
          in >> name >> count;) {
         Model m;
         formats::ReadResult error;
@@ -154,11 +154,15 @@ TEST(LwoReader, RealFiles) {
             formats::ReadLwo(testing_support::RealFile("lwo/" + name + ".lwo"), m.host, &error),
             count > 0)
             << name << error.detail;
-        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), std::max(count, 0)) << name;
-        EXPECT_EQ(error.detail.find("(LWO" + std::to_string(-count) + ") is not supported") !=
-                      std::string::npos,
-                  count < 0);
+        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), count) << name;
     }
+    // The layered layout of LightWave 5 is refused by name.
+    Model m;
+    formats::ReadResult error;
+    const std::string lwlo("FORM\0\0\0\x04LWLO", 12);
+    EXPECT_EQ(formats::ReadLwoBytes(lwlo, m.host, &error), 0);
+    EXPECT_EQ(error.kind, formats::ReadFailure::Unsupported);
+    EXPECT_NE(error.detail.find("(LWLO) is not supported"), std::string::npos);
 }
 
 }  // namespace

@@ -85,9 +85,9 @@ TEST(RealFilesThroughEveryWriter, OwnOutputsReadBackWithTheSameGeometry) {
             }
         }
     }
-    // Readable real files: 9 LWOB, 4 DXF, 11 OBJ, 14 X (the one with out-of-range skin
-    // weights among them: skinning is not read), 8 MQO.
-    EXPECT_EQ(filesRead, 46);
+    // Readable real files: 9 LWOB, 18 LWO2 and LWO3, 6 DXF (one binary), 11 OBJ, 14 X (the one with
+    // out-of-range skin weights among them: skinning is not read), 8 MQO.
+    EXPECT_EQ(filesRead, 66);
 }
 
 }  // namespace

@@ -38,6 +38,8 @@ TEST(Registry, ReadersReportTheKindOfTheirFailure) {
         "vertex 3 {\n0 0 0\n100 0 0\n0 100 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n");
     const std::string garbage = dir.Path("garbage.mqo");
     testing_support::WriteFile(garbage, "not a document\n");
+    const std::string layered = dir.Path("layered.lwo");
+    testing_support::WriteFile(layered, std::string("FORM\0\0\0\x04LWLO", 12));
     const std::string newer = dir.Path("newer.mqo");
     testing_support::WriteFile(newer, "Metasequoia Document\nFormat Text Ver 1.2\n");
     struct Case {
@@ -48,7 +50,7 @@ TEST(Registry, ReadersReportTheKindOfTheirFailure) {
         {dir.Path("missing.obj"), formats::ReadFailure::Unreadable},
         {garbage, formats::ReadFailure::Malformed},
         {newer, formats::ReadFailure::Unsupported},
-        {RealFile("lwo/not-lwob/box0_LWO3.lwo"), formats::ReadFailure::Unsupported},
+        {layered, formats::ReadFailure::Unsupported},
         {RealFile("x/malformed/OV_GetNextToken.x"), formats::ReadFailure::Malformed},
         {RealFile("dxf/no-3dface/points.dxf"), formats::ReadFailure::Malformed},
     };

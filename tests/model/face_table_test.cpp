@@ -218,7 +218,8 @@ TEST(FaceTableApply, ColourTargetsFullySelectedFacesOrEverything) {
     FillTable(*m.table);
     // Nothing fully selected (face 1 half selected): every face changes.
     m.table->selected[1][0] = m.table->selected[1][1] = 1;
-    m.table->ApplyColor(m.host, 0x00102030u);  // 0x00BBGGRR
+    m.table->ApplyColor(0x00102030u);  // 0x00BBGGRR
+    ASSERT_TRUE(m.table->RebuildMesh(m.host));
     for (int f = 0; f < 3; ++f) {
         const int alpha = f == 0 ? 40 : 255;  // a colour keeps the transparency
         EXPECT_EQ(Rgba(m.table->faceColor[f]), (std::vector<int>{0x30, 0x20, 0x10, alpha}));
@@ -227,7 +228,7 @@ TEST(FaceTableApply, ColourTargetsFullySelectedFacesOrEverything) {
     EXPECT_EQ(m.host.m_pMesh->GetFace(2).GetColor(), 0xFF302010u);
     // Face 2 fully selected, face 1 partly: only face 2 changes.
     for (int k = 0; k < 3; ++k) m.table->selected[2][k] = 1;
-    m.table->ApplyColor(m.host, 0x000000FFu);
+    m.table->ApplyColor(0x000000FFu);
     EXPECT_EQ(Rgba(m.table->faceColor[2]), (std::vector<int>{255, 0, 0, 255}));
     EXPECT_EQ(m.table->faceColor[1].red, 0x30);
     EXPECT_EQ(m.table->faceColor[0].red, 0x30);
@@ -238,11 +239,12 @@ TEST(FaceTableApply, TransparencySetsAlphaOnly) {
     Model m;
     FillTable(*m.table);
     for (int k = 0; k < 4; ++k) m.table->selected[1][k] = 1;
-    m.table->ApplyTransparency(m.host, 255);
+    m.table->ApplyTransparency(255);
+    ASSERT_TRUE(m.table->RebuildMesh(m.host));
     EXPECT_EQ(Rgba(m.table->faceColor[1]), (std::vector<int>{50, 60, 70, 0}));
     EXPECT_EQ(m.table->faceColor[0].alpha, 40);
     EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0x00323C46u);
-    m.table->ApplyTransparency(m.host, 0);
+    m.table->ApplyTransparency(0);
     EXPECT_EQ(m.table->faceColor[1].alpha, 255);
 }
 

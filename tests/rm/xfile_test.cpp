@@ -487,3 +487,32 @@ TEST(XGuardEdges, AFrameTransformOfFifteenNumbersFails) {
 }
 
 }  // namespace
+
+namespace {
+
+// Exporters that mean nothing by alpha write 0: a file whose every material is fully
+// transparent reads opaque; one that mixes keeps its transparent materials.
+TEST(XMaterials, AFileWhoseEveryMaterialHasAlphaZeroReadsOpaque) {
+    const char* clearRedAndBlue =
+        " Material { 1;0;0;0;; 0; 0;0;0;; 0;0;0;; } Material { 0;0;1;0;; 0; 0;0;0;; 0;0;0;; }";
+    const char* clearRedOpaqueBlue =
+        " Material { 1;0;0;0;; 0; 0;0;0;; 0;0;0;; } Material { 0;0;1;1;; 0; 0;0;0;; 0;0;0;; }";
+    const char* faintRed = " Material { 1;0;0;0.001;; 0; 0;0;0;; 0;0;0;; }";
+    auto file = [](const std::string& materials, const char* indices) {
+        return ThreeFaces(" MeshMaterialList { 2; " + std::string(indices) + materials + " }");
+    };
+    EXPECT_EQ(FaceColours(file(clearRedAndBlue, "3; 0, 1, 0;;")), "ffff0000 ff0000ff ffff0000 ");
+    EXPECT_EQ(FaceColours(file(clearRedOpaqueBlue, "3; 0, 1, 0;;")), "ff0000 ff0000ff ff0000 ");
+    // Alpha 0.001 is meant: it stays (as the byte 0).
+    EXPECT_EQ(FaceColours(file(faintRed, "3; 0, 0, 0;;")), "ff0000 ff0000 ff0000 ");
+
+    MeshBuilder cube;
+    std::string error;
+    ASSERT_TRUE(cube.Load(RealFile("x/cube_on_plane.x"), &error)) << error;
+    ASSERT_EQ(cube.GetFaceCount(), 1073);
+    for (int f = 0; f < cube.GetFaceCount(); ++f) {
+        ASSERT_EQ(rm::ColorAlpha(cube.GetFace(f).GetColor()), 255u) << f;
+    }
+}
+
+}  // namespace

@@ -149,16 +149,22 @@ TEST(EditInThePanes, AMoveDragAndAPolygonOfThreeClicksAndEnter) {
     f.RunCommand(doc::ID_TOOL_POLYGON);
     frame::CPaneWidget* top = f.Pane(0, 0);
     const QPoint t(top->width() / 2, top->height() / 2);
-    EXPECT_FALSE(f.Action(doc::ID_UNDO_POINT)->isEnabled());
+    // No point yet: undo would take back the drag, and its prompt says so.
+    EXPECT_TRUE(f.Action(doc::ID_UNDO_POINT)->isEnabled());
+    EXPECT_EQ(f.Action(doc::ID_UNDO_POINT)->statusTip(),
+              QStringLiteral("直前の操作「移動」を元に戻します"));
     QTest::mouseClick(top, Qt::LeftButton, {}, t + QPoint(2, -1));
     EXPECT_TRUE(f.Action(doc::ID_UNDO_POINT)->isEnabled());
+    EXPECT_EQ(f.Action(doc::ID_UNDO_POINT)->statusTip(),
+              QStringLiteral("ﾎﾟﾘｺﾞﾝ作成時、最後に作成したﾎﾟｲﾝﾄを消す"));
     QTest::mouseClick(top, Qt::LeftButton, {}, t + QPoint(-60, 0));
     QTest::mouseClick(top, Qt::LeftButton, {}, t + QPoint(0, -60));
     EXPECT_EQ(s.poly.PointCount(), 3);
     top->setFocus(Qt::OtherFocusReason);
     QTest::keyClick(top, Qt::Key_Enter);  // the keypad's Enter
     EXPECT_EQ(s.poly.PointCount(), 0);
-    EXPECT_FALSE(f.Action(doc::ID_UNDO_POINT)->isEnabled());
+    EXPECT_EQ(f.Action(doc::ID_UNDO_POINT)->statusTip(),
+              QStringLiteral("直前の操作「ﾎﾟﾘｺﾞﾝ作成」を元に戻します"));
     const model::FaceTable& table = s.Table();
     ASSERT_EQ(table.faceCount, 2);
     EXPECT_EQ(table.vertexIndex[1][0], 0);

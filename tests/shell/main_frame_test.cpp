@@ -47,7 +47,7 @@ TEST_F(StartedApp, StartsMaximisedWithSelectCheckedAndTheSplitterSizedOnce) {
     EXPECT_EQ(f.Pane(1, 1)->Column(), 1);
     EXPECT_TRUE(f.Action(doc::ID_TOOL_SELECT)->isChecked());
     EXPECT_FALSE(f.Action(doc::ID_TOOL_MOVE)->isChecked());
-    EXPECT_EQ(f.windowTitle(), QStringLiteral("無題 - Kestrilune"));
+    EXPECT_EQ(f.windowTitle(), QStringLiteral("無題[*] - Kestrilune"));
     // Copy and Paste have no handler: shown disabled.
     EXPECT_FALSE(f.Action(doc::ID_EDIT_COPY)->isEnabled());
     EXPECT_FALSE(f.Action(doc::ID_EDIT_PASTE)->isEnabled());
@@ -101,7 +101,7 @@ TEST_F(StartedApp, MenusAndToolBarFollowTheCommandTable) {
     EXPECT_EQ(Frame().Action(doc::ID_FILE_OPEN)->text(), QStringLiteral("開く(&O)...\tCtrl+O"));
     int buttons = 0;
     for (QAction* a : Frame().ToolBar()->actions()) buttons += a->isSeparator() ? 0 : 1;
-    EXPECT_EQ(buttons, 22);  // the program's 21, then fit
+    EXPECT_EQ(buttons, 23);  // the program's 21, our redo, then fit
     EXPECT_EQ(Frame().Action(doc::ID_TOOL_ROTATE)->toolTip(), QStringLiteral("回転"));
     EXPECT_EQ(Frame().Action(doc::ID_TOOL_ROTATE)->statusTip(),
               QStringLiteral("選択した頂点を回転させる"));
@@ -128,13 +128,13 @@ TEST_F(StartedApp, ToolsCheckOneAtATimeAndPolygonCreationClearsTheSelection) {
 TEST_F(StartedApp, AFileOnTheCommandLineIsImportedTitledAndRemembered) {
     Start({std::string(KESTRILUNE_SAMPLES) + "/cube.mqo"});
     EXPECT_EQ(theApp.Session().Table().faceCount, 6);
-    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("cube.mqo - Kestrilune"));
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("cube.mqo[*] - Kestrilune"));
     ASSERT_EQ(Frame().RecentFiles().size(), 1);
     EXPECT_TRUE(Frame().RecentFiles()[0].endsWith(QStringLiteral("/cube.mqo")));
     // Ctrl+N empties the model and forgets the title.
     QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(theApp.Session().Table().faceCount, 0);
-    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("無題 - Kestrilune"));
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("無題[*] - Kestrilune"));
 }
 
 TEST_F(StartedApp, ThePaneAtRow0Column1ShowsTheModelShaded) {

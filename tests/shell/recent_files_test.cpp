@@ -103,13 +103,13 @@ TEST_F(RecentFiles, FiveFilesLeaveTheLastFourNewestFirstAndReopeningOneMovesItTo
     for (const QString& p : paths) Drop(p);
     EXPECT_EQ(Lines(Frame().RecentFiles()), Lines({paths[4], paths[3], paths[2], paths[1]}));
     EXPECT_EQ(RecentEntries(), Expected({4, 3, 2, 1}));
-    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("e.mqo - Kestrilune"));
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("e.mqo[*] - Kestrilune"));
     // The last entry, b, goes to the top; the others move down one.
     QAction* b = Entry(3);
     ASSERT_NE(b, nullptr);
     b->trigger();
     EXPECT_EQ(RecentEntries(), Expected({1, 4, 3, 2}));
-    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("b.mqo - Kestrilune"));
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("b.mqo[*] - Kestrilune"));
     EXPECT_EQ(theApp.Session().Table().faceCount, 6);  // the file alone, not added to e
     // Reopening the newest changes nothing; dropping a file that is listed only moves it.
     Entry(0)->trigger();
@@ -140,7 +140,7 @@ TEST_F(RecentFiles, AFileThatCanNoLongerBeReadDropsOut) {
     EXPECT_EQ(RecentEntries(), Expected({2, 0}));
     EXPECT_EQ(Stored(), Lines({"File1=" + paths[2], "File2=" + paths[0]}));
     EXPECT_EQ(theApp.Session().Table().faceCount, 0);
-    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("無題 - Kestrilune"));
+    EXPECT_EQ(Frame().windowTitle(), QStringLiteral("無題[*] - Kestrilune"));
     // A file replaced by bytes no reader takes goes the same way.
     testing_support::WriteFile(paths[2].toStdString(), "Metasequoia Document\nbroken\n");
     Entry(0)->trigger();

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "doc/session.h"
+#include "model/table_edits.h"
 #include "views/edit_fakes.h"
 
 namespace {
@@ -197,11 +198,11 @@ TEST(NumericRules, ScaleAndStretchAtHundredPercentAreBitIdentical) {
     auto t = OneCorner({0.1f, -3.7f, 12345.678f});
     const Bits before = BitsOf(t->position[0][0]);
     const float hundred[3] = {100, 100, 100};
-    views::StretchSelected(*t, hundred, {0.3f, 0.2f, -9.0f});
+    model::StretchSelected(*t, hundred, {0.3f, 0.2f, -9.0f});
     EXPECT_EQ(BitsOf(t->position[0][0]), before);
     // 50 halves the distance from the centre, 0 collapses, -100 mirrors.
     const float rates[3] = {50, 0, -100};
-    views::StretchSelected(*t, rates, {1.0f, 1.0f, 1.0f});
+    model::StretchSelected(*t, rates, {1.0f, 1.0f, 1.0f});
     EXPECT_FLOAT_EQ(t->position[0][0].x, 0.55f);
     EXPECT_FLOAT_EQ(t->position[0][0].y, 1.0f);
     EXPECT_FLOAT_EQ(t->position[0][0].z, 2.0f - 12345.678f);
@@ -221,7 +222,7 @@ TEST(NumericRules, RotateAboutEachAxis) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.axis);
         auto t = OneCorner(c.from);
-        views::RotateSelected(*t, c.axis, 90.0, c.centre);
+        model::RotateSelected(*t, c.axis, 90.0, c.centre);
         ExpectNear(t->position[0][0], c.to);
     }
 }
@@ -229,16 +230,16 @@ TEST(NumericRules, RotateAboutEachAxis) {
 TEST(NumericRules, AHugeScaleTwiceKeepsTheLastFinitePosition) {
     auto t = OneCorner({1000.0f, 2.0f, 3.0f});
     const float rate[3] = {1e20f, 1e20f, 1e20f};
-    views::StretchSelected(*t, rate, {0, 0, 0});
+    model::StretchSelected(*t, rate, {0, 0, 0});
     const Vector once = t->position[0][0];
     EXPECT_NEAR(once.x / 1e21f, 1.0f, 1e-5f);
     EXPECT_NEAR(once.y / 2e18f, 1.0f, 1e-5f);
-    views::StretchSelected(*t, rate, {0, 0, 0});  // x would be 1e39: the corner stays
+    model::StretchSelected(*t, rate, {0, 0, 0});  // x would be 1e39: the corner stays
     EXPECT_EQ(BitsOf(t->position[0][0]), BitsOf(once));
     // The same for a move past the float range.
     auto u = OneCorner({0, 0, 0});
-    views::MoveSelected(*u, 3e38f, 0, 0);
-    views::MoveSelected(*u, 3e38f, 1, 0);
+    model::MoveSelected(*u, 3e38f, 0, 0);
+    model::MoveSelected(*u, 3e38f, 1, 0);
     EXPECT_EQ(u->position[0][0], (Vector{3e38f, 0, 0}));
 }
 
