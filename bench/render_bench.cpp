@@ -16,15 +16,6 @@
 
 namespace {
 
-class Pane : public ports::PaneHost {
-  public:
-    ports::Size ClientSize() const override { return {1280, 720}; }
-    void Invalidate(bool) override {}
-    void SetCapture() override {}
-    void ReleaseCapture() override {}
-    bool HasCapture() const override { return false; }
-};
-
 class Ui : public ports::UserInterface {
   public:
     ports::Answer MessageBox(const std::string&, const std::string&, ports::Buttons,
@@ -98,7 +89,7 @@ void RenderFrame(benchmark::State& state, int device, void (*build)(rm::MeshBuil
     root.SelectDeviceByName(device);
     doc::Session session;
     session.CreateScene(root.GetRM());
-    Pane pane;
+    ports::SilentPaneHost pane({1280, 720});
     Ui ui;
     render::C3DPane view(root, pane, ui);
     view.OnInitialUpdate(session.m_pScene, session.model.m_pModelFrame);

@@ -14,8 +14,13 @@ packages=(
     clang libclang-rt-14-dev
     # libraries
     zlib1g-dev libstb-dev
+    # glTF files: tinygltf (header-only) and the JSON library it uses
+    libtinygltf-dev nlohmann-json3-dev
     # tests and benchmarks
     libgtest-dev libgmock-dev libbenchmark-dev
+    # outside judges of the written files in the tests, and assimp's export in the
+    # benchmarks: assimp's command line (never linked into the program)
+    assimp-utils
     # assimp: only for the import benchmark that runs it beside our converter (optional
     # there; never linked into the program)
     libassimp-dev
@@ -27,6 +32,11 @@ packages=(
     # every locale, so the tests can prove numbers ignore LC_ALL (de_DE.UTF-8)
     locales-all
 )
+
+# node and npm run the Khronos glTF validator in the tests. A machine that has node from
+# elsewhere keeps it (Debian's npm would conflict with it).
+command -v node >/dev/null 2>&1 || packages+=(nodejs)
+command -v npm >/dev/null 2>&1 || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do
@@ -41,3 +51,13 @@ if [ "${#missing[@]}" -gt 0 ]; then
     apt-get install -y --no-install-recommends "${missing[@]}"
 fi
 echo "install-deps: all ${#packages[@]} packages present"
+
+# The Khronos glTF validator (npm gltf-validator) goes into a folder of the build, where the
+# tests look for it (tests/CMakeLists.txt), never into the program.
+validator_version=2.0.0-dev.3.10
+tools="$(cd "$(dirname "$0")/.." && pwd)/build/tools"
+if ! grep -qs "\"version\": \"$validator_version\"" "$tools/node_modules/gltf-validator/package.json"; then
+    mkdir -p "$tools"
+    (cd "$tools" && npm install --no-audit --no-fund --no-save "gltf-validator@$validator_version")
+fi
+echo "install-deps: glTF validator $validator_version in $tools"

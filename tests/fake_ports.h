@@ -101,6 +101,8 @@ class RecordingFrame : public ports::FrameHost {
     }
     void ModelOpened() override { ++modelsOpened; }
     int modelsOpened = 0;
+    void SetModified(bool m) override { modified = m; }
+    bool modified = false;  // the title's modified mark
 };
 
 class RecordingPane : public ports::PaneHost {

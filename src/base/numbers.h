@@ -161,5 +161,16 @@ inline void AppendBE32(std::string& out, std::uint32_t v) {
 inline void AppendBEFloat(std::string& out, float f) {
     AppendBE32(out, BitsOfFloat(f));
 }
+inline void AppendLE16(std::string& out, unsigned v) {
+    out += static_cast<char>(v & 0xFF);
+    out += static_cast<char>((v >> 8) & 0xFF);
+}
+inline void AppendLE32(std::string& out, std::uint32_t v) {
+    AppendLE16(out, v & 0xFFFF);
+    AppendLE16(out, v >> 16);
+}
+inline void AppendLEFloat(std::string& out, float f) {
+    AppendLE32(out, BitsOfFloat(f));
+}
 
 }  // namespace base

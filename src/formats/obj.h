@@ -1,4 +1,5 @@
-// Wavefront OBJ files (reading only), with their material libraries.
+// Wavefront OBJ files, with their materials (read from the libraries a file names, written
+// in NAME.mtl).
 #pragma once
 
 #include <string>
@@ -16,5 +17,9 @@ int ReadObj(const std::string& path, model::ModelHost& host, ReadResult* result 
 // looked for.
 int ReadObjText(std::string_view data, model::ModelHost& host, ReadResult* result = nullptr,
                 const std::string& folder = {});
+
+// Writes NAME.obj and NAME.mtl (see obj_write.cpp).
+struct WriteRequest;
+int SaveObj(const WriteRequest& request, std::string* error);
 
 }  // namespace formats

@@ -4,10 +4,16 @@
 
 #include "formats/dsm.h"
 #include "formats/dxf.h"
+#include "formats/gltf.h"
+#include "formats/gltf_read.h"
 #include "formats/lwo.h"
 #include "formats/mqo.h"
 #include "formats/obj.h"
+#include "formats/ply.h"
+#include "formats/ply_read.h"
 #include "formats/rok.h"
+#include "formats/stl.h"
+#include "formats/stl_read.h"
 #include "formats/text_io.h"
 #include "formats/x.h"
 
@@ -37,29 +43,33 @@ constexpr Handedness kRight = Handedness::Right;
 
 // The program's first formats come first, in the order the open command tests them; the
 // added ones follow.
+constexpr int kPolygons = model::MAX_FACE_VERTICES;
 constexpr std::array kFormats{
+    // extension, name, Open's entry, Save As's entry, convention, reader, writer,
+    // reader added, writer added, keeps colours, keeps textures, largest face kept
     Format{"x", "DirectX", "DirectXファイル(*.x)", "DirectXファイル(*.x)", kLeft, &ReadX, &SaveX,
-           false, false},
+           false, false, true, true, kPolygons},
     Format{"lwo", "LightWave object (LWOB)", "LightWaveファイル(*.lwo)", "LightWaveファイル(*.lwo)",
-           kLeft, &ReadLwo, &SaveLwo, false, false},
-    Format{"obj", "Wavefront OBJ", "Wavefrontファイル(*.obj)", "", kRight, &ReadObj, nullptr, false,
-           true},
+           kLeft, &ReadLwo, &SaveLwo, false, false, true, false, kPolygons},
+    Format{"obj", "Wavefront OBJ", "Wavefrontファイル(*.obj)", "Wavefrontファイル(*.obj)", kRight,
+           &ReadObj, &SaveObj, false, true, true, true, kPolygons},
     Format{"mqo", "Metasequoia document", "Metasequoia Ver.1ファイル(*.mqo)",
-           "MetasequoiaVer.2ファイル(*.mqo)", kLeft, &ReadMqo, &SaveMqo, false, false},
+           "MetasequoiaVer.2ファイル(*.mqo)", kLeft, &ReadMqo, &SaveMqo, false, false, true, false,
+           4},
     Format{"rok", "Rokkaku Daioh", "六角大王ファイル(*.rok)", "", kLeft, &ReadRok, nullptr, false,
-           false},
+           false, false, false, 0},
     Format{"dxf", "DXF 3DFACE", "DXFファイル(*.dxf)", "DXFファイル(*.dxf)", kLeft, &ReadDxf,
-           &SaveDxf, false, false},
+           &SaveDxf, false, false, false, false, 4},
     Format{"dsm", "DSM packet listing", "", "DSMファイル(*.dsm)", kLeft, nullptr, &SaveDsm, false,
-           false},
+           false, true, false, 4},
     Format{"gltf", "glTF 2.0 (with .bin)", "glTFファイル(*.gltf)", "glTFファイル(*.gltf)", kRight,
-           nullptr, nullptr, true, true},
+           &ReadGltf, &SaveGltf, true, true, true, true, 3},
     Format{"glb", "glTF 2.0 binary", "glTFバイナリファイル(*.glb)", "glTFバイナリファイル(*.glb)",
-           kRight, nullptr, nullptr, true, true},
-    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, nullptr, nullptr, true,
-           true},
-    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, nullptr, nullptr, true,
-           true},
+           kRight, &ReadGltf, &SaveGlb, true, true, true, true, 3},
+    Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, &ReadStl, &SaveStl,
+           true, true, false, false, 3},
+    Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, &ReadPly, &SavePly,
+           true, true, true, false, kPolygons},
 };
 
 // Open's first entry, all formats, exactly as it always was (its patterns in their own

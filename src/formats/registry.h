@@ -70,6 +70,11 @@ struct Format {
     // Added after the program's first formats: its dialog entries follow theirs.
     bool readerAdded;
     bool writerAdded;
+    // What the writer keeps of a model: face colours, textures (their names or images and
+    // coordinates), faces of up to this many corners (larger ones are cut).
+    bool keepsColors;
+    bool keepsTextures;
+    int maxCorners;
 };
 
 // Every format, in the order the open command tests the readers.

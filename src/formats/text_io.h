@@ -34,6 +34,10 @@ int WriteFormatted(const std::string& path, std::string* error, Format&& format)
 // Numbers are read and written by the one number layer.
 using base::AppendFixed;
 using base::AppendInt;
+using base::AppendLE16;
+using base::AppendLE32;
+using base::AppendLEFloat;
+using base::AppendShortest;
 using base::ScanDouble;
 using base::ScanFloat;
 using base::ScanInt;

@@ -9,7 +9,7 @@ namespace model {
 namespace {
 
 constexpr int kCorners = MAX_FACE_VERTICES;
-constexpr int kPoolBlock = 500;  // vertices per compared block of the pool
+constexpr int kPoolBlock = 64;  // vertices per compared block of the pool (768 bytes)
 constexpr int kPoolBlocks = (MAX_POOL_VERTICES + kPoolBlock - 1) / kPoolBlock;
 
 using Positions = std::array<rm::Vector, kCorners>;
@@ -116,6 +116,12 @@ TableHistory::TableHistory(std::size_t maxSteps, std::size_t maxBytes)
       maxBytes_(maxBytes) {}
 
 TableHistory::~TableHistory() = default;
+
+void TableHistory::SetLimits(std::size_t maxSteps, std::size_t maxBytes) {
+    maxSteps_ = std::max<std::size_t>(maxSteps, 1);
+    maxBytes_ = maxBytes;
+    Trim();
+}
 
 void TableHistory::Reset(const FaceTable& t) {
     undo_.clear();

@@ -37,6 +37,9 @@ class TableHistory {
     TableHistory(const TableHistory&) = delete;
     TableHistory& operator=(const TableHistory&) = delete;
 
+    // New limits; steps beyond them go at once, the oldest first.
+    void SetLimits(std::size_t maxSteps, std::size_t maxBytes);
+
     // The table as it is becomes the start: no step to undo or redo.
     void Reset(const FaceTable& table);
     // An edit starts: the selection now is the one its undo gives back.

@@ -50,6 +50,21 @@ class FrameHost {
     virtual void SetModified(bool /*modified*/) {}
 };
 
+// A pane of a fixed size for code that runs without a window (benchmarks): nothing
+// repaints and nothing is captured.
+class SilentPaneHost final : public PaneHost {
+  public:
+    explicit SilentPaneHost(Size size) : size_(size) {}
+    Size ClientSize() const override { return size_; }
+    void Invalidate(bool) override {}
+    void SetCapture() override {}
+    void ReleaseCapture() override {}
+    bool HasCapture() const override { return false; }
+
+  private:
+    Size size_;
+};
+
 // A frame for code that runs without a window (benchmarks): every request is dropped.
 class SilentFrameHost final : public FrameHost {
   public:

@@ -19,7 +19,16 @@
 #define STBI_ONLY_TGA
 #define STBI_NO_STDIO
 #define STBI_MAX_DIMENSIONS 8192
+// GCC's optimiser, inlining the decoders, thinks some of stb's context fields may be read
+// before they are set (they are not: every entry point sets them first).
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
 #include <stb_image.h>
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace rm {
 

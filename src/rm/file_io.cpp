@@ -121,10 +121,14 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) 
     return ok;
 }
 
-bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
+namespace {
+
+// Writes `data` to a new temporary file beside `path`, flushed and closed; its name goes to
+// `tmp`. False (nothing left behind) on any failure.
+bool WriteTemporary(const std::string& path, std::string_view data, std::string& tmp,
+                    std::string* error) {
     // Temporary name beside the target, so the rename stays on one file system.
     static std::mt19937_64 rng{std::random_device{}()};
-    std::string tmp;
     std::FILE* f = nullptr;
     for (int attempt = 0; attempt < 16 && !f; ++attempt) {
         char suffix[32];
@@ -143,12 +147,49 @@ bool WriteFileAtomically(const std::string& path, std::string_view data, std::st
     if (ok && ::fsync(::fileno(f)) != 0 && errno != EINVAL) ok = false;
     const int savedErrno = errno;
     if (std::fclose(f) != 0) ok = false;
-    if (ok && std::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
     if (!ok) {
         if (error)
             *error = "cannot write: " + std::string(std::strerror(errno ? errno : savedErrno));
         std::remove(tmp.c_str());
-        return false;
+    }
+    return ok;
+}
+
+}  // namespace
+
+bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
+    return WriteFilesAtomically({{path, data}}, error);
+}
+
+bool WriteFilesAtomically(const std::vector<FileToWrite>& files, std::string* error) {
+    std::vector<std::string> temporary;
+    temporary.reserve(files.size());
+    auto removeFrom = [&temporary](std::size_t first) {
+        for (std::size_t i = first; i < temporary.size(); ++i) std::remove(temporary[i].c_str());
+    };
+    for (const FileToWrite& file : files) {
+        std::string tmp;
+        if (!WriteTemporary(file.path, file.data, tmp, error)) {
+            removeFrom(0);
+            return false;
+        }
+        temporary.push_back(std::move(tmp));
+    }
+    // A target that cannot be replaced (a folder) fails the whole write before any rename.
+    for (const FileToWrite& file : files) {
+        struct stat st;
+        if (::stat(file.path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) {
+            if (error) *error = "cannot write: " + file.path + " is a folder";
+            removeFrom(0);
+            return false;
+        }
+    }
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (std::rename(temporary[i].c_str(), files[i].path.c_str()) != 0) {
+            if (error) *error = "cannot write: " + ErrnoText();
+            removeFrom(i);
+            return false;
+        }
     }
     return true;
 }

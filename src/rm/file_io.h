@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "base/big_buffer.h"
 
@@ -51,5 +52,15 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error =
 // existing `path` is left untouched, and the result is false.
 bool WriteFileAtomically(const std::string& path, std::string_view data,
                          std::string* error = nullptr);
+
+// One file of several written together.
+struct FileToWrite {
+    std::string path;
+    std::string_view data;
+};
+// Writes every file to a temporary file beside its target first; only when all of them are
+// written are they renamed over their targets, in order. On a failure before the renames
+// no target is touched and every temporary file is removed.
+bool WriteFilesAtomically(const std::vector<FileToWrite>& files, std::string* error = nullptr);
 
 }  // namespace rm

@@ -37,7 +37,8 @@ void RegisterEditCommands(doc::Session& session, ports::UserInterface& ui, ports
         }
     };
     const auto canUndo = [&session] {
-        return CanRemovePolygonPoint(session) || session.history.CanUndo();
+        // A drag in progress becomes a step when the command ends it.
+        return CanRemovePolygonPoint(session) || session.history.CanUndo() || session.edit.open;
     };
     const auto undoPrompt = [&session]() -> std::string {
         if (CanRemovePolygonPoint(session) || !session.history.CanUndo()) return {};

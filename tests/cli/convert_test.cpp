@@ -149,3 +149,105 @@ TEST(ConvertCli, ReportsWhatTheModelsLimitsDrop) {
 }
 
 }  // namespace
+
+namespace {
+
+// A right triangle in OBJ (right-handed) with an asymmetric position.
+constexpr const char* kTriangleObj = "v 1 0 0\nv 0 2 0\nv 0 0 3\nf 1 2 3\n";
+
+TEST(ConvertCli, TransformsComeInTheirOrder) {
+    TempDir dir;
+    WriteFile(dir.Path("t.obj"), kTriangleObj);
+    // --scale 2, then --up z: (x, y, z) -> (x, z, -y); an OBJ model goes to STL unmirrored.
+    RunResult r =
+        Convert({"--ascii", "--scale", "2", "--up", "z", dir.Path("t.obj"), dir.Path("up.stl")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::string stl = ReadFile(dir.Path("up.stl"));
+    EXPECT_NE(stl.find("vertex 2 0 0\nvertex 0 0 -4\nvertex 0 6 0\n"), std::string::npos) << stl;
+    EXPECT_TRUE(r.err.empty()) << r.err;  // one colour: nothing lost
+    // --flip-handedness last: mirror Z and reverse the corners.
+    r = Convert(
+        {"--ascii", "--up", "z", "--flip-handedness", dir.Path("t.obj"), dir.Path("flip.stl")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    stl = ReadFile(dir.Path("flip.stl"));
+    EXPECT_NE(stl.find("vertex 0 3 0\nvertex 0 0 2\nvertex 1 0 0\n"), std::string::npos) << stl;
+    EXPECT_EQ(Convert({"--scale", "0", "a.obj", "b.stl"}).code, cli::kExitUsage);
+    EXPECT_EQ(Convert({"--up", "x", "a.obj", "b.stl"}).code, cli::kExitUsage);
+}
+
+TEST(ConvertCli, SaysOnceWhatTheTargetCannotKeep) {
+    TempDir dir;
+    WriteFile(dir.Path("p.mqo"), PyramidBVertex());  // coloured, one four-corner face
+    RunResult r = Convert({dir.Path("p.mqo"), dir.Path("p.stl")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find(".stl keeps no face colours"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(".stl keeps faces of at most 3 corners: 1 larger"), std::string::npos)
+        << r.err;
+    r = Convert({dir.Path("p.mqo"), dir.Path("p.ply")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    // Mixed conventions are named.
+    WriteFile(dir.Path("t.obj"), kTriangleObj);
+    r = Convert({dir.Path("p.mqo"), dir.Path("t.obj"), dir.Path("both.ply")});
+    ASSERT_EQ(r.code, 0) << r.err;
+    EXPECT_NE(r.err.find("mix left- and right-handed"), std::string::npos) << r.err;
+}
+
+TEST(ConvertCli, BatchCarriesOnPastABadFile) {
+    TempDir dir;
+    std::filesystem::create_directory(dir.Path("out"));
+    WriteFile(dir.Path("p.mqo"), PyramidBVertex());
+    WriteFile(dir.Path("t.obj"), kTriangleObj);
+    WriteFile(dir.Path("bad.mqo"), "not a document\n");
+    for (const char* jobs : {"1", "3"}) {
+        SCOPED_TRACE(jobs);
+        const RunResult r =
+            Convert({"-o", dir.Path("out"), "--to", "glb", "--jobs", jobs, dir.Path("p.mqo"),
+                     dir.Path("bad.mqo"), dir.Path("t.obj"), dir.Path("q.txt")});
+        EXPECT_EQ(r.code, 1);
+        EXPECT_TRUE(std::filesystem::exists(dir.Path("out/p.glb")));
+        EXPECT_TRUE(std::filesystem::exists(dir.Path("out/t.glb")));
+        EXPECT_FALSE(std::filesystem::exists(dir.Path("out/bad.glb")));
+        EXPECT_NE(r.err.find("bad.mqo"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("q.txt"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find("2 of 4 files converted to .glb, 2 failed"), std::string::npos)
+            << r.err;
+        // The messages come in the order of the files.
+        EXPECT_LT(r.err.find("bad.mqo"), r.err.find("q.txt"));
+    }
+    const RunResult ok = Convert({"-o", dir.Path("out"), "--to", ".PLY", dir.Path("t.obj")});
+    EXPECT_EQ(ok.code, 0) << ok.err;
+    EXPECT_TRUE(std::filesystem::exists(dir.Path("out/t.ply")));
+    EXPECT_EQ(Convert({"-o", dir.Path("out"), dir.Path("t.obj")}).code, cli::kExitUsage);
+    EXPECT_EQ(Convert({"-o", dir.Path("out"), "--to", "txt", dir.Path("t.obj")}).code,
+              cli::kExitUsage);
+    EXPECT_EQ(Convert({"-o", dir.Path("nowhere"), "--to", "glb", dir.Path("t.obj")}).code,
+              cli::kExitUsage);
+    EXPECT_EQ(
+        Convert({"--jobs", "0", "-o", dir.Path("out"), "--to", "glb", dir.Path("t.obj")}).code,
+        cli::kExitUsage);
+}
+
+TEST(ConvertCli, InfoDescribesEachFile) {
+    TempDir dir;
+    WriteFile(dir.Path("p.mqo"), PyramidBVertex());
+    const RunResult r = Convert({"--info", dir.Path("p.mqo"), dir.Path("missing.obj")});
+    EXPECT_EQ(r.code, cli::kExitReadFailed);
+    EXPECT_NE(r.out.find("p.mqo: Metasequoia document (left-handed)\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("  faces 5, corners 16, vertices 5\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("  materials 1\n  textures 0\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("fits the modeller's limits (5000 faces of 16 corners): yes"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.err.find("missing.obj"), std::string::npos);
+    // The pyramid's box: x and z from -100 to 100, y from 0 to 150, in the reader's units.
+    EXPECT_NE(r.out.find("  bounding box ("), std::string::npos);
+    const RunResult help = Convert({"--help"});
+    for (const char* option : {"--info", "-o DIR", "--to EXT", "--jobs N", "--ascii",
+                               "--flip-handedness", "--up z", "--scale F"}) {
+        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+    }
+}
+
+}  // namespace

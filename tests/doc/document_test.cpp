@@ -52,14 +52,18 @@ TEST_F(DocFixture, OpenAsksWithTheProgramsFilterAndAppendsEachFile) {
     document.OnFileOpen();
 
     ASSERT_EQ(ui.fileRequests.size(), 2u);
-    EXPECT_EQ(
-        testing_support::Describe(ui.fileRequests[0]),
+    // The program's own entries first, byte for byte; the added formats' entries follow
+    // (the registry's tests check those).
+    const std::string first =
         "open ext=x flags=0x4 folder=" + session.programFolder +
-            " name= | "
-            "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
-            "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|"
-            "*.obj|Metasequoia Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|"
-            "DXFファイル(*.dxf)|*.dxf|");
+        " name= | "
+        "全ての形式(*.x;*.lwo;*.obj;*.mqo;*.rok;*.dxf)|*.x;*.lwo;*.obj;*.rok;*.dxf;*.mqo|"
+        "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|Wavefrontファイル(*.obj)|"
+        "*.obj|Metasequoia Ver.1ファイル(*.mqo)|*.mqo|六角大王ファイル(*.rok)|*.rok|"
+        "DXFファイル(*.dxf)|*.dxf|";
+    const std::string described = testing_support::Describe(ui.fileRequests[0]);
+    EXPECT_EQ(described.substr(0, first.size()), first);
+    EXPECT_NE(described.find("STLファイル(*.stl)|*.stl|", first.size()), std::string::npos);
     EXPECT_EQ(Faces(), 2);
     EXPECT_EQ(MeshFaces(), 2);
     EXPECT_EQ(session.Table().vertexCount[0], 4);
@@ -136,11 +140,15 @@ TEST_F(DocFixture, SaveAsPicksTheWriterByExtensionInAnyCase) {
     ui.files = {out};
     document.OnFileSaveAs();
     ASSERT_EQ(ui.fileRequests.size(), 1u);
-    EXPECT_EQ(testing_support::Describe(ui.fileRequests[0]),
-              "save ext=x flags=0x2 folder=" + ui.fileRequests[0].initialFolder +
-                  " name= | "
-                  "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|MetasequoiaVer.2ファイル"
-                  "(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|DSMファイル(*.dsm)|*.dsm|");
+    // The program's own entries first, byte for byte; the added formats' entries follow.
+    const std::string first = "save ext=x flags=0x2 folder=" + ui.fileRequests[0].initialFolder +
+                              " name= | "
+                              "DirectXファイル(*.x)|*.x|LightWaveファイル(*.lwo)|*.lwo|"
+                              "MetasequoiaVer.2ファイル(*.mqo)|*.mqo|DXFファイル(*.dxf)|*.dxf|"
+                              "DSMファイル(*.dsm)|*.dsm|";
+    const std::string described = testing_support::Describe(ui.fileRequests[0]);
+    EXPECT_EQ(described.substr(0, first.size()), first);
+    EXPECT_NE(described.find("glTFファイル(*.gltf)|*.gltf|", first.size()), std::string::npos);
     const std::string bytes = ReadFile(out);
     ASSERT_GE(bytes.size(), 12u);
     EXPECT_EQ(bytes.substr(0, 4), "FORM");

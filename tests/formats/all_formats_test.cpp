@@ -16,7 +16,8 @@ using testing_support::ReadFile;
 using testing_support::TempDir;
 using testing_support::WriteFile;
 
-const char* const kWriterExtensions[] = {"x", "lwo", "mqo", "dxf", "dsm"};
+const char* const kWriterExtensions[] = {"x",    "lwo", "mqo", "dxf", "dsm",
+                                         "gltf", "glb", "obj", "stl", "ply"};
 
 // A triangle and a quad with coordinates that need decimals, two colours.
 void FillModel(Model& m) {

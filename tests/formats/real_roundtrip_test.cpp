@@ -40,6 +40,9 @@ TEST(RealFilesThroughEveryWriter, OwnOutputsReadBackWithTheSameGeometry) {
         const model::FaceTable& a = *source.table;
 
         for (const formats::WriterEntry& writer : formats::Writers()) {
+            // The added formats are judged by outside tools (writers_test.cpp).
+            if (formats::FindFormat(std::string("a.") + std::string(writer.extension))->writerAdded)
+                continue;
             const std::string ext(writer.extension);
             SCOPED_TRACE(path + " -> ." + ext);
             const std::string out = dir.Path("out." + ext);
@@ -85,9 +88,10 @@ TEST(RealFilesThroughEveryWriter, OwnOutputsReadBackWithTheSameGeometry) {
             }
         }
     }
-    // Readable real files: 9 LWOB, 18 LWO2 and LWO3, 6 DXF (one binary), 11 OBJ, 14 X (the one with
-    // out-of-range skin weights among them: skinning is not read), 8 MQO.
-    EXPECT_EQ(filesRead, 66);
+    // Readable real files: 9 LWOB, 18 LWO2 and LWO3, 6 DXF (one binary), 11 OBJ, 14 X (the one
+    // with out-of-range skin weights among them: skinning is not read), 8 MQO, 2 STL, 2 PLY,
+    // 2 glTF.
+    EXPECT_EQ(filesRead, 72);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ TEST(Registry, ExtensionsCompareWithoutCase) {
     EXPECT_EQ(formats::FindWriter("out/a.LWO")->extension, "lwo");
     EXPECT_EQ(formats::FindWriter("notes.txt"), nullptr);
     EXPECT_EQ(formats::FindReader("model.dsm"), nullptr);  // DSM is written only
-    EXPECT_EQ(formats::FindWriter("model.obj"), nullptr);  // OBJ is read only
+    EXPECT_EQ(formats::FindWriter("model.rok"), nullptr);  // Rokkaku Daioh is read only
     EXPECT_EQ(formats::FindReader("folder.x/noextension"), nullptr);
 }
 

@@ -1,0 +1,80 @@
+#include "formats/export_view.h"
+
+#include <map>
+#include <tuple>
+
+namespace formats {
+
+namespace {
+
+rm::Vector UnitOrZero(rm::Vector v) {
+    const double len = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
+    if (!(len > 0) || !std::isfinite(len)) return {0, 0, 0};
+    return {float(v.x / len), float(v.y / len), float(v.z / len)};
+}
+
+}  // namespace
+
+rm::Vector ExportView::FaceNormal(int f) const {
+    // Newell's sum over the outline: right for every planar polygon, concave ones included.
+    const int n = Corners(f);
+    double x = 0, y = 0, z = 0;
+    for (int i = 0; i < n; ++i) {
+        const rm::Vector a = Position(f, i);
+        const rm::Vector b = Position(f, (i + 1) % n);
+        x += (double(a.y) - b.y) * (double(a.z) + b.z);
+        y += (double(a.z) - b.z) * (double(a.x) + b.x);
+        z += (double(a.x) - b.x) * (double(a.y) + b.y);
+    }
+    return UnitOrZero({float(x), float(y), float(z)});
+}
+
+rm::Vector ExportView::UnitNormal(int f, int i) const {
+    const rm::Vector n = UnitOrZero(Flip(t_.normal[f][Corner(f, i)]));
+    if (n.x != 0 || n.y != 0 || n.z != 0) return n;
+    const rm::Vector face = FaceNormal(f);
+    if (face.x != 0 || face.y != 0 || face.z != 0) return face;
+    return {0, 1, 0};
+}
+
+void ExportView::Triangles(int f, std::vector<rm::Triangle>& out) const {
+    const int n = Corners(f);
+    out.clear();
+    if (n < 3) return;
+    if (n == 3) {
+        out.push_back({0, 1, 2});
+        return;
+    }
+    rm::Vector corners[model::MAX_FACE_VERTICES];
+    for (int i = 0; i < n; ++i) corners[i] = Position(f, i);
+    rm::SplitPolygon(std::span<const rm::Vector>(corners, std::size_t(n)), out);
+}
+
+ExportMaterials CollectMaterials(const ExportView& view) {
+    ExportMaterials m;
+    m.ofFace.resize(std::size_t(view.Faces()));
+    using Key = std::tuple<int, int, int, int, const rm::Texture*>;
+    std::map<Key, int> index;
+    int last = -1;
+    Key lastKey{};
+    for (int f = 0; f < view.Faces(); ++f) {
+        const model::FaceColor& c = view.Color(f);
+        const Key key{c.red, c.green, c.blue, c.alpha, view.Texture(f).get()};
+        if (last < 0 || key != lastKey) {
+            auto [it, added] = index.try_emplace(key, int(m.list.size()));
+            if (added) m.list.push_back({c, view.Texture(f)});
+            last = it->second;
+            lastKey = key;
+        }
+        m.ofFace[std::size_t(f)] = last;
+    }
+    return m;
+}
+
+std::string TextureFileName(const rm::Texture& texture) {
+    const std::string& name = texture.GetName();
+    const std::size_t slash = name.find_last_of("/\\");
+    return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+}  // namespace formats

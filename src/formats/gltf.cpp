@@ -1,0 +1,329 @@
+#include "formats/gltf.h"
+
+#include <cstring>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "formats/export_view.h"
+#include "formats/gltf_library.h"
+#include "formats/registry.h"
+#include "formats/text_io.h"
+#include "formats/vertex_welder.h"
+
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_STATIC  // private to this unit: the tests have their own copy
+#include <stb_image_write.h>
+
+namespace formats {
+
+namespace {
+
+constexpr int kArrayBuffer = 34962;
+constexpr int kElementArrayBuffer = 34963;
+
+struct CornerKey {
+    std::uint32_t nx, ny, nz, u, v;
+    bool operator==(const CornerKey&) const = default;
+};
+
+// The file's buffer, grown a view at a time; every view starts on a 4-byte boundary.
+class BufferBuilder {
+  public:
+    explicit BufferBuilder(tinygltf::Model& m) : m_(m) {}
+    int AddView(const void* data, std::size_t size, int target) {
+        std::vector<unsigned char>& bytes = Bytes();
+        while (bytes.size() % 4 != 0) bytes.push_back(0);
+        tinygltf::BufferView view;
+        view.buffer = 0;
+        view.byteOffset = bytes.size();
+        view.byteLength = size;
+        view.target = target;
+        const auto* p = static_cast<const unsigned char*>(data);
+        bytes.insert(bytes.end(), p, p + size);
+        m_.bufferViews.push_back(std::move(view));
+        return int(m_.bufferViews.size()) - 1;
+    }
+    std::vector<unsigned char>& Bytes() { return m_.buffers[0].data; }
+
+  private:
+    tinygltf::Model& m_;
+};
+
+// A file name as a URI reference: every byte but the unreserved ones percent-encoded.
+std::string UriOf(const std::string& name) {
+    static const char* hex = "0123456789ABCDEF";
+    std::string uri;
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~') {
+            uri += ch;
+        } else {
+            uri += '%';
+            uri += hex[c >> 4];
+            uri += hex[c & 15];
+        }
+    }
+    return uri;
+}
+
+int AddAccessor(tinygltf::Model& m, int view, int componentType, std::size_t count, int type) {
+    tinygltf::Accessor a;
+    a.bufferView = view;
+    a.componentType = componentType;
+    a.count = count;
+    a.type = type;
+    m.accessors.push_back(std::move(a));
+    return int(m.accessors.size()) - 1;
+}
+
+void AppendPngByte(void* context, void* data, int size) {
+    auto* out = static_cast<std::string*>(context);
+    out->append(static_cast<const char*>(data), std::size_t(size));
+}
+
+// The texture's pixels (0xAARRGGBB) as a PNG file.
+std::string EncodePng(const rm::Texture& texture) {
+    const int w = texture.Width(), h = texture.Height();
+    std::vector<unsigned char> rgba(std::size_t(w) * std::size_t(h) * 4);
+    const std::vector<std::uint32_t>& px = texture.Pixels();
+    for (std::size_t i = 0; i < px.size() && i * 4 + 3 < rgba.size(); ++i) {
+        rgba[i * 4 + 0] = static_cast<unsigned char>(px[i] >> 16);
+        rgba[i * 4 + 1] = static_cast<unsigned char>(px[i] >> 8);
+        rgba[i * 4 + 2] = static_cast<unsigned char>(px[i]);
+        rgba[i * 4 + 3] = static_cast<unsigned char>(px[i] >> 24);
+    }
+    std::string png;
+    stbi_write_png_to_func(&AppendPngByte, &png, w, h, 4, rgba.data(), w * 4);
+    return png;
+}
+
+struct Built {
+    tinygltf::Model model;
+    std::vector<std::string> pngs;  // image i's file
+};
+
+// Builds the glTF model of the table: one mesh, one primitive per material, all primitives
+// sharing one set of vertices (positions, unit normals, texture coordinates when a face has
+// a texture), one image per texture whose bitmap is loaded.
+Built BuildModel(const WriteRequest& r, bool embedImages) {
+    const ExportView view(r.table, r.options.mirror);
+    const ExportMaterials mats = CollectMaterials(view);
+    Built b;
+    tinygltf::Model& m = b.model;
+    m.asset.version = "2.0";
+    m.asset.generator = "Kestrilune";
+    m.buffers.emplace_back();
+    BufferBuilder buffer(m);
+
+    bool textured = false;
+    for (const ExportMaterial& mat : mats.list) textured |= mat.texture != nullptr;
+
+    // Vertices and each material's triangles.
+    VertexWelder<CornerKey> welder(view);
+    std::vector<float> positions, normals, uvs;
+    std::vector<std::vector<std::uint32_t>> indices(mats.list.size());
+    std::vector<rm::Triangle> tris;
+    std::uint32_t corner[model::MAX_FACE_VERTICES];
+    for (int f = 0; f < view.Faces(); ++f) {
+        const int n = view.Corners(f);
+        if (n < 3) continue;
+        for (int i = 0; i < n; ++i) {
+            const rm::Vector nor = view.UnitNormal(f, i);
+            const float u = textured ? view.U(f, i) : 0.0f;
+            const float v = textured ? view.V(f, i) : 0.0f;
+            const CornerKey key{base::BitsOfFloat(nor.x), base::BitsOfFloat(nor.y),
+                                base::BitsOfFloat(nor.z), base::BitsOfFloat(u),
+                                base::BitsOfFloat(v)};
+            bool added = false;
+            corner[i] = welder.Find(view.Vertex(f, i), key, added);
+            if (added) {
+                const rm::Vector p = view.Position(f, i);
+                positions.insert(positions.end(), {p.x, p.y, p.z});
+                normals.insert(normals.end(), {nor.x, nor.y, nor.z});
+                if (textured) uvs.insert(uvs.end(), {u, v});
+            }
+        }
+        view.Triangles(f, tris);
+        std::vector<std::uint32_t>& out = indices[std::size_t(mats.ofFace[std::size_t(f)])];
+        for (const rm::Triangle& t : tris) {
+            out.insert(out.end(), {corner[t[0]], corner[t[1]], corner[t[2]]});
+        }
+    }
+    const std::size_t vertexCount = positions.size() / 3;
+
+    // Images and textures of the materials whose bitmap is loaded.
+    std::vector<int> textureOf(mats.list.size(), -1);
+    std::vector<const rm::Texture*> imageTextures;
+    for (std::size_t i = 0; i < mats.list.size(); ++i) {
+        const ExportMaterial& mat = mats.list[i];
+        if (!mat.TextureFound()) continue;
+        int image = -1;
+        for (std::size_t k = 0; k < imageTextures.size(); ++k) {
+            if (imageTextures[k] == mat.texture.get()) image = int(k);
+        }
+        if (image < 0) {
+            image = int(imageTextures.size());
+            imageTextures.push_back(mat.texture.get());
+            tinygltf::Texture tex;
+            tex.source = image;
+            m.textures.push_back(std::move(tex));
+        }
+        textureOf[i] = image;
+    }
+
+    // Materials and primitives; a material without triangles (its faces have fewer than 3
+    // corners) is left out.
+    tinygltf::Mesh mesh;
+    int positionAccessor = -1, normalAccessor = -1, uvAccessor = -1;
+    if (vertexCount > 0) {
+        positionAccessor =
+            AddAccessor(m, buffer.AddView(positions.data(), positions.size() * 4, kArrayBuffer),
+                        TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3);
+        std::vector<double> lo(3, 0.0), hi(3, 0.0);
+        for (std::size_t v = 0; v < vertexCount; ++v) {
+            for (std::size_t c = 0; c < 3; ++c) {
+                const double x = positions[v * 3 + c];
+                if (v == 0 || x < lo[c]) lo[c] = x;
+                if (v == 0 || x > hi[c]) hi[c] = x;
+            }
+        }
+        m.accessors[std::size_t(positionAccessor)].minValues = lo;
+        m.accessors[std::size_t(positionAccessor)].maxValues = hi;
+        normalAccessor =
+            AddAccessor(m, buffer.AddView(normals.data(), normals.size() * 4, kArrayBuffer),
+                        TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3);
+        if (textured) {
+            uvAccessor =
+                AddAccessor(m, buffer.AddView(uvs.data(), uvs.size() * 4, kArrayBuffer),
+                            TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC2);
+        }
+    }
+    for (std::size_t i = 0; i < mats.list.size(); ++i) {
+        if (indices[i].empty()) continue;
+        const ExportMaterial& mat = mats.list[i];
+        tinygltf::Material material;
+        material.name = "material" + std::to_string(m.materials.size());
+        const model::FaceColor& c = mat.color;
+        auto unit = [](int x) { return std::clamp(x, 0, 255) / 255.0; };
+        material.pbrMetallicRoughness.baseColorFactor = {unit(c.red), unit(c.green), unit(c.blue),
+                                                         unit(c.alpha)};
+        material.pbrMetallicRoughness.metallicFactor = 0.0;
+        material.pbrMetallicRoughness.roughnessFactor = 1.0;
+        material.alphaMode = c.alpha < 255 ? "BLEND" : "OPAQUE";
+        if (textureOf[i] >= 0) material.pbrMetallicRoughness.baseColorTexture.index = textureOf[i];
+        m.materials.push_back(std::move(material));
+
+        tinygltf::Primitive prim;
+        prim.mode = TINYGLTF_MODE_TRIANGLES;
+        prim.material = int(m.materials.size()) - 1;
+        prim.attributes["POSITION"] = positionAccessor;
+        prim.attributes["NORMAL"] = normalAccessor;
+        if (uvAccessor >= 0) prim.attributes["TEXCOORD_0"] = uvAccessor;
+        const std::vector<std::uint32_t>& idx = indices[i];
+        if (vertexCount <= 65535) {
+            std::vector<std::uint16_t> small(idx.begin(), idx.end());
+            prim.indices = AddAccessor(
+                m, buffer.AddView(small.data(), small.size() * 2, kElementArrayBuffer),
+                TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, small.size(), TINYGLTF_TYPE_SCALAR);
+        } else {
+            prim.indices =
+                AddAccessor(m, buffer.AddView(idx.data(), idx.size() * 4, kElementArrayBuffer),
+                            TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, idx.size(), TINYGLTF_TYPE_SCALAR);
+        }
+        mesh.primitives.push_back(std::move(prim));
+    }
+
+    for (std::size_t k = 0; k < imageTextures.size(); ++k) {
+        tinygltf::Image image;
+        std::string png = EncodePng(*imageTextures[k]);
+        if (embedImages) {
+            image.mimeType = "image/png";
+            image.bufferView = buffer.AddView(png.data(), png.size(), 0);
+            m.bufferViews.back().target = 0;  // an image's view has none
+        } else {
+            image.uri = UriOf(FileTitle(r.path) + "_" + std::to_string(k) + ".png");
+        }
+        b.pngs.push_back(std::move(png));
+        m.images.push_back(std::move(image));
+    }
+    if (r.options.warnings) {
+        for (const ExportMaterial& mat : mats.list) {
+            if (mat.texture && !mat.TextureFound()) {
+                r.options.warnings->push_back("the bitmap of texture " +
+                                              TextureFileName(*mat.texture) +
+                                              " was not found: its faces are untextured");
+            }
+        }
+    }
+
+    tinygltf::Scene scene;
+    if (!mesh.primitives.empty()) {
+        m.meshes.push_back(std::move(mesh));
+        tinygltf::Node node;
+        node.mesh = 0;
+        m.nodes.push_back(std::move(node));
+        scene.nodes.push_back(0);
+    }
+    m.scenes.push_back(std::move(scene));
+    m.defaultScene = 0;
+    while (buffer.Bytes().size() % 4 != 0) buffer.Bytes().push_back(0);
+    if (buffer.Bytes().empty()) m.buffers.clear();
+    return b;
+}
+
+std::string SerializeGlb(const tinygltf::Model& m) {
+    tinygltf::TinyGLTF gltf;
+    gltf.SetImageWriter(nullptr, nullptr);
+    std::ostringstream out;
+    gltf.WriteGltfSceneToStream(&m, out, false, true);
+    return std::move(out).str();
+}
+
+}  // namespace
+
+int SaveGlb(const WriteRequest& r, std::string* error) {
+    return WriteFormatted(r.path, error, [&r] { return SerializeGlb(BuildModel(r, true).model); });
+}
+
+int SaveGltf(const WriteRequest& r, std::string* error) {
+    try {
+        Built b = BuildModel(r, false);
+        // The library writes its buffer into a .glb only; the .gltf takes the JSON chunk of
+        // that file and names the buffer's own file.
+        const std::string glb = SerializeGlb(b.model);
+        if (glb.size() < 20) {
+            if (error) *error = "the glTF library wrote nothing";
+            return 0;
+        }
+        const std::uint32_t jsonLength =
+            base::LoadLE32(reinterpret_cast<const unsigned char*>(glb.data()) + 12);
+        nlohmann::json doc = nlohmann::json::parse(glb.substr(20, jsonLength));
+        const std::string title = FileTitle(r.path);
+        const std::size_t slash = r.path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "" : r.path.substr(0, slash + 1);
+        std::vector<rm::FileToWrite> files;
+        const std::string bin(b.model.buffers.empty() ? std::string()
+                                                      : std::string(b.model.buffers[0].data.begin(),
+                                                                    b.model.buffers[0].data.end()));
+        if (!b.model.buffers.empty()) {
+            doc["buffers"][0]["uri"] = UriOf(title + ".bin");
+            files.push_back({folder + title + ".bin", bin});
+        }
+        for (std::size_t k = 0; k < b.pngs.size(); ++k) {
+            files.push_back({folder + title + "_" + std::to_string(k) + ".png", b.pngs[k]});
+        }
+        const std::string json = doc.dump(2) + "\n";
+        files.push_back({r.path, json});  // last: the document appears once its files are there
+        return rm::WriteFilesAtomically(files, error) ? 1 : 0;
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+        return 0;
+    } catch (const nlohmann::json::exception& e) {
+        if (error) *error = std::string("the glTF library wrote a bad document: ") + e.what();
+        return 0;
+    }
+}
+
+}  // namespace formats

@@ -1,0 +1,106 @@
+// The OBJ writer: `v`, `vt` (when a face has a texture), `vn`, and faces as polygons with
+// `usemtl` per material; NAME.mtl beside it holds each material's `Kd`, `d` and `map_Kd`.
+// Texture coordinates are written with (0, 0) at the image's bottom left, as OBJ has them.
+#include <cstring>
+
+#include "formats/export_view.h"
+#include "formats/obj.h"
+#include "formats/registry.h"
+#include "formats/text_io.h"
+#include "formats/vertex_welder.h"
+
+namespace formats {
+
+namespace {
+
+struct Bits3 {
+    std::uint32_t x, y, z;
+    bool operator==(const Bits3&) const = default;
+};
+Bits3 BitsOf(const rm::Vector& v) {
+    return {base::BitsOfFloat(v.x), base::BitsOfFloat(v.y), base::BitsOfFloat(v.z)};
+}
+
+void AppendFloats(std::string& s, std::string_view word, std::initializer_list<float> values) {
+    s += word;
+    for (const float v : values) {
+        s += ' ';
+        AppendShortest(s, v);
+    }
+    s += '\n';
+}
+
+}  // namespace
+
+int SaveObj(const WriteRequest& r, std::string* error) {
+    try {
+        const ExportView view(r.table, r.options.mirror);
+        const ExportMaterials mats = CollectMaterials(view);
+        const std::string title = FileTitle(r.path);
+        const std::size_t slash = r.path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "" : r.path.substr(0, slash + 1);
+        bool textured = false;
+        for (const ExportMaterial& m : mats.list) textured |= m.texture != nullptr;
+
+        std::string mtl = "# Kestrilune\n";
+        for (std::size_t i = 0; i < mats.list.size(); ++i) {
+            const model::FaceColor& c = mats.list[i].color;
+            auto unit = [](int x) { return float(std::clamp(x, 0, 255)) / 255.0f; };
+            mtl += "newmtl material" + std::to_string(i) + "\n";
+            AppendFloats(mtl, "Kd", {unit(c.red), unit(c.green), unit(c.blue)});
+            AppendFloats(mtl, "d", {unit(c.alpha)});
+            if (mats.list[i].texture)
+                mtl += "map_Kd " + TextureFileName(*mats.list[i].texture) + "\n";
+        }
+
+        std::string obj = "# Kestrilune\nmtllib " + title + ".mtl\n";
+        std::string faces;
+        VertexWelder<Bits3> positions(view), normals(view);
+        struct Bits2 {
+            std::uint32_t u, v;
+            bool operator==(const Bits2&) const = default;
+        };
+        VertexWelder<Bits2> uvs(view);
+        int material = -1;
+        for (int f = 0; f < view.Faces(); ++f) {
+            const int n = view.Corners(f);
+            if (n < 3) continue;
+            if (mats.ofFace[std::size_t(f)] != material) {
+                material = mats.ofFace[std::size_t(f)];
+                faces += "usemtl material" + std::to_string(material) + "\n";
+            }
+            faces += 'f';
+            for (int i = 0; i < n; ++i) {
+                const int vertex = view.Vertex(f, i);
+                bool added = false;
+                const rm::Vector p = view.Position(f, i);
+                const std::uint32_t vi = positions.Find(vertex, BitsOf(p), added);
+                if (added) AppendFloats(obj, "v", {p.x, p.y, p.z});
+                faces += ' ';
+                AppendInt(faces, vi + 1);
+                faces += '/';
+                if (textured) {
+                    const float u = view.U(f, i), v = 1.0f - view.V(f, i);
+                    const std::uint32_t ti =
+                        uvs.Find(vertex, {base::BitsOfFloat(u), base::BitsOfFloat(v)}, added);
+                    if (added) AppendFloats(obj, "vt", {u, v});
+                    AppendInt(faces, ti + 1);
+                }
+                faces += '/';
+                const rm::Vector nor = view.UnitNormal(f, i);
+                const std::uint32_t ni = normals.Find(vertex, BitsOf(nor), added);
+                if (added) AppendFloats(obj, "vn", {nor.x, nor.y, nor.z});
+                AppendInt(faces, ni + 1);
+            }
+            faces += '\n';
+        }
+        obj += faces;
+        return rm::WriteFilesAtomically({{folder + title + ".mtl", mtl}, {r.path, obj}}, error) ? 1
+                                                                                                : 0;
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+        return 0;
+    }
+}
+
+}  // namespace formats

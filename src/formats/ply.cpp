@@ -1,0 +1,114 @@
+#include "formats/ply.h"
+
+#include "formats/export_view.h"
+#include "formats/registry.h"
+#include "formats/text_io.h"
+#include "formats/vertex_welder.h"
+
+namespace formats {
+
+namespace {
+
+struct PlyKey {
+    std::uint32_t x, y, z, u, v;
+    std::uint8_t rgba[4];
+    bool operator==(const PlyKey&) const = default;
+};
+
+std::uint8_t Byte(int v) {
+    return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
+}
+
+std::string FormatPly(const ExportView& view, bool ascii) {
+    bool textured = false;
+    for (int f = 0; f < view.Faces(); ++f) textured |= view.Texture(f) != nullptr;
+
+    VertexWelder<PlyKey> welder(view);
+    std::vector<PlyKey> vertices;
+    std::vector<std::uint32_t> faceCorners;  // per face: count, then the vertices
+    int faces = 0;
+    for (int f = 0; f < view.Faces(); ++f) {
+        const int n = view.Corners(f);
+        if (n < 3) continue;
+        ++faces;
+        faceCorners.push_back(std::uint32_t(n));
+        const model::FaceColor& c = view.Color(f);
+        for (int i = 0; i < n; ++i) {
+            const rm::Vector p = view.Position(f, i);
+            const float u = textured ? view.U(f, i) : 0.0f;
+            const float v = textured ? 1.0f - view.V(f, i) : 0.0f;
+            const PlyKey key{
+                base::BitsOfFloat(p.x), base::BitsOfFloat(p.y),
+                base::BitsOfFloat(p.z), base::BitsOfFloat(u),
+                base::BitsOfFloat(v),   {Byte(c.red), Byte(c.green), Byte(c.blue), Byte(c.alpha)}};
+            bool added = false;
+            faceCorners.push_back(welder.Find(view.Vertex(f, i), key, added));
+            if (added) vertices.push_back(key);
+        }
+    }
+
+    std::string s = "ply\n";
+    s += ascii ? "format ascii 1.0\n" : "format binary_little_endian 1.0\n";
+    s += "comment written by Kestrilune\n";
+    s += "element vertex " + std::to_string(vertices.size()) + "\n";
+    s += "property float x\nproperty float y\nproperty float z\n";
+    s += "property uchar red\nproperty uchar green\nproperty uchar blue\nproperty uchar alpha\n";
+    if (textured) s += "property float s\nproperty float t\n";
+    s += "element face " + std::to_string(faces) + "\n";
+    s += "property list uchar int vertex_indices\nend_header\n";
+    if (ascii) {
+        for (const PlyKey& k : vertices) {
+            for (const std::uint32_t bits : {k.x, k.y, k.z}) {
+                AppendShortest(s, base::FloatFromBits(bits));
+                s += ' ';
+            }
+            for (int i = 0; i < 4; ++i) {
+                AppendInt(s, k.rgba[i]);
+                s += i < 3 || textured ? ' ' : '\n';
+            }
+            if (textured) {
+                AppendShortest(s, base::FloatFromBits(k.u));
+                s += ' ';
+                AppendShortest(s, base::FloatFromBits(k.v));
+                s += '\n';
+            }
+        }
+        for (std::size_t i = 0; i < faceCorners.size();) {
+            const std::uint32_t n = faceCorners[i++];
+            AppendInt(s, n);
+            for (std::uint32_t k = 0; k < n; ++k) {
+                s += ' ';
+                AppendInt(s, faceCorners[i++]);
+            }
+            s += '\n';
+        }
+        return s;
+    }
+    s.reserve(s.size() + vertices.size() * (textured ? 24 : 16) + faceCorners.size() * 4);
+    for (const PlyKey& k : vertices) {
+        AppendLE32(s, k.x);
+        AppendLE32(s, k.y);
+        AppendLE32(s, k.z);
+        s.append(reinterpret_cast<const char*>(k.rgba), 4);
+        if (textured) {
+            AppendLE32(s, k.u);
+            AppendLE32(s, k.v);
+        }
+    }
+    for (std::size_t i = 0; i < faceCorners.size();) {
+        const std::uint32_t n = faceCorners[i++];
+        s += static_cast<char>(n);
+        for (std::uint32_t k = 0; k < n; ++k) AppendLE32(s, faceCorners[i++]);
+    }
+    return s;
+}
+
+}  // namespace
+
+int SavePly(const WriteRequest& r, std::string* error) {
+    return WriteFormatted(r.path, error, [&r] {
+        return FormatPly(ExportView(r.table, r.options.mirror), r.options.ascii);
+    });
+}
+
+}  // namespace formats

@@ -1,0 +1,217 @@
+// The STL and PLY readers: both encodings of each, files of other programs with their own
+// face counts, and files that lie about what they hold.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "formats/ply_read.h"
+#include "formats/stl_read.h"
+#include "test_support.h"
+
+namespace {
+
+using testing_support::Model;
+
+void Put32(std::string& s, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) s += char(v >> (8 * i));
+}
+void PutFloat(std::string& s, float f) {
+    std::uint32_t bits;
+    std::memcpy(&bits, &f, 4);
+    Put32(s, bits);
+}
+
+// A binary STL of `triangles` (three corners each), with `header` at the front.
+std::string BinaryStl(const std::vector<std::array<float, 9>>& triangles,
+                      const std::string& header = "binary") {
+    std::string s = header;
+    s.resize(80, ' ');
+    Put32(s, std::uint32_t(triangles.size()));
+    for (const auto& t : triangles) {
+        for (int i = 0; i < 3; ++i) PutFloat(s, 0.0f);  // a normal that is not used
+        for (float f : t) PutFloat(s, f);
+        s.append(2, '\0');  // attribute bytes
+    }
+    return s;
+}
+
+std::string Corners(const Model& m) {
+    std::string out;
+    const rm::MeshBuilder& mesh = *m.host.m_pMesh;
+    for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
+        for (const auto& c : mesh.FaceCorners(f)) {
+            const rm::Vector& v = mesh.Vertices()[c.vertex];
+            out += " (" + std::to_string(int(v.x)) + ' ' + std::to_string(int(v.y)) + ' ' +
+                   std::to_string(int(v.z)) + ')';
+        }
+        out += ',';
+    }
+    return out;
+}
+
+const std::array<float, 9> kT1 = {0, 0, 0, 1, 0, 0, 0, 1, 0};
+const std::array<float, 9> kT2 = {1, 0, 0, 1, 1, 0, 0, 1, 0};
+const std::string kTwoTriangles = " (0 0 0) (1 0 0) (0 1 0), (1 0 0) (1 1 0) (0 1 0),";
+
+TEST(StlReader, BinaryAndTextGiveTheSameTrianglesWithSharedCorners) {
+    const std::string text =
+        "solid two\n facet normal 0 0 1\n  outer loop\n   vertex 0 0 0\n   vertex 1 0 0\n"
+        "   vertex 0 1 0\n  endloop\n endfacet\n"
+        "facet normal 0 0 1\r\nouter loop\r\nvertex 1e0 0 0\r\nvertex 1 1 0\r\nvertex 0 1 0\r\n"
+        "endloop\r\nendfacet\r\nendsolid two\n";
+    // A binary file whose header begins with "solid", as some programs write.
+    for (const std::string& file :
+         {text, BinaryStl({kT1, kT2}), BinaryStl({kT1, kT2}, "solid x")}) {
+        Model m;
+        formats::ReadResult r;
+        ASSERT_EQ(formats::ReadStlBytes(file, m.host, &r), 1) << r.detail;
+        EXPECT_EQ(Corners(m), kTwoTriangles);
+        EXPECT_EQ(m.host.m_pMesh->Vertices().size(), 4u);  // the shared edge is shared
+    }
+}
+
+TEST(StlReader, FilesThatHoldLessThanTheySayAreRefused) {
+    const std::string whole = BinaryStl({kT1, kT2});
+    const std::string cases[] = {
+        whole.substr(0, whole.size() - 1),  // the last triangle cut short
+        whole.substr(0, 83),                // shorter than the header
+        BinaryStl({}),                      // no triangles
+        [&] {                               // a count far beyond the file
+            std::string s = whole;
+            s[83] = char(0x7F);
+            return s;
+        }(),
+        "solid x\nfacet\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nendloop\nendfacet\n",  // 2
+        "solid x\nfacet\nouter loop\nvertex 0 0 0\nvertex 1 0\n",                       // cut
+        "solid x\nfacet\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\n",       // no end
+        "solid x\nendsolid x\n",
+        "solid x\nnonsense\n",
+    };
+    for (const std::string& file : cases) {
+        Model m;
+        formats::ReadResult r;
+        EXPECT_EQ(formats::ReadStlBytes(file, m.host, &r), 0) << file.size();
+        EXPECT_EQ(r.kind, formats::ReadFailure::Malformed);
+        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
+    }
+}
+
+TEST(StlReader, RealFilesOfAnotherProgramHaveItsTriangleCounts) {
+    for (const char* name : {"by-assimp/spider_binary.stl", "by-assimp/spider_ascii.stl"}) {
+        SCOPED_TRACE(name);
+        Model m;
+        formats::ReadResult r;
+        ASSERT_EQ(formats::ReadStl(testing_support::RealFile(name), m.host, &r), 1) << r.detail;
+        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 1368);
+    }
+}
+
+// A PLY file with a header and the given body.
+std::string Ply(const std::string& format, const std::string& elements, const std::string& body) {
+    return "ply\nformat " + format + " 1.0\ncomment test\n" + elements + "end_header\n" + body;
+}
+
+const std::string kColouredElements =
+    "element vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+    "property uchar red\nproperty uchar green\nproperty uchar blue\n"
+    "property list uchar int extra\n"                   // a list in the vertex element, skipped
+    "element edge 1\nproperty int a\nproperty int b\n"  // an element of no use, skipped
+    "element face 2\nproperty list uchar int vertex_indices\nproperty float quality\n";
+
+TEST(PlyReader, TextAndBothBinaryOrdersGiveTheSameFacesAndColours) {
+    const std::string text = Ply("ascii", kColouredElements,
+                                 "0 0 0 255 0 0 0\n1 0 0 0 255 0 2 7 7\n1 1 0 0 0 255 0\n"
+                                 "0 1 0 255 255 255 0\n0 1\n3 0 1 3 0.5\n4 1 2 3 0 1.5\n");
+    const auto binary = [](bool big) {
+        std::string s;
+        const auto put = [&](const void* p, std::size_t n) {
+            std::string b(static_cast<const char*>(p), n);
+            if (big) std::reverse(b.begin(), b.end());
+            s += b;
+        };
+        const float v[4][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+        const unsigned char c[4][3] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255}};
+        for (int i = 0; i < 4; ++i) {
+            for (float f : v[i]) put(&f, 4);
+            s.append(reinterpret_cast<const char*>(c[i]), 3);
+            const int extra = i == 1 ? 2 : 0;
+            s += char(extra);
+            for (int k = 0; k < extra; ++k) put(&extra, 4);
+        }
+        for (int e : {0, 1}) put(&e, 4);
+        const std::vector<std::vector<int>> faces = {{0, 1, 3}, {1, 2, 3, 0}};
+        for (const auto& f : faces) {
+            s += char(f.size());
+            for (int k : f) put(&k, 4);
+            const float q = 0.5f;
+            put(&q, 4);
+        }
+        return Ply(big ? "binary_big_endian" : "binary_little_endian", kColouredElements, s);
+    };
+    for (const std::string& file : {text, binary(false), binary(true)}) {
+        Model m;
+        formats::ReadResult r;
+        ASSERT_EQ(formats::ReadPlyBytes(file, m.host, &r), 1) << r.detail;
+        EXPECT_EQ(Corners(m), " (0 0 0) (1 0 0) (0 1 0), (1 0 0) (1 1 0) (0 1 0) (0 0 0),");
+        // The mean of the corners' colours: (255+0+255)/3 = 170, (0+255+255)/3 = 170, 85.
+        EXPECT_EQ(m.host.m_pMesh->FaceRecords()[0].color, 0xFFAAAA55u);
+        // (0+0+255+255)/4 = 127.5 -> 128 for red, green; blue (0+255+255+0)/4 -> 128.
+        EXPECT_EQ(m.host.m_pMesh->FaceRecords()[1].color, 0xFF808080u);
+    }
+}
+
+TEST(PlyReader, HeadersThatLieAndIndicesPastTheVerticesAreRefused) {
+    const std::string elements =
+        "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+        "element face 1\nproperty list uchar int vertex_indices\n";
+    std::string three;
+    for (float f : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f}) PutFloat(three, f);
+    std::string face = "\x03";
+    for (int k : {0, 1, 2}) Put32(face, std::uint32_t(k));
+    const std::string good = Ply("binary_little_endian", elements, three + face);
+    {
+        Model m;
+        ASSERT_EQ(formats::ReadPlyBytes(good, m.host), 1);
+    }
+    std::string pastVertices = three + "\x03";
+    for (int k : {0, 1, 3}) Put32(pastVertices, std::uint32_t(k));
+    std::string longList = three + "\xFF";
+    for (int k = 0; k < 4; ++k) Put32(longList, 0);
+    const std::string cases[] = {
+        good.substr(0, good.size() - 1),
+        Ply("binary_little_endian",
+            "element vertex 300000000\nproperty float x\nproperty float y\nproperty float z\n",
+            three),                                                   // a count it cannot hold
+        Ply("binary_little_endian", elements, pastVertices),          // index 3 of 3 vertices
+        Ply("binary_little_endian", elements, longList),              // a list of 255 of 4
+        Ply("ascii", elements, "0 0 0\n1 0 0\n0 1 0\n3 0 1 -1\n"),    // a negative index
+        Ply("ascii", elements, "0 0 0\n1 0 0\n0 1 0\n3 0 1 1.5\n"),   // not a whole number
+        Ply("ascii", elements, "0 0 0\n1 0 0\n0 1 0\n3 0 1\n"),       // one number short
+        Ply("ascii", elements, "0 0 0\n1 0 zero\n0 1 0\n3 0 1 2\n"),  // a word that is no number
+        "ply\nformat ascii 1.0\nelement vertex 1\nproperty float x\n0\n",  // no end_header
+        "ply\nelement vertex 0\nend_header\n",                             // no format
+        Ply("ascii", "element vertex 1\nproperty quaternion x\n", "0\n"),  // an unknown type
+        Ply("ascii", "property float x\n", ""),                            // property first
+        "plyx\n",
+    };
+    for (const std::string& file : cases) {
+        Model m;
+        formats::ReadResult r;
+        EXPECT_EQ(formats::ReadPlyBytes(file, m.host, &r), 0) << file;
+        EXPECT_FALSE(r.ok());
+        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
+    }
+}
+
+TEST(PlyReader, RealFilesOfAnotherProgramHaveItsFaceCounts) {
+    for (const char* name : {"by-assimp/WusonOBJ_binary.ply", "by-assimp/WusonOBJ_ascii.ply"}) {
+        SCOPED_TRACE(name);
+        Model m;
+        formats::ReadResult r;
+        ASSERT_EQ(formats::ReadPly(testing_support::RealFile(name), m.host, &r), 1) << r.detail;
+        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 3732);
+        EXPECT_EQ(m.host.m_pMesh->Vertices().size(), 11196u);  // the header's count
+    }
+}
+
+}  // namespace
