@@ -13,7 +13,7 @@ QColor ToQColor(doc::ColorRef c) {
 }
 
 doc::ColorRef ToColorRef(const QColor& c) {
-    return doc::Rgb(c.red(), c.green(), c.blue());
+    return doc::MakeColorRef(c.red(), c.green(), c.blue());
 }
 
 CLinkStatic::CLinkStatic(doc::LinkStatic& link, const QString& text,

@@ -10,25 +10,17 @@
 
 #include "ports/opener.h"
 #include "ports/ui.h"
+#include "rm/types.h"
 
 namespace doc {
 
 class CommandRouter;
 
-// A colour as 0x00BBGGRR.
-using ColorRef = std::uint32_t;
-constexpr ColorRef Rgb(int r, int g, int b) {
-    return static_cast<ColorRef>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
-}
-constexpr int RedOf(ColorRef c) {
-    return static_cast<int>(c & 0xFF);
-}
-constexpr int GreenOf(ColorRef c) {
-    return static_cast<int>((c >> 8) & 0xFF);
-}
-constexpr int BlueOf(ColorRef c) {
-    return static_cast<int>((c >> 16) & 0xFF);
-}
+using rm::BlueOf;
+using rm::ColorRef;
+using rm::GreenOf;
+using rm::MakeColorRef;
+using rm::RedOf;
 
 // A rectangle with exclusive right and bottom edges.
 struct Rect {
@@ -87,11 +79,11 @@ std::string TargetUrl(std::string_view target);
 // shell's widget keeps one and asks it for the colour to draw with.
 class LinkStatic {
   public:
-    ColorRef m_crLink = Rgb(0, 0, 238);       // not yet visited
-    ColorRef m_crVisited = Rgb(85, 26, 139);  // after a successful open
+    ColorRef m_crLink = MakeColorRef(0, 0, 238);       // not yet visited
+    ColorRef m_crVisited = MakeColorRef(85, 26, 139);  // after a successful open
     // While the pointer is over the field: the desktop's highlight colour, which the shell
     // sets when it creates the widget.
-    ColorRef m_crHover = Rgb(0, 120, 215);
+    ColorRef m_crHover = MakeColorRef(0, 120, 215);
     int m_bHover = 0;
     int m_bVisited = 0;
     int m_bUnderline = 1;

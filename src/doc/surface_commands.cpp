@@ -152,15 +152,13 @@ void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& fr
     model::FaceColor shared;
     const bool same = table.TargetsShareColor(&shared);
     dlg.m_nTransparency = same ? TRANSPARENCY_MAX - shared.alpha : 0;
-    std::uint32_t colorStart = same ? std::uint32_t(shared.red) | std::uint32_t(shared.green) << 8 |
-                                          std::uint32_t(shared.blue) << 16
-                                    : 0u;
+    rm::ColorRef colorStart = same ? rm::MakeColorRef(shared.red, shared.green, shared.blue) : 0u;
     dlg.m_nQuality = QualityRadioOf(table.meshQuality);
     // One use of the dialog is one step, with a colour the button applied at once.
     EditPath path(session, frame);
     path.Begin(StepKind::Material, model::EditScope::Appearance);
     dlg.onColor = [&session, &ui, &path, &colorStart] {
-        const std::optional<std::uint32_t> color = ui.ChooseColor(colorStart);
+        const std::optional<rm::ColorRef> color = ui.ChooseColor(colorStart);
         if (!color) return;
         colorStart = *color;
         session.Table().ApplyColor(*color);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "base/numbers.h"
+#include "formats/face_groups.h"
 #include "formats/lwo2.h"
 #include "formats/reader.h"
 #include "formats/text_io.h"
@@ -315,17 +316,8 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
     }
 
     // One surface per distinct red/green/blue, numbered from 1 in order of first use.
-    std::vector<std::uint32_t> colors;  // 0x00RRGGBB
-    std::vector<int> faceSurface(std::size_t(faceCount), 0);
-    for (int f = 0; f < faceCount; ++f) {
-        const model::FaceColor& c = table.faceColor[f];
-        const std::uint32_t key = (std::uint32_t(c.red & 0xFF) << 16) |
-                                  (std::uint32_t(c.green & 0xFF) << 8) |
-                                  std::uint32_t(c.blue & 0xFF);
-        const auto it = std::find(colors.begin(), colors.end(), key);
-        faceSurface[std::size_t(f)] = int(it - colors.begin()) + 1;
-        if (it == colors.end()) colors.push_back(key);
-    }
+    const FaceGroups<rm::Color> surfaces = GroupFacesByRgb(table, faceCount);
+    const std::vector<rm::Color>& colors = surfaces.keys;
     std::vector<std::string> names(colors.size());
     for (std::size_t s = 0; s < colors.size(); ++s) {
         names[s] = "Kestrilune";
@@ -352,7 +344,7 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
         const int n = table.CornersOf(f);
         base::AppendBE16(chunk, unsigned(n));
         for (int k = 0; k < n; ++k) base::AppendBE16(chunk, unsigned(table.vertexIndex[f][k]));
-        base::AppendBE16(chunk, unsigned(faceSurface[std::size_t(f)]));
+        base::AppendBE16(chunk, unsigned(surfaces.ofFace[std::size_t(f)] + 1));
     }
     PutChunk(body, "POLS", chunk);
 

@@ -7,6 +7,7 @@
 
 #include "base/numbers.h"
 #include "base/text_encoding.h"
+#include "formats/face_groups.h"
 #include "formats/reader.h"
 #include "formats/text_io.h"
 #include "rm/bitmap.h"
@@ -442,18 +443,10 @@ int ReadMqo(const std::string& path, model::ModelHost& host, ReadResult* result)
 
 std::string FormatMqo(const model::FaceTable& table) {
     // Materials: one per distinct red/green/blue, numbered in order of first appearance.
-    std::vector<std::uint32_t> colors;  // 0x00RRGGBB
     const int faceCount = table.FacesToWrite();
-    std::vector<int> faceMaterial(static_cast<std::size_t>(faceCount));
-    for (int f = 0; f < faceCount; ++f) {
-        const model::FaceColor& c = table.faceColor[f];
-        const std::uint32_t key = (std::uint32_t(c.red & 0xFF) << 16) |
-                                  (std::uint32_t(c.green & 0xFF) << 8) |
-                                  std::uint32_t(c.blue & 0xFF);
-        const auto it = std::find(colors.begin(), colors.end(), key);
-        faceMaterial[std::size_t(f)] = int(it - colors.begin());
-        if (it == colors.end()) colors.push_back(key);
-    }
+    const FaceGroups<rm::Color> materials = GroupFacesByRgb(table, faceCount);
+    const std::vector<rm::Color>& colors = materials.keys;
+    const std::vector<int>& faceMaterial = materials.ofFace;
 
     std::string s;
     s.reserve(4096 + std::size_t(table.poolVertexCount) * 40 + std::size_t(faceCount) * 40);

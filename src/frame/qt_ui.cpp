@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "doc/texts.h"
+#include "rm/types.h"
 
 namespace frame {
 
@@ -173,12 +174,10 @@ std::optional<std::string> QtUserInterface::FileDialog(const ports::FileDialogRe
 }
 
 std::optional<std::uint32_t> QtUserInterface::ChooseColor(std::uint32_t initial) {
-    const QColor start(int(initial & 0xFF), int((initial >> 8) & 0xFF),
-                       int((initial >> 16) & 0xFF));
+    const QColor start(rm::RedOf(initial), rm::GreenOf(initial), rm::BlueOf(initial));
     const QColor c = QColorDialog::getColor(start, parent_);
     if (!c.isValid()) return std::nullopt;
-    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) |
-           (std::uint32_t(c.blue()) << 16);
+    return rm::MakeColorRef(c.red(), c.green(), c.blue());
 }
 
 bool QtUserInterface::DoModal(ports::ModalDialog& dialog) {

@@ -312,11 +312,11 @@ bool FaceTable::TargetsShareColor(FaceColor* shared) const {
     return !first;
 }
 
-void FaceTable::ApplyColor(std::uint32_t colorref) {
+void FaceTable::ApplyColor(rm::ColorRef colorref) {
     ApplyToTargets([colorref](FaceColor& c) {
-        c.red = int(colorref & 0xFF);
-        c.green = int((colorref >> 8) & 0xFF);
-        c.blue = int((colorref >> 16) & 0xFF);
+        c.red = rm::RedOf(colorref);
+        c.green = rm::GreenOf(colorref);
+        c.blue = rm::BlueOf(colorref);
     });
 }
 

@@ -95,7 +95,7 @@ class FaceTable {
     // Colour (0x00BBGGRR) or transparency (0..255) of the target faces: the faces whose
     // corners are all selected, or every face when no face is fully selected. The table
     // only: the caller rebuilds the mesh (the edit path does).
-    void ApplyColor(std::uint32_t colorref);
+    void ApplyColor(rm::ColorRef colorref);
     void ApplyTransparency(int t);
     // The colour shared by every target face of ApplyColor, or false when they differ or
     // there is no face.

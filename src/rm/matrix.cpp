@@ -89,4 +89,20 @@ Matrix operator*(const Matrix& a, const Matrix& b) {
     return r;
 }
 
+void MatrixD::TransformPoint(double x, double y, double z, double out[3]) const {
+    for (int j = 0; j < 3; ++j) out[j] = x * m[0][j] + y * m[1][j] + z * m[2][j] + m[3][j];
+}
+
+MatrixD operator*(const MatrixD& a, const MatrixD& b) {
+    MatrixD r;
+    for (int i = 0; i < 4; ++i) {
+        for (int j = 0; j < 4; ++j) {
+            double s = 0.0;
+            for (int k = 0; k < 4; ++k) s += a.m[i][k] * b.m[k][j];
+            r.m[i][j] = s;
+        }
+    }
+    return r;
+}
+
 }  // namespace rm

@@ -45,4 +45,17 @@ struct Matrix {
 // a * b: a applied first, then b.
 Matrix operator*(const Matrix& a, const Matrix& b);
 
+// The same transforms in double precision, for a file's matrices that are combined before
+// its points are moved and rounded to floats once (the .x loader's frames).
+struct MatrixD {
+    // m[row][column]; identity by default.
+    double m[4][4] = {{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {0, 0, 0, 1}};
+
+    // p * M for the point (x, y, z), translation applied.
+    void TransformPoint(double x, double y, double z, double out[3]) const;
+};
+
+// a * b: a applied first, then b; each element summed from 0 in column order.
+MatrixD operator*(const MatrixD& a, const MatrixD& b);
+
 }  // namespace rm

@@ -52,6 +52,22 @@ constexpr unsigned ColorBlue(Color c) {
     return c & 0xFF;
 }
 
+// A colour as the colour dialogs and the About box's links keep it: 0x00BBGGRR. (The
+// faces' colours are rm::Color, 0xAARRGGBB; the canvas's are ports::Color, 0x00RRGGBB.)
+using ColorRef = std::uint32_t;
+constexpr ColorRef MakeColorRef(int r, int g, int b) {
+    return static_cast<ColorRef>((r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16));
+}
+constexpr int RedOf(ColorRef c) {
+    return static_cast<int>(c & 0xFF);
+}
+constexpr int GreenOf(ColorRef c) {
+    return static_cast<int>((c >> 8) & 0xFF);
+}
+constexpr int BlueOf(ColorRef c) {
+    return static_cast<int>((c >> 16) & 0xFF);
+}
+
 // Float colour channel 0..1 to a byte, rounded to the nearest byte and clamped, so that
 // b * (1/255) converts back to b.
 std::uint8_t ChannelToByte(float value);

@@ -18,6 +18,7 @@
 #include "base/big_buffer.h"
 #include "base/numbers.h"
 #include "rm/face_data.h"
+#include "rm/matrix.h"
 #include "rm/xfile.h"
 
 namespace rm {
@@ -719,31 +720,11 @@ bool Inflate(std::string_view in, std::size_t maxInflated, std::string& out, std
 // ---------------------------------------------------------------------------------------
 // Building meshes from the tree
 
-using Matrix = std::array<double, 16>;  // row vectors: p' = p * M
-
-Matrix Identity() {
-    Matrix m{};
-    m[0] = m[5] = m[10] = m[15] = 1.0;
-    return m;
-}
-
-Matrix Multiply(const Matrix& a, const Matrix& b) {
-    Matrix r{};
-    for (int i = 0; i < 4; ++i) {
-        for (int j = 0; j < 4; ++j) {
-            double s = 0.0;
-            for (int k = 0; k < 4; ++k) s += a[i * 4 + k] * b[k * 4 + j];
-            r[i * 4 + j] = s;
-        }
-    }
-    return r;
-}
-
 // A point moved by `m`, in doubles, rounded to floats at the end.
-Vector Transform(double x, double y, double z, const Matrix& m) {
-    return {base::ToFloat(x * m[0] + y * m[4] + z * m[8] + m[12]),
-            base::ToFloat(x * m[1] + y * m[5] + z * m[9] + m[13]),
-            base::ToFloat(x * m[2] + y * m[6] + z * m[10] + m[14])};
+Vector Transform(double x, double y, double z, const MatrixD& m) {
+    double p[3];
+    m.TransformPoint(x, y, z, p);
+    return {base::ToFloat(p[0]), base::ToFloat(p[1]), base::ToFloat(p[2])};
 }
 
 struct MaterialInfo {
@@ -776,7 +757,7 @@ class Builder {
 
     bool Run(std::string& error) {
         for (const auto& child : root_.children) {
-            if (!Visit(*child, Identity(), 1, error)) return false;
+            if (!Visit(*child, MatrixD{}, 1, error)) return false;
         }
         if (meshes_ == 0) {
             error = "the file holds no mesh";
@@ -800,11 +781,11 @@ class Builder {
         return it == named_.end() ? nullptr : it->second;
     }
 
-    bool Visit(const Node& node, const Matrix& parent, int depth, std::string& error) {
+    bool Visit(const Node& node, const MatrixD& parent, int depth, std::string& error) {
         if (node.reference || depth > kMaxXNesting + 1) return true;
         if (node.type == "Mesh") return BuildMesh(node, parent, error);
         if (node.type != "Frame") return true;  // everything else is skipped
-        Matrix world = parent;
+        MatrixD world = parent;
         if (!FrameTransform(node, parent, world, error)) return false;
         for (const auto& child : node.children) {
             if (!Visit(*child, world, depth + 1, error)) return false;
@@ -813,19 +794,21 @@ class Builder {
     }
 
     // The frame's first FrameTransformMatrix, applied before the parent's transform.
-    static bool FrameTransform(const Node& frame, const Matrix& parent, Matrix& world,
+    static bool FrameTransform(const Node& frame, const MatrixD& parent, MatrixD& world,
                                std::string& error) {
         for (const auto& child : frame.children) {
             if (child->type == "FrameTransformMatrix" && !child->reference) {
-                Matrix local{};
+                MatrixD local;
                 Values vals(child->values);
                 bool ok = true;
-                for (double& d : local) ok = ok && vals.Double(d);
+                for (auto& row : local.m) {
+                    for (double& d : row) ok = ok && vals.Double(d);
+                }
                 if (!ok) {
                     error = "frame transform with fewer than 16 numbers";
                     return false;
                 }
-                world = Multiply(local, parent);
+                world = local * parent;
                 return true;
             }
         }
@@ -859,7 +842,7 @@ class Builder {
 
     // A Mesh: vertices, faces, then what its children add (normals, texture coordinates,
     // materials); its faces are appended to the loaded mesh.
-    bool BuildMesh(const Node& mesh, const Matrix& m, std::string& error) {
+    bool BuildMesh(const Node& mesh, const MatrixD& m, std::string& error) {
         ++meshes_;
         Values vals(mesh.values);
         std::size_t nv = 0;
@@ -913,7 +896,7 @@ class Builder {
     }
 
     // `nv` vertices (the count checked against the values left), moved by `m`.
-    void ReadVertices(Values& vals, std::size_t nv, const Matrix& m) {
+    void ReadVertices(Values& vals, std::size_t nv, const MatrixD& m) {
         out_.ReserveVertices(nv, 0);
         std::vector<Vector>& vertices = out_.Vertices();
         for (std::size_t i = 0; i < nv; ++i) {
@@ -1042,14 +1025,15 @@ class Builder {
         return true;
     }
 
-    static void ReadNormals(const Node& node, const FaceList& faces, const Matrix& m,
+    static void ReadNormals(const Node& node, const FaceList& faces, const MatrixD& m,
                             std::vector<Vector>& normals, std::vector<std::uint32_t>& normalIndex) {
         Values vals(node.values);
         std::size_t nn = 0;
         if (!vals.Count(nn, vals.Left() / 3) || nn == 0) return;
         // Normals follow the inverse transpose of the transform's 3x3 part.
-        double a = m[0], b = m[1], c = m[2], d = m[4], e = m[5], f = m[6], g = m[8], h = m[9],
-               i = m[10];
+        const auto& r = m.m;
+        double a = r[0][0], b = r[0][1], c = r[0][2], d = r[1][0], e = r[1][1], f = r[1][2],
+               g = r[2][0], h = r[2][1], i = r[2][2];
         double inv[9] = {e * i - f * h, c * h - b * i, b * f - c * e, f * g - d * i, a * i - c * g,
                          c * d - a * f, d * h - e * g, b * g - a * h, a * e - b * d};
         const double det = a * inv[0] + b * inv[3] + c * inv[6];

@@ -14,11 +14,11 @@ namespace {
 
 using doc::AboutDialog;
 using doc::LinkStatic;
-using doc::Rgb;
+using doc::MakeColorRef;
 using testing_support::ScriptedOpener;
 using testing_support::ScriptedUi;
 
-constexpr doc::ColorRef kHighlight = Rgb(51, 153, 255);
+constexpr doc::ColorRef kHighlight = MakeColorRef(51, 153, 255);
 
 LinkStatic MakeLink(const std::string& text) {
     LinkStatic link;
@@ -51,14 +51,14 @@ TEST(LinkStatic, HoverTurnsHighlightAndLeavingRestoresLinkOrVisitedColour) {
     EXPECT_EQ(link.TextColor(), kHighlight);
     EXPECT_EQ(link.OnMouseMove(true), LinkStatic::HoverChange::None);  // still inside
     EXPECT_EQ(link.OnMouseMove(false), LinkStatic::HoverChange::Left);
-    EXPECT_EQ(link.TextColor(), Rgb(0, 0, 238));
+    EXPECT_EQ(link.TextColor(), MakeColorRef(0, 0, 238));
     EXPECT_EQ(link.OnMouseMove(false), LinkStatic::HoverChange::None);  // already out
 
     link.OnMouseMove(true);
     EXPECT_TRUE(link.OnClicked(opener, ui));
     EXPECT_EQ(link.TextColor(), kHighlight);  // hover wins over visited
     link.OnMouseMove(false);
-    EXPECT_EQ(link.TextColor(), Rgb(85, 26, 139));
+    EXPECT_EQ(link.TextColor(), MakeColorRef(85, 26, 139));
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(ui.beeps, 0);
 }
@@ -91,7 +91,7 @@ TEST(LinkStatic, FailedOpenBeepsThenExplainsTheCodeAndStaysUnvisited) {
         EXPECT_EQ(ui.messages[0].buttons, ports::Buttons::Ok);
         EXPECT_EQ(ui.messages[0].icon, ports::Icon::Exclamation);
         EXPECT_EQ(link.m_bVisited, 0);
-        EXPECT_EQ(link.TextColor(), Rgb(0, 0, 238));
+        EXPECT_EQ(link.TextColor(), MakeColorRef(0, 0, 238));
     }
 }
 
