@@ -93,6 +93,14 @@ class RecordingFrame : public ports::FrameHost {
     void RemoveFromRecentFileList(const std::string& path) override { std::erase(recent, path); }
     void RefreshCommandStates() override { ++commandRefreshes; }
     int commandRefreshes = 0;
+    // Client sizes by splitter position (row * 2 + column), and the opens into an empty
+    // model the document reported.
+    ports::Size paneSizes[4] = {{300, 200}, {300, 200}, {300, 200}, {300, 200}};
+    ports::Size PaneClientSize(int row, int column) const override {
+        return paneSizes[(row & 1) * 2 + (column & 1)];
+    }
+    void ModelOpened() override { ++modelsOpened; }
+    int modelsOpened = 0;
     void SetModified(bool m) override { modified = m; }
     bool modified = false;  // the title's modified mark
 };

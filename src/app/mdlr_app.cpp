@@ -95,7 +95,9 @@ bool CMdlrApp::InitInstance(const StartOptions& options) {
     QCoreApplication::setOrganizationName(QString::fromLatin1(frame::kSettingsOrganization));
     QCoreApplication::setApplicationName(QString::fromLatin1(frame::kSettingsApplication));
     session_ = std::make_unique<doc::Session>();
-    frame_ = std::make_unique<frame::CMainFrame>(*session_);
+    // A picture from the command line never waits for a message box: messages go to
+    // standard error.
+    frame_ = std::make_unique<frame::CMainFrame>(*session_, !options.screenshot.empty());
     frame_->Document().OnNewDocument();
     bool allRead = true;
     for (const std::string& file : options.files) {

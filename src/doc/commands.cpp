@@ -26,6 +26,12 @@ constexpr std::array kCommands{std::to_array<CommandText>({
     {ID_NUMERIC_INPUT, "数値入力(&N)",
      "移動・回転・拡大・ストレッチの数値を入力して変形する\n数値入力", false},
     {ID_TOOL_STRETCH, "ｽﾄﾚｯﾁ(&S)", "選択した頂点を引き伸ばす\nｽﾄﾚｯﾁ", false},
+    {ID_VIEW_FIT, "全体を表示(&F)\tHome", "ﾓﾃﾞﾙ全体が見えるように表示を合わせます\n全体を表示",
+     true},
+    {ID_VIEW_FIT_SELECTION, "選択部分を表示(&L)\tF",
+     "選択した頂点が見えるように表示を合わせます(選択がなければﾓﾃﾞﾙ全体)\n選択部分を表示", true},
+    {ID_VIEW_RESET, "表示を元に戻す(&R)",
+     "表示の拡大率と位置、3Dﾋﾞｭｰの回転を最初の状態に戻します\n表示を元に戻す", true},
     {ID_EDIT_REDO, "やり直し(&R)\tCtrl+Y", "元に戻した操作をやり直します\nやり直し", true},
     {ID_FILE_NEW, "新規作成(&N)\tCtrl+N", "新しいﾓﾃﾞﾙを作成します\n新規作成", true},
     {ID_FILE_OPEN, "開く(&O)...\tCtrl+O", "ﾌｧｲﾙを開いて、ﾓﾃﾞﾙに読み込みます\n開く", true},
@@ -49,7 +55,7 @@ constexpr std::array kCommands{std::to_array<CommandText>({
      "ｽﾃｰﾀｽ ﾊﾞｰの表示/非表示を切り替えます\nｽﾃｰﾀｽ ﾊﾞｰの表示/非表示", true},
 })};
 
-constexpr std::array<int, 29> kToolBar{
+constexpr std::array<int, 31> kToolBar{
     ID_FILE_NEW,
     ID_FILE_OPEN,
     ID_FILE_SAVE_AS,
@@ -79,6 +85,8 @@ constexpr std::array<int, 29> kToolBar{
     ID_SELECT_CLEAR,
     0,
     ID_APP_ABOUT,
+    0,
+    ID_VIEW_FIT,
 };
 
 constexpr std::array kAccelerators{
@@ -90,6 +98,7 @@ constexpr std::array kAccelerators{
     Accelerator{"Ctrl+Z", ID_EDIT_UNDO},   Accelerator{"Alt+Backspace", ID_EDIT_UNDO},
     Accelerator{"Ctrl+Y", ID_EDIT_REDO},   Accelerator{"Ctrl+Shift+Z", ID_EDIT_REDO},
     Accelerator{"F6", ID_NEXT_PANE},       Accelerator{"Shift+F6", ID_PREV_PANE},
+    Accelerator{"Home", ID_VIEW_FIT},      Accelerator{"F", ID_VIEW_FIT_SELECTION},
 };
 
 constexpr std::array<int, 6> kTools{ID_TOOL_SELECT, ID_TOOL_MOVE,    ID_TOOL_ROTATE,
@@ -129,7 +138,9 @@ const std::vector<MenuDef>& MainMenu() {
         {"ﾎﾟﾘｺﾞﾝ(&P)", {ID_TOOL_POLYGON}},
         {"表面(&S)", {ID_MATERIAL, ID_TEXTURE, ID_TEXTURE_REMOVE, ID_WRAP}},
         {"選択(&C)", {ID_SELECT_INVERT, ID_SELECT_CLEAR}},
-        {"表示(&V)", {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR}},
+        {"表示(&V)",
+         {ID_VIEW_TOOLBAR, ID_VIEW_STATUS_BAR, 0, ID_VIEW_FIT, ID_VIEW_FIT_SELECTION,
+          ID_VIEW_RESET}},
         {"ﾍﾙﾌﾟ(&H)", {ID_HELP_FINDER, 0, ID_APP_ABOUT}},
     };
     return menus;

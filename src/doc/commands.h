@@ -47,6 +47,10 @@ enum CommandId : int {
     ID_NUMERIC_INPUT = 32803,
     ID_TOOL_STRETCH = 32804,
     ID_EDIT_REDO = 32805,  // ours
+    // ours: what the panes show
+    ID_VIEW_FIT = 32810,
+    ID_VIEW_FIT_SELECTION = 32811,
+    ID_VIEW_RESET = 32812,
 };
 constexpr int RECENT_FILE_COUNT = 4;
 

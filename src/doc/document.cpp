@@ -1,10 +1,112 @@
 #include "doc/document.h"
 
+#include <algorithm>
+#include <cctype>
+#include <cstdlib>
+
 #include "doc/edit_path.h"
 #include "doc/texts.h"
 #include "formats/registry.h"
 
 namespace doc {
+
+namespace {
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
+    return s;
+}
+
+bool Has(const std::string& s, std::string_view what) {
+    return s.find(what) != std::string::npos;
+}
+
+// The number after `word ` in `s` ("line 12", "offset 0x40" is not taken), or -1.
+long NumberAfter(const std::string& s, std::string_view word) {
+    std::size_t at = 0;
+    while ((at = s.find(word, at)) != std::string::npos) {
+        at += word.size();
+        if (at < s.size() && s[at] == ' ') ++at;
+        if (at < s.size() && std::isdigit(static_cast<unsigned char>(s[at]))) {
+            const long n = std::strtol(s.c_str() + at, nullptr, 10);
+            if (n >= 0 && n < 2147483647L) return n;
+        }
+    }
+    return -1;
+}
+
+}  // namespace
+
+std::string ReadFailureReason(const formats::ReadResult& read) {
+    using formats::ReadFailure;
+    std::string out;
+    switch (read.kind) {
+        case ReadFailure::None:
+            return {};
+        case ReadFailure::Unreadable:
+            out = text::kFailUnreadable;
+            break;
+        case ReadFailure::Malformed:
+            out = text::kFailMalformed;
+            break;
+        case ReadFailure::Unsupported:
+            out = text::kFailUnsupported;
+            break;
+        case ReadFailure::MergeRefused:
+            out = text::kFailMergeRefused;
+            break;
+        case ReadFailure::NoModel:
+            out = text::kFailNoModel;
+            break;
+    }
+    const std::string d = Lower(read.detail);
+    std::string known;
+    const auto add = [&known](std::string_view t) {
+        if (!known.empty()) known += '\n';
+        known += t;
+    };
+    if (Has(d, "version")) {
+        add(text::kDetailVersion);
+    } else if (Has(d, "not supported") || Has(d, "unsupported") || Has(d, "layout")) {
+        add(text::kDetailLayout);
+    }
+    if (Has(d, "no faces") || Has(d, "no polygons") || Has(d, "no mesh") || Has(d, "holds no")) {
+        add(text::kDetailNoFaces);
+    }
+    if (Has(d, "end of file") || Has(d, "truncated") || Has(d, "cut short")) {
+        add(text::kDetailTruncated);
+    } else if (Has(d, "damaged") || Has(d, "malformed") || Has(d, "bad ") ||
+               Has(d, "out of range") || Has(d, "not a number")) {
+        add(text::kDetailDamaged);
+    } else if (Has(d, "not a ")) {
+        add(text::kDetailNotThisFormat);
+    }
+    if (Has(d, "out of memory")) add(text::kDetailOutOfMemory);
+    if (const long line = NumberAfter(d, "line"); line >= 0) {
+        add(text::Format(text::kDetailAtLine, int(line)));
+    } else if (const long at = NumberAfter(d, "offset"); at >= 0) {
+        add(text::Format(text::kDetailAtOffset, int(at)));
+    }
+    if (!known.empty()) out += '\n' + known;
+    // What the reader said that no text above covers stays readable, as it was written.
+    if (known.empty() && !read.detail.empty()) out += "\n(" + read.detail + ")";
+    return out;
+}
+
+std::string DroppedWarning(int droppedFaces, int droppedCorners) {
+    std::string what;
+    if (droppedFaces > 0 && droppedCorners > 0) {
+        what = text::Format(text::kDroppedBoth, droppedFaces, droppedCorners);
+    } else if (droppedFaces > 0) {
+        what = text::Format(text::kDroppedFaces, droppedFaces);
+    } else if (droppedCorners > 0) {
+        what = text::Format(text::kDroppedCorners, droppedCorners);
+    } else {
+        return {};
+    }
+    return text::Format(text::kDroppedOnRead, what);
+}
 
 CMdlrDoc::CMdlrDoc(Session& session, ports::UserInterface& ui, ports::FrameHost& frame)
     : session_(session), ui_(ui), frame_(frame), title_(text::kUntitled) {}
@@ -19,6 +121,8 @@ void CMdlrDoc::RegisterCommands(CommandRouter& router) {
 
 bool CMdlrDoc::OnNewDocument() {
     session_.Table().Clear();
+    // A new model starts in the start view, the 3D pane unturned.
+    session_.ResetView();
     model::ModelHost& host = session_.model;
     host.handedness = model::Handedness::None;
     if (host.m_pD3DRoot) {
@@ -65,13 +169,23 @@ void CMdlrDoc::OnFileNew() {
 }
 
 std::optional<std::string> CMdlrDoc::AskForModelFile(bool open) {
-    // Both dialogs start in the program's folder and add ".x" to a name typed without one.
-    return ui_.FileDialog({.open = open,
-                           .filter = open ? formats::OpenFilter() : formats::SaveFilter(),
-                           .defaultExtension = std::string(1, 'x'),
-                           .initialName = {},
-                           .flags = open ? ports::OFN_HIDEREADONLY : ports::OFN_OVERWRITEPROMPT,
-                           .initialFolder = session_.programFolder});
+    // Both dialogs start in the folder last used (the program's folder the first time);
+    // Save As suggests the name of the file the model came from. A name typed without an
+    // extension takes the chosen file type's, ".x" when no type is chosen.
+    const std::string folder =
+        session_.fileFolder.empty() ? session_.programFolder : session_.fileFolder;
+    std::optional<std::string> path =
+        ui_.FileDialog({.open = open,
+                        .filter = open ? formats::OpenFilter() : formats::SaveFilter(),
+                        .defaultExtension = std::string(1, 'x'),
+                        .initialName = open || title_ == text::kUntitled ? std::string() : title_,
+                        .flags = open ? ports::OFN_HIDEREADONLY : ports::OFN_OVERWRITEPROMPT,
+                        .initialFolder = folder});
+    if (path) {
+        const std::size_t slash = path->find_last_of('/');
+        if (slash != std::string::npos) session_.fileFolder = path->substr(0, slash + 1);
+    }
+    return path;
 }
 
 void CMdlrDoc::OnFileOpen() {
@@ -80,6 +194,7 @@ void CMdlrDoc::OnFileOpen() {
 
 ImportReport CMdlrDoc::Import(const std::string& path) {
     // Open adds to the model: one step, which undo takes back.
+    const bool wasEmpty = session_.Table().faceCount == 0;
     EditPath edit(session_, frame_);
     edit.Begin(StepKind::Open, model::EditScope::Everything);
     ImportReport report = ImportFile(session_.model, session_.Table(), path);
@@ -89,12 +204,16 @@ ImportReport CMdlrDoc::Import(const std::string& path) {
     } else {
         edit.Commit(Repaint::AllViews, false);  // ImportFile rebuilt the mesh
     }
+    if (wasEmpty && report.ok()) frame_.ModelOpened();
     return report;
 }
 
 void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& report) {
     if (!report.readerFound) {
-        frame_.SetMessageText(text::Format(text::kUnknownFormat, DisplayName(path)));
+        ui_.MessageBox(text::Format(text::kOpenFailed, DisplayName(path),
+                                    std::string(text::kFailUnknownFormat)),
+                       std::string(text::kOpenFailedCaption), ports::Buttons::Ok,
+                       ports::Icon::Exclamation);
         return;
     }
     if (!report.read.ok()) {
@@ -102,8 +221,9 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
             ui_.MessageBox(report.read.message, report.read.caption, ports::Buttons::Ok,
                            ports::Icon::None);
         }
-        frame_.SetMessageText(
-            text::Format(text::kCannotRead, DisplayName(path), report.read.detail));
+        ui_.MessageBox(
+            text::Format(text::kOpenFailed, DisplayName(path), ReadFailureReason(report.read)),
+            std::string(text::kOpenFailedCaption), ports::Buttons::Ok, ports::Icon::Exclamation);
         return;
     }
     if (!report.read.missingTextures.empty()) {
@@ -112,10 +232,10 @@ void CMdlrDoc::ShowImportProblems(const std::string& path, const ImportReport& r
     } else if (report.becameMixed) {
         frame_.SetMessageText(std::string(text::kMixedHandedness));
     }
-    if (report.stats.droppedFaces > 0 || report.stats.droppedCorners > 0) {
-        ui_.MessageBox(text::Format(text::kDroppedOnRead, report.stats.droppedFaces,
-                                    report.stats.droppedCorners),
-                       std::string(text::kDroppedCaption), ports::Buttons::Ok,
+    const std::string dropped =
+        DroppedWarning(report.stats.droppedFaces, report.stats.droppedCorners);
+    if (!dropped.empty()) {
+        ui_.MessageBox(dropped, std::string(text::kDroppedCaption), ports::Buttons::Ok,
                        ports::Icon::Exclamation);
     }
 }
@@ -171,6 +291,7 @@ bool CMdlrDoc::OpenDocumentFile(const std::string& path) {
     if (report.ok()) {
         SetTitle(DisplayName(path));
         frame_.AddToRecentFileList(path);
+        frame_.ModelOpened();
     } else {
         OnNewDocument();  // whatever a failed read left: an empty model
         frame_.RemoveFromRecentFileList(path);

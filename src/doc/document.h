@@ -15,6 +15,14 @@
 
 namespace doc {
 
+// Why a read failed, in the user's words: the text of the failure kind, then what the
+// reader's detail names (a version or layout refused, no faces, a file cut short or
+// damaged, the line or byte where it stopped); a detail not known here follows as the
+// reader wrote it, in brackets.
+std::string ReadFailureReason(const formats::ReadResult& read);
+// The face-limit warning naming only what was dropped; empty when nothing was.
+std::string DroppedWarning(int droppedFaces, int droppedCorners);
+
 class CMdlrDoc {
   public:
     CMdlrDoc(Session& session, ports::UserInterface& ui, ports::FrameHost& frame);
@@ -46,7 +54,8 @@ class CMdlrDoc {
     bool SaveModified();
 
     // The import of Open without the dialog: read, then every pane redrawn. Shows the
-    // reader's own message, the dropped-faces warning, or the failure in the status bar.
+    // reader's own message, the dropped-faces warning, or a message box saying why the
+    // read failed. An import into an empty model asks the window to bring it into view.
     ImportReport Import(const std::string& path);
     // The export of Save As without the dialog; a failure shows "%sを作成できませんでした。".
     bool Export(const std::string& path);

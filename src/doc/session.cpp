@@ -25,6 +25,12 @@ bool Session::CreateScene(std::shared_ptr<rm::Root> root) {
     return true;
 }
 
+void Session::ResetView() {
+    ViewScale = INITIAL_VIEW_SCALE;
+    ViewCentre = {};
+    if (model.m_pModelFrame) model.m_pModelFrame->AddTransform(rm::COMBINE_REPLACE, rm::Matrix{});
+}
+
 void Session::ReleaseScene() {
     m_pLightFrame.reset();
     model.m_pMesh.reset();

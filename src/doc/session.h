@@ -80,9 +80,19 @@ class Session {
 
     // Pixels per model unit of the three orthographic panes.
     float ViewScale = INITIAL_VIEW_SCALE;
+    // The model point drawn at the centre of the orthographic panes (each pane takes the
+    // two coordinates of its axes); the origin in the start view.
+    rm::Vector ViewCentre = {};
+    // The start view: ViewScale 120, the centre at the origin, the model frame unturned and
+    // unscaled at the scene origin.
+    void ResetView();
     PolygonState poly;
     int m_nEditMode = EDIT_SELECT;
     int m_nToolCheck = 0;  // which of the six tool commands shows as checked
+
+    // The folder the file dialogs start in (with a trailing '/'): the one last used, kept
+    // by the window in its settings; empty: the program's folder.
+    std::string fileFolder;
 
     // The program's folder (with a trailing '/'), holding MODEL, TEXTURE and the manual.
     // Tests point it elsewhere.

@@ -27,6 +27,9 @@ std::string Format(std::string_view format, int arg) {
 std::string Format(std::string_view format, int a, int b) {
     return FormatAny(format, a, b);
 }
+std::string Format(std::string_view format, int a, int b, int c, int d) {
+    return FormatAny(format, a, b, c, d);
+}
 std::string Format(std::string_view format, const std::string& a, const std::string& b) {
     return FormatAny(format, a.c_str(), b.c_str());
 }

@@ -24,15 +24,46 @@ inline constexpr std::string_view kReaderErrorCaption = "ERROR";
 // File commands.
 inline constexpr std::string_view kCannotCreate = "%sを作成できませんでした。\n";  // path
 // ours: the model's limits dropped part of an imported file (faces, corners)
+// (the middle line names only what was dropped: kDroppedBoth, kDroppedFaces or
+// kDroppedCorners)
 inline constexpr std::string_view kDroppedOnRead =
     "モデルの上限(面は5000個まで、1つの面の頂点は16個まで)を超えたため、"
-    "%d個の面と%d個の頂点を読み込めませんでした。\n"
+    "%sを読み込めませんでした。\n"
     "このまま上書き保存すると、元のファイルの一部が失われます。";
+inline constexpr std::string_view kDroppedBoth = "%d個の面と%d個の頂点";
+inline constexpr std::string_view kDroppedFaces = "%d個の面";
+inline constexpr std::string_view kDroppedCorners = "%d個の頂点";
 inline constexpr std::string_view kDroppedCaption = "警告";  // ours
-// ours: status-bar text after a failed read (file name, reason)
-inline constexpr std::string_view kCannotRead = "%sを読み込めませんでした: %s";
-// ours: status-bar text when no reader takes the extension (file name)
-inline constexpr std::string_view kUnknownFormat = "%sは読み込めない形式です";
+
+// ours: the message box after a failed open (file name, reason); the reasons by failure
+// kind, then the readers' common details; an unknown detail follows in its own words
+inline constexpr std::string_view kOpenFailed = "%sを読み込めませんでした。\n%s";
+inline constexpr std::string_view kOpenFailedCaption = "読み込みエラー";
+inline constexpr std::string_view kFailUnreadable = "ファイルを開けないか、読み取れません。";
+inline constexpr std::string_view kFailMalformed =
+    "ファイルが壊れているか、この形式のファイルではありません。";
+inline constexpr std::string_view kFailUnsupported =
+    "この版または構成のファイルには対応していません。";
+inline constexpr std::string_view kFailMergeRefused =
+    "ファイルの面をモデルに追加できませんでした。";
+inline constexpr std::string_view kFailNoModel = "読み込み先のモデルがありません。";
+inline constexpr std::string_view kFailUnknownFormat =
+    "拡張子が読み込める形式(x, lwo, obj, mqo, rok, dxf)のどれでもありません。";
+inline constexpr std::string_view kDetailVersion = "ファイルの版(バージョン)に対応していません。";
+inline constexpr std::string_view kDetailLayout = "このファイルの構成には対応していません。";
+inline constexpr std::string_view kDetailNoFaces = "ファイルに面がありません。";
+inline constexpr std::string_view kDetailTruncated = "ファイルが途中で終わっています。";
+inline constexpr std::string_view kDetailDamaged = "ファイルの中身が壊れています。";
+inline constexpr std::string_view kDetailNotThisFormat = "この形式のファイルではありません。";
+inline constexpr std::string_view kDetailOutOfMemory = "メモリーが足りません。";
+inline constexpr std::string_view kDetailAtLine = "%d行目で読めなくなりました。";
+inline constexpr std::string_view kDetailAtOffset = "%dバイト目で読めなくなりました。";
+
+// ours: the status bar after an open that moved the view so that the model shows
+inline constexpr std::string_view kViewFitted = "ﾓﾃﾞﾙ全体が見えるように表示を合わせました";
+// ours: the status bar's counts pane (vertices, faces, selected corners, fully selected
+// faces)
+inline constexpr std::string_view kCounts = "頂点 %d  面 %d  選択: 頂点 %d  面 %d";
 // ours: status-bar text when a file of the other axis convention joins the model
 inline constexpr std::string_view kMixedHandedness =
     "右手系と左手系のファイルが混在しています(左手系として保存します)";
@@ -168,6 +199,7 @@ inline constexpr std::string_view kLostDsm = "テクスチャーの画像と頂�
 std::string Format(std::string_view format, const std::string& arg);
 std::string Format(std::string_view format, int arg);
 std::string Format(std::string_view format, int a, int b);
+std::string Format(std::string_view format, int a, int b, int c, int d);
 std::string Format(std::string_view format, const std::string& a, const std::string& b);
 
 }  // namespace doc::text

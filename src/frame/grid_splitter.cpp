@@ -1,7 +1,9 @@
 #include "frame/grid_splitter.h"
 
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <algorithm>
+#include <cmath>
 
 namespace frame {
 
@@ -17,11 +19,18 @@ void CGridSplitter::SetPane(int row, int column, QWidget* pane) {
 
 void CGridSplitter::SetColumnWidth(int w) {
     column0_ = std::max(0, w);
+    columnShare_ = -1.0;
     Layout();
 }
 void CGridSplitter::SetRowHeight(int h) {
     row0_ = std::max(0, h);
+    rowShare_ = -1.0;
     Layout();
+}
+
+void CGridSplitter::KeepProportions(bool on) {
+    keep_ = on;
+    columnShare_ = rowShare_ = -1.0;
 }
 
 int CGridSplitter::ColumnWidth() const {
@@ -51,7 +60,20 @@ int CGridSplitter::HitBars(QPoint p) const {
     return hit;
 }
 
-void CGridSplitter::resizeEvent(QResizeEvent*) {
+void CGridSplitter::resizeEvent(QResizeEvent* event) {
+    const QSize old = event->oldSize();
+    if (keep_ && old.width() > kBar && old.height() > kBar) {
+        // The shares are taken against the size the boundaries were set at, once, so that
+        // many resizes do not drift.
+        if (columnShare_ < 0.0) {
+            columnShare_ = std::clamp(column0_, 0, old.width() - kBar) / double(old.width() - kBar);
+        }
+        if (rowShare_ < 0.0) {
+            rowShare_ = std::clamp(row0_, 0, old.height() - kBar) / double(old.height() - kBar);
+        }
+        column0_ = int(std::lround(columnShare_ * std::max(0, width() - kBar)));
+        row0_ = int(std::lround(rowShare_ * std::max(0, height() - kBar)));
+    }
     Layout();
 }
 
@@ -69,8 +91,14 @@ void CGridSplitter::mouseMoveEvent(QMouseEvent* event) {
                              : Qt::ArrowCursor);
         return;
     }
-    if (dragging_ & 1) column0_ = std::clamp(p.x() - kBar / 2, 0, std::max(0, width() - kBar));
-    if (dragging_ & 2) row0_ = std::clamp(p.y() - kBar / 2, 0, std::max(0, height() - kBar));
+    if (dragging_ & 1) {
+        column0_ = std::clamp(p.x() - kBar / 2, 0, std::max(0, width() - kBar));
+        columnShare_ = -1.0;
+    }
+    if (dragging_ & 2) {
+        row0_ = std::clamp(p.y() - kBar / 2, 0, std::max(0, height() - kBar));
+        rowShare_ = -1.0;
+    }
     Layout();
 }
 

@@ -24,6 +24,9 @@ class CGridSplitter : public QWidget {
     void SetRowHeight(int height);
     int ColumnWidth() const;
     int RowHeight() const;
+    // When on, a resize keeps the share of column 0 and row 0 in the splitter's width and
+    // height, so that no pane is cut off; when off, they keep their pixel sizes.
+    void KeepProportions(bool on);
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -39,6 +42,11 @@ class CGridSplitter : public QWidget {
     int column0_ = 100;
     int row0_ = 100;
     int dragging_ = 0;
+    bool keep_ = false;
+    // Shares of column 0 and row 0, taken at the first resize after they were set
+    // (negative: to be taken).
+    double columnShare_ = -1.0;
+    double rowShare_ = -1.0;
 };
 
 }  // namespace frame

@@ -34,16 +34,24 @@
 #include "frame/pane_widget.h"
 #include "frame/tool_icons.h"
 #include "views/edit_commands.h"
+#include "views/view_commands.h"
 
 namespace frame {
 
 namespace {
 constexpr const char* kRecentGroup = "Recent File List";
+constexpr const char* kWindowGroup = "Window";
+// The smallest normal size the window is given by itself (where the screen allows).
+constexpr int kNormalWidth = 1024;
+constexpr int kNormalHeight = 700;
 // The order in which the panes are created: the 3D pane first.
 constexpr std::array<std::array<int, 2>, 4> kCreationOrder{{{0, 1}, {0, 0}, {1, 0}, {1, 1}}};
 }  // namespace
 
-CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
+CMainFrame::CMainFrame(doc::Session& session, bool messagesToStderr)
+    : session_(session), ui_(this) {
+    ui_.SetMessagesToStderr(messagesToStderr);
+    ui_.HoldMessages(true);  // until the window shows
     setAcceptDrops(true);
     setWindowIcon(dialogs::ProgramIcon());
     ui_.RegisterDialog("about", [](ports::ModalDialog& d, QWidget* parent) {
@@ -61,6 +69,7 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     doc::RegisterToolCommands(session_, *this, router_);
     doc::RegisterSelectionCommands(session_, *this, router_);
     views::RegisterEditCommands(session_, ui_, *this, router_);
+    views::RegisterViewCommands(session_, *this, router_);
     for (const char* kind : {"move", "scale", "stretch", "rotate"}) {
         ui_.RegisterDialog(kind, [this](ports::ModalDialog& d, QWidget* parent) {
             return dialogs::RunNumericDialog(d, ui_, parent);
@@ -72,6 +81,18 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
     });
     RegisterFrameCommands();
     LoadRecentFiles();
+    {
+        QSettings settings(QString::fromLatin1(kSettingsOrganization),
+                           QString::fromLatin1(kSettingsApplication));
+        const QString folder =
+            settings.value(QStringLiteral("%1/FileFolder").arg(QLatin1String(kWindowGroup)))
+                .toString();
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+            session_.fileFolder = folder.endsWith(QLatin1Char('/')) ? folder.toStdString()
+                                                                    : folder.toStdString() + '/';
+        }
+    }
+    resize(RestoredSize());
     SetDocumentTitle(doc_->Title());
     UpdateCommandUI();
     qApp->installEventFilter(this);
@@ -79,6 +100,7 @@ CMainFrame::CMainFrame(doc::Session& session) : session_(session), ui_(this) {
 
 CMainFrame::~CMainFrame() {
     qApp->removeEventFilter(this);
+    SaveWindowSettings();
     Pane(0, 1)->SetPane3D(nullptr);
     pane3d_->OnDestroy();
     session_.ReleaseScene();
@@ -193,6 +215,11 @@ void CMainFrame::CreateStatusBar() {
         label->setEnabled(false);
         bar->addPermanentWidget(label);
     }
+    // The counts stand before the indicators, in a pane of their own.
+    counts_ = new QLabel(bar);
+    counts_->setObjectName(QStringLiteral("counts"));
+    counts_->setContentsMargins(6, 0, 6, 0);
+    bar->insertPermanentWidget(0, counts_);
     bar->showMessage(Q(doc::text::kIdleMessage));
 }
 
@@ -252,6 +279,8 @@ void CMainFrame::UpdateCommandUI() {
         const doc::CommandText* c = doc::FindCommand(id);
         action->setStatusTip(prompt.empty() && c ? Q(doc::PromptOf(*c)) : Q(prompt));
     }
+    // After every command, key and mouse release: the counts may have changed.
+    if (counts_) counts_->setText(Q(views::CountsText(session_.Table())));
 }
 
 void CMainFrame::ActivatePane(int step) {
@@ -273,6 +302,59 @@ void CMainFrame::UpdateAllViews() {
 void CMainFrame::InvalidatePane(int row, int column, bool erase) {
     if (row < 0 || row > 1 || column < 0 || column > 1) return;
     Pane(row, column)->Invalidate(erase);
+}
+
+ports::Size CMainFrame::PaneClientSize(int row, int column) const {
+    if (row < 0 || row > 1 || column < 0 || column > 1) return {};
+    const CPaneWidget* pane = Pane(row, column);
+    return pane ? ports::Size{pane->width(), pane->height()} : ports::Size{};
+}
+
+void CMainFrame::ModelOpened() {
+    // Before the first maximised size the panes are not laid out: the fit waits for it.
+    if (m_bFirstSize != 0) {
+        fitPending_ = true;
+        return;
+    }
+    FitAfterOpen();
+}
+
+void CMainFrame::FitAfterOpen() {
+    fitPending_ = false;
+    if (views::FitAfterOpen(session_, views::PaneSizesOf(*this))) {
+        SetMessageText(std::string(doc::text::kViewFitted));
+        UpdateAllViews();
+    }
+}
+
+QSize CMainFrame::RestoredSize() const {
+    const QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
+    const QSize avail = s ? s->availableSize() : QSize(kNormalWidth, kNormalHeight);
+    // Most of a screen smaller than the normal size.
+    const QSize most(std::max(200, avail.width() * 9 / 10), std::max(150, avail.height() * 9 / 10));
+    QSettings settings(QString::fromLatin1(kSettingsOrganization),
+                       QString::fromLatin1(kSettingsApplication));
+    QSize size =
+        settings.value(QStringLiteral("%1/Size").arg(QLatin1String(kWindowGroup))).toSize();
+    if (!size.isValid() || size.width() < 200 || size.height() < 150) {
+        size = QSize(kNormalWidth, kNormalHeight);
+    }
+    return size.boundedTo(avail.width() >= kNormalWidth && avail.height() >= kNormalHeight ? avail
+                                                                                           : most);
+}
+
+void CMainFrame::SaveWindowSettings() {
+    QSettings settings(QString::fromLatin1(kSettingsOrganization),
+                       QString::fromLatin1(kSettingsApplication));
+    settings.beginGroup(QString::fromLatin1(kWindowGroup));
+    // The normal size even while maximised: the one the window comes back to.
+    const QSize normal = isMaximized() ? normalGeometry().size() : size();
+    if (normal.isValid() && normal.width() >= 200 && normal.height() >= 150) {
+        settings.setValue(QStringLiteral("Size"), normal);
+    }
+    if (!session_.fileFolder.empty()) {
+        settings.setValue(QStringLiteral("FileFolder"), Q(session_.fileFolder));
+    }
 }
 
 void CMainFrame::SetMessageText(const std::string& text) {
@@ -358,7 +440,16 @@ void CMainFrame::resizeEvent(QResizeEvent* event) {
         splitter_->SetColumnWidth(s.column0Width);
         splitter_->SetRowHeight(s.row0Height);
         m_bFirstSize = 0;
+        // Later resizes keep the panes' proportions, so that none is cut off.
+        splitter_->KeepProportions(true);
+        if (fitPending_) FitAfterOpen();
     }
+}
+
+void CMainFrame::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    // Messages raised while the program started appear now, over the window.
+    QTimer::singleShot(0, this, [this] { ui_.ShowHeldMessages(); });
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -368,6 +459,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    SaveWindowSettings();
     event->accept();
 }
 

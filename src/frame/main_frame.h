@@ -38,7 +38,10 @@ inline constexpr const char* kSettingsApplication = "Kestrilune";
 class CMainFrame : public QMainWindow, public ports::FrameHost {
     Q_OBJECT
   public:
-    explicit CMainFrame(doc::Session& session);
+    // `messagesToStderr`: no message box at all, each message goes to standard error (for
+    // pictures made from the command line). Otherwise messages raised before the window
+    // shows wait for it and appear over it.
+    explicit CMainFrame(doc::Session& session, bool messagesToStderr = false);
     ~CMainFrame() override;
 
     doc::Session& Session() { return session_; }
@@ -54,6 +57,11 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     QAction* Action(int id) const;
     QToolBar* ToolBar() const { return toolBar_; }
     QStringList RecentFiles() const { return recent_; }
+    // The status bar's counts of vertices, faces and the selection.
+    QLabel* CountsLabel() const { return counts_; }
+    // The window's normal (not maximised) size: the one last given, kept in the settings,
+    // or 1024 x 700 held within most of the screen.
+    QSize RestoredSize() const;
 
     // Runs a command as the menu would, then refreshes the command states.
     bool RunCommand(int id);
@@ -73,11 +81,14 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void AddToRecentFileList(const std::string& path) override;
     void RemoveFromRecentFileList(const std::string& path) override;
     void RefreshCommandStates() override { UpdateCommandUI(); }
+    ports::Size PaneClientSize(int row, int column) const override;
+    void ModelOpened() override;
     void SetModified(bool modified) override;
 
   protected:
     void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +106,9 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     void SaveRecentFiles();
     void RebuildRecentFileMenu();
     void ActivatePane(int step);
+    // The fit after an open, once the panes have their size; says so in the status bar.
+    void FitAfterOpen();
+    void SaveWindowSettings();
 
     doc::Session& session_;
     QtUserInterface ui_;
@@ -115,6 +129,8 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     int m_bFirstSize = 0;
     bool emulateMaximized_ = false;
     bool updatePending_ = false;
+    bool fitPending_ = false;  // an open waits for the first size to be fitted
+    QLabel* counts_ = nullptr;
 };
 
 }  // namespace frame

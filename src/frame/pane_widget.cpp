@@ -3,6 +3,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "render/raster_canvas.h"
 
@@ -75,7 +76,11 @@ void CPaneWidget::paintEvent(QPaintEvent*) {
 
 void CPaneWidget::mousePressEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::MiddleButton ||
+        (event->button() == Qt::LeftButton && spaceHeld_ && view_->IsOrthographic())) {
+        leftPans_ = event->button() == Qt::LeftButton;
+        view_->OnMButtonDown(at.x(), at.y());
+    } else if (event->button() == Qt::LeftButton) {
         view_->OnLButtonDown(at.x(), at.y());
     } else if (event->button() == Qt::RightButton) {
         view_->OnRButtonDown(at.x(), at.y());
@@ -84,7 +89,10 @@ void CPaneWidget::mousePressEvent(QMouseEvent* event) {
 
 void CPaneWidget::mouseReleaseEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::MiddleButton || (event->button() == Qt::LeftButton && leftPans_)) {
+        if (event->button() == Qt::LeftButton) leftPans_ = false;
+        view_->OnMButtonUp(at.x(), at.y());
+    } else if (event->button() == Qt::LeftButton) {
         view_->OnLButtonUp(at.x(), at.y());
     } else if (event->button() == Qt::RightButton) {
         view_->OnRButtonUp(at.x(), at.y());
@@ -103,8 +111,27 @@ void CPaneWidget::mouseDoubleClickEvent(QMouseEvent* event) {
 void CPaneWidget::mouseMoveEvent(QMouseEvent* event) {
     const QPoint at = event->position().toPoint();
     const Qt::MouseButtons held = event->buttons();
+    const bool left = held.testFlag(Qt::LeftButton);
     view_->OnMouseMove(at.x(), at.y(),
-                       {held.testFlag(Qt::LeftButton), held.testFlag(Qt::RightButton)});
+                       {left && !leftPans_, held.testFlag(Qt::RightButton),
+                        held.testFlag(Qt::MiddleButton) || (left && leftPans_)});
+}
+
+void CPaneWidget::wheelEvent(QWheelEvent* event) {
+    // One notch is 120 eighths of a degree; finer wheels add up to whole notches.
+    wheelRest_ += event->angleDelta().y();
+    const int notches = wheelRest_ / 120;
+    wheelRest_ -= notches * 120;
+    if (notches != 0) {
+        const QPoint at = event->position().toPoint();
+        view_->OnMouseWheel(at.x(), at.y(), notches);
+    }
+    event->accept();
+}
+
+void CPaneWidget::keyReleaseEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Space && !event->isAutoRepeat()) spaceHeld_ = false;
+    QWidget::keyReleaseEvent(event);
 }
 
 void CPaneWidget::keyPressEvent(QKeyEvent* event) {
@@ -116,6 +143,9 @@ void CPaneWidget::keyPressEvent(QKeyEvent* event) {
         code = views::KEY_ESCAPE;
     } else if (key >= Qt::Key_A && key <= Qt::Key_Z) {
         code = key;  // the capital letter's code
+    } else if (key == Qt::Key_Space) {
+        spaceHeld_ = true;  // held with a left drag, it pans
+        return;
     }
     if (code == 0) {
         QWidget::keyPressEvent(event);
@@ -133,6 +163,8 @@ void CPaneWidget::resizeEvent(QResizeEvent* event) {
 // its release will not come to this pane.
 void CPaneWidget::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
+    spaceHeld_ = false;
+    leftPans_ = false;
     view_->OnKillFocus();
 }
 

@@ -44,6 +44,8 @@ class CPaneWidget : public QWidget, public ports::PaneHost {
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
 
@@ -54,6 +56,9 @@ class CPaneWidget : public QWidget, public ports::PaneHost {
     QImage image_;
     QtTextPainter text_;
     render::C3DPane* pane3d_ = nullptr;
+    bool spaceHeld_ = false;  // Space turns a left drag into a pan
+    bool leftPans_ = false;   // the left button went down with Space: it pans
+    int wheelRest_ = 0;       // wheel turn short of a notch (high-resolution wheels)
 };
 
 }  // namespace frame

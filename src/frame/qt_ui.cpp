@@ -3,8 +3,11 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
+#include <cstdio>
 
 #include "doc/texts.h"
 #include "rm/types.h"
@@ -23,12 +26,60 @@ QStringList NameFiltersOf(const std::string& filter) {
     return out;
 }
 
+QString ExtensionOfFilter(const QString& nameFilter, const QString& fallback) {
+    // The patterns stand in the last brackets: "label (*.a *.b)".
+    const qsizetype open = nameFilter.lastIndexOf(QLatin1Char('('));
+    const qsizetype close = nameFilter.lastIndexOf(QLatin1Char(')'));
+    if (open < 0 || close <= open) return fallback;
+    const QStringList patterns =
+        nameFilter.mid(open + 1, close - open - 1).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (patterns.size() != 1) return fallback;
+    static const QRegularExpression kOne(QStringLiteral("^\\*\\.([A-Za-z0-9]+)$"));
+    const QRegularExpressionMatch m = kOne.match(patterns.front());
+    return m.hasMatch() ? m.captured(1) : fallback;
+}
+
+QString WithExtension(const QString& path, const QString& extension) {
+    if (extension.isEmpty() || !QFileInfo(path).suffix().isEmpty()) return path;
+    return path + QLatin1Char('.') + extension;
+}
+
 void QtUserInterface::RegisterDialog(std::string kind, DialogRunner runner) {
     runners_[std::move(kind)] = std::move(runner);
 }
 
 ports::Answer QtUserInterface::MessageBox(const std::string& text, const std::string& caption,
                                           ports::Buttons buttons, ports::Icon icon) {
+    if (toStderr_) {
+        const std::string title = caption.empty() ? std::string(doc::text::kAppName) : caption;
+        std::fprintf(stderr, "kestrilune: %s: %s\n", title.c_str(), text.c_str());
+        switch (buttons) {
+            case ports::Buttons::YesNo:
+                return ports::Answer::No;
+            case ports::Buttons::OkCancel:
+            case ports::Buttons::SaveDontSaveCancel:
+                return ports::Answer::Cancel;
+            case ports::Buttons::Ok:
+                break;
+        }
+        return ports::Answer::Ok;
+    }
+    if (hold_ && buttons == ports::Buttons::Ok) {
+        held_.push_back({text, caption, icon});
+        return ports::Answer::Ok;
+    }
+    return ShowBox(text, caption, buttons, icon);
+}
+
+void QtUserInterface::ShowHeldMessages() {
+    hold_ = false;
+    std::vector<Held> held;
+    held.swap(held_);
+    for (const Held& m : held) ShowBox(m.text, m.caption, ports::Buttons::Ok, m.icon);
+}
+
+ports::Answer QtUserInterface::ShowBox(const std::string& text, const std::string& caption,
+                                       ports::Buttons buttons, ports::Icon icon) {
     QMessageBox box(parent_);
     box.setWindowTitle(caption.empty() ? Q(doc::text::kAppName) : Q(caption));
     box.setText(Q(text));
@@ -91,14 +142,35 @@ std::optional<std::string> QtUserInterface::FileDialog(const ports::FileDialogRe
     if ((request.flags & ports::OFN_OVERWRITEPROMPT) == 0 && !request.open) {
         dialog.setOption(QFileDialog::DontConfirmOverwrite);
     }
-    dialog.setNameFilters(NameFiltersOf(request.filter));
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
+    const QStringList filters = NameFiltersOf(request.filter);
+    dialog.setNameFilters(filters);
+    const QString fallback = Q(request.defaultExtension);
     if (!request.initialFolder.empty()) dialog.setDirectory(Q(request.initialFolder));
-    if (!request.initialName.empty()) dialog.selectFile(Q(request.initialName));
+    if (!request.initialName.empty()) {
+        // The suggested name's own type, when the dialog offers it.
+        const QString suffix = QFileInfo(Q(request.initialName)).suffix();
+        for (const QString& f : filters) {
+            if (!suffix.isEmpty() &&
+                ExtensionOfFilter(f, QString()).compare(suffix, Qt::CaseInsensitive) == 0) {
+                dialog.selectNameFilter(f);
+                break;
+            }
+        }
+        dialog.selectFile(Q(request.initialName));
+    }
+    // A name typed without an extension takes the chosen type's, so that the overwrite
+    // question, too, asks about the file that will be written.
+    dialog.setDefaultSuffix(ExtensionOfFilter(dialog.selectedNameFilter(), fallback));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, fallback](const QString& f) {
+                         dialog.setDefaultSuffix(ExtensionOfFilter(f, fallback));
+                     });
     if (dialog.exec() != QDialog::Accepted) return std::nullopt;
     const QStringList files = dialog.selectedFiles();
     if (files.isEmpty()) return std::nullopt;
-    return files.front().toStdString();
+    if (request.open) return files.front().toStdString();
+    return WithExtension(files.front(), ExtensionOfFilter(dialog.selectedNameFilter(), fallback))
+        .toStdString();
 }
 
 std::optional<std::uint32_t> QtUserInterface::ChooseColor(std::uint32_t initial) {

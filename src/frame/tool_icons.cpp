@@ -209,6 +209,16 @@ void Draw(QPainter& p, int id) {
             p.drawText(QRect(1, 0, 14, 14), Qt::AlignCenter, QStringLiteral("?"));
             break;
         }
+        case ID_VIEW_FIT:
+            // A box with four arrows pointing to its corners: the model fills the pane.
+            p.setBrush(QColor(190, 200, 255));
+            p.drawRect(5, 4, 5, 5);
+            p.setPen(kBlue);
+            Arrow(p, QPoint(4, 3), QPoint(1, 0));
+            Arrow(p, QPoint(11, 3), QPoint(14, 0));
+            Arrow(p, QPoint(4, 10), QPoint(1, 13));
+            Arrow(p, QPoint(11, 10), QPoint(14, 13));
+            break;
         default:
             break;
     }

@@ -41,6 +41,11 @@ class FrameHost {
     // A command's enabled or checked state may have changed (the undo-point command when
     // the polygon gains or loses a point): the menus and the tool bar ask again.
     virtual void RefreshCommandStates() {}
+    // The client size of the pane at a splitter position (zero while it is not laid out).
+    virtual Size PaneClientSize(int /*row*/, int /*column*/) const { return {}; }
+    // A file was opened into an empty model (New first, or an Open with nothing loaded):
+    // the window brings it into view if it is not, once the panes have their size.
+    virtual void ModelOpened() {}
     // The model differs from the one last saved (the title's modified mark).
     virtual void SetModified(bool /*modified*/) {}
 };

@@ -27,14 +27,14 @@ void Line(ports::Canvas& canvas, int x1, int y1, int x2, int y2) {
     canvas.LineTo(x2, y2);
 }
 
-// Dotted lines across the pane at +-d pixels from the centre: two horizontal, then two
-// vertical.
-void DottedPair(ports::Canvas& canvas, const PaneGeometry& g, int d) {
+// Dotted lines across the pane at +-d pixels from the model origin `o`: two horizontal,
+// then two vertical.
+void DottedPair(ports::Canvas& canvas, const PaneGeometry& g, ports::Point o, int d) {
     const PenScope pen(canvas, kGuidePen);
-    Line(canvas, 0, g.cy - d, g.width, g.cy - d);
-    Line(canvas, 0, g.cy + d, g.width, g.cy + d);
-    Line(canvas, g.cx - d, 0, g.cx - d, g.height);
-    Line(canvas, g.cx + d, 0, g.cx + d, g.height);
+    Line(canvas, 0, o.y - d, g.width, o.y - d);
+    Line(canvas, 0, o.y + d, g.width, o.y + d);
+    Line(canvas, o.x - d, 0, o.x - d, g.height);
+    Line(canvas, o.x + d, 0, o.x + d, g.height);
 }
 
 }  // namespace
@@ -70,14 +70,17 @@ PaneLabels LabelsOf(PaneRole role, const PaneGeometry& g) {
 }
 
 void DrawGuides(ports::Canvas& canvas, const PaneGeometry& g) {
+    // The axes and guides stand where the model's origin and units are drawn: at the pane
+    // centre in the start view, elsewhere (or outside the pane) once the view has moved.
+    const ports::Point o = g.OriginOnScreen();
     {
         const PenScope pen(canvas, kAxisPen);
-        Line(canvas, 0, g.cy, g.width, g.cy);
-        Line(canvas, g.cx, 0, g.cx, g.height);
+        Line(canvas, 0, o.y, g.width, o.y);
+        Line(canvas, o.x, 0, o.x, g.height);
     }
     const int d1 = TruncToFar(g.scale);  // one model unit
-    DottedPair(canvas, g, d1);
-    DottedPair(canvas, g, d1 / 2);  // half a unit
+    DottedPair(canvas, g, o, d1);
+    DottedPair(canvas, g, o, d1 / 2);  // half a unit
 }
 
 void DrawLabels(ports::Canvas& canvas, PaneRole role, const PaneGeometry& g) {
@@ -107,8 +110,9 @@ void DrawPointMark(ports::Canvas& canvas, const PaneGeometry& g, int x, int y) {
 
 void DrawCrosshair(ports::Canvas& canvas, const PaneGeometry& g, float h, float v) {
     const PenScope pen(canvas, kCrosshairPen);
-    const int y = g.cy + TruncToFar(g.scale * v);
-    const int x = g.cx + TruncToFar(g.scale * h);
+    // v comes negated (screen y grows downward), so the centre is added back.
+    const int y = g.cy + TruncToFar(g.scale * (v + g.centre.v));
+    const int x = g.cx + TruncToFar(g.scale * (h - g.centre.h));
     Line(canvas, 0, y, g.width, y);
     Line(canvas, x, 0, x, g.height);
 }

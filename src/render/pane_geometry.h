@@ -1,6 +1,7 @@
 // Which pane of the 2 x 2 splitter shows what, and the mapping between a pane's pixels and
-// model coordinates. The model origin is always at the pane centre; one zoom factor (pixels
-// per model unit) serves the three orthographic panes.
+// model coordinates. One zoom factor (pixels per model unit) and one view centre (a model
+// point drawn at the pane centre) serve the three orthographic panes, so they stay aligned;
+// with the centre at the origin the mapping is the program's start view.
 #pragma once
 
 #include <cmath>
@@ -70,22 +71,29 @@ struct PaneGeometry {
     int cx = 0;      // centre, halves truncated toward zero
     int cy = 0;
     float scale = 1.0f;  // pixels per model unit
+    PlanePoint centre;   // the model point drawn at (cx, cy), on this pane's axes
 
-    static PaneGeometry Of(ports::Size client, float viewScale) {
-        return {client.width, client.height, client.width / 2, client.height / 2, viewScale};
+    // `viewCentre` is the view centre on this pane's axes (PlaneOf the model point).
+    static PaneGeometry Of(ports::Size client, float viewScale, PlanePoint viewCentre = {}) {
+        return {client.width,      client.height, client.width / 2,
+                client.height / 2, viewScale,     viewCentre};
     }
 
-    // Offsets from the centre: trunc(scale * h) and trunc(-(scale * v)) (the product is
-    // formed first, then negated, then truncated), kept within kFarPixel.
-    int OffsetX(float h) const { return TruncToFar(scale * h); }
-    int OffsetY(float v) const { return TruncToFar(-(scale * v)); }
+    // Offsets from the pane centre: trunc(scale * (h - ch)) and trunc(-(scale * (v - cv)))
+    // (the product is formed first, then negated, then truncated), kept within kFarPixel.
+    // With the centre at the origin the differences are h and v themselves, bit for bit.
+    int OffsetX(float h) const { return TruncToFar(scale * (h - centre.h)); }
+    int OffsetY(float v) const { return TruncToFar(-(scale * (v - centre.v))); }
     ports::Point Offset(PlanePoint q) const { return {OffsetX(q.h), OffsetY(q.v)}; }
     ports::Point ToScreen(PlanePoint q) const { return {cx + OffsetX(q.h), cy + OffsetY(q.v)}; }
+    // Where the model origin lies on the screen (the axes cross there).
+    ports::Point OriginOnScreen() const { return ToScreen({0.0f, 0.0f}); }
 
-    // Pixels back to model coordinates: h = (sx - cx) / scale, v = (cy - sy) / scale.
+    // Pixels back to model coordinates: h = ch + (sx - cx) / scale, v = cv + (cy - sy) /
+    // scale; with the centre at the origin exactly (sx - cx) / scale and (cy - sy) / scale.
     PlanePoint ToModel(int sx, int sy) const {
-        return {static_cast<float>(static_cast<long long>(sx) - cx) / scale,
-                static_cast<float>(cy - static_cast<long long>(sy)) / scale};
+        return {centre.h + static_cast<float>(static_cast<long long>(sx) - cx) / scale,
+                centre.v + static_cast<float>(cy - static_cast<long long>(sy)) / scale};
     }
 };
 

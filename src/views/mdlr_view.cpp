@@ -53,7 +53,8 @@ CMdlrView::CMdlrView(doc::Session& session, ports::FrameHost& frame, ports::Pane
 }
 
 render::PaneGeometry CMdlrView::Geometry() const {
-    return render::PaneGeometry::Of(pane_.ClientSize(), session_.ViewScale);
+    return render::PaneGeometry::Of(pane_.ClientSize(), session_.ViewScale,
+                                    render::PlaneOf(Role(), session_.ViewCentre));
 }
 
 // --- presses and releases ---
@@ -115,6 +116,7 @@ void CMdlrView::EndDrag() {
     ending_ = true;
     if (m_bLButtonDown) OnLButtonUp(m_ptLast.x, m_ptLast.y);
     if (m_bRButtonDown) OnRButtonUp(m_ptLast.x, m_ptLast.y);
+    if (m_bMButtonDown) OnMButtonUp(m_ptPan.x, m_ptPan.y);
     ending_ = false;
 }
 
@@ -124,6 +126,8 @@ void CMdlrView::OnMouseMove(int x, int y, HeldButtons held) {
     // A release that never reached this view (a dialog or another window took it).
     if (m_bLButtonDown && !held.left) OnLButtonUp(x, y);
     if (m_bRButtonDown && !held.right) OnRButtonUp(x, y);
+    if (m_bMButtonDown && !held.middle) OnMButtonUp(x, y);
+    if (m_bMButtonDown) PanStep(x, y);
     MouseMoveWork(x, y);
 }
 
@@ -193,19 +197,25 @@ void CMdlrView::Render3D() {
     if (m_p3D && m_p3D->IsReady()) m_p3D->Render(true);
 }
 
-void CMdlrView::ZoomStep(int x) {
+bool CMdlrView::ScaleViews(float factor) {
     float& scale = session_.ViewScale;
-    const float factor = x < m_ptLast.x ? kZoomOut : kZoomIn;
     // Zooming out needs a positive scale; neither direction may leave the bounds.
     const float next = scale * factor;
     const bool allowed =
         factor == kZoomOut ? scale > 0.0f && next >= kMinViewScale : next <= kMaxViewScale;
-    if (allowed) {
-        scale = next;
-        if (const rm::FramePtr& frame = session_.model.m_pModelFrame) {
-            frame->AddScale(rm::COMBINE_BEFORE, factor, factor, factor);
-        }
+    if (!allowed) return false;
+    scale = next;
+    if (const rm::FramePtr& frame = session_.model.m_pModelFrame) {
+        // A uniform scale about the scene origin. In the start view the frame sits there and
+        // this is the scale of the frame's own contents; after a fit the model's centre
+        // sits there, so the model keeps its place in the pane.
+        frame->AddScale(rm::COMBINE_AFTER, factor, factor, factor);
     }
+    return true;
+}
+
+void CMdlrView::ZoomStep(int x) {
+    ScaleViews(x < m_ptLast.x ? kZoomOut : kZoomIn);
     Render3D();
     for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
 }

@@ -35,6 +35,7 @@ enum KeyCode : int { KEY_RETURN = 0x0D, KEY_ESCAPE = 0x1B, KEY_N = 'N' };
 struct HeldButtons {
     bool left = false;
     bool right = false;
+    bool middle = false;  // the pan button (the middle one, or the left one with Space)
 };
 
 // "座標(%f,0,%f)" (top), "座標(%f,%f,0)" (front), "座標(0,%f,%f)" (side, Y before Z),
@@ -67,14 +68,24 @@ class CMdlrView {
     // here first.
     void OnMouseMove(int x, int y, HeldButtons held);
     void OnMouseMove(int x, int y) {
-        OnMouseMove(x, y, {m_bLButtonDown != 0, m_bRButtonDown != 0});
+        OnMouseMove(x, y, {m_bLButtonDown != 0, m_bRButtonDown != 0, m_bMButtonDown != 0});
     }
+    // The pan gesture (views/view_gestures.cpp): the middle button, or the left one with
+    // Space held, dragged in an orthographic pane moves the view of all three with the
+    // pointer. Not an edit; nothing in the 3D pane.
+    void OnMButtonDown(int x, int y);
+    void OnMButtonUp(int x, int y);
+    // The wheel turned by `notches` (positive: away from the user, zoom in) with the pointer
+    // at (x, y): each notch is one step of the 3D pane's zoom; in an orthographic pane the
+    // model point under the pointer stays under it.
+    void OnMouseWheel(int x, int y, int notches);
     // The pane lost the mouse grab or the keyboard focus, or a command is about to run: a
     // drag in progress ends as if its buttons had been released at the last position.
     void EndDrag();
     void OnCaptureLost() { EndDrag(); }
     void OnKillFocus() { EndDrag(); }
     bool IsDragging() const { return m_bLButtonDown != 0 || m_bRButtonDown != 0; }
+    bool IsPanning() const { return m_bMButtonDown != 0; }
 
     // A key pressed while the pane has the focus (KeyCode values, or an ASCII capital).
     void OnKeyDown(int key);
@@ -99,6 +110,11 @@ class CMdlrView {
     void RotateModel(int x, int y);
     // The 3D pane's right drag: one zoom step of the 3D pane and the orthographic panes.
     void ZoomStep(int x);
+    // One zoom step by `factor` (kZoomIn or kZoomOut) of ViewScale and the model frame,
+    // within the bounds; false when the bound refused it. Repaints nothing.
+    bool ScaleViews(float factor);
+    // One step of the pan gesture to (x, y).
+    void PanStep(int x, int y);
     // The user interface handed over, or one that shows nothing and cancels every dialog.
     ports::UserInterface& Ui();
 
@@ -122,6 +138,8 @@ class CMdlrView {
     render::C3DPane* m_p3D = nullptr;
     int m_bLButtonDown = 0;
     int m_bRButtonDown = 0;
+    int m_bMButtonDown = 0;   // panning
+    ports::Point m_ptPan;     // pointer at the previous step of the pan
     ports::Point m_ptLast;    // pointer at the previous mouse message
     ports::Point m_ptAnchor;  // pointer at the most recent press
     ports::Rect m_rcBand;     // rubber band, left <= right, top <= bottom

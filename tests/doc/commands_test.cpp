@@ -41,10 +41,13 @@ TEST(CommandTable, LabelsKeepTheirTabAndPromptsSplitAtTheLineBreak) {
     EXPECT_EQ(doc::PromptOf(move), "選択した頂点を移動させる");
     EXPECT_EQ(doc::ToolTipOf(move), "移動");
     EXPECT_EQ(doc::FindCommand(12345), nullptr);
-    // The tool bar: 22 buttons in 8 groups, our redo right after the undo button.
+    // The tool bar: 22 buttons in 8 groups, our redo right after the undo button, then the
+    // fit button in a group of its own.
     const auto bar = doc::ToolBarButtons();
-    EXPECT_EQ(std::count(bar.begin(), bar.end(), 0), 7);
-    EXPECT_EQ(bar.size(), 29u);
+    EXPECT_EQ(std::count(bar.begin(), bar.end(), 0), 8);
+    EXPECT_EQ(bar.size(), 31u);
+    EXPECT_EQ(bar[28], doc::ID_APP_ABOUT);
+    EXPECT_EQ(bar.back(), doc::ID_VIEW_FIT);
     const auto undo = std::find(bar.begin(), bar.end(), doc::ID_UNDO_POINT);
     ASSERT_NE(undo, bar.end());
     EXPECT_EQ(undo[1], doc::ID_EDIT_REDO);
@@ -62,6 +65,8 @@ TEST(CommandTable, LabelsKeepTheirTabAndPromptsSplitAtTheLineBreak) {
     EXPECT_EQ(idOf("Ctrl+Y"), doc::ID_EDIT_REDO);
     EXPECT_EQ(idOf("Ctrl+Shift+Z"), doc::ID_EDIT_REDO);
     EXPECT_EQ(idOf("Del"), doc::ID_EDIT_CUT);
+    EXPECT_EQ(idOf("Home"), doc::ID_VIEW_FIT);
+    EXPECT_EQ(idOf("F"), doc::ID_VIEW_FIT_SELECTION);
 }
 
 TEST(CommandRouter, DisabledCommandsAndThoseWithoutHandlersDoNotRunNorThePrelude) {

@@ -94,11 +94,15 @@ TEST_F(DocFixture, UnknownExtensionKeepsTheModelButStillRedraws) {
     EXPECT_EQ(session.Table().position[0][0].z, 0.0f);
     EXPECT_EQ(session.Table().selected[0][2], 1);  // selection flags stay with their face
     EXPECT_EQ(frame.updates, 2);
-    ASSERT_FALSE(frame.statusTexts.empty());
-    EXPECT_NE(frame.statusTexts.back().find("notes.txt"), std::string::npos);
+    // A message box says which file and why, in Japanese; the status bar is left alone.
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text,
+              "notes.txtを読み込めませんでした。\n" + std::string(doc::text::kFailUnknownFormat));
+    EXPECT_EQ(ui.messages[0].caption, std::string(doc::text::kOpenFailedCaption));
+    EXPECT_TRUE(frame.statusTexts.empty());
 }
 
-TEST_F(DocFixture, AFailedReadLeavesTheModelAndSaysWhyInTheStatusBar) {
+TEST_F(DocFixture, AFailedReadLeavesTheModelAndSaysWhyInAMessageBox) {
     document.Import(File("a.dxf", DxfSquare(0)));
     const rm::MeshBuilder* before = session.model.m_pMesh.get();
     const doc::ImportReport r = document.Import(File("broken.obj", "v 0 0\nf 1 2 3\n"));
@@ -109,9 +113,12 @@ TEST_F(DocFixture, AFailedReadLeavesTheModelAndSaysWhyInTheStatusBar) {
     // The mesh is attached to the model frame again.
     const auto& visuals = session.model.m_pModelFrame->Visuals();
     EXPECT_EQ(std::count(visuals.begin(), visuals.end(), session.model.m_pMesh), 1);
-    EXPECT_TRUE(ui.messages.empty());  // no message box of its own
-    ASSERT_FALSE(frame.statusTexts.empty());
-    EXPECT_NE(frame.statusTexts.back().find("broken.obj"), std::string::npos);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text.rfind("broken.objを読み込めませんでした。\n", 0), 0u);
+    EXPECT_NE(ui.messages[0].text.find(doc::text::kFailMalformed), std::string::npos);
+    EXPECT_EQ(ui.messages[0].icon, ports::Icon::Exclamation);
+    EXPECT_TRUE(frame.statusTexts.empty());
+    EXPECT_EQ(frame.modelsOpened, 1);  // only the first, good import into an empty model
 }
 
 TEST_F(DocFixture, TheModelsLimitsDroppingFacesAreReportedWithCounts) {
@@ -216,6 +223,88 @@ TEST_F(DocFixture, AnUnreadableFileFromTheRecentListLeavesAnEmptyUntitledModel) 
     EXPECT_EQ(MeshFaces(), 0);
     EXPECT_EQ(frame.title, "無題");
     EXPECT_EQ(frame.recent, std::vector<std::string>{good});
+}
+
+}  // namespace
+
+namespace {
+
+TEST(ReadFailures, EachKindAndTheCommonDetailsInJapanese) {
+    using formats::ReadFailure;
+    using formats::ReadResult;
+    namespace text = doc::text;
+    const auto reason = [](ReadFailure k, std::string d) {
+        return doc::ReadFailureReason(ReadResult::Failure(k, std::move(d)));
+    };
+    EXPECT_EQ(reason(ReadFailure::Unsupported, "document version is newer than 1.0"),
+              std::string(text::kFailUnsupported) + "\n" + std::string(text::kDetailVersion));
+    EXPECT_EQ(reason(ReadFailure::Unsupported, "this LightWave layout (LWO2) is not supported"),
+              std::string(text::kFailUnsupported) + "\n" + std::string(text::kDetailLayout));
+    EXPECT_EQ(reason(ReadFailure::Malformed, "the file has no faces"),
+              std::string(text::kFailMalformed) + "\n" + std::string(text::kDetailNoFaces));
+    EXPECT_EQ(reason(ReadFailure::Malformed, "end of file in a face block at line 12"),
+              std::string(text::kFailMalformed) + "\n" + std::string(text::kDetailTruncated) +
+                  "\n12行目で読めなくなりました。");
+    EXPECT_EQ(reason(ReadFailure::Malformed, "damaged compressed block at offset 4096"),
+              std::string(text::kFailMalformed) + "\n" + std::string(text::kDetailDamaged) +
+                  "\n4096バイト目で読めなくなりました。");
+    // A detail no text covers follows as the reader wrote it.
+    EXPECT_EQ(reason(ReadFailure::Malformed, "3DFACE group codes out of order"),
+              std::string(text::kFailMalformed) + "\n(3DFACE group codes out of order)");
+    EXPECT_EQ(reason(ReadFailure::Unreadable, ""), std::string(text::kFailUnreadable));
+    EXPECT_EQ(reason(ReadFailure::MergeRefused, ""), std::string(text::kFailMergeRefused));
+    EXPECT_EQ(reason(ReadFailure::NoModel, ""), std::string(text::kFailNoModel));
+    EXPECT_EQ(doc::ReadFailureReason(ReadResult::Success()), "");
+}
+
+TEST(ReadFailures, TheFaceLimitWarningNamesOnlyWhatWasDropped) {
+    EXPECT_NE(doc::DroppedWarning(518, 0).find("518個の面を読み込めませんでした"),
+              std::string::npos);
+    EXPECT_EQ(doc::DroppedWarning(518, 0).find("頂点を読み込めません"), std::string::npos);
+    EXPECT_NE(doc::DroppedWarning(0, 7).find("超えたため、7個の頂点を読み込めませんでした"),
+              std::string::npos);
+    EXPECT_NE(doc::DroppedWarning(2, 7).find("2個の面と7個の頂点を"), std::string::npos);
+    EXPECT_EQ(doc::DroppedWarning(0, 0), "");
+}
+
+TEST_F(DocFixture, DialogsStartInTheFolderLastUsedAndSaveAsSuggestsTheFilesName) {
+    TempDir other;
+    const std::string a = other.Path("a.dxf");
+    WriteFile(a, DxfSquare(0));
+    ASSERT_TRUE(document.OpenDocumentFile(a));
+    ui.files = {std::nullopt, other.Path("sub/out.lwo"), std::nullopt};
+    document.OnFileOpen();  // the first time: the program's folder
+    EXPECT_EQ(ui.fileRequests.back().initialFolder, session.programFolder);
+    document.OnFileSaveAs();
+    EXPECT_EQ(ui.fileRequests.back().initialName, "a.dxf");
+    EXPECT_EQ(ui.fileRequests.back().defaultExtension, "x");
+    document.OnFileOpen();  // where the save went
+    EXPECT_EQ(ui.fileRequests.back().initialFolder, other.Path("sub/"));
+    EXPECT_EQ(ui.fileRequests.back().initialName, "");
+    // New forgets the name.
+    document.OnFileNew();
+    ui.files = {std::nullopt};
+    document.OnFileSaveAs();
+    EXPECT_EQ(ui.fileRequests.back().initialName, "");
+}
+
+TEST_F(DocFixture, NewResetsTheViewAndAReplacingOpenAsksToBringTheModelIntoView) {
+    session.ViewScale = 3.0f;
+    session.ViewCentre = {1, 2, 3};
+    session.model.m_pModelFrame->AddRotation(rm::COMBINE_AFTER, 1, 0, 0, 0.5f);
+    document.OnFileNew();
+    EXPECT_EQ(session.ViewScale, 120.0f);
+    EXPECT_EQ(session.ViewCentre.z, 0.0f);
+    EXPECT_EQ(session.model.m_pModelFrame->GetTransform(), rm::Matrix{});
+    EXPECT_EQ(frame.modelsOpened, 0);
+    ASSERT_TRUE(document.OpenDocumentFile(File("a.dxf", DxfSquare(0))));
+    EXPECT_EQ(frame.modelsOpened, 1);
+    // An Open into a model that holds faces adds to it and leaves the view to the user.
+    document.Import(File("b.dxf", DxfSquare(1)));
+    EXPECT_EQ(frame.modelsOpened, 1);
+    // A failed replacing open asks nothing.
+    EXPECT_FALSE(document.OpenDocumentFile(File("c.obj", "v 0 0\nf 1 2 3\n")));
+    EXPECT_EQ(frame.modelsOpened, 1);
 }
 
 }  // namespace

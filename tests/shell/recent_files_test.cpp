@@ -7,9 +7,11 @@
 #include <QDir>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QMimeData>
 #include <QSettings>
 #include <QTest>
+#include <QTimer>
 #include <QUrl>
 #include <filesystem>
 
@@ -120,6 +122,17 @@ TEST_F(RecentFiles, FiveFilesLeaveTheLastFourNewestFirstAndReopeningOneMovesItTo
 
 TEST_F(RecentFiles, AFileThatCanNoLongerBeReadDropsOut) {
     Start();
+    // Each failed open says why in a message box: the user presses OK.
+    int boxes = 0;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&boxes] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            ++boxes;
+            box->accept();
+        }
+    });
+    closer.start();
     for (int f : {0, 1, 2}) Drop(paths[f]);
     ASSERT_EQ(RecentEntries(), Expected({2, 1, 0}));
     std::filesystem::remove(paths[1].toStdString());
@@ -137,6 +150,7 @@ TEST_F(RecentFiles, AFileThatCanNoLongerBeReadDropsOut) {
     Entry(0)->trigger();
     EXPECT_EQ(RecentEntries(), "最近使ったﾌｧｲﾙ");
     EXPECT_EQ(Stored(), "");
+    EXPECT_EQ(boxes, 3);
 }
 
 TEST_F(RecentFiles, AStartShowsTheListAnEarlierSessionLeft) {

@@ -1,0 +1,75 @@
+// The view gestures of the panes: pan and wheel zoom. They change what the panes show, not
+// the model.
+#include <cmath>
+#include <cstdlib>
+
+#include "views/mdlr_view.h"
+#include "views/transforms.h"
+
+namespace views {
+
+namespace {
+
+constexpr int kOrthoPanes[3][2] = {{0, 0}, {1, 0}, {1, 1}};
+
+// The pane's two coordinates of the view centre set to `c`; the hidden one stays.
+void SetCentreOnPlane(render::PaneRole role, rm::Vector& centre, render::PlanePoint c) {
+    if (!std::isfinite(c.h) || !std::isfinite(c.v)) return;
+    SetPlane(role, centre, c);
+}
+
+}  // namespace
+
+void CMdlrView::OnMButtonDown(int x, int y) {
+    if (m_bMButtonDown) OnMButtonUp(m_ptPan.x, m_ptPan.y);
+    if (!IsOrthographic()) return;
+    if (!m_bLButtonDown && !m_bRButtonDown) pane_.SetCapture();
+    m_bMButtonDown = 1;
+    m_ptPan = {x, y};
+    ShowStatus(x, y);
+}
+
+void CMdlrView::OnMButtonUp(int /*x*/, int /*y*/) {
+    if (!m_bMButtonDown) return;
+    m_bMButtonDown = 0;
+    if (!m_bLButtonDown && !m_bRButtonDown) pane_.ReleaseCapture();
+}
+
+void CMdlrView::PanStep(int x, int y) {
+    const render::PaneGeometry g = Geometry();
+    if (x == m_ptPan.x && y == m_ptPan.y) return;
+    // The model point that was under the pointer comes under it again.
+    const render::PlanePoint was = g.ToModel(m_ptPan.x, m_ptPan.y);
+    const render::PlanePoint now = g.ToModel(x, y);
+    const render::PlanePoint c{g.centre.h - (now.h - was.h), g.centre.v - (now.v - was.v)};
+    SetCentreOnPlane(Role(), session_.ViewCentre, c);
+    m_ptPan = {x, y};
+    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+}
+
+void CMdlrView::OnMouseWheel(int x, int y, int notches) {
+    if (notches == 0) return;
+    const render::PaneGeometry before = Geometry();
+    const render::PlanePoint under = before.ToModel(x, y);
+    bool changed = false;
+    for (int i = std::abs(notches); i > 0; --i) {
+        if (!ScaleViews(notches > 0 ? kZoomIn : kZoomOut)) break;
+        changed = true;
+    }
+    if (!changed) return;
+    if (IsOrthographic()) {
+        // The centre that puts `under` back at (x, y) at the new scale.
+        const float s = session_.ViewScale;
+        const render::PlanePoint c{
+            under.h - static_cast<float>(static_cast<long long>(x) - before.cx) / s,
+            under.v - static_cast<float>(before.cy - static_cast<long long>(y)) / s};
+        SetCentreOnPlane(Role(), session_.ViewCentre, c);
+        frame_.InvalidatePane(0, 1, false);  // the 3D pane zoomed with them
+    } else {
+        Render3D();
+    }
+    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+    ShowStatus(x, y);
+}
+
+}  // namespace views
