@@ -123,6 +123,8 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) 
 
 namespace {
 
+bool writesSynced = true;
+
 // Writes `data` to a new temporary file beside `path`, flushed and closed; its name goes to
 // `tmp`. False (nothing left behind) on any failure.
 bool WriteTemporary(const std::string& path, std::string_view data, std::string& tmp,
@@ -144,7 +146,7 @@ bool WriteTemporary(const std::string& path, std::string_view data, std::string&
     }
     bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
     if (ok && std::fflush(f) != 0) ok = false;
-    if (ok && ::fsync(::fileno(f)) != 0 && errno != EINVAL) ok = false;
+    if (ok && writesSynced && ::fsync(::fileno(f)) != 0 && errno != EINVAL) ok = false;
     const int savedErrno = errno;
     if (std::fclose(f) != 0) ok = false;
     if (!ok) {
@@ -156,6 +158,10 @@ bool WriteTemporary(const std::string& path, std::string_view data, std::string&
 }
 
 }  // namespace
+
+void SetWritesSynced(bool synced) {
+    writesSynced = synced;
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
     return WriteFilesAtomically({{path, data}}, error);

@@ -53,6 +53,14 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error =
 bool WriteFileAtomically(const std::string& path, std::string_view data,
                          std::string* error = nullptr);
 
+// Whether a written file is flushed to the disk (fsync) before it is renamed over its
+// target. On by default: the modeller's Save replaces the user's only copy of the work,
+// and a crash soon after must not leave an empty file in its place. The converter turns it
+// off, as copying and compiling tools do: its inputs stay where they are and its outputs
+// can be made again, while flushing a file of a million faces costs a good part of the
+// conversion. Either way no program ever sees a half-written file under the target's name.
+void SetWritesSynced(bool synced);
+
 // One file of several written together.
 struct FileToWrite {
     std::string path;
