@@ -65,6 +65,8 @@ void SetWritesSynced(bool synced);
 struct FileToWrite {
     std::string path;
     std::string_view data;
+    // Written after `data`, in order: a big file need not be copied into one string.
+    std::vector<std::string_view> more = {};
 };
 // Writes every file to a temporary file beside its target first; only when all of them are
 // written are they renamed over their targets, in order. On a failure before the renames
