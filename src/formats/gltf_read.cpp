@@ -322,10 +322,7 @@ class Builder {
   public:
     Builder(const tinygltf::Model& m, DecodedImages& images, std::vector<std::string> folders,
             ReadResult* result)
-        : m_(m),
-          images_(images),
-          folders_(std::move(folders)),
-          reader_(m, result) {}
+        : m_(m), images_(images), folders_(std::move(folders)), reader_(m, result) {}
 
     bool Scene() {
         std::vector<int> roots;

@@ -103,8 +103,9 @@ TEST(ConvertCli, EveryWriterGetsEveryInputsGeometry) {
         const int faces = back.m_pMesh->GetFaceCount();
         EXPECT_EQ(faces, ext == "glb" ? 12 : 10);  // .glb keeps triangles only
         const rm::Box box = back.m_pMesh->GetBox();
-        EXPECT_EQ(box.min, (rm::Vector{-100, 0, -100}));
-        EXPECT_EQ(box.max, (rm::Vector{100, 150, 100}));
+        // The document's units are a hundredth of the model's.
+        EXPECT_EQ(box.min, (rm::Vector{-1, 0, -1}));
+        EXPECT_EQ(box.max, (rm::Vector{1, 1.5f, 1}));
     }
 }
 
