@@ -143,9 +143,15 @@ class FaceTable {
     // only: the caller rebuilds the mesh (the edit path does).
     void ApplyColor(rm::ColorRef colorref);
     void ApplyTransparency(int t);
-    // The colour shared by every target face of ApplyColor, or false when they differ or
-    // there is no face.
-    bool TargetsShareColor(FaceColor* shared) const;
+    // What the target faces of ApplyColor have in common: `look` is the first target's
+    // colour, and the flags say whether every target has its red, green and blue, and its
+    // alpha. Both false when there is no face.
+    struct TargetLook {
+        FaceColor look;
+        bool sameColor = false;
+        bool sameAlpha = false;
+    };
+    TargetLook TargetsLook() const;
 
     // Deselects every corner: the one way to clear the selection.
     void ClearSelection();
