@@ -21,7 +21,7 @@ constexpr rm::Quality kRadioQuality[] = {rm::Quality::Wireframe, rm::Quality::Go
 
 // The 3D pane, repainted over its old picture.
 void Invalidate3DPane(ports::FrameHost& frame) {
-    frame.InvalidatePane(0, 1, false);
+    frame.InvalidatePane(ports::PaneRole::View3D, false);
 }
 
 struct AxisSetup {
