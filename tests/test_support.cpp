@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <locale>
@@ -82,6 +83,32 @@ BytesAtPageEnd::BytesAtPageEnd(std::string_view bytes) : size_(bytes.size()) {
 
 BytesAtPageEnd::~BytesAtPageEnd() {
     munmap(map_, mapSize_);
+}
+
+::testing::AssertionResult Near(const rm::Vector& got, const rm::Vector& want, double tolerance) {
+    const auto off = [tolerance](float a, float b) {
+        return !(std::fabs(double(a) - double(b)) <= tolerance);
+    };
+    if (off(got.x, want.x) || off(got.y, want.y) || off(got.z, want.z)) {
+        return ::testing::AssertionFailure()
+               << "(" << got.x << ", " << got.y << ", " << got.z << ") is not within " << tolerance
+               << " of (" << want.x << ", " << want.y << ", " << want.z << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+int SelectedCorners(const model::FaceTable& table) {
+    int n = 0;
+    table.ForEachCorner([&](int f, int k) { n += table.selected[f][k] != 0; });
+    return n;
+}
+
+int SelectedCornersAnywhere(const model::FaceTable& table) {
+    int n = 0;
+    for (int f = 0; f < table.FaceCapacity(); ++f) {
+        for (int k = 0; k < table.CornerCapacity(); ++k) n += table.selected[f][k] != 0;
+    }
+    return n;
 }
 
 ScopedLocale::ScopedLocale(const char* name) {

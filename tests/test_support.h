@@ -1,13 +1,17 @@
 // Shared helpers of the tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "model/face_table.h"
 #include "model/model_host.h"
+#include "rm/types.h"
 
 namespace testing_support {
 
@@ -61,6 +65,15 @@ struct Model {
         table->RebuildMesh(host);
     }
 };
+
+// Every coordinate of `got` within `tolerance` of `want`: EXPECT_TRUE(Near(a, b)).
+::testing::AssertionResult Near(const rm::Vector& got, const rm::Vector& want,
+                                double tolerance = 1e-5);
+
+// The selected corners of the table's faces. SelectedCornersAnywhere counts every flag of
+// the arrays, inside the faces or not (a flag left outside them breaks the invariants).
+int SelectedCorners(const model::FaceTable& table);
+int SelectedCornersAnywhere(const model::FaceTable& table);
 
 // Sets LC_ALL for the scope; false from ok() when the locale is not installed.
 class ScopedLocale {
