@@ -1,6 +1,7 @@
 // The orthographic panes with a full table (5000 faces of 16 corners): the repaint of the
 // three panes at 1000 x 700 through the views' own drawing path (the raster canvas into
-// the pane's image, the labels through Qt, offscreen), one band-selection step, and a
+// the pane's image, the labels through Qt, offscreen), one band-selection step, one pan
+// step and one wheel notch (each with the three panes repainted), and a
 // baseline that draws the same edges and marks with one QPainter call each.
 #include <benchmark/benchmark.h>
 
@@ -115,6 +116,38 @@ void BM_BandSelectionStep(benchmark::State& state) {
     top.OnLButtonUp(x, 450);
 }
 BENCHMARK(BM_BandSelectionStep)->Unit(benchmark::kMillisecond);
+
+// One step of a middle-button pan in the top pane: the view centre moved by the pointer,
+// then the three panes it invalidates repainted.
+void BM_PanStep_ThreePanes(benchmark::State& state) {
+    ThreePanes p;
+    views::CMdlrView& top = *p.views[0];
+    top.OnMButtonDown(500, 350);
+    int x = 501;
+    for (auto _ : state) {
+        top.OnMouseMove(x, 350, {false, false, true});
+        x = x < 700 ? x + 1 : 501;
+        p.Paint();
+        benchmark::DoNotOptimize(p.images[0].constBits());
+    }
+    top.OnMButtonUp(x, 350);
+}
+BENCHMARK(BM_PanStep_ThreePanes)->Unit(benchmark::kMillisecond);
+
+// One wheel notch over the top pane (in and out by turns, so the scale stays near the
+// start), then the three panes repainted.
+void BM_WheelStep_ThreePanes(benchmark::State& state) {
+    ThreePanes p;
+    views::CMdlrView& top = *p.views[0];
+    int notches = 1;
+    for (auto _ : state) {
+        top.OnMouseWheel(420, 300, notches);
+        notches = -notches;
+        p.Paint();
+        benchmark::DoNotOptimize(p.images[0].constBits());
+    }
+}
+BENCHMARK(BM_WheelStep_ThreePanes)->Unit(benchmark::kMillisecond);
 
 // The same three pictures with one QPainter::drawLine per edge and one fillRect per mark.
 void BM_QPainterBaseline_ThreePanes(benchmark::State& state) {

@@ -135,8 +135,8 @@ TEST_F(PaneApp, RightDragInThe3DPaneZoomsAndItsReadOutIsEmpty) {
     frame::CPaneWidget& pane3d = Pane(0, 1);
     const float before = theApp.Session().ViewScale;
     Press(pane3d, {50, 50}, Qt::RightButton);
-    Move(pane3d, {60, 50}, Qt::RightButton);
-    Release(pane3d, {60, 50}, Qt::RightButton);
+    Move(pane3d, {50 + 2 * views::kZoomPixelsPerStep, 50}, Qt::RightButton);
+    Release(pane3d, {50 + 2 * views::kZoomPixelsPerStep, 50}, Qt::RightButton);
     EXPECT_EQ(theApp.Session().ViewScale, before * views::kZoomIn * views::kZoomIn);
     EXPECT_TRUE(Status().isEmpty());
 }
