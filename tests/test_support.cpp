@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <clocale>
 #include <cmath>
 #include <cstdlib>
@@ -12,6 +13,8 @@
 #include <random>
 #include <sstream>
 #include <stdexcept>
+
+#include "base/numbers.h"
 
 namespace testing_support {
 
@@ -109,6 +112,41 @@ int SelectedCornersAnywhere(const model::FaceTable& table) {
         for (int k = 0; k < table.CornerCapacity(); ++k) n += table.selected[f][k] != 0;
     }
     return n;
+}
+
+XTokens::XTokens(int floatBits)
+    : bits(floatBits), out(floatBits == 64 ? "xof 0303bin 0064" : "xof 0303bin 0032") {}
+
+XTokens& XTokens::Tok(int token) {
+    base::AppendLE16(out, unsigned(token));
+    return *this;
+}
+
+XTokens& XTokens::Count(std::uint32_t n) {
+    base::AppendLE32(out, n);
+    return *this;
+}
+
+XTokens& XTokens::Name(const std::string& s, int token) {
+    Tok(token).Count(std::uint32_t(s.size()));
+    out += s;
+    return *this;
+}
+
+XTokens& XTokens::List(int token, const std::vector<double>& values) {
+    Tok(token).Count(std::uint32_t(values.size()));
+    for (const double d : values) {
+        if (token == 6) {
+            base::AppendLE32(out, std::uint32_t(d));
+        } else if (bits == 64) {
+            const std::uint64_t b = std::bit_cast<std::uint64_t>(d);
+            base::AppendLE32(out, std::uint32_t(b));
+            base::AppendLE32(out, std::uint32_t(b >> 32));
+        } else {
+            base::AppendLEFloat(out, float(d));
+        }
+    }
+    return *this;
 }
 
 ScopedLocale::ScopedLocale(const char* name) {

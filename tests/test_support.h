@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -74,6 +75,24 @@ struct Model {
 // the arrays, inside the faces or not (a flag left outside them breaks the invariants).
 int SelectedCorners(const model::FaceTable& table);
 int SelectedCornersAnywhere(const model::FaceTable& table);
+
+// A binary .x file written token by token behind its header ("xof 0303bin 0032", or 0064
+// for 8-byte floats): 2-byte token words, 4-byte counts, little-endian.
+class XTokens {
+  public:
+    explicit XTokens(int floatBits = 32);
+    XTokens& Tok(int token);
+    XTokens& Count(std::uint32_t n);
+    // A name (token 1) or a string (token 2), with its count of bytes.
+    XTokens& Name(const std::string& s, int token = 1);
+    // A list of integers (token 6, 4 bytes each) or of floats (token 7, of floatBits).
+    XTokens& List(int token, const std::vector<double>& values);
+    XTokens& Open() { return Tok(10); }
+    XTokens& Close() { return Tok(11); }
+
+    int bits;
+    std::string out;
+};
 
 // Sets LC_ALL for the scope; false from ok() when the locale is not installed.
 class ScopedLocale {
