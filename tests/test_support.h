@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "model/face_table.h"
@@ -66,6 +67,46 @@ struct Model {
         table->RebuildMesh(host);
     }
 };
+
+// A test model built as a reader builds one: vertices, then faces through them, added to
+// an empty mesh; Into reads the mesh into the table and rebuilds it, as an open does.
+class ModelBuilder {
+  public:
+    // Vertices that faces name by index, numbered in the order given (after earlier ones).
+    ModelBuilder& Vertices(const std::vector<rm::Vector>& points);
+    // A face through the given vertices.
+    ModelBuilder& Face(const std::vector<int>& corners);
+    // A face through points of its own: new vertices, numbered after those before.
+    ModelBuilder& FaceAt(const std::vector<rm::Vector>& points);
+    // Of the last face: its colour, one normal for every corner, the corners' texture
+    // coordinates (u, v), its texture.
+    ModelBuilder& Color(int red, int green, int blue, int alpha = 255);
+    ModelBuilder& Normal(const rm::Vector& n);
+    ModelBuilder& Uv(const std::vector<std::pair<float, float>>& uv);
+    ModelBuilder& Texture(rm::TexturePtr texture);
+    // Puts the faces into the host's mesh (which must have none), then ReadFromMesh and
+    // RebuildMesh. The table's faces come out unselected.
+    void Into(model::ModelHost& host, model::FaceTable& table) const;
+    void Into(Model& m) const { Into(m.host, *m.table); }
+
+  private:
+    struct FaceSpec {
+        std::vector<int> corners;
+        rm::Color color = rm::MeshBuilder::kDefaultFaceColor;
+        std::uint32_t normal = rm::MeshBuilder::kNoNormal;
+        std::vector<std::pair<float, float>> uv;
+        rm::TexturePtr texture;
+    };
+    FaceSpec& Last();
+    std::vector<rm::Vector> vertices_;
+    std::vector<rm::Vector> normals_;
+    std::vector<FaceSpec> faces_;
+};
+
+// One more face through new vertices at `points`, appended as the polygon tool appends one
+// (the mesh rebuilt, the table read back); returns its number in the table.
+int AppendFace(model::FaceTable& table, model::ModelHost& host,
+               const std::vector<rm::Vector>& points);
 
 // Every coordinate of `got` within `tolerance` of `want`: EXPECT_TRUE(Near(a, b)).
 ::testing::AssertionResult Near(const rm::Vector& got, const rm::Vector& want,

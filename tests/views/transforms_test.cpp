@@ -29,14 +29,10 @@ Bits BitsOf(const Vector& p) {
 
 // A table with one face: corner 0 selected at `selected`, corner 1 unselected at (9, 9, 9).
 std::unique_ptr<model::FaceTable> OneCorner(Vector selected) {
-    auto t = std::make_unique<model::FaceTable>();
-    t->faceCount = 1;
-    t->vertexCount[0] = 2;
-    t->position[0][0] = selected;
-    t->position[0][1] = {9, 9, 9};
-    t->selected[0][0] = 1;
-    t->selected[0][1] = 0;
-    return t;
+    testing_support::Model m;
+    testing_support::ModelBuilder().FaceAt({selected, {9, 9, 9}}).Into(m);
+    m.table->selected[0][0] = 1;
+    return std::move(m.table);
 }
 
 // A drag step in a 200 x 200 pane (centre 100, 100) at zoom 120, pressed at `anchor`.
