@@ -94,9 +94,10 @@ int SaveObj(const WriteRequest& r, std::string* error) {
             }
             faces += '\n';
         }
-        obj += faces;
-        return rm::WriteFilesAtomically({{folder + title + ".mtl", mtl}, {r.path, obj}}, error) ? 1
-                                                                                                : 0;
+        return rm::WriteFilesAtomically({{folder + title + ".mtl", mtl}, {r.path, obj, {faces}}},
+                                        error)
+                   ? 1
+                   : 0;
     } catch (const std::bad_alloc&) {
         if (error) *error = "out of memory";
         return 0;

@@ -26,7 +26,7 @@ void FaceTable::Resize(int maxFaces, int maxCorners) {
 }
 
 void FaceTable::AllocateHeapArrays() {
-    vertexPool = std::make_unique<rm::Vector[]>(std::size_t(PoolCapacity()));
+    vertexPool.Assign(std::size_t(PoolCapacity()));
     faceColor = std::make_unique<FaceColor[]>(std::size_t(maxFaces_));  // 192, 192, 192, 255
     faceTexture = std::make_unique<rm::TexturePtr[]>(std::size_t(maxFaces_));
 }

@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "base/big_buffer.h"
 #include "model/model_host.h"
 #include "rm/polygon.h"
 #include "rm/texture.h"
@@ -91,19 +92,20 @@ class CornerRows {
         U* first_;
         int count_;
     };
+    // Every entry T{} (all zero bytes).
     void Assign(int rows, int stride) {
         stride_ = stride;
-        data_.assign(std::size_t(rows) * std::size_t(stride), T{});
+        data_.Assign(std::size_t(rows) * std::size_t(stride));
     }
     Row<T> operator[](int f) {
-        return {data_.data() + std::size_t(f) * std::size_t(stride_), stride_};
+        return {data_.get() + std::size_t(f) * std::size_t(stride_), stride_};
     }
     Row<const T> operator[](int f) const {
-        return {data_.data() + std::size_t(f) * std::size_t(stride_), stride_};
+        return {data_.get() + std::size_t(f) * std::size_t(stride_), stride_};
     }
 
   private:
-    std::vector<T> data_;
+    base::ZeroedArray<T> data_;
     int stride_ = 0;
 };
 
@@ -200,7 +202,7 @@ class FaceTable {
     std::vector<int> faceMark;
     std::unique_ptr<FaceColor[]> faceColor;
     std::unique_ptr<rm::TexturePtr[]> faceTexture;  // null = none
-    std::unique_ptr<rm::Vector[]> vertexPool;       // PoolCapacity() entries
+    base::ZeroedArray<rm::Vector> vertexPool;       // PoolCapacity() entries
     int poolVertexCount = 0;
     rm::Quality meshQuality = rm::Quality::Gouraud;
 
