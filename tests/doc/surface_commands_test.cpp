@@ -82,7 +82,7 @@ struct SurfaceFixture : ::testing::Test {
 // change keeps it (it used to start at 0 % and make every face opaque).
 TEST_F(SurfaceFixture, OkUntouchedKeepsTheSharedTransparencyAndTheQuality) {
     LoadModel();
-    for (int f = 0; f < T().faceCount; ++f) T().faceColor[f].alpha = 100;
+    T().ApplyTransparency(155);  // alpha 100 on every face: none is selected
     T().meshQuality = rm::Quality::Flat;
     int shownTransparency = -1;
     int shownQuality = -1;

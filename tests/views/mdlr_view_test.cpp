@@ -23,12 +23,9 @@ struct Panes : edit_test::EditPanes {
     Panes() : EditPanes({200, 100}) {}
     doc::Session& session = *s;
 
-    // One face of `corners`, appended to the table.
-    int AddFace(std::vector<rm::Vector> corners) {
-        const int f = T().faceCount++;
-        T().vertexCount[f] = int(corners.size());
-        for (std::size_t k = 0; k < corners.size(); ++k) T().position[f][k] = corners[k];
-        return f;
+    // One face of `corners`, appended to the model.
+    int AddFace(const std::vector<rm::Vector>& corners) {
+        return testing_support::AppendFace(T(), session.model, corners);
     }
     std::vector<int> Selected(int f) {
         return std::vector<int>(T().selected[f].begin(),
