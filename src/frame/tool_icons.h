@@ -1,4 +1,5 @@
-// The tool bar's 16 x 15 button pictures, drawn here rather than loaded from images.
+// The tool bar's 16 x 15 button pictures: PNG files in the program's resource, one per
+// command, named icon-<command id>.png (data/toolbar).
 #pragma once
 
 #include <QIcon>

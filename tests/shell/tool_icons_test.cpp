@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QImage>
+#include <set>
 
 #include "doc/commands.h"
 
@@ -38,6 +39,30 @@ TEST(ToolIconsTest, EveryButtonHasAPictureOfTheButtonSize) {
         }
     }
     EXPECT_GT(buttons, 10);
+}
+
+// The pictures come from data/toolbar through the resource: each button's is its file,
+// pixel for pixel, and the folder holds no picture of a command without a button.
+TEST(ToolIconsTest, EachPictureIsItsFileInTheTree) {
+    const QDir folder(QStringLiteral(KESTRILUNE_TEST_DATA "/../../data/toolbar"));
+    std::set<QString> files;
+    for (const QString& f : folder.entryList({QStringLiteral("*.png")}, QDir::Files))
+        files.insert(f);
+    for (int id : doc::ToolBarButtons()) {
+        if (id == 0) continue;
+        const QString name = QStringLiteral("icon-%1.png").arg(id);
+        ASSERT_EQ(files.erase(name), 1u) << name.toStdString();
+        const QImage file = QImage(folder.filePath(name)).convertToFormat(QImage::Format_ARGB32);
+        const QImage shown = frame::ToolPixmap(id).toImage().convertToFormat(QImage::Format_ARGB32);
+        ASSERT_EQ(shown.size(), file.size()) << name.toStdString();
+        for (int y = 0; y < file.height(); ++y) {
+            for (int x = 0; x < file.width(); ++x)
+                ASSERT_EQ(shown.pixel(x, y), file.pixel(x, y))
+                    << name.toStdString() << " " << x << "," << y;
+        }
+    }
+    EXPECT_TRUE(files.empty()) << files.begin()->toStdString();
+    EXPECT_TRUE(frame::ToolPixmap(1).isNull());
 }
 
 }  // namespace
