@@ -330,12 +330,41 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
     const std::string glb = Write(m, dir.Path("tex.glb"));
     EXPECT_NE(glb.find("image/png"), std::string::npos);
     EXPECT_NE(glb.find("\x89PNG"), std::string::npos);
-    // OBJ names both texture files; v is flipped (OBJ's origin is the bottom left).
-    Write(m, dir.Path("tex.obj"));
-    const std::string mtl = ReadFile(dir.Path("tex.mtl"));
-    EXPECT_NE(mtl.find("map_Kd checker.bmp\n"), std::string::npos);
-    EXPECT_NE(mtl.find("map_Kd wood.bmp\n"), std::string::npos);
-    EXPECT_NE(ReadFile(dir.Path("tex.obj")).find("\nvt 0.5 0.5\n"), std::string::npos);
+    // OBJ: the found texture is written beside the file as a PNG image, which map_Kd
+    // names (the texture's own file is not beside it); the missing one keeps its name,
+    // with a warning. v is flipped (OBJ's origin is the bottom left).
+    std::filesystem::create_directory(dir.Path("obj"));
+    Write(m, dir.Path("obj/tex.obj"), false, &warnings);
+    const std::string mtl = ReadFile(dir.Path("obj/tex.mtl"));
+    EXPECT_NE(mtl.find("map_Kd tex_0.png\n"), std::string::npos) << mtl;
+    EXPECT_NE(mtl.find("map_Kd wood.bmp\n"), std::string::npos) << mtl;
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("wood.bmp"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir.Path("obj/tex_0.png")), ReadFile(dir.Path("tex_0.png")));
+    EXPECT_NE(ReadFile(dir.Path("obj/tex.obj")).find("\nvt 0.5 0.5\n"), std::string::npos);
+    {
+        Model back;
+        ASSERT_TRUE(doc::ImportFile(back.host, *back.table, dir.Path("obj/tex.obj")).ok());
+        const rm::TexturePtr& t = back.table->faceTexture[0];
+        ASSERT_TRUE(t);
+        EXPECT_EQ(t->Width(), 2);
+        EXPECT_EQ(t->Pixels(), found->Pixels());
+    }
+
+    // PLY names one texture for all its faces: none while the faces differ in texture,
+    // the found one (as a PNG beside the file) when every face has it.
+    const std::string two = Write(m, dir.Path("two.ply"), true, &warnings);
+    EXPECT_EQ(two.find("TextureFile"), std::string::npos);
+    EXPECT_NE(two.find("property float s\n"), std::string::npos);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("one texture"), std::string::npos);
+    m.table->faceTexture[1] = found;
+    const std::string one = Write(m, dir.Path("obj/one.ply"), true, &warnings);
+    EXPECT_NE(one.find("comment written by Kestrilune\ncomment TextureFile one_0.png\n"),
+              std::string::npos);
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(ReadFile(dir.Path("obj/one_0.png")), ReadFile(dir.Path("tex_0.png")));
+    m.table->faceTexture[1] = missing;
 
     if (!testing_support::GltfValidatorMissing().empty()) return;
     for (const auto& v :
