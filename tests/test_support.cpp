@@ -12,6 +12,8 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "formats/registry.h"
+
 namespace testing_support {
 
 std::string RealFile(const std::string& relative) {
@@ -34,6 +36,19 @@ std::vector<std::string> RealFiles(const std::string& folder, bool recursive) {
     }
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::vector<std::string> ReadableModels() {
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(KESTRILUNE_SAMPLES)) {
+        if (e.is_regular_file() && formats::FindReader(e.path().string()))
+            files.push_back(e.path().string());
+    }
+    for (const std::string& f : RealFiles("")) {
+        if (formats::FindReader(f)) files.push_back(f);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 TempDir::TempDir() {

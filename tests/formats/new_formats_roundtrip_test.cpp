@@ -30,19 +30,6 @@ void PrintTo(const Target& t, std::ostream* os) {
     *os << "." << t.extension << (t.ascii ? " as text" : "");
 }
 
-std::vector<std::string> SourceModels() {
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(KESTRILUNE_SAMPLES)) {
-        if (e.is_regular_file() && formats::FindReader(e.path().string()))
-            files.push_back(e.path().string());
-    }
-    for (const std::string& f : testing_support::RealFiles("")) {
-        if (formats::FindReader(f)) files.push_back(f);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 // One corner as the read-back file must hold it.
 struct Corner {
     rm::Vector position;
@@ -111,7 +98,7 @@ TEST_P(NewFormatsRoundTrip, WhatTheFormatHoldsComesBack) {
     const bool textures = ext != "stl";
     testing_support::TempDir dir;
     int models = 0, texturedFaces = 0;
-    for (const std::string& source : SourceModels()) {
+    for (const std::string& source : testing_support::ReadableModels()) {
         Model a;
         if (!doc::ImportFile(a.host, *a.table, source, {.sizeTableToModel = true}).ok())
             continue;  // refused on purpose (the readers' tests say why)

@@ -374,27 +374,12 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
     }
 }
 
-// The models every test of the outside judges writes: the samples and every real file a
-// reader takes.
-std::vector<std::string> ModelsToJudge() {
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(KESTRILUNE_SAMPLES)) {
-        if (e.is_regular_file() && formats::FindReader(e.path().string()))
-            files.push_back(e.path().string());
-    }
-    for (const std::string& f : testing_support::RealFiles("")) {
-        if (formats::FindReader(f)) files.push_back(f);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 TEST(OutsideJudges, TheGltfValidatorAcceptsEveryFileWritten) {
     REQUIRE_JUDGE(testing_support::GltfValidatorMissing());
     TempDir dir;
     std::vector<std::string> written;
     int n = 0;
-    for (const std::string& source : ModelsToJudge()) {
+    for (const std::string& source : testing_support::ReadableModels()) {
         Model m;
         if (!doc::ImportFile(m.host, *m.table, source).ok()) continue;  // refused on purpose
         for (const char* ext : {"gltf", "glb"}) {
