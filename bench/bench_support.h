@@ -1,6 +1,6 @@
 // What the benchmarks that run whole programs share: the generated files of about 1 million
-// triangles (a 708 x 708 grid of quads, each cut in two) and a child process whose time
-// and peak memory are measured.
+// triangles (a 708 x 708 grid of quads, each cut in two: text .obj, .x and .dxf, binary .stl,
+// .ply and .glb) and a child process whose time and peak memory are measured.
 #pragma once
 
 #include <fcntl.h>
@@ -10,6 +10,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -34,6 +35,76 @@ inline Point GridPoint(int x, int y) {
 }
 inline void Put(std::string& s, double v) {
     base::AppendFixed(s, v, 6);
+}
+
+template <typename T>
+inline void PutRaw(std::string& s, T v) {
+    s.append(reinterpret_cast<const char*>(&v), sizeof v);
+}
+
+// The binary formats: STL (every triangle with its own corners), PLY little-endian (the
+// grid's vertices, triangles as lists of three) and .glb (positions and 32-bit indices).
+inline void WriteBinary(const std::string& ext, std::string& s) {
+    const int n = kGrid, row = n + 1;
+    const auto corner = [](const Point& p, std::string& out) {
+        PutRaw(out, float(p.x)), PutRaw(out, float(p.y)), PutRaw(out, float(p.z));
+    };
+    const auto triangles = [&](auto&& each) {
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                const int a = y * row + x, b = a + 1, c = a + row, d = c + 1;
+                each(a, b, d), each(a, d, c);
+            }
+        }
+    };
+    const auto point = [&](int i) { return GridPoint(i % row, i / row); };
+    if (ext == "stl") {
+        s.assign(80, ' ');
+        PutRaw(s, std::uint32_t(2 * n * n));
+        triangles([&](int a, int b, int c) {
+            for (int k = 0; k < 3; ++k) PutRaw(s, 0.0f);
+            corner(point(a), s), corner(point(b), s), corner(point(c), s);
+            s.append(2, '\0');
+        });
+    } else if (ext == "ply") {
+        s = "ply\nformat binary_little_endian 1.0\nelement vertex " + std::to_string(row * row) +
+            "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
+            std::to_string(2 * n * n) + "\nproperty list uchar int vertex_indices\nend_header\n";
+        for (int i = 0; i < row * row; ++i) corner(point(i), s);
+        triangles([&](int a, int b, int c) {
+            s += char(3);
+            PutRaw(s, a), PutRaw(s, b), PutRaw(s, c);
+        });
+    } else {
+        std::string bin;
+        for (int i = 0; i < row * row; ++i) corner(point(i), bin);
+        const std::size_t positions = bin.size();
+        triangles([&](int a, int b, int c) {
+            PutRaw(bin, std::uint32_t(a)), PutRaw(bin, std::uint32_t(b)),
+                PutRaw(bin, std::uint32_t(c));
+        });
+        const std::size_t indices = bin.size() - positions;
+        std::string json =
+            R"({"asset":{"version":"2.0"},"scene":0,"scenes":[{"nodes":[0]}],)"
+            R"("nodes":[{"mesh":0}],"meshes":[{"primitives":[{"attributes":)"
+            R"({"POSITION":0},"indices":1}]}],"buffers":[{"byteLength":)" +
+            std::to_string(bin.size()) + R"(}],"bufferViews":[{"buffer":0,"byteLength":)" +
+            std::to_string(positions) + R"(},{"buffer":0,"byteOffset":)" +
+            std::to_string(positions) + R"(,"byteLength":)" + std::to_string(indices) +
+            R"(}],"accessors":[{"bufferView":0,"componentType":5126,"count":)" +
+            std::to_string(row * row) +
+            R"(,"type":"VEC3","min":[-40,-40,0],"max":[48.5,48.5,1]},)"
+            R"({"bufferView":1,"componentType":5125,"count":)" +
+            std::to_string(6 * n * n) + R"(,"type":"SCALAR"}]})";
+        while (json.size() % 4) json += ' ';
+        s = "glTF";
+        PutRaw(s, std::uint32_t(2));
+        PutRaw(s, std::uint32_t(12 + 8 + json.size() + 8 + bin.size()));
+        PutRaw(s, std::uint32_t(json.size()));
+        s += "JSON" + json;
+        PutRaw(s, std::uint32_t(bin.size()));
+        s += std::string("BIN\0", 4) + bin;
+    }
 }
 
 inline void Write(const std::string& ext, const fs::path& path) {
@@ -73,6 +144,8 @@ inline void Write(const std::string& ext, const fs::path& path) {
             }
         }
         s += "}\n";
+    } else if (ext == "stl" || ext == "ply" || ext == "glb") {
+        WriteBinary(ext, s);
     } else {  // dxf: every triangle a 3DFACE with the third corner repeated
         s += "0\nSECTION\n2\nENTITIES\n";
         for (int y = 0; y < n; ++y) {

@@ -16,7 +16,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 # New inputs per target: its rate measured on the CI machine (inputs a second, a few of its
 # seeds' size) times 30 seconds, rounded.
 declare -A runs_of=([bitmap]=1000000 [dxf]=250000 [lwo]=150000 [mqo]=100000 [obj]=80000
-    [rok]=100000 [x]=15000)
+    [rok]=100000 [x]=15000 [gltf]=5000 [stl]=20000 [ply]=60000)
+# The fuzz build's undefined-behaviour checks only report and carry on unless told to stop;
+# a report must fail the run and leave its input like a crash does.
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 seed=${SEED:-20261209}
 timeout=${TIMEOUT:-10}
 seeds="$root/tests/data/fuzz-seeds"

@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <bit>
 #include <clocale>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <locale>
@@ -12,7 +14,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "base/numbers.h"
 #include "formats/registry.h"
+#include "model/table_edits.h"
 
 namespace testing_support {
 
@@ -97,6 +101,146 @@ BytesAtPageEnd::BytesAtPageEnd(std::string_view bytes) : size_(bytes.size()) {
 
 BytesAtPageEnd::~BytesAtPageEnd() {
     munmap(map_, mapSize_);
+}
+
+ModelBuilder& ModelBuilder::Vertices(const std::vector<rm::Vector>& points) {
+    vertices_.insert(vertices_.end(), points.begin(), points.end());
+    return *this;
+}
+
+ModelBuilder& ModelBuilder::Face(const std::vector<int>& corners) {
+    FaceSpec face;
+    face.corners = corners;
+    faces_.push_back(std::move(face));
+    return *this;
+}
+
+ModelBuilder& ModelBuilder::FaceAt(const std::vector<rm::Vector>& points) {
+    std::vector<int> corners;
+    for (const rm::Vector& p : points) {
+        corners.push_back(int(vertices_.size()));
+        vertices_.push_back(p);
+    }
+    return Face(corners);
+}
+
+ModelBuilder::FaceSpec& ModelBuilder::Last() {
+    if (faces_.empty()) throw std::logic_error("ModelBuilder: no face yet");
+    return faces_.back();
+}
+
+ModelBuilder& ModelBuilder::Color(int red, int green, int blue, int alpha) {
+    Last().color = rm::MakeColor(unsigned(alpha), unsigned(red), unsigned(green), unsigned(blue));
+    return *this;
+}
+
+ModelBuilder& ModelBuilder::Normal(const rm::Vector& n) {
+    Last().normal = std::uint32_t(normals_.size());
+    normals_.push_back(n);
+    return *this;
+}
+
+ModelBuilder& ModelBuilder::Uv(const std::vector<std::pair<float, float>>& uv) {
+    Last().uv = uv;
+    return *this;
+}
+
+ModelBuilder& ModelBuilder::Texture(rm::TexturePtr texture) {
+    Last().texture = std::move(texture);
+    return *this;
+}
+
+void ModelBuilder::Into(model::ModelHost& host, model::FaceTable& table) const {
+    rm::MeshBuilder& mesh = *host.m_pMesh;
+    ASSERT_EQ(mesh.GetFaceCount(), 0) << "ModelBuilder builds into an empty mesh";
+    const std::uint32_t firstVertex = std::uint32_t(mesh.GetVertexCount());
+    const std::uint32_t firstNormal = std::uint32_t(mesh.Normals().size());
+    mesh.Vertices().insert(mesh.Vertices().end(), vertices_.begin(), vertices_.end());
+    mesh.Normals().insert(mesh.Normals().end(), normals_.begin(), normals_.end());
+    for (const FaceSpec& spec : faces_) {
+        std::vector<std::uint32_t> corners;
+        for (const int v : spec.corners) corners.push_back(firstVertex + std::uint32_t(v));
+        const std::uint32_t normal =
+            spec.normal == rm::MeshBuilder::kNoNormal ? spec.normal : firstNormal + spec.normal;
+        ASSERT_TRUE(mesh.AppendFace(corners, normal)) << "face " << mesh.GetFaceCount();
+        rm::Face face = mesh.GetFace(mesh.GetFaceCount() - 1);
+        face.SetColor(spec.color);
+        for (std::size_t k = 0; k < spec.uv.size(); ++k)
+            face.SetTextureCoordinates(int(k), spec.uv[k].first, spec.uv[k].second);
+        if (spec.texture) face.SetTexture(spec.texture);
+    }
+    table.ClearSelection();
+    table.ReadFromMesh(host);
+    ASSERT_TRUE(table.RebuildMesh(host));
+}
+
+int AppendFace(model::FaceTable& table, model::ModelHost& host,
+               const std::vector<rm::Vector>& points) {
+    std::vector<int> snapped(points.size(), model::POLY_NEW_VERTEX);
+    const model::AddPolygonResult r = model::AppendPolygon(table, host, points, snapped);
+    EXPECT_EQ(r, model::AddPolygonResult::Added) << points.size() << " points";
+    return table.faceCount - 1;
+}
+
+::testing::AssertionResult Near(const rm::Vector& got, const rm::Vector& want, double tolerance) {
+    const auto off = [tolerance](float a, float b) {
+        return !(std::fabs(double(a) - double(b)) <= tolerance);
+    };
+    if (off(got.x, want.x) || off(got.y, want.y) || off(got.z, want.z)) {
+        return ::testing::AssertionFailure()
+               << "(" << got.x << ", " << got.y << ", " << got.z << ") is not within " << tolerance
+               << " of (" << want.x << ", " << want.y << ", " << want.z << ")";
+    }
+    return ::testing::AssertionSuccess();
+}
+
+int SelectedCorners(const model::FaceTable& table) {
+    int n = 0;
+    table.ForEachCorner([&](int f, int k) { n += table.selected[f][k] != 0; });
+    return n;
+}
+
+int SelectedCornersAnywhere(const model::FaceTable& table) {
+    int n = 0;
+    for (int f = 0; f < table.FaceCapacity(); ++f) {
+        for (int k = 0; k < table.CornerCapacity(); ++k) n += table.selected[f][k] != 0;
+    }
+    return n;
+}
+
+XTokens::XTokens(int floatBits)
+    : bits(floatBits), out(floatBits == 64 ? "xof 0303bin 0064" : "xof 0303bin 0032") {}
+
+XTokens& XTokens::Tok(int token) {
+    base::AppendLE16(out, unsigned(token));
+    return *this;
+}
+
+XTokens& XTokens::Count(std::uint32_t n) {
+    base::AppendLE32(out, n);
+    return *this;
+}
+
+XTokens& XTokens::Name(const std::string& s, int token) {
+    Tok(token).Count(std::uint32_t(s.size()));
+    out += s;
+    return *this;
+}
+
+XTokens& XTokens::List(int token, const std::vector<double>& values) {
+    Tok(token).Count(std::uint32_t(values.size()));
+    for (const double d : values) {
+        if (token == 6) {
+            base::AppendLE32(out, std::uint32_t(d));
+        } else if (bits == 64) {
+            const std::uint64_t b = std::bit_cast<std::uint64_t>(d);
+            base::AppendLE32(out, std::uint32_t(b));
+            base::AppendLE32(out, std::uint32_t(b >> 32));
+        } else {
+            base::AppendLEFloat(out, float(d));
+        }
+    }
+    return *this;
 }
 
 ScopedLocale::ScopedLocale(const char* name) {

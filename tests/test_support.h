@@ -1,13 +1,19 @@
 // Shared helpers of the tests.
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "model/face_table.h"
 #include "model/model_host.h"
+#include "rm/types.h"
 
 namespace testing_support {
 
@@ -62,6 +68,73 @@ struct Model {
         table->ReadFromMesh(host);
         table->RebuildMesh(host);
     }
+};
+
+// A test model built as a reader builds one: vertices, then faces through them, added to
+// an empty mesh; Into reads the mesh into the table and rebuilds it, as an open does.
+class ModelBuilder {
+  public:
+    // Vertices that faces name by index, numbered in the order given (after earlier ones).
+    ModelBuilder& Vertices(const std::vector<rm::Vector>& points);
+    // A face through the given vertices.
+    ModelBuilder& Face(const std::vector<int>& corners);
+    // A face through points of its own: new vertices, numbered after those before.
+    ModelBuilder& FaceAt(const std::vector<rm::Vector>& points);
+    // Of the last face: its colour, one normal for every corner, the corners' texture
+    // coordinates (u, v), its texture.
+    ModelBuilder& Color(int red, int green, int blue, int alpha = 255);
+    ModelBuilder& Normal(const rm::Vector& n);
+    ModelBuilder& Uv(const std::vector<std::pair<float, float>>& uv);
+    ModelBuilder& Texture(rm::TexturePtr texture);
+    // Puts the faces into the host's mesh (which must have none), then ReadFromMesh and
+    // RebuildMesh. The table's faces come out unselected.
+    void Into(model::ModelHost& host, model::FaceTable& table) const;
+    void Into(Model& m) const { Into(m.host, *m.table); }
+
+  private:
+    struct FaceSpec {
+        std::vector<int> corners;
+        rm::Color color = rm::MeshBuilder::kDefaultFaceColor;
+        std::uint32_t normal = rm::MeshBuilder::kNoNormal;
+        std::vector<std::pair<float, float>> uv;
+        rm::TexturePtr texture;
+    };
+    FaceSpec& Last();
+    std::vector<rm::Vector> vertices_;
+    std::vector<rm::Vector> normals_;
+    std::vector<FaceSpec> faces_;
+};
+
+// One more face through new vertices at `points`, appended as the polygon tool appends one
+// (the mesh rebuilt, the table read back); returns its number in the table.
+int AppendFace(model::FaceTable& table, model::ModelHost& host,
+               const std::vector<rm::Vector>& points);
+
+// Every coordinate of `got` within `tolerance` of `want`: EXPECT_TRUE(Near(a, b)).
+::testing::AssertionResult Near(const rm::Vector& got, const rm::Vector& want,
+                                double tolerance = 1e-5);
+
+// The selected corners of the table's faces. SelectedCornersAnywhere counts every flag of
+// the arrays, inside the faces or not (a flag left outside them breaks the invariants).
+int SelectedCorners(const model::FaceTable& table);
+int SelectedCornersAnywhere(const model::FaceTable& table);
+
+// A binary .x file written token by token behind its header ("xof 0303bin 0032", or 0064
+// for 8-byte floats): 2-byte token words, 4-byte counts, little-endian.
+class XTokens {
+  public:
+    explicit XTokens(int floatBits = 32);
+    XTokens& Tok(int token);
+    XTokens& Count(std::uint32_t n);
+    // A name (token 1) or a string (token 2), with its count of bytes.
+    XTokens& Name(const std::string& s, int token = 1);
+    // A list of integers (token 6, 4 bytes each) or of floats (token 7, of floatBits).
+    XTokens& List(int token, const std::vector<double>& values);
+    XTokens& Open() { return Tok(10); }
+    XTokens& Close() { return Tok(11); }
+
+    int bits;
+    std::string out;
 };
 
 // Sets LC_ALL for the scope; false from ok() when the locale is not installed.

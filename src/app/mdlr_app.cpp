@@ -1,6 +1,7 @@
 #include "app/mdlr_app.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <QEventLoop>
 #include <QFont>
 #include <QImage>
@@ -14,45 +15,77 @@
 
 namespace app {
 
+namespace {
+
+// The option's name without its dashes and any "=VALUE".
+QString NameOf(const QString& arg) {
+    return arg.mid(arg.startsWith(QLatin1String("--")) ? 2 : 1).section(QLatin1Char('='), 0, 0);
+}
+
+// Why the parser refused the arguments, in the words of the program: an unknown option (as
+// typed), the last option lacking its value, or a value given to an option that takes none.
+std::string RefusalOf(const QCommandLineParser& parser, const QStringList& args,
+                      const QCommandLineOption& screenshot, const QCommandLineOption& size) {
+    const auto isOption = [](const QString& a) {
+        return a.startsWith(QLatin1Char('-')) && a.size() > 1;
+    };
+    const QStringList unknown = parser.unknownOptionNames();
+    // Only the arguments before "--" can be options.
+    const QStringList options = args.mid(0, args.indexOf(QLatin1String("--")));
+    // (An option's value may be "--": search the whole list for the unknown name.)
+    for (const QString& a : args) {
+        if (isOption(a) && !unknown.isEmpty() && NameOf(a) == unknown.first())
+            return "unknown option '" + a.toStdString() + "'";
+    }
+    if (!options.isEmpty() && options.size() == args.size() && isOption(options.last())) {
+        const QString last = NameOf(options.last());
+        if (screenshot.names().contains(last)) return "--screenshot needs a file name";
+        if (size.names().contains(last)) return "--size needs WIDTHxHEIGHT, e.g. 1280x800";
+    }
+    for (const QString& a : options) {
+        if (isOption(a) && a.contains(QLatin1Char('=')))
+            return "unknown option '" + a.toStdString() + "'";
+    }
+    return parser.errorText().toStdString();
+}
+
+}  // namespace
+
 StartOptions ParseCommandLine(const QStringList& args) {
     StartOptions o;
-    bool optionsDone = false;
-    for (qsizetype i = 0; i < args.size(); ++i) {
-        const QString& a = args[i];
-        if (!optionsDone && a == QLatin1String("--")) {
-            optionsDone = true;
-        } else if (!optionsDone && (a == QLatin1String("-h") || a == QLatin1String("--help"))) {
-            o.help = true;
-        } else if (!optionsDone && (a == QLatin1String("-V") || a == QLatin1String("--version"))) {
-            o.version = true;
-        } else if (!optionsDone && a == QLatin1String("--exit-after-paint")) {
-            o.exitAfterPaint = true;
-        } else if (!optionsDone && a == QLatin1String("--screenshot")) {
-            if (i + 1 >= args.size()) {
-                o.error = "--screenshot needs a file name";
-                return o;
-            }
-            o.screenshot = args[++i].toStdString();
-        } else if (!optionsDone && a == QLatin1String("--size")) {
-            const QStringList wh =
-                i + 1 < args.size() ? args[++i].split(QLatin1Char('x')) : QStringList();
-            bool okW = false;
-            bool okH = false;
-            const int w = wh.size() == 2 ? wh[0].toInt(&okW) : 0;
-            const int h = wh.size() == 2 ? wh[1].toInt(&okH) : 0;
-            if (!okW || !okH || w < 200 || h < 150 || w > 16384 || h > 16384) {
-                o.error = "--size needs WIDTHxHEIGHT, e.g. 1280x800";
-                return o;
-            }
-            o.width = w;
-            o.height = h;
-        } else if (!optionsDone && a.startsWith(QLatin1Char('-')) && a.size() > 1) {
-            o.error = "unknown option '" + a.toStdString() + "'";
-            return o;
-        } else {
-            o.files.push_back(a.toStdString());
-        }
+    QCommandLineParser parser;
+    // "-size" reads as "--size", so an unknown "-xyz" is reported whole, not letter by letter.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    const QCommandLineOption help(QStringList{QStringLiteral("h"), QStringLiteral("help")});
+    const QCommandLineOption version(QStringList{QStringLiteral("V"), QStringLiteral("version")});
+    const QCommandLineOption exitAfterPaint(QStringLiteral("exit-after-paint"));
+    const QCommandLineOption screenshot(QStringLiteral("screenshot"), QString(),
+                                        QStringLiteral("OUT.png"));
+    const QCommandLineOption size(QStringLiteral("size"), QString(), QStringLiteral("WxH"));
+    parser.addOptions({help, version, exitAfterPaint, screenshot, size});
+    // parse() skips the first argument as the program's name.
+    if (!parser.parse(QStringList{QStringLiteral("kestrilune")} + args)) {
+        o.error = RefusalOf(parser, args, screenshot, size);
+        return o;
     }
+    o.help = parser.isSet(help);
+    o.version = parser.isSet(version);
+    o.exitAfterPaint = parser.isSet(exitAfterPaint);
+    if (parser.isSet(screenshot)) o.screenshot = parser.value(screenshot).toStdString();
+    if (parser.isSet(size)) {
+        const QStringList wh = parser.value(size).split(QLatin1Char('x'));
+        bool okW = false;
+        bool okH = false;
+        const int w = wh.size() == 2 ? wh[0].toInt(&okW) : 0;
+        const int h = wh.size() == 2 ? wh[1].toInt(&okH) : 0;
+        if (!okW || !okH || w < 200 || h < 150 || w > 16384 || h > 16384) {
+            o.error = "--size needs WIDTHxHEIGHT, e.g. 1280x800";
+            return o;
+        }
+        o.width = w;
+        o.height = h;
+    }
+    for (const QString& file : parser.positionalArguments()) o.files.push_back(file.toStdString());
     return o;
 }
 

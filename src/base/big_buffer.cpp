@@ -64,6 +64,23 @@ void GrowBigBlock(BigBlock& block, std::size_t used, std::size_t needed) {
     block.capacity = capacity;
 }
 
+void AllocateZeroedBlock(BigBlock& block, std::size_t bytes) {
+    block = {};
+#if defined(__linux__)
+    if (bytes >= 2 * kHugePage) {
+        const std::size_t size = (bytes + kHugePage - 1) / kHugePage * kHugePage;
+        void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+        if (p == MAP_FAILED) throw std::bad_alloc();
+        AdviseHugePages(p, size);
+        block = {p, size, size};
+        return;
+    }
+#endif
+    void* p = std::calloc(std::max<std::size_t>(bytes, 1), 1);
+    if (!p) throw std::bad_alloc();
+    block = {p, bytes, 0};
+}
+
 void FreeBigBlock(BigBlock& block) {
 #if defined(__linux__)
     if (block.mapped != 0) {

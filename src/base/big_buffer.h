@@ -24,6 +24,10 @@ struct BigBlock {
     std::size_t mapped = 0;    // size of the mapping; 0 while on the heap
 };
 void GrowBigBlock(BigBlock& block, std::size_t used, std::size_t needed);
+// A block of `bytes` zero bytes that are not written: large blocks are fresh mapped pages
+// (zero until first touched, huge pages where the kernel allows), small ones calloc'd.
+// Throws std::bad_alloc when it cannot be had.
+void AllocateZeroedBlock(BigBlock& block, std::size_t bytes);
 void FreeBigBlock(BigBlock& block);
 
 // A growable array of trivially copyable values that is never zero-filled. Small arrays
@@ -69,6 +73,40 @@ class BigBuffer {
         GrowBigBlock(block_, size_ * sizeof(T), (size_ + extra) * sizeof(T));
     }
 
+    BigBlock block_;
+    std::size_t size_ = 0;
+};
+
+// A fixed number of values that start as all zero bytes (which must be the value a T
+// starts as) without the array writing them: a table of a million faces then only costs
+// the pages that are used.
+template <class T>
+class ZeroedArray {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+  public:
+    ZeroedArray() = default;
+    explicit ZeroedArray(std::size_t size) { Assign(size); }
+    ZeroedArray(const ZeroedArray&) = delete;
+    ZeroedArray& operator=(const ZeroedArray&) = delete;
+    ~ZeroedArray() { FreeBigBlock(block_); }
+
+    // `size` zero values in place of the old ones.
+    void Assign(std::size_t size) {
+        if (size > std::numeric_limits<std::size_t>::max() / sizeof(T)) throw std::bad_alloc();
+        BigBlock fresh;
+        AllocateZeroedBlock(fresh, size * sizeof(T));
+        FreeBigBlock(block_);
+        block_ = fresh;
+        size_ = size;
+    }
+    std::size_t Size() const { return size_; }
+    T* get() { return static_cast<T*>(block_.data); }
+    const T* get() const { return static_cast<const T*>(block_.data); }
+    T& operator[](std::size_t i) { return get()[i]; }
+    const T& operator[](std::size_t i) const { return get()[i]; }
+
+  private:
     BigBlock block_;
     std::size_t size_ = 0;
 };

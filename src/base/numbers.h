@@ -172,5 +172,15 @@ inline void AppendLE32(std::string& out, std::uint32_t v) {
 inline void AppendLEFloat(std::string& out, float f) {
     AppendLE32(out, BitsOfFloat(f));
 }
+// Writes into room already made, for writers that fill a block at a time.
+inline void StoreLE32(unsigned char* p, std::uint32_t v) {
+    p[0] = static_cast<unsigned char>(v & 0xFF);
+    p[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
+    p[2] = static_cast<unsigned char>((v >> 16) & 0xFF);
+    p[3] = static_cast<unsigned char>(v >> 24);
+}
+inline void StoreLEFloat(unsigned char* p, float f) {
+    StoreLE32(p, BitsOfFloat(f));
+}
 
 }  // namespace base

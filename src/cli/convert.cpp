@@ -154,8 +154,11 @@ std::string ParseArgs(std::span<const std::string> args, Options& o, bool& help,
 
 // --scale, then --up z, then --flip-handedness, on the table; the mesh is rebuilt from it
 // (the .x writer saves the mesh) and its normals read back.
+bool NeedsTransform(const Options& o) {
+    return o.scale != 1.0f || o.upZ || o.flip;
+}
 void Transform(model::ModelHost& host, model::FaceTable& t, const Options& o) {
-    if (o.scale == 1.0f && !o.upZ && !o.flip) return;
+    if (!NeedsTransform(o)) return;
     for (int f = 0; f < t.FacesToWrite(); ++f) {
         const int n = t.CornersOf(f);
         for (int k = 0; k < n; ++k) {
@@ -218,9 +221,21 @@ int Convert(const Job& job, const Options& o, std::ostream& err) {
     // Sized to the inputs: it grows as they are read.
     auto table = std::make_unique<model::FaceTable>(0, 1);
     bool mixedSaid = false;
+    // The mesh is rebuilt from the table only when something uses it next: the next file
+    // (it joins the rebuilt mesh, as in the modeller), a transform, or a writer that reads
+    // the mesh or the vertex pool the rebuild fills.
+    bool rebuildPending = false;
+    const auto rebuild = [&](const std::string& input) {
+        if (!rebuildPending) return true;
+        rebuildPending = false;
+        if (table->RebuildMesh(host)) return true;
+        err << kProgram << ": " << input << ": the model could not be rebuilt\n";
+        return false;
+    };
     for (const std::string& input : job.inputs) {
+        if (!rebuild(input)) return kExitReadFailed;
         const doc::ImportReport report =
-            doc::ImportFile(host, *table, input, {.sizeTableToModel = true});
+            doc::ImportFile(host, *table, input, {.sizeTableToModel = true, .deferRebuild = true});
         if (!report.read.ok()) {
             err << kProgram << ": " << input << ": " << report.read.detail << "\n";
             return kExitReadFailed;
@@ -238,10 +253,7 @@ int Convert(const Job& job, const Options& o, std::ostream& err) {
             err << kProgram << ": " << input << ": faces hold at most " << model::MAX_FACE_VERTICES
                 << " corners; " << stats.droppedCorners << " corners were dropped\n";
         }
-        if (!report.rebuilt) {
-            err << kProgram << ": " << input << ": the model could not be rebuilt\n";
-            return kExitReadFailed;
-        }
+        rebuildPending = true;
         if (report.becameMixed && !mixedSaid) {
             err << kProgram
                 << ": the inputs mix left- and right-handed files; the model counts "
@@ -249,7 +261,14 @@ int Convert(const Job& job, const Options& o, std::ostream& err) {
             mixedSaid = true;
         }
     }
-    Transform(host, *table, o);
+    if (formats::WriterNeedsRebuild(job.output) || NeedsTransform(o)) {
+        if (!rebuild(job.inputs.back())) return kExitReadFailed;
+        Transform(host, *table, o);
+    } else if (host.m_pMesh) {
+        // Nothing reads the mesh again: its memory goes before the file is written.
+        host.m_pModelFrame->DeleteVisual(host.m_pMesh);
+        host.m_pMesh.reset();
+    }
     const formats::Format& format = *formats::FindFormat(job.output);
     for (const std::string& loss : Losses(*table, format)) {
         err << kProgram << ": " << job.output << ": " << loss << "\n";

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdlib>
+#include <filesystem>
 
 #include "doc/edit_path.h"
 #include "doc/texts.h"
@@ -169,7 +170,8 @@ void CMdlrDoc::OnFileNew() {
 }
 
 std::optional<std::string> CMdlrDoc::AskForModelFile(bool open) {
-    // Both dialogs start in the folder last used (the program's folder the first time);
+    // Both dialogs start in the folder last used, by a dialog or by a replacing open (the
+    // program's folder the first time);
     // Save As suggests the name of the file the model came from. A name typed without an
     // extension takes the chosen file type's, ".x" when no type is chosen.
     const std::string folder =
@@ -290,6 +292,11 @@ bool CMdlrDoc::OpenDocumentFile(const std::string& path) {
     ShowImportProblems(path, report);
     if (report.ok()) {
         SetTitle(DisplayName(path));
+        // A file opened from the command line, a drop or the recent list is the folder last
+        // used too: Save As then suggests the file's own name in the file's own folder.
+        std::error_code error;
+        const std::filesystem::path folder = std::filesystem::absolute(path, error).parent_path();
+        if (!error && !folder.empty()) session_.fileFolder = folder.string() + '/';
         frame_.AddToRecentFileList(path);
         frame_.ModelOpened();
     } else {

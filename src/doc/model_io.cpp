@@ -35,7 +35,7 @@ ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const s
         }
     }
     report.stats = table.ReadFromMesh(host);
-    report.rebuilt = table.RebuildMesh(host);
+    if (!options.deferRebuild) report.rebuilt = table.RebuildMesh(host);
     return report;
 }
 

@@ -35,6 +35,11 @@ struct ImportOptions {
     // Grow the table to hold the whole model (at most MAX_FACE_VERTICES corners a face)
     // instead of stopping at its limits: the converter's table.
     bool sizeTableToModel = false;
+    // Read the mesh into the table but leave the mesh as the reader made it: the caller
+    // rebuilds it (RebuildMesh) before anything next uses the mesh, or drops it when
+    // nothing will. `rebuilt` stays false. The converter's writers mostly read the table
+    // alone, and a rebuild of a million faces costs as much as reading them.
+    bool deferRebuild = false;
 };
 ImportReport ImportFile(model::ModelHost& host, model::FaceTable& table, const std::string& path,
                         ImportOptions options = {});

@@ -147,12 +147,14 @@ std::string_view BitmapErrorText(rm::BitmapError error, rm::ImageKind kind) {
 void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
     model::FaceTable& table = session.Table();
     CMaterialDlg dlg;
-    // When every target face looks the same, the dialog and the colour dialog start from
-    // it; otherwise at 0 % and black.
-    model::FaceColor shared;
-    const bool same = table.TargetsShareColor(&shared);
-    dlg.m_nTransparency = same ? TRANSPARENCY_MAX - shared.alpha : 0;
-    rm::ColorRef colorStart = same ? rm::MakeColorRef(shared.red, shared.green, shared.blue) : 0u;
+    // The dialog starts at the transparency every target face shares, and the colour
+    // dialog at the colour they share; where they differ, at 0 % and black. (Faces of
+    // several colours but one transparency keep it when only the quality is changed.)
+    const model::FaceTable::TargetLook targets = table.TargetsLook();
+    const model::FaceColor& shared = targets.look;
+    dlg.m_nTransparency = targets.sameAlpha ? TRANSPARENCY_MAX - shared.alpha : 0;
+    rm::ColorRef colorStart =
+        targets.sameColor ? rm::MakeColorRef(shared.red, shared.green, shared.blue) : 0u;
     dlg.m_nQuality = QualityRadioOf(table.meshQuality);
     // One use of the dialog is one step, with a colour the button applied at once.
     EditPath path(session, frame);

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <nlohmann/json.hpp>
 #include <sstream>
+#include <stdexcept>
 
 #include "formats/export_view.h"
 #include "formats/gltf_library.h"
@@ -26,6 +27,8 @@ struct CornerKey {
 class BufferBuilder {
   public:
     explicit BufferBuilder(tinygltf::Model& m) : m_(m) {}
+    // Room for views of `bytes` bytes in all, so that the buffer is not copied as it grows.
+    void Reserve(std::size_t bytes) { Bytes().reserve(Bytes().size() + bytes); }
     int AddView(const void* data, std::size_t size, int target) {
         std::vector<unsigned char>& bytes = Bytes();
         while (bytes.size() % 4 != 0) bytes.push_back(0);
@@ -94,10 +97,23 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
     bool textured = false;
     for (const ExportMaterial& mat : mats.list) textured |= mat.texture != nullptr;
 
-    // Vertices and each material's triangles.
+    // Vertices and each material's triangles. Room for the most there can be (a vertex
+    // per corner, n - 2 triangles a face) is reserved: what is not used is never touched.
+    std::size_t corners = 0;
+    std::vector<std::size_t> triangleCount(mats.list.size(), 0);
+    for (int f = 0; f < view.Faces(); ++f) {
+        const int n = view.Corners(f);
+        if (n < 3) continue;
+        corners += std::size_t(n);
+        triangleCount[std::size_t(mats.ofFace[std::size_t(f)])] += std::size_t(n - 2);
+    }
     VertexWelder<CornerKey> welder(view);
     std::vector<float> positions, normals, uvs;
+    positions.reserve(3 * corners);
+    normals.reserve(3 * corners);
+    if (textured) uvs.reserve(2 * corners);
     std::vector<std::vector<std::uint32_t>> indices(mats.list.size());
+    for (std::size_t i = 0; i < indices.size(); ++i) indices[i].reserve(3 * triangleCount[i]);
     std::vector<rm::Triangle> tris;
     std::uint32_t corner[model::MAX_FACE_VERTICES];
     for (int f = 0; f < view.Faces(); ++f) {
@@ -140,6 +156,9 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
     // Materials and primitives; a material without triangles (its faces have fewer than 3
     // corners) is left out.
     tinygltf::Mesh mesh;
+    std::size_t viewBytes = 4 * (positions.size() + normals.size() + uvs.size()) + 16;
+    for (const std::vector<std::uint32_t>& idx : indices) viewBytes += 4 * idx.size() + 4;
+    buffer.Reserve(viewBytes);
     int positionAccessor = -1, normalAccessor = -1, uvAccessor = -1;
     if (vertexCount > 0) {
         positionAccessor =
@@ -237,43 +256,92 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
     return b;
 }
 
-std::string SerializeGlb(const tinygltf::Model& m) {
+// The model's document as the library writes it into a .glb, with the buffer's
+// byteLength: the library is given the model without the buffer's bytes (it would copy
+// them twice over), and the length is put back. The model is left as it was.
+nlohmann::json GlbDocument(tinygltf::Model& m) {
+    std::vector<unsigned char> bin;
+    if (!m.buffers.empty()) bin.swap(m.buffers[0].data);
+    struct Restore {
+        tinygltf::Model& m;
+        std::vector<unsigned char>& bin;
+        ~Restore() {
+            if (!m.buffers.empty()) bin.swap(m.buffers[0].data);
+        }
+    } restore{m, bin};
     tinygltf::TinyGLTF gltf;
     gltf.SetImageWriter(nullptr, nullptr);
     std::ostringstream out;
     gltf.WriteGltfSceneToStream(&m, out, false, true);
-    return std::move(out).str();
+    const std::string glb = std::move(out).str();
+    if (glb.size() < 20) throw std::runtime_error("the glTF library wrote nothing");
+    const std::uint32_t jsonLength =
+        base::LoadLE32(reinterpret_cast<const unsigned char*>(glb.data()) + 12);
+    nlohmann::json doc = nlohmann::json::parse(glb.substr(20, jsonLength));
+    if (!m.buffers.empty()) doc["buffers"][0]["byteLength"] = bin.size();
+    return doc;
+}
+
+std::string_view BytesOf(const std::vector<unsigned char>& v) {
+    return {reinterpret_cast<const char*>(v.data()), v.size()};
+}
+
+// Runs a glTF writer's body: running out of memory and a document the library got wrong
+// become failures.
+template <typename Write>
+int GuardedGltfWrite(std::string* error, Write&& write) {
+    try {
+        return write();
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+    } catch (const nlohmann::json::exception& e) {
+        if (error) *error = std::string("the glTF library wrote a bad document: ") + e.what();
+    } catch (const std::runtime_error& e) {
+        if (error) *error = e.what();
+    }
+    return 0;
 }
 
 }  // namespace
 
+// A .glb: the 12-byte header, the document as a chunk padded with blanks to 4 bytes, then
+// the buffer as a chunk (BuildModel pads it to 4 bytes), written from where it is.
 int SaveGlb(const WriteRequest& r, std::string* error) {
-    return WriteFormatted(r.path, error, [&r] { return SerializeGlb(BuildModel(r, true).model); });
+    return GuardedGltfWrite(error, [&] {
+        Built b = BuildModel(r, true);
+        std::string json = GlbDocument(b.model).dump();
+        while (json.size() % 4 != 0) json += ' ';
+        const std::string_view bin =
+            b.model.buffers.empty() ? std::string_view() : BytesOf(b.model.buffers[0].data);
+        const std::string_view binPad("\0\0\0", (4 - bin.size() % 4) % 4);
+        const std::size_t binChunk = bin.empty() ? 0 : 8 + bin.size() + binPad.size();
+        std::string head = "glTF";
+        AppendLE32(head, 2);
+        AppendLE32(head, std::uint32_t(12 + 8 + json.size() + binChunk));
+        AppendLE32(head, std::uint32_t(json.size()));
+        head += "JSON";
+        head += json;
+        if (!bin.empty()) {
+            AppendLE32(head, std::uint32_t(bin.size() + binPad.size()));
+            head += std::string_view("BIN\0", 4);
+        }
+        return rm::WriteFilesAtomically({{r.path, head, {bin, binPad}}}, error) ? 1 : 0;
+    });
 }
 
 int SaveGltf(const WriteRequest& r, std::string* error) {
-    try {
+    return GuardedGltfWrite(error, [&] {
         Built b = BuildModel(r, false);
-        // The library writes its buffer into a .glb only; the .gltf takes the JSON chunk of
+        // The library writes its buffer into a .glb only; the .gltf takes the document of
         // that file and names the buffer's own file.
-        const std::string glb = SerializeGlb(b.model);
-        if (glb.size() < 20) {
-            if (error) *error = "the glTF library wrote nothing";
-            return 0;
-        }
-        const std::uint32_t jsonLength =
-            base::LoadLE32(reinterpret_cast<const unsigned char*>(glb.data()) + 12);
-        nlohmann::json doc = nlohmann::json::parse(glb.substr(20, jsonLength));
+        nlohmann::json doc = GlbDocument(b.model);
         const std::string title = FileTitle(r.path);
         const std::size_t slash = r.path.find_last_of('/');
         const std::string folder = slash == std::string::npos ? "" : r.path.substr(0, slash + 1);
         std::vector<rm::FileToWrite> files;
-        const std::string bin(b.model.buffers.empty() ? std::string()
-                                                      : std::string(b.model.buffers[0].data.begin(),
-                                                                    b.model.buffers[0].data.end()));
         if (!b.model.buffers.empty()) {
             doc["buffers"][0]["uri"] = UriOf(title + ".bin");
-            files.push_back({folder + title + ".bin", bin});
+            files.push_back({folder + title + ".bin", BytesOf(b.model.buffers[0].data)});
         }
         for (std::size_t k = 0; k < b.pngs.size(); ++k) {
             files.push_back({folder + ImageFileName(title, k), b.pngs[k]});
@@ -281,13 +349,7 @@ int SaveGltf(const WriteRequest& r, std::string* error) {
         const std::string json = doc.dump(2) + "\n";
         files.push_back({r.path, json});  // last: the document appears once its files are there
         return rm::WriteFilesAtomically(files, error) ? 1 : 0;
-    } catch (const std::bad_alloc&) {
-        if (error) *error = "out of memory";
-        return 0;
-    } catch (const nlohmann::json::exception& e) {
-        if (error) *error = std::string("the glTF library wrote a bad document: ") + e.what();
-        return 0;
-    }
+    });
 }
 
 }  // namespace formats

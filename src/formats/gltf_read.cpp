@@ -322,10 +322,7 @@ class Builder {
   public:
     Builder(const tinygltf::Model& m, DecodedImages& images, std::vector<std::string> folders,
             ReadResult* result)
-        : m_(m),
-          images_(images),
-          folders_(std::move(folders)),
-          reader_(m, result) {}
+        : m_(m), images_(images), folders_(std::move(folders)), reader_(m, result) {}
 
     bool Scene() {
         std::vector<int> roots;
@@ -478,6 +475,11 @@ class Builder {
             }
         };
         const std::size_t n = corners.size();
+        // Room for the triangles (at most n - 2), so that the mesh's arrays are not copied
+        // as they grow.
+        const std::size_t most = n < 3 ? 0 : mode == TINYGLTF_MODE_TRIANGLES ? n / 3 : n - 2;
+        mesh.ReserveFaces(most, 3 * most);
+        mesh.ReserveVertices(0, most);
         if (mode == TINYGLTF_MODE_TRIANGLES) {
             for (std::size_t i = 0; i + 2 < n; i += 3)
                 triangle(corners[i], corners[i + 1], corners[i + 2]);

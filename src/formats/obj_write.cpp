@@ -110,13 +110,12 @@ int SaveObj(const WriteRequest& r, std::string* error) {
             }
             faces += '\n';
         }
-        obj += faces;
         // The images and the library first: the model appears once its files are there.
         std::vector<rm::FileToWrite> files;
         for (std::size_t k = 0; k < pngs.size(); ++k)
             files.push_back({folder + ImageFileName(title, k), pngs[k]});
         files.push_back({folder + title + ".mtl", mtl});
-        files.push_back({r.path, obj});
+        files.push_back({r.path, obj, {faces}});
         return rm::WriteFilesAtomically(files, error) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         if (error) *error = "out of memory";

@@ -165,6 +165,12 @@ const WriterEntry* FindWriter(std::string_view path) {
     return nullptr;
 }
 
+bool WriterNeedsRebuild(std::string_view path) {
+    const WriterEntry* writer = FindWriter(path);
+    return writer &&
+           (writer->write == &SaveX || writer->write == &SaveLwo || writer->write == &SaveMqo);
+}
+
 model::Handedness ConventionOf(std::string_view path) {
     const Format* f = FindFormat(path);
     return f ? f->convention : model::Handedness::None;

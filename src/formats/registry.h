@@ -102,6 +102,11 @@ ReadResult RunReader(const ReaderEntry& reader, const std::string& path, model::
 const ReaderEntry* FindReader(std::string_view path);
 const WriterEntry* FindWriter(std::string_view path);
 
+// The writer of `path` reads what rebuilding the mesh from the table makes: the mesh itself
+// (.x) or the table's vertex pool (.lwo, .mqo). The others read the table's faces alone.
+// False when no writer takes the extension.
+bool WriterNeedsRebuild(std::string_view path);
+
 // The convention of the format of `path` (None when no format takes it).
 model::Handedness ConventionOf(std::string_view path);
 

@@ -74,12 +74,15 @@ std::string FormatStl(const ExportView& view, bool ascii, const std::string& nam
     const std::uint32_t count = ForEachTriangle(
         view,
         [&s](const rm::Vector& n, const rm::Vector& a, const rm::Vector& b, const rm::Vector& c) {
+            const std::size_t at = s.size();
+            s.resize(at + 50);  // the attribute bytes stay 0
+            auto* q = reinterpret_cast<unsigned char*>(s.data() + at);
             for (const rm::Vector* v : {&n, &a, &b, &c}) {
-                AppendLEFloat(s, v->x);
-                AppendLEFloat(s, v->y);
-                AppendLEFloat(s, v->z);
+                base::StoreLEFloat(q, v->x);
+                base::StoreLEFloat(q + 4, v->y);
+                base::StoreLEFloat(q + 8, v->z);
+                q += 12;
             }
-            AppendLE16(s, 0);
         });
     std::string countBytes;
     AppendLE32(countBytes, count);

@@ -247,9 +247,12 @@ void CMainFrame::RegisterFrameCommands() {
         router_.On(
             doc::ID_FILE_MRU_FILE1 + i,
             [this, i] {
-                if (i < recent_.size()) doc_->OpenReplacing(recent_[i].toStdString());
+                // A copy: the open reorders the list.
+                if (std::size_t(i) >= recent_.Size()) return;
+                const std::string path = recent_.Entries()[std::size_t(i)];
+                doc_->OpenReplacing(path);
             },
-            [this, i] { return i < recent_.size(); });
+            [this, i] { return std::size_t(i) < recent_.Size(); });
     }
 }
 
@@ -371,30 +374,32 @@ void CMainFrame::SetModified(bool modified) {
 }
 
 void CMainFrame::AddToRecentFileList(const std::string& path) {
-    const QString abs = QFileInfo(Q(path)).absoluteFilePath();
-    recent_.removeAll(abs);
-    recent_.prepend(abs);
-    while (recent_.size() > doc::RECENT_FILE_COUNT) recent_.removeLast();
+    recent_.Add(QFileInfo(Q(path)).absoluteFilePath().toStdString());
     SaveRecentFiles();
     RebuildRecentFileMenu();
 }
 
 void CMainFrame::RemoveFromRecentFileList(const std::string& path) {
-    recent_.removeAll(QFileInfo(Q(path)).absoluteFilePath());
-    recent_.removeAll(Q(path));
+    recent_.Remove(QFileInfo(Q(path)).absoluteFilePath().toStdString());
+    recent_.Remove(path);
     SaveRecentFiles();
     RebuildRecentFileMenu();
+}
+
+QStringList CMainFrame::RecentFiles() const {
+    QStringList files;
+    for (const std::string& f : recent_.Entries()) files << Q(f);
+    return files;
 }
 
 void CMainFrame::LoadRecentFiles() {
     QSettings settings(QString::fromLatin1(kSettingsOrganization),
                        QString::fromLatin1(kSettingsApplication));
     settings.beginGroup(QString::fromLatin1(kRecentGroup));
-    recent_.clear();
-    for (int i = 1; i <= doc::RECENT_FILE_COUNT; ++i) {
-        const QString f = settings.value(QStringLiteral("File%1").arg(i)).toString();
-        if (!f.isEmpty()) recent_ << f;
-    }
+    std::vector<std::string> stored;
+    for (int i = 1; i <= doc::RECENT_FILE_COUNT; ++i)
+        stored.push_back(settings.value(QStringLiteral("File%1").arg(i)).toString().toStdString());
+    recent_.Load(stored);
     RebuildRecentFileMenu();
 }
 
@@ -404,8 +409,8 @@ void CMainFrame::SaveRecentFiles() {
     settings.beginGroup(QString::fromLatin1(kRecentGroup));
     for (int i = 1; i <= doc::RECENT_FILE_COUNT; ++i) {
         const QString key = QStringLiteral("File%1").arg(i);
-        if (i <= recent_.size()) {
-            settings.setValue(key, recent_[i - 1]);
+        if (std::size_t(i) <= recent_.Size()) {
+            settings.setValue(key, Q(recent_.Entries()[std::size_t(i - 1)]));
         } else {
             settings.remove(key);
         }
@@ -416,17 +421,15 @@ void CMainFrame::RebuildRecentFileMenu() {
     for (int i = 0; i < doc::RECENT_FILE_COUNT; ++i) {
         QAction* a = recentActions_[std::size_t(i)];
         if (!a) continue;
-        const bool used = i < recent_.size();
+        const bool used = std::size_t(i) < recent_.Size();
         a->setVisible(used);
         if (used) {
-            QString shown = recent_[i];
-            shown.replace(QLatin1Char('&'), QStringLiteral("&&"));
-            a->setText(QStringLiteral("&%1 %2").arg(i + 1).arg(shown));
+            a->setText(Q(recent_.MenuLabel(std::size_t(i))));
             a->setStatusTip(Q(doc::PromptOf(*doc::FindCommand(doc::ID_FILE_MRU_FILE1))));
         }
     }
     // The greyed placeholder shows only while the list is empty.
-    if (recentPlaceholder_) recentPlaceholder_->setVisible(recent_.isEmpty());
+    if (recentPlaceholder_) recentPlaceholder_->setVisible(recent_.Empty());
 }
 
 // --- events ---

@@ -13,6 +13,7 @@
 #include "dialogs/desktop_opener.h"
 #include "doc/commands.h"
 #include "doc/document.h"
+#include "doc/recent_files.h"
 #include "doc/session.h"
 #include "frame/qt_ui.h"
 #include "ports/pane_host.h"
@@ -56,7 +57,7 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     // The action of a menu or tool-bar command (the menu's action), or null.
     QAction* Action(int id) const;
     QToolBar* ToolBar() const { return toolBar_; }
-    QStringList RecentFiles() const { return recent_; }
+    QStringList RecentFiles() const;
     // The status bar's counts of vertices, faces and the selection.
     QLabel* CountsLabel() const { return counts_; }
     // The window's normal (not maximised) size: the one last given, kept in the settings,
@@ -125,7 +126,7 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
     QAction* recentPlaceholder_ = nullptr;
     std::array<QAction*, doc::RECENT_FILE_COUNT> recentActions_{};
     QToolBar* toolBar_ = nullptr;
-    QStringList recent_;
+    doc::RecentFileList recent_;
     int m_bFirstSize = 0;
     bool emulateMaximized_ = false;
     bool updatePending_ = false;

@@ -26,7 +26,7 @@ void FaceTable::Resize(int maxFaces, int maxCorners) {
 }
 
 void FaceTable::AllocateHeapArrays() {
-    vertexPool = std::make_unique<rm::Vector[]>(std::size_t(PoolCapacity()));
+    vertexPool.Assign(std::size_t(PoolCapacity()));
     faceColor = std::make_unique<FaceColor[]>(std::size_t(maxFaces_));  // 192, 192, 192, 255
     faceTexture = std::make_unique<rm::TexturePtr[]>(std::size_t(maxFaces_));
 }
@@ -300,7 +300,7 @@ void FaceTable::ApplyToTargets(Change change) {
     }
 }
 
-bool FaceTable::TargetsShareColor(FaceColor* shared) const {
+FaceTable::TargetLook FaceTable::TargetsLook() const {
     bool anyTarget = false;
     const auto isTarget = [this](int f) {
         for (int k = 0; k < CornersOf(f); ++k) {
@@ -309,19 +309,22 @@ bool FaceTable::TargetsShareColor(FaceColor* shared) const {
         return true;
     };
     for (int f = 0; f < Faces() && !anyTarget; ++f) anyTarget = isTarget(f);
+    TargetLook result;
     bool first = true;
     for (int f = 0; f < Faces(); ++f) {
         if (anyTarget && !isTarget(f)) continue;
         const FaceColor& c = faceColor[f];
         if (first) {
-            *shared = c;
+            result = {c, true, true};
             first = false;
-        } else if (c.red != shared->red || c.green != shared->green || c.blue != shared->blue ||
-                   c.alpha != shared->alpha) {
-            return false;
+            continue;
         }
+        const FaceColor& s = result.look;
+        result.sameColor =
+            result.sameColor && c.red == s.red && c.green == s.green && c.blue == s.blue;
+        result.sameAlpha = result.sameAlpha && c.alpha == s.alpha;
     }
-    return !first;
+    return result;
 }
 
 void FaceTable::ApplyColor(rm::ColorRef colorref) {

@@ -17,6 +17,7 @@
 #include <span>
 #include <vector>
 
+#include "base/big_buffer.h"
 #include "model/model_host.h"
 #include "rm/polygon.h"
 #include "rm/texture.h"
@@ -75,19 +76,20 @@ class CornerRows {
         U* first_;
         int count_;
     };
+    // Every entry T{} (all zero bytes).
     void Assign(int rows, int stride) {
         stride_ = stride;
-        data_.assign(std::size_t(rows) * std::size_t(stride), T{});
+        data_.Assign(std::size_t(rows) * std::size_t(stride));
     }
     Row<T> operator[](int f) {
-        return {data_.data() + std::size_t(f) * std::size_t(stride_), stride_};
+        return {data_.get() + std::size_t(f) * std::size_t(stride_), stride_};
     }
     Row<const T> operator[](int f) const {
-        return {data_.data() + std::size_t(f) * std::size_t(stride_), stride_};
+        return {data_.get() + std::size_t(f) * std::size_t(stride_), stride_};
     }
 
   private:
-    std::vector<T> data_;
+    base::ZeroedArray<T> data_;
     int stride_ = 0;
 };
 
@@ -141,9 +143,15 @@ class FaceTable {
     // only: the caller rebuilds the mesh (the edit path does).
     void ApplyColor(rm::ColorRef colorref);
     void ApplyTransparency(int t);
-    // The colour shared by every target face of ApplyColor, or false when they differ or
-    // there is no face.
-    bool TargetsShareColor(FaceColor* shared) const;
+    // What the target faces of ApplyColor have in common: `look` is the first target's
+    // colour, and the flags say whether every target has its red, green and blue, and its
+    // alpha. Both false when there is no face.
+    struct TargetLook {
+        FaceColor look;
+        bool sameColor = false;
+        bool sameAlpha = false;
+    };
+    TargetLook TargetsLook() const;
 
     // Deselects every corner: the one way to clear the selection.
     void ClearSelection();
@@ -178,7 +186,7 @@ class FaceTable {
     std::vector<int> faceMark;
     std::unique_ptr<FaceColor[]> faceColor;
     std::unique_ptr<rm::TexturePtr[]> faceTexture;  // null = none
-    std::unique_ptr<rm::Vector[]> vertexPool;       // PoolCapacity() entries
+    base::ZeroedArray<rm::Vector> vertexPool;       // PoolCapacity() entries
     int poolVertexCount = 0;
     rm::Quality meshQuality = rm::Quality::Gouraud;
 

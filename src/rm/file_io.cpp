@@ -123,10 +123,12 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) 
 
 namespace {
 
-// Writes `data` to a new temporary file beside `path`, flushed and closed; its name goes to
-// `tmp`. False (nothing left behind) on any failure.
-bool WriteTemporary(const std::string& path, std::string_view data, std::string& tmp,
-                    std::string* error) {
+bool writesSynced = true;
+
+// Writes the file's bytes to a new temporary file beside its path, flushed and closed; its
+// name goes to `tmp`. False (nothing left behind) on any failure.
+bool WriteTemporary(const FileToWrite& file, std::string& tmp, std::string* error) {
+    const std::string& path = file.path;
     // Temporary name beside the target, so the rename stays on one file system.
     static std::mt19937_64 rng{std::random_device{}()};
     std::FILE* f = nullptr;
@@ -142,9 +144,14 @@ bool WriteTemporary(const std::string& path, std::string_view data, std::string&
         if (error) *error = "cannot create: " + ErrnoText();
         return false;
     }
-    bool ok = data.empty() || std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    bool ok = true;
+    const auto put = [&](std::string_view data) {
+        if (ok && !data.empty()) ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
+    };
+    put(file.data);
+    for (const std::string_view data : file.more) put(data);
     if (ok && std::fflush(f) != 0) ok = false;
-    if (ok && ::fsync(::fileno(f)) != 0 && errno != EINVAL) ok = false;
+    if (ok && writesSynced && ::fsync(::fileno(f)) != 0 && errno != EINVAL) ok = false;
     const int savedErrno = errno;
     if (std::fclose(f) != 0) ok = false;
     if (!ok) {
@@ -156,6 +163,10 @@ bool WriteTemporary(const std::string& path, std::string_view data, std::string&
 }
 
 }  // namespace
+
+void SetWritesSynced(bool synced) {
+    writesSynced = synced;
+}
 
 bool WriteFileAtomically(const std::string& path, std::string_view data, std::string* error) {
     return WriteFilesAtomically({{path, data}}, error);
@@ -169,7 +180,7 @@ bool WriteFilesAtomically(const std::vector<FileToWrite>& files, std::string* er
     };
     for (const FileToWrite& file : files) {
         std::string tmp;
-        if (!WriteTemporary(file.path, file.data, tmp, error)) {
+        if (!WriteTemporary(file, tmp, error)) {
             removeFrom(0);
             return false;
         }

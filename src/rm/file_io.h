@@ -53,10 +53,20 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error =
 bool WriteFileAtomically(const std::string& path, std::string_view data,
                          std::string* error = nullptr);
 
+// Whether a written file is flushed to the disk (fsync) before it is renamed over its
+// target. On by default: the modeller's Save replaces the user's only copy of the work,
+// and a crash soon after must not leave an empty file in its place. The converter turns it
+// off, as copying and compiling tools do: its inputs stay where they are and its outputs
+// can be made again, while flushing a file of a million faces costs a good part of the
+// conversion. Either way no program ever sees a half-written file under the target's name.
+void SetWritesSynced(bool synced);
+
 // One file of several written together.
 struct FileToWrite {
     std::string path;
     std::string_view data;
+    // Written after `data`, in order: a big file need not be copied into one string.
+    std::vector<std::string_view> more = {};
 };
 // Writes every file to a temporary file beside its target first; only when all of them are
 // written are they renamed over their targets, in order. On a failure before the renames

@@ -195,12 +195,14 @@ bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vec
 namespace {
 
 // Reserves room for `extra` more values; a fresh buffer of a big mesh goes to huge pages.
-// Only a hint: when the room cannot be had, the array grows as values come.
+// Only a hint: when the room cannot be had, the array grows as values come. A reader that
+// reserves piece by piece (a glTF primitive at a time) still sees the array at least
+// double, so that it is not copied once a piece.
 template <typename T>
 void ReserveMore(std::vector<T>& v, std::size_t extra) {
     if (v.capacity() - v.size() >= extra || extra > v.max_size() - v.size()) return;
     try {
-        v.reserve(v.size() + extra);
+        v.reserve(std::max(v.size() + extra, std::min(2 * v.capacity(), v.max_size())));
     } catch (const std::bad_alloc&) {
         return;
     }

@@ -67,6 +67,7 @@ void CMdlrView::Press(bool left, int x, int y) {
     m_ptAnchor = m_ptLast = {x, y};
     (left ? m_bLButtonDown : m_bRButtonDown) = 1;
     m_rcBand = {x, y, x, y};
+    if (!left) m_nZoomTravel = 0;
     if (EditMode() == doc::EDIT_POLYGON) {
         PolygonPress(left, x, y);
         return;
@@ -215,7 +216,18 @@ bool CMdlrView::ScaleViews(float factor) {
 }
 
 void CMdlrView::ZoomStep(int x) {
-    ScaleViews(x < m_ptLast.x ? kZoomOut : kZoomIn);
+    m_nZoomTravel += x - m_ptLast.x;
+    bool zoomed = false;
+    while (m_nZoomTravel >= kZoomPixelsPerStep || m_nZoomTravel <= -kZoomPixelsPerStep) {
+        const bool in = m_nZoomTravel > 0;
+        if (!ScaleViews(in ? kZoomIn : kZoomOut)) {
+            m_nZoomTravel = 0;
+            break;
+        }
+        m_nZoomTravel += in ? -kZoomPixelsPerStep : kZoomPixelsPerStep;
+        zoomed = true;
+    }
+    if (!zoomed) return;
     Render3D();
     for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
 }

@@ -23,6 +23,9 @@ namespace views {
 inline constexpr float kZoomOut = std::bit_cast<float>(std::uint32_t{0x3F666666});
 inline constexpr float kZoomIn = std::bit_cast<float>(std::uint32_t{0x3F8E38DA});
 inline constexpr float kRotationPerPixel = std::bit_cast<float>(std::uint32_t{0x3CA3D70A});
+// Horizontal pixels of the 3D pane's right drag per zoom step: the zoom follows how far the
+// pointer went, not how many mouse messages the drag happened to send.
+inline constexpr int kZoomPixelsPerStep = 10;
 // ViewScale stays within these bounds (pixels per model unit): a zoom step that would
 // leave them does nothing, so the mapping never reaches infinity or zero.
 inline constexpr float kMinViewScale = 1e-3f;
@@ -108,7 +111,10 @@ class CMdlrView {
     void InvalidateOrthographicPanes();
     // The 3D pane's left drag: the model frame turned about X, then about Y.
     void RotateModel(int x, int y);
-    // The 3D pane's right drag: one zoom step of the 3D pane and the orthographic panes.
+    // The 3D pane's right drag to pointer column x: one zoom step of the 3D pane and the
+    // orthographic panes per kZoomPixelsPerStep pixels gone right (in) or left (out) since
+    // the press; vertical travel and the press itself zoom nothing. Travel refused at a bound
+    // of ViewScale is dropped, so turning back zooms back at once.
     void ZoomStep(int x);
     // One zoom step by `factor` (kZoomIn or kZoomOut) of ViewScale and the model frame,
     // within the bounds; false when the bound refused it. Repaints nothing.
@@ -141,6 +147,7 @@ class CMdlrView {
     int m_bMButtonDown = 0;   // panning
     ports::Point m_ptPan;     // pointer at the previous step of the pan
     ports::Point m_ptLast;    // pointer at the previous mouse message
+    int m_nZoomTravel = 0;    // right-drag pixels in the 3D pane not yet turned into steps
     ports::Point m_ptAnchor;  // pointer at the most recent press
     ports::Rect m_rcBand;     // rubber band, left <= right, top <= bottom
 

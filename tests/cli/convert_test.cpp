@@ -8,6 +8,8 @@
 #include <sstream>
 
 #include "formats/mqo.h"
+#include "formats/registry.h"
+#include "model/model_host.h"
 #include "test_support.h"
 
 namespace {
@@ -83,6 +85,28 @@ TEST(ConvertCli, SeveralInputsMakeOneModel) {
     testing_support::Model back;
     ASSERT_EQ(formats::ReadMqo(dir.Path("both.mqo"), back.host), 1);
     EXPECT_EQ(back.host.m_pMesh->GetFaceCount(), 10);
+}
+
+// Only some writers need the model rebuilt from the table (the mesh of .x, the vertex
+// pool of .lwo and .mqo); the others read the table alone. Every one of them must still
+// get both inputs' faces and their true positions.
+TEST(ConvertCli, EveryWriterGetsEveryInputsGeometry) {
+    TempDir dir;
+    WriteFile(dir.Path("a.mqo"), PyramidBVertex());
+    for (const std::string ext : {"mqo", "lwo", "x", "obj", "ply", "glb"}) {
+        SCOPED_TRACE(ext);
+        const std::string out = dir.Path("both." + ext);
+        const RunResult r = Convert({dir.Path("a.mqo"), dir.Path("a.mqo"), out});
+        ASSERT_EQ(r.code, 0) << r.err;
+        model::ModelHost back = model::ModelHost::CreateStandalone();
+        ASSERT_TRUE(formats::RunReader(*formats::FindReader(out), out, back).ok());
+        const int faces = back.m_pMesh->GetFaceCount();
+        EXPECT_EQ(faces, ext == "glb" ? 12 : 10);  // .glb keeps triangles only
+        const rm::Box box = back.m_pMesh->GetBox();
+        // The document's units are a hundredth of the model's.
+        EXPECT_EQ(box.min, (rm::Vector{-1, 0, -1}));
+        EXPECT_EQ(box.max, (rm::Vector{1, 1.5f, 1}));
+    }
 }
 
 TEST(ConvertCli, UsageErrors) {

@@ -269,13 +269,17 @@ TEST(ReadFailures, TheFaceLimitWarningNamesOnlyWhatWasDropped) {
 
 TEST_F(DocFixture, DialogsStartInTheFolderLastUsedAndSaveAsSuggestsTheFilesName) {
     TempDir other;
+    ui.files = {std::nullopt};
+    document.OnFileOpen();  // the first time: the program's folder
+    EXPECT_EQ(ui.fileRequests.back().initialFolder, session.programFolder);
+    // A replacing open (command line, drop, recent list): its folder is the one last used,
+    // so Save As suggests the file's name where the file is.
     const std::string a = other.Path("a.dxf");
     WriteFile(a, DxfSquare(0));
     ASSERT_TRUE(document.OpenDocumentFile(a));
-    ui.files = {std::nullopt, other.Path("sub/out.lwo"), std::nullopt};
-    document.OnFileOpen();  // the first time: the program's folder
-    EXPECT_EQ(ui.fileRequests.back().initialFolder, session.programFolder);
+    ui.files = {other.Path("sub/out.lwo"), std::nullopt};
     document.OnFileSaveAs();
+    EXPECT_EQ(ui.fileRequests.back().initialFolder, other.Path(""));
     EXPECT_EQ(ui.fileRequests.back().initialName, "a.dxf");
     EXPECT_EQ(ui.fileRequests.back().defaultExtension, "x");
     document.OnFileOpen();  // where the save went

@@ -168,9 +168,9 @@ TEST(RandomEdits, ModelStaysSoundAndTheHistoryWalksBothWays) {
 // and the marks of the saved state survive the trimming.
 TEST(RandomEdits, HistoryLimitsDropTheOldestSteps) {
     model::TableHistory h(3, std::size_t(1) << 30);
-    auto t = std::make_unique<model::FaceTable>();
-    t->faceCount = 1;
-    t->vertexCount[0] = 3;
+    testing_support::Model m;
+    testing_support::ModelBuilder().FaceAt({{0, 0, 0}, {0, 0, 0}, {0, 0, 0}}).Into(m);
+    model::FaceTable* t = m.table.get();
     h.Reset(*t);
     const std::uint64_t start = h.StateId();
     for (int i = 1; i <= 5; ++i) {

@@ -15,6 +15,7 @@
 namespace {
 
 using model::FaceTable;
+using testing_support::SelectedCornersAnywhere;
 
 struct Fixture {
     doc::Session session;
@@ -47,13 +48,6 @@ struct Fixture {
             }
         }
     }
-    int SelectedCorners(bool wholeArray = false) {
-        int n = 0;
-        for (int f = 0; f < (wholeArray ? model::MAX_FACES : T().faceCount); ++f) {
-            for (int k = 0; k < model::MAX_FACE_VERTICES; ++k) n += T().selected[f][k] != 0;
-        }
-        return n;
-    }
 };
 
 TEST(CutCommand, DeletesOnlyTheFullySelectedOfTwoQuadsSharingAnEdge) {
@@ -71,7 +65,7 @@ TEST(CutCommand, DeletesOnlyTheFullySelectedOfTwoQuadsSharingAnEdge) {
               (std::vector<int>{1, 2, 5, 4}));
     EXPECT_EQ(fx.T().position[0][1], (rm::Vector{2, 0, 0}));
     EXPECT_EQ(fx.session.model.m_pMesh->GetVertexCount(), 6u);
-    EXPECT_EQ(fx.SelectedCorners(true), 0);
+    EXPECT_EQ(SelectedCornersAnywhere(fx.T()), 0);
     EXPECT_EQ(fx.frame.updates, 1);
     // The mesh on the model frame is the rebuilt one.
     ASSERT_EQ(fx.session.model.m_pModelFrame->Visuals().size(), 1u);
@@ -97,7 +91,7 @@ TEST(CutCommand, NothingOrEverythingSelected) {
         EXPECT_EQ(fx.MeshFaces(), 2 - c.cut);
         EXPECT_EQ(fx.T().faceCount, 2 - c.cut);
         EXPECT_EQ(fx.session.model.m_pMesh == before, c.cut == 0);
-        EXPECT_EQ(fx.SelectedCorners(true), 0);
+        EXPECT_EQ(SelectedCornersAnywhere(fx.T()), 0);
         EXPECT_EQ(fx.session.history.UndoSteps(), c.cut == 0 ? 0u : 1u);
     }
 }
@@ -142,12 +136,12 @@ TEST(SelectionCommands, InvertTwiceGivesBackTheSelection) {
     fx.T().selected[0][2] = 1;
     fx.T().selected[1][0] = 1;
     ASSERT_TRUE(fx.router.Execute(doc::ID_SELECT_INVERT));
-    EXPECT_EQ(fx.SelectedCorners(), 6);
+    EXPECT_EQ(SelectedCornersAnywhere(fx.T()), 6);
     EXPECT_EQ(fx.T().selected[0][2], 0);
     EXPECT_EQ(fx.T().selected[0][3], 1);
     EXPECT_EQ(fx.T().selected[0][4], 0);  // beyond the face's corners: untouched
     ASSERT_TRUE(fx.router.Execute(doc::ID_SELECT_INVERT));
-    EXPECT_EQ(fx.SelectedCorners(), 2);
+    EXPECT_EQ(SelectedCornersAnywhere(fx.T()), 2);
     EXPECT_EQ(fx.T().selected[0][2], 1);
     EXPECT_EQ(fx.T().selected[1][0], 1);
     EXPECT_EQ(fx.frame.updates, 2);
@@ -157,9 +151,9 @@ TEST(SelectionCommands, ClearDeselectsTheUsedCorners) {
     Fixture fx;
     fx.TwoQuads();
     fx.SelectVertices({1, 4});
-    ASSERT_EQ(fx.SelectedCorners(), 4);
+    ASSERT_EQ(SelectedCornersAnywhere(fx.T()), 4);
     ASSERT_TRUE(fx.router.Execute(doc::ID_SELECT_CLEAR));
-    EXPECT_EQ(fx.SelectedCorners(), 0);
+    EXPECT_EQ(SelectedCornersAnywhere(fx.T()), 0);
     EXPECT_EQ(fx.frame.updates, 1);
 }
 

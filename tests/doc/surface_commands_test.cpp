@@ -82,7 +82,7 @@ struct SurfaceFixture : ::testing::Test {
 // change keeps it (it used to start at 0 % and make every face opaque).
 TEST_F(SurfaceFixture, OkUntouchedKeepsTheSharedTransparencyAndTheQuality) {
     LoadModel();
-    for (int f = 0; f < T().faceCount; ++f) T().faceColor[f].alpha = 100;
+    T().ApplyTransparency(155);  // alpha 100 on every face: none is selected
     T().meshQuality = rm::Quality::Flat;
     int shownTransparency = -1;
     int shownQuality = -1;
@@ -108,6 +108,38 @@ TEST_F(SurfaceFixture, OkUntouchedKeepsTheSharedTransparencyAndTheQuality) {
     doc::OnMaterial(session, ui, frame);
     EXPECT_EQ(shownTransparency, 0);
     for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 255);
+}
+
+// The dialog used twice as a user does, on faces of two colours (as the cube sample
+// has): the second use starts at the transparency the first one gave them all, so OK
+// for a new quality alone keeps it; the colour dialog starts at black, since the colours
+// differ.
+TEST_F(SurfaceFixture, FacesOfSeveralColoursButOneTransparencyStartFromIt) {
+    LoadModel();
+    T().faceColor[1] = {0, 0, 255, 255};
+    ASSERT_TRUE(T().RebuildMesh(session.model));
+    AnswerMaterial(
+        [](doc::CMaterialDlg& m) {
+            for (int i = 0; i < 5; ++i) m.OnHScroll(doc::SB_PAGERIGHT, 0);
+        },
+        true);
+    doc::OnMaterial(session, ui, frame);
+    for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 205);
+    int shown = -1;
+    AnswerMaterial(
+        [&](doc::CMaterialDlg& m) {
+            shown = m.m_nTransparency;
+            m.m_nQuality = 2;  // Flat, nothing else touched
+            m.OnColor();       // the colour dialog, cancelled
+        },
+        true);
+    doc::OnMaterial(session, ui, frame);
+    EXPECT_EQ(shown, 50);
+    for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 205);
+    EXPECT_EQ(T().meshQuality, rm::Quality::Flat);
+    EXPECT_EQ(ui.colorRequests, (std::vector<std::uint32_t>{0u}));
+    EXPECT_EQ(T().faceColor[1].red, 0);  // colours untouched
+    EXPECT_EQ(T().faceColor[0].red, 255);
 }
 
 TEST_F(SurfaceFixture, TransparencyActsOnTheSelectedFacesOnOkOnly) {

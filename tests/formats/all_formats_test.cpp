@@ -21,25 +21,18 @@ const char* const kWriterExtensions[] = {"x",    "lwo", "mqo", "dxf", "dsm",
 
 // A triangle and a quad with coordinates that need decimals, two colours.
 void FillModel(Model& m) {
-    model::FaceTable& t = *m.table;
-    const rm::Vector p[5] = {{0.5f, -1.25f, 2},
-                             {1.75f, 0, 0.125f},
-                             {0, 1.5f, -0.375f},
-                             {2.5f, 2.5f, 0.0625f},
-                             {-0.5f, 0.75f, 1}};
-    const int faces[2][4] = {{0, 1, 2, -1}, {1, 3, 4, 2}};
-    t.faceCount = 2;
-    for (int f = 0; f < 2; ++f) {
-        t.vertexCount[f] = f == 0 ? 3 : 4;
-        for (int k = 0; k < t.vertexCount[f]; ++k) {
-            t.vertexIndex[f][k] = faces[f][k];
-            t.position[f][k] = p[faces[f][k]];
-        }
-    }
-    t.faceColor[0] = {255, 128, 0, 255};
-    t.faceColor[1] = {10, 20, 30, 255};
-    ASSERT_TRUE(t.RebuildMesh(m.host));
-    t.ReadFromMesh(m.host);  // normals, as the writers see them after an open
+    testing_support::ModelBuilder()
+        .Vertices({{0.5f, -1.25f, 2},
+                   {1.75f, 0, 0.125f},
+                   {0, 1.5f, -0.375f},
+                   {2.5f, 2.5f, 0.0625f},
+                   {-0.5f, 0.75f, 1}})
+        .Face({0, 1, 2})
+        .Color(255, 128, 0)
+        .Face({1, 3, 4, 2})
+        .Color(10, 20, 30)
+        .Into(m);
+    m.table->ReadFromMesh(m.host);  // the rebuilt mesh's normals, as the writers see them
 }
 
 std::string WriteWith(const std::string& ext, Model& m, const std::string& path) {

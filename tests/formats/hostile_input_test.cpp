@@ -16,6 +16,7 @@ namespace {
 
 using rm::Vector;
 using testing_support::Model;
+using testing_support::XTokens;
 
 // A version 1.0 document with one object of three text vertices and one face line.
 std::string MqoWithFace(const std::string& faceLine) {
@@ -92,38 +93,23 @@ TEST(HostileTable, ARebuildRefusesAnIndexOutsideThePool) {
     EXPECT_TRUE(t.RebuildMesh(m.host));
 }
 
-void Le(std::string& out, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
-}
-
-// A binary .x body: token words and their data.
-struct BinX {
-    std::string out = "xof 0303bin 0032";
-    BinX& Tok(int t) { return Le(out, std::uint32_t(t), 2), *this; }
-    BinX& Count(std::uint32_t n) { return Le(out, n, 4), *this; }
-    BinX& Name(const std::string& s, int token = 1) {
-        return Tok(token).Count(std::uint32_t(s.size())), out += s, *this;
-    }
-};
-
 // A token whose count claims about 4 GiB while a few bytes are left. Without the check the
 // reader would step its position far past the buffer and read there.
 TEST(HostileX, BinaryTokensClaimingMoreThanTheBytesLeftFail) {
     const std::uint32_t kHuge = 0xFFFFFFF0u;
     std::vector<std::string> cases;
-    cases.push_back((BinX().Tok(1).Count(kHuge).out += "Mesh"));                      // name
-    cases.push_back((BinX().Name("Header").Tok(10).Tok(2).Count(kHuge).out += "s"));  // string
+    cases.push_back((XTokens().Tok(1).Count(kHuge).out += "Mesh"));                      // name
+    cases.push_back((XTokens().Name("Header").Tok(10).Tok(2).Count(kHuge).out += "s"));  // string
     // Lists inside an object the loader skips (nothing is kept, so nothing is allocated).
     for (const int list : {6, 7}) {
-        BinX b;
+        XTokens b;
         b.Name("Skipped").Tok(10).Tok(list).Count(kHuge);
         b.out += std::string(64, '\x01');
         b.Tok(11);
         cases.push_back(b.out);
     }
     // A float list of 8-byte floats whose count fits 4-byte floats but not 8-byte ones.
-    BinX wide;
-    wide.out.replace(12, 4, "0064");
+    XTokens wide(64);
     wide.Name("Skipped").Tok(10).Tok(7).Count(9);
     wide.out += std::string(36, '\x01');
     wide.Tok(11);

@@ -47,17 +47,16 @@ std::string Faces(Model& m) {
 
 TEST(LwoWriter, SmallModelByteForByte) {
     Model m;
+    testing_support::ModelBuilder()
+        .Vertices({{0, 0, 0}, {1, 0, 0}, {0, 0.5f, 0}, {0, 0, -2}})
+        .Face({0, 1, 2})
+        .Color(255, 0, 0, 100)  // alpha is not written
+        .Face({3, 2, 1, 0})
+        .Color(0, 0, 255, 100)
+        .Face({0, 3, 1})
+        .Color(255, 0, 0, 100)
+        .Into(m);
     model::FaceTable& t = *m.table;
-    const int faces[3][5] = {{3, 0, 1, 2}, {4, 3, 2, 1, 0}, {3, 0, 3, 1}};
-    const rm::Vector pool[4] = {{0, 0, 0}, {1, 0, 0}, {0, 0.5f, 0}, {0, 0, -2}};
-    for (int i = 0; i < 4; ++i) t.vertexPool[i] = pool[i];
-    t.poolVertexCount = 4;
-    t.faceCount = 3;
-    for (int f = 0; f < 3; ++f) {
-        t.vertexCount[f] = faces[f][0];
-        for (int k = 0; k < faces[f][0]; ++k) t.vertexIndex[f][k] = faces[f][k + 1];
-        t.faceColor[f] = {f == 1 ? 0 : 255, 0, f == 1 ? 255 : 0, 100};  // alpha is not written
-    }
     std::string out, error;
     ASSERT_TRUE(formats::FormatLwo(t, out));
     const auto surf = [](const char* name, const char* rgb) {
@@ -85,8 +84,9 @@ TEST(LwoWriter, SmallModelByteForByte) {
     t.vertexIndex[0][1] = 65535;
     t.poolVertexCount = 65536;
     ASSERT_TRUE(formats::FormatLwo(t, out));
-    ASSERT_EQ(formats::ReadLwoBytes(out, m.host), 1);
-    EXPECT_EQ(Faces(m), "0 65535 2 ff000000, 3 2 1 0 ff010000, 0 3 1 ff020000, ");
+    Model back;
+    ASSERT_EQ(formats::ReadLwoBytes(out, back.host), 1);
+    EXPECT_EQ(Faces(back), "0 65535 2 ff000000, 3 2 1 0 ff010000, 0 3 1 ff020000, ");
     // One more would wrap; an index outside the vertex list is refused too.
     t.poolVertexCount = 65537;
     EXPECT_FALSE(formats::FormatLwo(t, out, &error));

@@ -208,22 +208,15 @@ TEST(MqoRead, MalformedAndTruncatedDocumentsAddNothing) {
 // A table of three faces: triangle (0 1 2) red, quad (1 3 4 2) blue half transparent,
 // triangle (2 4 5) red with another alpha.
 void FillTwoColourModel(Model& m) {
-    model::FaceTable& t = *m.table;
-    const Vector p[6] = {{0, 0, 0},    {1, 0, 0},      {0, 1, 0},
-                         {1, 1, 0.5f}, {0.25f, -2, 1}, {1, 2, -0.5f}};
-    const std::vector<std::vector<int>> faces = {{0, 1, 2}, {1, 3, 4, 2}, {2, 4, 5}};
-    t.faceCount = 3;
-    for (int f = 0; f < 3; ++f) {
-        t.vertexCount[f] = int(faces[f].size());
-        for (int k = 0; k < t.vertexCount[f]; ++k) {
-            t.vertexIndex[f][k] = faces[f][k];
-            t.position[f][k] = p[faces[f][k]];
-        }
-    }
-    t.faceColor[0] = {255, 0, 0, 255};
-    t.faceColor[1] = {0, 0, 255, 128};
-    t.faceColor[2] = {255, 0, 0, 10};
-    ASSERT_TRUE(t.RebuildMesh(m.host));  // fills the vertex pool
+    testing_support::ModelBuilder()
+        .Vertices({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0.5f}, {0.25f, -2, 1}, {1, 2, -0.5f}})
+        .Face({0, 1, 2})
+        .Color(255, 0, 0)
+        .Face({1, 3, 4, 2})
+        .Color(0, 0, 255, 128)
+        .Face({2, 4, 5})
+        .Color(255, 0, 0, 10)
+        .Into(m);
 }
 
 const char* const kTwoColourDocument =

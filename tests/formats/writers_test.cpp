@@ -25,22 +25,16 @@ using testing_support::WriteFile;
 // (1,0,0) (1,2,3) (0,2,3), blue at alpha 128, whose corner normals are zero (as a face of
 // no area leaves them) so that the writers fall back to the face's normal.
 void FillSmallModel(Model& m) {
-    model::FaceTable& t = *m.table;
-    const rm::Vector p[4] = {{0, 0, 0}, {1, 0, 0}, {0, 2, 3}, {1, 2, 3}};
-    const int faces[2][4] = {{0, 1, 2, -1}, {0, 1, 3, 2}};
-    t.faceCount = 2;
-    for (int f = 0; f < 2; ++f) {
-        t.vertexCount[f] = f == 0 ? 3 : 4;
-        for (int k = 0; k < t.vertexCount[f]; ++k) {
-            t.vertexIndex[f][k] = faces[f][k];
-            t.position[f][k] = p[faces[f][k]];
-            t.normal[f][k] = f == 0 ? rm::Vector{0, 0, 1} : rm::Vector{0, 0, 0};
-            t.texU[f][k] = 0.25f * float(k);
-            t.texV[f][k] = 0.5f;
-        }
-    }
-    t.faceColor[0] = {255, 0, 0, 255};
-    t.faceColor[1] = {0, 0, 255, 128};
+    testing_support::ModelBuilder()
+        .Vertices({{0, 0, 0}, {1, 0, 0}, {0, 2, 3}, {1, 2, 3}})
+        .Face({0, 1, 2})
+        .Color(255, 0, 0)
+        .Normal({0, 0, 1})
+        .Uv({{0, 0.5f}, {0.25f, 0.5f}, {0.5f, 0.5f}})
+        .Face({0, 1, 3, 2})
+        .Color(0, 0, 255, 128)
+        .Uv({{0, 0.5f}, {0.25f, 0.5f}, {0.5f, 0.5f}, {0.75f, 0.5f}})
+        .Into(m);
 }
 
 std::string Write(Model& m, const std::string& path, bool ascii = false,
@@ -216,15 +210,7 @@ TEST(Conventions, EveryPairOfFormats) {
     std::vector<std::string> sources;
     {
         Model m;
-        model::FaceTable& t = *m.table;
-        const rm::Vector p[3] = {{1, 0, 0}, {0, 2, 0}, {0, 0, 3}};
-        t.faceCount = 1;
-        t.vertexCount[0] = 3;
-        for (int k = 0; k < 3; ++k) {
-            t.vertexIndex[0][k] = k;
-            t.position[0][k] = p[k];
-        }
-        ASSERT_TRUE(t.RebuildMesh(m.host));
+        testing_support::ModelBuilder().FaceAt({{1, 0, 0}, {0, 2, 0}, {0, 0, 3}}).Into(m);
         // (DXF keeps a triangle as a four-corner face, whose last corner is doubled: it is a
         // target only.)
         for (const char* ext : {"x", "lwo", "mqo"}) {

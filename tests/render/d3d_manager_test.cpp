@@ -2,21 +2,23 @@
 
 #include <gtest/gtest.h>
 
+#include "fake_ports.h"
 #include "render/fake_display.h"
 
 namespace {
 
 using render_test::FakeDisplay;
-using render_test::FakePane;
 using render_test::HardwareDevice;
+using testing_support::RecordingPane;
 
 struct Rig {
     FakeDisplay display;
-    FakePane pane;
+    RecordingPane pane;
     std::unique_ptr<render::CD3DRoot> root;
     rm::FramePtr scene, camera;
     render::CD3DManager* manager = nullptr;
 
+    Rig() { pane.size = {64, 48}; }
     int Create(int kind = 2) {
         root = std::make_unique<render::CD3DRoot>(display);
         root->Init("/p/");

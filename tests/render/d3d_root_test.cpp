@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "fake_ports.h"
 #include "render/d3d_manager.h"
 #include "render/fake_display.h"
 #include "render/texts.h"
@@ -9,9 +10,9 @@
 namespace {
 
 using render_test::FakeDisplay;
-using render_test::FakePane;
 using render_test::HardwareDevice;
-using render_test::ScriptedUi;
+using testing_support::RecordingPane;
+using testing_support::ScriptedUi;
 
 TEST(D3DRootTest, StartUpPicksTheMmxDeviceAndAsksNothingWithoutHardware) {
     render::StandardDisplay display({1280, 800, 32});
@@ -23,7 +24,7 @@ TEST(D3DRootTest, StartUpPicksTheMmxDeviceAndAsksNothingWithoutHardware) {
     EXPECT_EQ(root.Devices()[1].name, "RGB Emulation");
     EXPECT_EQ(root.Devices()[2].name, "MMX Emulation");
     EXPECT_EQ(root.SelectedDevice(), 2);
-    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(root.DisplayBitDepth(), 32);
     // The texture search path is kept on the object-creating root.
     ASSERT_TRUE(root.GetRM());
@@ -59,7 +60,7 @@ TEST(D3DRootTest, HardwareQuestionOnlyForADeviceThatRendersAtTheDisplayDepth) {
         ScriptedUi ui;
         render::ChooseStartupDevice(root, ui, "/p/");
         EXPECT_EQ(root.HasUsableHardwareDevice(), 0);
-        EXPECT_TRUE(ui.boxes.empty());
+        EXPECT_TRUE(ui.messages.empty());
         EXPECT_EQ(root.SelectedDevice(), 2);
     }
     display.devices.push_back(HardwareDevice("Accel 16", ports::DDBD_16 | ports::DDBD_32));
@@ -68,18 +69,19 @@ TEST(D3DRootTest, HardwareQuestionOnlyForADeviceThatRendersAtTheDisplayDepth) {
         // Answering No keeps the MMX device.
         render::CD3DRoot root(display);
         ScriptedUi ui;
+        ui.answers = {ports::Answer::No};
         render::ChooseStartupDevice(root, ui, "/p/");
-        ASSERT_EQ(ui.boxes.size(), 1u);
-        EXPECT_EQ(ui.boxes[0].text, render::text::kHalQuestion);
-        EXPECT_EQ(ui.boxes[0].caption, render::text::kHalCaption);
-        EXPECT_EQ(ui.boxes[0].buttons, ports::Buttons::YesNo);
+        ASSERT_EQ(ui.messages.size(), 1u);
+        EXPECT_EQ(ui.messages[0].text, render::text::kHalQuestion);
+        EXPECT_EQ(ui.messages[0].caption, render::text::kHalCaption);
+        EXPECT_EQ(ui.messages[0].buttons, ports::Buttons::YesNo);
         EXPECT_EQ(root.SelectedDevice(), 2);
     }
     {
         // Yes selects the first usable hardware device.
         render::CD3DRoot root(display);
         ScriptedUi ui;
-        ui.answer = ports::Answer::Yes;
+        ui.answers = {ports::Answer::Yes};
         render::ChooseStartupDevice(root, ui, "/p/");
         EXPECT_EQ(root.SelectedDevice(), 4);
         EXPECT_EQ(root.Devices()[4].hardware, 1);
@@ -109,7 +111,8 @@ TEST(D3DRootTest, NoDisplayMeansNoDevicesAndManagerCreationFails) {
     render::CD3DRoot root(display);
     EXPECT_EQ(root.Init("/p/"), 1);
     EXPECT_TRUE(root.Devices().empty());
-    FakePane pane;
+    RecordingPane pane;
+    pane.size = {64, 48};
     render::CD3DManager unrelated(display);
     render::CD3DManager* manager = &unrelated;
     EXPECT_EQ(root.CreateManager(&manager, &pane, root.GetRM()->CreateFrame(), nullptr, true), 0);
@@ -122,7 +125,8 @@ TEST(D3DRootTest, ManagersBelongToTheRootUntilReleaseAll) {
     render::CD3DRoot root(display);
     root.Init("/p/");
     root.SelectDeviceByName(2);
-    FakePane pane;
+    RecordingPane pane;
+    pane.size = {64, 48};
     auto scene = root.GetRM()->CreateFrame();
     auto camera = root.GetRM()->CreateFrame(scene.get());
     render::CD3DManager* manager = nullptr;

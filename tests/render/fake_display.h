@@ -1,12 +1,13 @@
-// A display for the 3D tests: any drivers, modes and devices.
+// A display for the 3D tests: any drivers, modes and devices. Their pane and user
+// interface are the shared ones of fake_ports.h.
 #pragma once
 
+#include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
 #include "ports/display.h"
-#include "ports/pane_host.h"
-#include "ports/ui.h"
 #include "render/standard_display.h"
 
 namespace render_test {
@@ -39,39 +40,5 @@ inline ports::DeviceInfo HardwareDevice(const std::string& name, std::uint32_t d
     d.rasterizer = ports::Rasterizer::None;
     return d;
 }
-
-class FakePane : public ports::PaneHost {
-  public:
-    ports::Size size{64, 48};
-    int invalidations = 0;
-    ports::Size ClientSize() const override { return size; }
-    void Invalidate(bool) override { ++invalidations; }
-    void SetCapture() override {}
-    void ReleaseCapture() override {}
-    bool HasCapture() const override { return false; }
-};
-
-class ScriptedUi : public ports::UserInterface {
-  public:
-    struct Box {
-        std::string text, caption;
-        ports::Buttons buttons;
-        ports::Icon icon;
-    };
-    std::vector<Box> boxes;
-    ports::Answer answer = ports::Answer::No;
-
-    ports::Answer MessageBox(const std::string& text, const std::string& caption,
-                             ports::Buttons buttons, ports::Icon icon) override {
-        boxes.push_back({text, caption, buttons, icon});
-        return buttons == ports::Buttons::Ok ? ports::Answer::Ok : answer;
-    }
-    std::optional<std::string> FileDialog(const ports::FileDialogRequest&) override {
-        return std::nullopt;
-    }
-    std::optional<std::uint32_t> ChooseColor(std::uint32_t) override { return std::nullopt; }
-    bool DoModal(ports::ModalDialog&) override { return false; }
-    void Beep() override {}
-};
 
 }  // namespace render_test

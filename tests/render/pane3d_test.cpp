@@ -21,7 +21,7 @@ TEST(Pane3DTest, SetUpPlacesTheCameraAndTheOrthographicViewport) {
     s.pane->OnDraw();  // before the set-up: nothing
     EXPECT_EQ(s.pane->Picture(), nullptr);
     ASSERT_EQ(s.Update(), 1);
-    EXPECT_TRUE(s.ui.boxes.empty());
+    EXPECT_TRUE(s.ui.messages.empty());
     EXPECT_TRUE(s.pane->IsReady());
     const rm::Frame& camera = *s.pane->CameraFrame();
     EXPECT_EQ(camera.GetParent(), s.session.m_pScene.get());
@@ -50,12 +50,12 @@ TEST(Pane3DTest, EachFailingStepShowsItsMessageOnceAndNeverRetries) {
         s.display.opens = false;  // no display: no device
         s.Start();
         EXPECT_EQ(s.Update(), 0);
-        ASSERT_EQ(s.ui.boxes.size(), 1u);
-        EXPECT_EQ(s.ui.boxes[0].text, render::text::kD3DInitFailed);
-        EXPECT_EQ(s.ui.boxes[0].caption, "Kestrilune");
-        EXPECT_EQ(s.ui.boxes[0].buttons, ports::Buttons::Ok);
+        ASSERT_EQ(s.ui.messages.size(), 1u);
+        EXPECT_EQ(s.ui.messages[0].text, render::text::kD3DInitFailed);
+        EXPECT_EQ(s.ui.messages[0].caption, "Kestrilune");
+        EXPECT_EQ(s.ui.messages[0].buttons, ports::Buttons::Ok);
         EXPECT_EQ(s.Update(), 0);  // no second attempt, no second message
-        EXPECT_EQ(s.ui.boxes.size(), 1u);
+        EXPECT_EQ(s.ui.messages.size(), 1u);
         s.pane->OnDraw();
         s.pane->OnSize();
         EXPECT_EQ(s.pane->Picture(), nullptr);
@@ -70,21 +70,21 @@ TEST(Pane3DTest, EachFailingStepShowsItsMessageOnceAndNeverRetries) {
         s.Start();
         s.root->SelectUsableHardwareDevice();  // none usable: device 0, the accelerator
         EXPECT_EQ(s.Update(), 0);
-        ASSERT_EQ(s.ui.boxes.size(), 1u);
+        ASSERT_EQ(s.ui.messages.size(), 1u);
         EXPECT_EQ(
-            s.ui.boxes[0].text,
+            s.ui.messages[0].text,
             "Direct3D-WindowModeの初期化に失敗しました。\n"
             "ハードウェアアクセラレーションを使用している場合はVRAMが足りないと予測されます。\n"
             "解像度を下げてください。");
-        EXPECT_EQ(s.ui.boxes[0].caption, "Kestrilune");
+        EXPECT_EQ(s.ui.messages[0].caption, "Kestrilune");
     }
     {
         PaneSetup s;
         s.Start();
         s.root->GetRM()->FailNext(rm::Root::Op::CreateFrame);  // the camera frame
         EXPECT_EQ(s.Update(), 0);
-        ASSERT_EQ(s.ui.boxes.size(), 1u);
-        EXPECT_EQ(s.ui.boxes[0].text, "ビューポートとシーンを作成できません");
+        ASSERT_EQ(s.ui.messages.size(), 1u);
+        EXPECT_EQ(s.ui.messages[0].text, "ビューポートとシーンを作成できません");
         EXPECT_FALSE(s.pane->IsReady());
     }
 }

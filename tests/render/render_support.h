@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "doc/session.h"
+#include "fake_ports.h"
 #include "render/d3d_root.h"
 #include "render/fake_display.h"
 #include "render/pane3d.h"
@@ -60,8 +61,8 @@ struct PaneRig {
 
     int device;
     FakeDisplay display;
-    FakePane window;
-    ScriptedUi ui;
+    testing_support::RecordingPane window;
+    testing_support::ScriptedUi ui;
     doc::Session session;
     std::unique_ptr<render::CD3DRoot> root;
     std::unique_ptr<render::C3DPane> pane;

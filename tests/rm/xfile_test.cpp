@@ -3,18 +3,19 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
-#include <bit>
 #include <iomanip>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "base/numbers.h"
 #include "test_support.h"
 
 namespace {
 
 using rm::MeshBuilder;
 using testing_support::RealFile;
+using testing_support::XTokens;
 
 // Loads into a fresh builder; a failure must say why and add nothing.
 MeshBuilder Load(const std::string& bytes, bool expectOk = true) {
@@ -46,33 +47,6 @@ void ExpectSameMeshes(MeshBuilder& a, MeshBuilder& b) {
     for (int f = 0; f < a.GetFaceCount(); ++f) EXPECT_EQ(Describe(a, f), Describe(b, f));
 }
 
-void Le(std::string& out, std::uint64_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) out += char((v >> (8 * i)) & 0xFF);
-}
-
-// A binary token stream, written token by token.
-struct Bin {
-    explicit Bin(int floatBits = 32) : bits(floatBits) { out += bits == 64 ? "0064" : "0032"; }
-    Bin& Tok(int t) { return Le(out, std::uint32_t(t), 2), *this; }
-    Bin& Name(const std::string& s, int token = 1) {
-        return Tok(token), Le(out, s.size(), 4), out += s, *this;
-    }
-    // A list of integers (token 6) or of floats (token 7).
-    Bin& List(int token, const std::vector<double>& v) {
-        Tok(token), Le(out, v.size(), 4);
-        for (const double d : v) {
-            const auto f = bits == 64 ? std::bit_cast<std::uint64_t>(d)
-                                      : std::bit_cast<std::uint32_t>(float(d));
-            Le(out, token == 6 ? std::uint64_t(d) : f, token == 6 ? 4 : bits / 8);
-        }
-        return *this;
-    }
-    Bin& Open() { return Tok(10); }
-    Bin& Close() { return Tok(11); }
-    int bits;
-    std::string out = "xof 0303bin ";
-};
-
 const char* kTextModel = R"(xof 0303txt 0032
 // a comment with { braces }
 template Thing { <12345678-1234-1234-1234-123456789012> DWORD x; [...] }
@@ -89,7 +63,7 @@ Mesh Shape {
 )";
 
 std::string BinaryTwin(int floatBits) {
-    Bin b(floatBits);
+    XTokens b(floatBits);
     b.Tok(31).Name("Thing").Open().Tok(5).out += "16 bytes of GUID";
     b.Tok(41).Name("x").Tok(20).Close();
     b.Name("Material").Name("Red").Open().List(7, {1, 0.5, 0.25, 0.5, 10, 0, 0, 0, 0, 0, 0});
@@ -121,7 +95,7 @@ void ExpectModel(MeshBuilder& m) {
 // behind a header whose size counts the 16 header bytes.
 std::string Compress(const std::string& file, const char* format, std::size_t blockSize) {
     std::string out = file.substr(0, 8) + format + file.substr(12, 4), previous;
-    Le(out, file.size(), 4);
+    base::AppendLE32(out, std::uint32_t(file.size()));
     for (std::size_t at = 16; at < file.size(); at += blockSize) {
         std::string block = file.substr(at, blockSize), packed(block.size() + 64, '\0');
         z_stream z{};
@@ -134,7 +108,9 @@ std::string Compress(const std::string& file, const char* format, std::size_t bl
         EXPECT_EQ(deflate(&z, Z_FINISH), Z_STREAM_END);
         packed.resize(z.total_out);
         deflateEnd(&z);
-        Le(out, block.size() | (packed.size() + 2) << 16, 4);  // sizes inflated, packed + "CK"
+        base::AppendLE32(out,
+                         std::uint32_t(block.size() | (packed.size() + 2)
+                                                          << 16));  // sizes inflated, packed + "CK"
         out += "CK" + packed;
         previous = block;
     }
@@ -195,7 +171,7 @@ TEST(XLoad, DamagedInputFailsAndAddsNothing) {
         txt + "template T { +5x",  // a sign glued to a name
         txt + "Mesh { +1a; }",
         deep,
-        Bin().Name("Mesh").Open().Tok(99).Close().out,
+        XTokens().Name("Mesh").Open().Tok(99).Close().out,
     };
     for (const std::string& c : cases) Load(c, false);
     // No cut of a valid file loads part of its mesh.
@@ -362,13 +338,13 @@ TEST(XGuardEdges, ACompressedBlockMustHoldTheBytesItsHeaderClaims) {
 TEST(XGuardEdges, BinaryListsMustHoldAllTheirValues) {
     for (const int bits : {32, 64}) {
         SCOPED_TRACE(bits);
-        Bin head(bits);
+        XTokens head(bits);
         head.Name("Mesh").Open().List(6, {3});
-        Bin floats = head;
+        XTokens floats = head;
         floats.List(7, {0, 0, 0, 1, 0, 0, 0, 1, 0});
-        Bin ints = floats;
+        XTokens ints = floats;
         ints.List(6, {1, 3, 0, 1, 2});
-        Bin whole = ints;
+        XTokens whole = ints;
         whole.Close();
         MeshBuilder good;
         EXPECT_EQ(LoadAtPageEnd(whole.out, good), rm::XLoadFailure::None);
@@ -382,7 +358,7 @@ TEST(XGuardEdges, BinaryListsMustHoldAllTheirValues) {
     }
     // Names and strings: their count of bytes.
     for (const int token : {1, 2}) {
-        Bin b;
+        XTokens b;
         b.Name("Mesh").Open().Name("abcd", token);
         MeshBuilder m;
         EXPECT_EQ(LoadAtPageEnd(b.out.substr(0, b.out.size() - 1), m), rm::XLoadFailure::Malformed);

@@ -18,6 +18,7 @@
 #include "frame/main_frame.h"
 #include "frame/pane_widget.h"
 #include "frame/qt_ui.h"
+#include "test_support.h"
 
 namespace {
 
@@ -32,17 +33,9 @@ QPushButton* ButtonWithText(QWidget& w, const QString& text) {
 
 // Puts one triangle into the table and the mesh: (0, 0, 0), (1, 0, 0), (0, 1, 0).
 void OneTriangle(doc::Session& s) {
-    model::FaceTable& t = s.Table();
-    t.faceCount = 1;
-    t.vertexCount[0] = 3;
-    t.position[0][0] = {0, 0, 0};
-    t.position[0][1] = {1, 0, 0};
-    t.position[0][2] = {0, 1, 0};
-    for (int k = 0; k < 3; ++k) {
-        t.vertexIndex[0][k] = k;
-        t.selected[0][k] = 0;
-    }
-    t.RebuildMesh(s.model);
+    testing_support::ModelBuilder()
+        .FaceAt({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
+        .Into(s.model, s.Table());
 }
 
 TEST(NumericDialogWindow, ShowsTheFieldsAndKeepsARefusedOkOpen) {

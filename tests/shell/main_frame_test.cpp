@@ -179,16 +179,6 @@ TEST_F(StartedApp, PictureModeSizesTheWindowAsAScreenAndSavesIt) {
     EXPECT_EQ(shot.height(), 740);
 }
 
-TEST(CommandLine, OptionsAndErrors) {
-    EXPECT_FALSE(
-        app::ParseCommandLine({QStringLiteral("--size"), QStringLiteral("12")}).error.empty());
-    EXPECT_FALSE(app::ParseCommandLine({QStringLiteral("--bogus")}).error.empty());
-    EXPECT_FALSE(app::ParseCommandLine({QStringLiteral("--screenshot")}).error.empty());
-    const app::StartOptions o = app::ParseCommandLine(
-        {QStringLiteral("a.x"), QStringLiteral("--"), QStringLiteral("-b.x")});
-    EXPECT_EQ(o.files, (std::vector<std::string>{"a.x", "-b.x"}));
-}
-
 TEST(FileDialogFilters, EachEntryShowsItsLabelWithBlankSeparatedPatterns) {
     const QStringList f =
         frame::NameFiltersOf("全ての形式(*.x;*.lwo)|*.x;*.lwo|DXFファイル(*.dxf)|*.dxf|");

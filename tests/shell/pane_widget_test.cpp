@@ -13,8 +13,11 @@
 #include "frame/main_frame.h"
 #include "frame/qt_ui.h"
 #include "render/ortho_draw.h"
+#include "test_support.h"
 
 namespace {
+
+using testing_support::SelectedCorners;
 
 struct PaneApp : ::testing::Test {
     app::CMdlrApp theApp;
@@ -44,13 +47,6 @@ struct PaneApp : ::testing::Test {
             for (int k = 0; k < T().vertexCount[f]; ++k) r |= QRect(TopPixel(f, k), QSize(1, 1));
         }
         return r;
-    }
-    int SelectedCorners() {
-        int n = 0;
-        for (int f = 0; f < T().faceCount; ++f) {
-            for (int k = 0; k < T().vertexCount[f]; ++k) n += T().selected[f][k];
-        }
-        return n;
     }
 };
 
@@ -88,7 +84,7 @@ TEST_F(PaneApp, LeftBandSelectsAndThePaneShowsIt) {
     const QPoint onBand(box.left(), box.center().y() + 10);
     EXPECT_EQ(top.Image().pixel(onBand) & 0xFFFFFF, 0xFFFF00u);
     Release(top, box.bottomRight(), Qt::LeftButton);
-    EXPECT_EQ(SelectedCorners(), 24);
+    EXPECT_EQ(SelectedCorners(T()), 24);
     EXPECT_FALSE(top.HasCapture());
 
     // After the release: no band, red marks at the corners, the other panes too.
@@ -106,15 +102,15 @@ TEST_F(PaneApp, LeftBandSelectsAndThePaneShowsIt) {
 TEST_F(PaneApp, RightDoubleClickClearsAndCutDeletesFromTheKeyboard) {
     frame::CPaneWidget& top = Pane(0, 0);
     Frame().RunCommand(doc::ID_SELECT_INVERT);
-    ASSERT_EQ(SelectedCorners(), 24);
+    ASSERT_EQ(SelectedCorners(T()), 24);
     // Away from the cube, so the first click's deselection step hits nothing.
     const QPoint away(3, 3);
     Press(top, away, Qt::RightButton);
     Release(top, away, Qt::RightButton);
-    ASSERT_EQ(SelectedCorners(), 24);
+    ASSERT_EQ(SelectedCorners(T()), 24);
     Send(top, QEvent::MouseButtonDblClick, away, Qt::RightButton, Qt::RightButton);
     Release(top, away, Qt::RightButton);
-    EXPECT_EQ(SelectedCorners(), 0);
+    EXPECT_EQ(SelectedCorners(T()), 0);
 
     Frame().RunCommand(doc::ID_SELECT_INVERT);
     // Ctrl+X in the middle of a drag: the drag ends first, then every face goes.
@@ -132,15 +128,15 @@ TEST_F(PaneApp, AReleaseThatNeverCameEndsTheDragAtTheNextMove) {
     Move(front, {200, 200}, Qt::NoButton);  // the release went to a dialog
     EXPECT_FALSE(front.View().IsDragging());
     EXPECT_FALSE(front.HasCapture());
-    EXPECT_EQ(SelectedCorners(), 0);
+    EXPECT_EQ(SelectedCorners(T()), 0);
 }
 
 TEST_F(PaneApp, RightDragInThe3DPaneZoomsAndItsReadOutIsEmpty) {
     frame::CPaneWidget& pane3d = Pane(0, 1);
     const float before = theApp.Session().ViewScale;
     Press(pane3d, {50, 50}, Qt::RightButton);
-    Move(pane3d, {60, 50}, Qt::RightButton);
-    Release(pane3d, {60, 50}, Qt::RightButton);
+    Move(pane3d, {50 + 2 * views::kZoomPixelsPerStep, 50}, Qt::RightButton);
+    Release(pane3d, {50 + 2 * views::kZoomPixelsPerStep, 50}, Qt::RightButton);
     EXPECT_EQ(theApp.Session().ViewScale, before * views::kZoomIn * views::kZoomIn);
     EXPECT_TRUE(Status().isEmpty());
 }

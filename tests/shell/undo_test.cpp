@@ -14,6 +14,7 @@
 #include "doc/edit_path.h"
 #include "frame/main_frame.h"
 #include "frame/pane_widget.h"
+#include "test_support.h"
 
 namespace {
 
@@ -35,13 +36,7 @@ TEST(UndoInTheWindow, DragCtrlZCtrlYTheMarkAndCloseCancelled) {
     frame::CMainFrame& f = theApp.MainFrame();
     doc::Session& s = theApp.Session();
     model::FaceTable& t = s.Table();
-    t.faceCount = 1;
-    t.vertexCount[0] = 3;
-    t.position[0][0] = {0, 0, 0};
-    t.position[0][1] = {1, 0, 0};
-    t.position[0][2] = {0, 1, 0};
-    for (int k = 0; k < 3; ++k) t.vertexIndex[0][k] = k;
-    ASSERT_TRUE(t.RebuildMesh(s.model));
+    testing_support::ModelBuilder().FaceAt({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}).Into(s.model, t);
     doc::EditPath(s, f).Reset();  // the triangle is the unmodified start
     t.selected[0][1] = 1;
     EXPECT_FALSE(f.isWindowModified());

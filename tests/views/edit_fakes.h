@@ -6,6 +6,7 @@
 
 #include "doc/session.h"
 #include "fake_ports.h"
+#include "test_support.h"
 #include "views/mdlr_view.h"
 
 namespace edit_test {
@@ -25,22 +26,26 @@ inline std::unique_ptr<doc::Session> MakeSession() {
     return s;
 }
 
-// Puts faces into the session's table (each corner its own vertex unless `indices` says
-// otherwise) and rebuilds the mesh from it.
+// Builds the session's model from faces (each corner its own vertex unless `indices` says
+// otherwise), read into the table and rebuilt as an open does.
 inline void SetFaces(doc::Session& s, const std::vector<std::vector<rm::Vector>>& faces,
                      const std::vector<std::vector<int>>& indices = {}) {
-    model::FaceTable& t = s.Table();
-    t.faceCount = int(faces.size());
-    int next = 0;
-    for (int f = 0; f < t.faceCount; ++f) {
-        t.vertexCount[f] = int(faces[f].size());
-        for (int k = 0; k < t.vertexCount[f]; ++k) {
-            t.position[f][k] = faces[f][k];
-            t.vertexIndex[f][k] = indices.empty() ? next++ : indices[f][k];
-            t.selected[f][k] = 0;
+    testing_support::ModelBuilder model;
+    if (indices.empty()) {
+        for (const auto& face : faces) model.FaceAt(face);
+    } else {
+        std::vector<rm::Vector> vertices;
+        for (std::size_t f = 0; f < faces.size(); ++f) {
+            for (std::size_t k = 0; k < faces[f].size(); ++k) {
+                const std::size_t v = std::size_t(indices[f][k]);
+                if (v >= vertices.size()) vertices.resize(v + 1);
+                vertices[v] = faces[f][k];
+            }
         }
+        model.Vertices(vertices);
+        for (const auto& face : indices) model.Face(face);
     }
-    t.RebuildMesh(s.model);
+    model.Into(s.model, s.Table());
 }
 
 // The four panes of the splitter, 200 x 200 each (centre 100, 100) unless told, on one

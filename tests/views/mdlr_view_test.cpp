@@ -23,12 +23,9 @@ struct Panes : edit_test::EditPanes {
     Panes() : EditPanes({200, 100}) {}
     doc::Session& session = *s;
 
-    // One face of `corners`, appended to the table.
-    int AddFace(std::vector<rm::Vector> corners) {
-        const int f = T().faceCount++;
-        T().vertexCount[f] = int(corners.size());
-        for (std::size_t k = 0; k < corners.size(); ++k) T().position[f][k] = corners[k];
-        return f;
+    // One face of `corners`, appended to the model.
+    int AddFace(const std::vector<rm::Vector>& corners) {
+        return testing_support::AppendFace(T(), session.model, corners);
     }
     std::vector<int> Selected(int f) {
         return std::vector<int>(T().selected[f].begin(),
@@ -243,20 +240,43 @@ TEST(ViewDraw, BandWhileAButtonIsHeldOutsidePolygonCreation) {
 
 // ---- the 3D pane's gestures ----
 
-TEST(ViewZoom, RightPressInThe3DPaneZoomsAllPanesIn) {
+TEST(ViewZoom, RightDragInThe3DPaneZoomsAllPanesByHowFarThePointerWent) {
     Panes p;
-    p.View3D().OnRButtonDown(50, 50);
+    p.View3D().OnRButtonDown(50, 50);  // a press alone zooms nothing
+    p.View3D().OnMouseMove(50, 80);    // nor does vertical travel
+    EXPECT_EQ(p.session.ViewScale, 120.0f);
+    EXPECT_TRUE(p.Invalidated().empty());
+    p.View3D().OnMouseMove(50 + views::kZoomPixelsPerStep, 80);  // one step in, in one message
     // The factors are the exact floats 1.11111 in and 0.9 out.
     EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f);
     EXPECT_EQ(p.ModelTransform(), rm::Matrix::Scaling(1.11111f, 1.11111f, 1.11111f));
     EXPECT_EQ(p.Invalidated(), (std::vector<std::string>{"0,0", "1,0", "1,1"}));
-    p.View3D().OnMouseMove(50, 80);  // straight down: one more step in
+    // The same distance in one-pixel messages is the same single step.
+    int x = 50 + views::kZoomPixelsPerStep;
+    for (int i = 0; i < views::kZoomPixelsPerStep - 1; ++i) p.View3D().OnMouseMove(++x, 80);
+    EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f);
+    p.View3D().OnMouseMove(++x, 80);
     EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f * 1.11111f);
-    p.View3D().OnMouseMove(49, 80);  // left: one step out
-    p.View3D().OnRButtonUp(49, 80);
-    EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f * 1.11111f * 0.9f);
-    EXPECT_NE(p.session.ViewScale, 120.0f * 1.11111f);  // 0.9 x 1.11111 is not 1
-    EXPECT_EQ(p.pane[1].invalidations, 0);  // the release repaints only orthographic panes
+    // Two and a half steps to the left in one message: two out, the half kept for later.
+    x -= views::kZoomPixelsPerStep * 5 / 2;
+    p.View3D().OnMouseMove(x, 80);
+    EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f * 1.11111f * 0.9f * 0.9f);
+    x -= views::kZoomPixelsPerStep / 2;
+    p.View3D().OnMouseMove(x, 80);
+    p.View3D().OnRButtonUp(x, 80);
+    EXPECT_EQ(p.session.ViewScale, 120.0f * 1.11111f * 1.11111f * 0.9f * 0.9f * 0.9f);
+    EXPECT_NE(p.session.ViewScale, 120.0f * 0.9f);  // 0.9 x 1.11111 is not 1
+    EXPECT_EQ(p.pane[1].invalidations, 0);          // the release repaints only orthographic panes
+}
+
+TEST(ViewZoom, TravelLeftOverFromOneDragIsNotCarriedIntoTheNext) {
+    Panes p;
+    p.View3D().OnRButtonDown(0, 0);
+    p.View3D().OnMouseMove(views::kZoomPixelsPerStep - 1, 0);
+    p.View3D().OnRButtonUp(views::kZoomPixelsPerStep - 1, 0);
+    p.View3D().OnRButtonDown(0, 0);
+    p.View3D().OnMouseMove(1, 0);
+    EXPECT_EQ(p.session.ViewScale, 120.0f);
 }
 
 TEST(ViewZoom, PolygonCreationPressDoesNotZoomButItsDragDoes) {
@@ -264,31 +284,33 @@ TEST(ViewZoom, PolygonCreationPressDoesNotZoomButItsDragDoes) {
     p.session.m_nEditMode = doc::EDIT_POLYGON;
     p.View3D().OnRButtonDown(50, 50);
     EXPECT_EQ(p.session.ViewScale, 120.0f);
-    p.View3D().OnMouseMove(40, 50);
+    p.View3D().OnMouseMove(50 - views::kZoomPixelsPerStep, 50);
     EXPECT_EQ(p.session.ViewScale, 120.0f * 0.9f);
     EXPECT_NEAR(p.ModelTransform().m[0][0], 0.9f, 1e-7f);
 }
 
 TEST(ViewZoom, ScaleStaysWithinItsBounds) {
     Panes p;
+    const int step = views::kZoomPixelsPerStep;
     p.View3D().OnRButtonDown(0, 0);
-    for (int i = 1; i < 1000; ++i) p.View3D().OnMouseMove(i, 0);  // 1000 steps in
+    for (int i = 1; i <= 1000; ++i) p.View3D().OnMouseMove(i * step, 0);  // 1000 steps in
     const float top = p.session.ViewScale;
     EXPECT_LE(top, views::kMaxViewScale);
     EXPECT_GT(top * views::kZoomIn, views::kMaxViewScale);
     const rm::Matrix atTop = p.ModelTransform();
-    p.View3D().OnMouseMove(1000, 0);  // at the bound: nothing changes
+    p.View3D().OnMouseMove(1001 * step, 0);  // at the bound: nothing changes
     EXPECT_EQ(p.session.ViewScale, top);
     EXPECT_EQ(p.ModelTransform(), atTop);
-    p.View3D().OnMouseMove(999, 0);  // out is still possible
+    // Travel past the bound is dropped: one step back is one step out at once.
+    p.View3D().OnMouseMove(1000 * step, 0);
     EXPECT_EQ(p.session.ViewScale, top * views::kZoomOut);
-    for (int i = 998; i > -2000; --i) p.View3D().OnMouseMove(i, 0);  // 3000 steps out
+    p.View3D().OnMouseMove(-3000 * step, 0);  // 4000 steps out in one message
     const float bottom = p.session.ViewScale;
     EXPECT_GE(bottom, views::kMinViewScale);
     EXPECT_LT(bottom * views::kZoomOut, views::kMinViewScale);
     EXPECT_TRUE(std::isfinite(p.ModelTransform().m[0][0]));
     EXPECT_GT(p.ModelTransform().m[0][0], 0.0f);
-    p.View3D().OnRButtonUp(-2000, 0);
+    p.View3D().OnRButtonUp(-3000 * step, 0);
     // The mapping stays finite at both ends.
     p.Top().OnMouseMove(199, 0);
     EXPECT_EQ(p.frame.statusTexts.back().find("inf"), std::string::npos);

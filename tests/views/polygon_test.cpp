@@ -8,6 +8,7 @@
 
 #include "doc/commands.h"
 #include "doc/texts.h"
+#include "test_support.h"
 #include "views/edit_commands.h"
 #include "views/edit_fakes.h"
 
@@ -134,15 +135,11 @@ TEST(PolygonCreation, EnterNeedsThreePointsThenAddsTheFace) {
 TEST(PolygonCreation, AFullTableKeepsThePoints) {
     Fixture fx;
     model::FaceTable& t = fx.T();
-    t.faceCount = model::MAX_FACES;
-    for (int f = 0; f < t.faceCount; ++f) {
-        t.vertexCount[f] = 3;
-        for (int k = 0; k < 3; ++k) {
-            t.vertexIndex[f][k] = k;
-            t.position[f][k] = {float(k), 0, 0};
-        }
-    }
-    ASSERT_TRUE(t.RebuildMesh(fx.s->model));
+    testing_support::ModelBuilder full;
+    full.Vertices({{0, 0, 0}, {1, 0, 0}, {2, 0, 0}});
+    for (int f = 0; f < model::MAX_FACES; ++f) full.Face({0, 1, 2});
+    full.Into(fx.s->model, t);
+    ASSERT_EQ(t.faceCount, model::MAX_FACES);
     const rm::MeshBuilderPtr before = fx.s->model.m_pMesh;
     for (int y : {10, 20, 30}) fx.Click(fx.Top(), 10, y);
     fx.Enter();

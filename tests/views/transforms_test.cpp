@@ -9,6 +9,7 @@
 
 #include "doc/session.h"
 #include "model/table_edits.h"
+#include "test_support.h"
 #include "views/edit_fakes.h"
 
 namespace {
@@ -26,22 +27,12 @@ Bits BitsOf(const Vector& p) {
             std::bit_cast<std::uint32_t>(p.z)};
 }
 
-void ExpectNear(const Vector& got, const Vector& want) {
-    EXPECT_NEAR(got.x, want.x, 1e-6);
-    EXPECT_NEAR(got.y, want.y, 1e-6);
-    EXPECT_NEAR(got.z, want.z, 1e-6);
-}
-
 // A table with one face: corner 0 selected at `selected`, corner 1 unselected at (9, 9, 9).
 std::unique_ptr<model::FaceTable> OneCorner(Vector selected) {
-    auto t = std::make_unique<model::FaceTable>();
-    t->faceCount = 1;
-    t->vertexCount[0] = 2;
-    t->position[0][0] = selected;
-    t->position[0][1] = {9, 9, 9};
-    t->selected[0][0] = 1;
-    t->selected[0][1] = 0;
-    return t;
+    testing_support::Model m;
+    testing_support::ModelBuilder().FaceAt({selected, {9, 9, 9}}).Into(m);
+    m.table->selected[0][0] = 1;
+    return std::move(m.table);
 }
 
 // A drag step in a 200 x 200 pane (centre 100, 100) at zoom 120, pressed at `anchor`.
@@ -93,10 +84,10 @@ TEST(MouseTransform, RotateTurnsClockwiseAboutTheAnchorOneDegreePerPixel) {
     // Anchor 30 pixels right of and above the centre: (0.25, 0.25) in the front pane.
     auto t = OneCorner({1.25f, 0.25f, 7.0f});
     views::RotateStep(*t, Step(PaneRole::Front, {130, 70}, {130, 70}, {220, 70}));
-    ExpectNear(t->position[0][0], {0.25f, -0.75f, 7.0f});
+    EXPECT_TRUE(testing_support::Near(t->position[0][0], {0.25f, -0.75f, 7.0f}, 1e-6));
     // Dragging up turns the same way as dragging right: 90 up brings it to (ch - 1, cv).
     views::RotateStep(*t, Step(PaneRole::Front, {130, 70}, {220, 70}, {220, -20}));
-    ExpectNear(t->position[0][0], {-0.75f, 0.25f, 7.0f});
+    EXPECT_TRUE(testing_support::Near(t->position[0][0], {-0.75f, 0.25f, 7.0f}, 1e-6));
 }
 
 TEST(MouseTransform, ScaleActsOnAllThreeAxesTheHiddenOneAboutZero) {
@@ -136,7 +127,7 @@ TEST(MouseTransform, APressIsAStepOfLengthZero) {
     }
     auto r = OneCorner({0.3f, -1.7f, 1e-3f});
     views::RotateStep(*r, Step(PaneRole::Top, {37, 151}, {37, 151}, {37, 151}));
-    ExpectNear(r->position[0][0], {0.3f, -1.7f, 1e-3f});
+    EXPECT_TRUE(testing_support::Near(r->position[0][0], {0.3f, -1.7f, 1e-3f}, 1e-6));
 }
 
 TEST(MouseTransform, MoveAndRotateInSinglePixelsEqualOneBigStep) {
@@ -223,7 +214,7 @@ TEST(NumericRules, RotateAboutEachAxis) {
         SCOPED_TRACE(c.axis);
         auto t = OneCorner(c.from);
         model::RotateSelected(*t, c.axis, 90.0, c.centre);
-        ExpectNear(t->position[0][0], c.to);
+        EXPECT_TRUE(testing_support::Near(t->position[0][0], c.to, 1e-6));
     }
 }
 

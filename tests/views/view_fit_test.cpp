@@ -10,9 +10,11 @@
 #include <limits>
 #include <vector>
 
+#include "doc/model_io.h"
 #include "fake_ports.h"
 #include "recording_canvas.h"
 #include "render/ortho_draw.h"
+#include "test_support.h"
 #include "views/edit_fakes.h"
 #include "views/mdlr_view.h"
 #include "views/transforms.h"
@@ -374,6 +376,30 @@ TEST(ViewCommands, FitFitSelectionAndResetThroughTheRouter) {
     router.Execute(doc::ID_VIEW_FIT);
     EXPECT_EQ(frame.updates, updates);
     EXPECT_EQ(s->ViewScale, 120.0f);
+}
+
+// Every real file the program reads, opened into an empty model as a start-up or a drop
+// would, is in view afterwards: inside all three panes and not a speck in them, whatever
+// its size or distance from the origin. A maximised window's panes, and small ones.
+TEST(ViewFit, EveryRealFileThatOpensIsInViewAfterwards) {
+    const views::PaneSizes sizes[] = {{{620, 360}, {620, 360}, {620, 360}, {620, 360}},
+                                      {{160, 90}, {160, 90}, {160, 90}, {160, 90}}};
+    int opened = 0;
+    for (const std::string& path : testing_support::RealFiles("")) {
+        for (const views::PaneSizes& panes : sizes) {
+            auto s = edit_test::MakeSession();
+            const doc::ImportReport r = doc::ImportFile(s->model, s->Table(), path);
+            if (!r.ok()) break;  // not a model file, or one the readers refuse
+            SCOPED_TRACE(path);
+            views::FitAfterOpen(*s, panes);
+            const views::ModelBounds b = views::CornerBounds(s->Table(), false);
+            ASSERT_FALSE(b.empty());
+            EXPECT_FALSE(views::NeedsFit(b, panes, s->ViewScale, s->ViewCentre))
+                << "scale " << s->ViewScale;
+            opened += &panes == &sizes[0];
+        }
+    }
+    EXPECT_GE(opened, 72);  // the model files of the collection that open today
 }
 
 TEST(ViewCommands, CountsOfTheStatusBar) {

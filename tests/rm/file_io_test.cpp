@@ -1,0 +1,37 @@
+#include "rm/file_io.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "test_support.h"
+
+namespace {
+
+using testing_support::ReadFile;
+using testing_support::TempDir;
+using testing_support::WriteFile;
+
+// A file written from several pieces holds them in order; a write that fails leaves every
+// old file as it was and no temporary file behind.
+TEST(WriteFilesAtomically, PiecesInOrderAndNothingChangedOnFailure) {
+    TempDir dir;
+    const std::string a = dir.Path("a.bin"), b = dir.Path("b.bin");
+    WriteFile(a, "old a");
+    ASSERT_TRUE(rm::WriteFilesAtomically({{a, "head-", {"", "middle-", "tail"}}, {b, "b"}}));
+    EXPECT_EQ(ReadFile(a), "head-middle-tail");
+    EXPECT_EQ(ReadFile(b), "b");
+
+    std::filesystem::create_directory(dir.Path("folder"));
+    std::string error;
+    EXPECT_FALSE(rm::WriteFilesAtomically({{a, "new", {"er"}}, {dir.Path("folder"), "x"}}, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadFile(a), "head-middle-tail");
+    int entries = 0;
+    for ([[maybe_unused]] const auto& e : std::filesystem::directory_iterator(dir.Path(""))) {
+        ++entries;
+    }
+    EXPECT_EQ(entries, 3);  // a.bin, b.bin, folder
+}
+
+}  // namespace
