@@ -4,6 +4,7 @@
 // A texture whose bitmap is loaded is written beside the file as NAME_k.png (the images of
 // a .gltf), which map_Kd names, so the file opens textured wherever it is written; one
 // whose bitmap was not found keeps its own file name in map_Kd, with a warning.
+#include <algorithm>
 #include <cstring>
 
 #include "formats/export_view.h"
@@ -39,7 +40,11 @@ int SaveObj(const WriteRequest& r, std::string* error) {
     try {
         const ExportView view(r.table, r.options.mirror);
         const ExportMaterials mats = CollectMaterials(view);
-        const std::string title = FileTitle(r.path);
+        // The library and the images are named without blanks: "mtllib" lists several
+        // names on one line and map_Kd takes its last word, here and in other tools.
+        std::string title = FileTitle(r.path);
+        std::replace_if(
+            title.begin(), title.end(), [](char c) { return c == ' ' || c == '\t'; }, '_');
         const std::size_t slash = r.path.find_last_of('/');
         const std::string folder = slash == std::string::npos ? "" : r.path.substr(0, slash + 1);
         bool textured = false;

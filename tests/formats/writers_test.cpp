@@ -360,6 +360,32 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
     }
 }
 
+// A file whose name has blanks: OBJ lists libraries by blank-separated names and takes
+// map_Kd's last word, so the library and the image beside it are named without blanks and
+// the model reads back with its colours and texture.
+TEST(Writers, ObjOfANameWithBlanksReadsBackColouredAndTextured) {
+    Model m;
+    FillSmallModel(m);
+    auto found = std::make_shared<rm::Texture>("checker.bmp");
+    found->SetPixels(1, 1, {0xFF102030u});
+    m.table->faceTexture[0] = found;
+    TempDir dir;
+    const std::string obj = Write(m, dir.Path("my model.obj"));
+    EXPECT_NE(obj.find("mtllib my_model.mtl\n"), std::string::npos) << obj;
+    EXPECT_NE(ReadFile(dir.Path("my_model.mtl")).find("map_Kd my_model_0.png\n"),
+              std::string::npos);
+    Model back;
+    ASSERT_TRUE(doc::ImportFile(back.host, *back.table, dir.Path("my model.obj")).ok());
+    const model::FaceTable& t = *back.table;
+    ASSERT_EQ(t.faceCount, 2);
+    EXPECT_EQ(t.faceColor[0].red, 255);
+    EXPECT_EQ(t.faceColor[1].blue, 255);
+    EXPECT_EQ(t.faceColor[1].alpha, 128);
+    ASSERT_TRUE(t.faceTexture[0]);
+    EXPECT_EQ(t.faceTexture[0]->Pixels(), found->Pixels());
+    EXPECT_FALSE(t.faceTexture[1]);
+}
+
 TEST(OutsideJudges, TheGltfValidatorAcceptsEveryFileWritten) {
     REQUIRE_JUDGE(testing_support::GltfValidatorMissing());
     TempDir dir;
