@@ -81,8 +81,8 @@ class RecordingFrame : public ports::FrameHost {
     std::vector<std::string> recent;  // most recent first
 
     void UpdateAllViews() override { ++updates; }
-    void InvalidatePane(int row, int column, bool erase) override {
-        invalidations.push_back({row, column, erase});
+    void InvalidatePane(ports::PaneRole pane, bool erase) override {
+        invalidations.push_back({ports::PaneRowOf(pane), ports::PaneColumnOf(pane), erase});
     }
     void SetMessageText(const std::string& text) override { statusTexts.push_back(text); }
     void SetDocumentTitle(const std::string& t) override { title = t; }
@@ -96,8 +96,8 @@ class RecordingFrame : public ports::FrameHost {
     // Client sizes by splitter position (row * 2 + column), and the opens into an empty
     // model the document reported.
     ports::Size paneSizes[4] = {{300, 200}, {300, 200}, {300, 200}, {300, 200}};
-    ports::Size PaneClientSize(int row, int column) const override {
-        return paneSizes[(row & 1) * 2 + (column & 1)];
+    ports::Size PaneClientSize(ports::PaneRole pane) const override {
+        return paneSizes[ports::PaneRowOf(pane) * 2 + ports::PaneColumnOf(pane)];
     }
     void ModelOpened() override { ++modelsOpened; }
     int modelsOpened = 0;

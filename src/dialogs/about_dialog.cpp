@@ -10,7 +10,7 @@
 namespace dialogs {
 
 namespace {
-QRect ToQRect(const doc::Rect& r) {
+QRect ToQRect(const ports::Rect& r) {
     return QRect(r.left, r.top, r.Width(), r.Height());
 }
 

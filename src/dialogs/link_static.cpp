@@ -39,7 +39,7 @@ void CLinkStatic::PlaceAt(const QRect& rect) {
         return;
     }
     const QFontMetrics fm(font());
-    const doc::Rect fitted = doc::FitRectToText(
+    const ports::Rect fitted = doc::FitRectToText(
         {rect.left(), rect.top(), rect.left() + rect.width(), rect.top() + rect.height()},
         fm.horizontalAdvance(text()), fm.height(), doc::HAlign::Left, false);
     setGeometry(fitted.left, fitted.top, fitted.Width(), fitted.Height());

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ports/canvas.h"
 #include "ports/opener.h"
 #include "ports/ui.h"
 #include "rm/types.h"
@@ -23,15 +24,7 @@ using rm::MakeColorRef;
 using rm::RedOf;
 
 // A rectangle with exclusive right and bottom edges.
-struct Rect {
-    int left = 0;
-    int top = 0;
-    int right = 0;
-    int bottom = 0;
-    int Width() const { return right - left; }
-    int Height() const { return bottom - top; }
-    bool operator==(const Rect&) const = default;
-};
+using ports::Rect;
 
 // --- Dialog units ---------------------------------------------------------------------
 

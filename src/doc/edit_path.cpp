@@ -148,13 +148,13 @@ void EditPath::RequestRepaint(Repaint repaint) {
         case Repaint::None:
             break;
         case Repaint::View3D:
-            frame_.InvalidatePane(0, 1, false);
+            frame_.InvalidatePane(ports::PaneRole::View3D, false);
             break;
         case Repaint::AllPanes:
-            frame_.InvalidatePane(0, 0, true);
-            frame_.InvalidatePane(0, 1, true);
-            frame_.InvalidatePane(1, 0, true);
-            frame_.InvalidatePane(1, 1, true);
+            frame_.InvalidatePane(ports::PaneRole::Top, true);
+            frame_.InvalidatePane(ports::PaneRole::View3D, true);
+            frame_.InvalidatePane(ports::PaneRole::Front, true);
+            frame_.InvalidatePane(ports::PaneRole::Side, true);
             break;
         case Repaint::AllViews:
             frame_.UpdateAllViews();

@@ -21,7 +21,7 @@ constexpr rm::Quality kRadioQuality[] = {rm::Quality::Wireframe, rm::Quality::Go
 
 // The 3D pane, repainted over its old picture.
 void Invalidate3DPane(ports::FrameHost& frame) {
-    frame.InvalidatePane(0, 1, false);
+    frame.InvalidatePane(ports::PaneRole::View3D, false);
 }
 
 struct AxisSetup {
@@ -153,8 +153,7 @@ void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& fr
     const model::FaceTable::TargetLook targets = table.TargetsLook();
     const model::FaceColor& shared = targets.look;
     dlg.m_nTransparency = targets.sameAlpha ? TRANSPARENCY_MAX - shared.alpha : 0;
-    rm::ColorRef colorStart =
-        targets.sameColor ? rm::MakeColorRef(shared.red, shared.green, shared.blue) : 0u;
+    rm::ColorRef colorStart = targets.sameColor ? model::ToColorRef(shared) : 0u;
     dlg.m_nQuality = QualityRadioOf(table.meshQuality);
     // One use of the dialog is one step, with a colour the button applied at once.
     EditPath path(session, frame);

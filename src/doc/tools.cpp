@@ -8,12 +8,6 @@ namespace doc {
 namespace {
 constexpr int kToolModes[] = {EDIT_SELECT, EDIT_MOVE,    EDIT_ROTATE,
                               EDIT_SCALE,  EDIT_STRETCH, EDIT_POLYGON};
-
-void InvalidateOrthographicPanes(ports::FrameHost& frame) {
-    frame.InvalidatePane(0, 0, true);
-    frame.InvalidatePane(1, 0, true);
-    frame.InvalidatePane(1, 1, true);
-}
 }  // namespace
 
 bool ToolOfCommand(int id, int* editMode, int* toolCheck) {
@@ -36,10 +30,10 @@ void SelectTool(Session& session, ports::FrameHost& frame, int id) {
         session.poly.Discard();
         model::FaceTable& t = session.Table();
         t.ClearSelection();
-        InvalidateOrthographicPanes(frame);
+        frame.InvalidateOrthographicPanes();
         return;
     }
-    if (session.m_nEditMode == EDIT_POLYGON) InvalidateOrthographicPanes(frame);
+    if (session.m_nEditMode == EDIT_POLYGON) frame.InvalidateOrthographicPanes();
     session.m_nEditMode = mode;
     session.m_nToolCheck = check;
     session.poly.Discard();

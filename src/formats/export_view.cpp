@@ -1,8 +1,10 @@
 #include "formats/export_view.h"
 
 #include <algorithm>
-#include <map>
 #include <tuple>
+#include <utility>
+
+#include "formats/face_groups.h"
 
 // GCC's -O3 inlining flags stb's writer (null dereferences it cannot rule out, and the
 // like); the header is not ours, so its warnings are silenced around it alone.
@@ -72,23 +74,18 @@ void ExportView::Triangles(int f, std::vector<rm::Triangle>& out) const {
 }
 
 ExportMaterials CollectMaterials(const ExportView& view) {
-    ExportMaterials m;
-    m.ofFace.resize(std::size_t(view.Faces()));
     using Key = std::tuple<int, int, int, int, const rm::Texture*>;
-    std::map<Key, int> index;
-    int last = -1;
-    Key lastKey{};
-    for (int f = 0; f < view.Faces(); ++f) {
+    FaceGroups<Key> groups = GroupFaces(view.Faces(), [&view](int f) {
         const model::FaceColor& c = view.Color(f);
-        const Key key{c.red, c.green, c.blue, c.alpha, view.Texture(f).get()};
-        if (last < 0 || key != lastKey) {
-            auto [it, added] = index.try_emplace(key, int(m.list.size()));
-            if (added) m.list.push_back({c, view.Texture(f)});
-            last = it->second;
-            lastKey = key;
-        }
-        m.ofFace[std::size_t(f)] = last;
+        return Key{c.red, c.green, c.blue, c.alpha, view.Texture(f).get()};
+    });
+    // Groups are numbered in order of first use: each material is made at its first face.
+    ExportMaterials m;
+    for (int f = 0; f < view.Faces(); ++f) {
+        if (groups.ofFace[std::size_t(f)] == int(m.list.size()))
+            m.list.push_back({view.Color(f), view.Texture(f)});
     }
+    m.ofFace = std::move(groups.ofFace);
     return m;
 }
 

@@ -353,9 +353,9 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
         PutName(chunk, names[s]);
         chunk.append("COLR", 4);
         base::AppendBE16(chunk, 4);
-        chunk += static_cast<char>((colors[s] >> 16) & 0xFF);
-        chunk += static_cast<char>((colors[s] >> 8) & 0xFF);
-        chunk += static_cast<char>(colors[s] & 0xFF);
+        chunk += static_cast<char>(rm::ColorRed(colors[s]));
+        chunk += static_cast<char>(rm::ColorGreen(colors[s]));
+        chunk += static_cast<char>(rm::ColorBlue(colors[s]));
         chunk += '\0';
         chunk.append("FLAG", 4);
         base::AppendBE16(chunk, 2);

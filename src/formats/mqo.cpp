@@ -469,11 +469,11 @@ std::string FormatMqo(const model::FaceTable& table) {
         s += "\t\"Kestrilune";
         AppendInt(s, static_cast<long long>(m));
         s += "\" col(";
-        AppendFixed(s, double(float((colors[m] >> 16) & 0xFF) * inv255));
+        AppendFixed(s, double(float(rm::ColorRed(colors[m])) * inv255));
         s += ' ';
-        AppendFixed(s, double(float((colors[m] >> 8) & 0xFF) * inv255));
+        AppendFixed(s, double(float(rm::ColorGreen(colors[m])) * inv255));
         s += ' ';
-        AppendFixed(s, double(float(colors[m] & 0xFF) * inv255));
+        AppendFixed(s, double(float(rm::ColorBlue(colors[m])) * inv255));
         s += " 1.000) dif(1.000) amb(0.250) emi(0.250) spc(0.250) power(5.00)\n";
     }
     s += "}\n";

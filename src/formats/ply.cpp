@@ -1,5 +1,7 @@
 #include "formats/ply.h"
 
+#include <cstring>
+
 #include "formats/export_view.h"
 #include "formats/registry.h"
 #include "formats/text_io.h"
@@ -70,8 +72,11 @@ std::string FormatPly(const ExportView& view, bool ascii, const std::string& tex
     for (int f = 0; f < view.Faces(); ++f) textured |= view.Texture(f) != nullptr;
 
     VertexWelder<PlyKey> welder(view);
-    std::vector<PlyKey> vertices;
+    const std::vector<PlyKey>& vertices = welder.Keys();
     std::vector<std::uint32_t> faceCorners;  // per face: count, then the vertices
+    std::size_t corners = 0;
+    for (int f = 0; f < view.Faces(); ++f) corners += std::size_t(std::max(view.Corners(f), 0));
+    faceCorners.reserve(std::size_t(view.Faces()) + corners);
     int faces = 0;
     for (int f = 0; f < view.Faces(); ++f) {
         const int n = view.Corners(f);
@@ -89,7 +94,6 @@ std::string FormatPly(const ExportView& view, bool ascii, const std::string& tex
                 base::BitsOfFloat(v),   {Byte(c.red), Byte(c.green), Byte(c.blue), Byte(c.alpha)}};
             bool added = false;
             faceCorners.push_back(welder.Find(view.Vertex(f, i), key, added));
-            if (added) vertices.push_back(key);
         }
     }
 
@@ -131,21 +135,27 @@ std::string FormatPly(const ExportView& view, bool ascii, const std::string& tex
         }
         return s;
     }
-    s.reserve(s.size() + vertices.size() * (textured ? 24 : 16) + faceCorners.size() * 4);
+    // Every byte is known in advance: the body is filled in place.
+    const std::size_t vertexBytes = textured ? 24 : 16;
+    const std::size_t head = s.size();
+    s.resize(head + vertices.size() * vertexBytes + std::size_t(faces) +
+             4 * (faceCorners.size() - std::size_t(faces)));
+    auto* q = reinterpret_cast<unsigned char*>(s.data() + head);
     for (const PlyKey& k : vertices) {
-        AppendLE32(s, k.x);
-        AppendLE32(s, k.y);
-        AppendLE32(s, k.z);
-        s.append(reinterpret_cast<const char*>(k.rgba), 4);
+        base::StoreLE32(q, k.x);
+        base::StoreLE32(q + 4, k.y);
+        base::StoreLE32(q + 8, k.z);
+        std::memcpy(q + 12, k.rgba, 4);
         if (textured) {
-            AppendLE32(s, k.u);
-            AppendLE32(s, k.v);
+            base::StoreLE32(q + 16, k.u);
+            base::StoreLE32(q + 20, k.v);
         }
+        q += vertexBytes;
     }
     for (std::size_t i = 0; i < faceCorners.size();) {
         const std::uint32_t n = faceCorners[i++];
-        s += static_cast<char>(n);
-        for (std::uint32_t k = 0; k < n; ++k) AppendLE32(s, faceCorners[i++]);
+        *q++ = static_cast<unsigned char>(n);
+        for (std::uint32_t k = 0; k < n; ++k, q += 4) base::StoreLE32(q, faceCorners[i++]);
     }
     return s;
 }

@@ -15,10 +15,16 @@ class VertexWelder {
   public:
     explicit VertexWelder(const ExportView& view) {
         int most = -1;
+        std::size_t corners = 0;
         for (int f = 0; f < view.Faces(); ++f) {
+            corners += std::size_t(std::max(view.Corners(f), 0));
             for (int i = 0; i < view.Corners(f); ++i) most = std::max(most, view.Vertex(f, i));
         }
         head_.assign(std::size_t(most + 1), -1);
+        // Room for a written vertex per corner, the most there can be: the lists are not
+        // copied as they grow, and what is not used is never touched.
+        keys_.reserve(corners);
+        next_.reserve(corners);
     }
 
     // The written vertex of model vertex `vertex` with attributes `key`; `added` says it is
@@ -41,6 +47,8 @@ class VertexWelder {
         return std::uint32_t(i);
     }
     std::size_t Size() const { return keys_.size(); }
+    // Every written vertex's attributes, in order.
+    const std::vector<Key>& Keys() const { return keys_; }
 
   private:
     std::vector<int> head_;  // per model vertex: its latest written vertex, -1 none

@@ -302,15 +302,14 @@ void CMainFrame::UpdateAllViews() {
     for (CPaneWidget* pane : panes_) pane->Invalidate(true);
 }
 
-void CMainFrame::InvalidatePane(int row, int column, bool erase) {
-    if (row < 0 || row > 1 || column < 0 || column > 1) return;
-    Pane(row, column)->Invalidate(erase);
+void CMainFrame::InvalidatePane(ports::PaneRole pane, bool erase) {
+    if (CPaneWidget* widget = Pane(ports::PaneRowOf(pane), ports::PaneColumnOf(pane)))
+        widget->Invalidate(erase);
 }
 
-ports::Size CMainFrame::PaneClientSize(int row, int column) const {
-    if (row < 0 || row > 1 || column < 0 || column > 1) return {};
-    const CPaneWidget* pane = Pane(row, column);
-    return pane ? ports::Size{pane->width(), pane->height()} : ports::Size{};
+ports::Size CMainFrame::PaneClientSize(ports::PaneRole pane) const {
+    const CPaneWidget* widget = Pane(ports::PaneRowOf(pane), ports::PaneColumnOf(pane));
+    return widget ? ports::Size{widget->width(), widget->height()} : ports::Size{};
 }
 
 void CMainFrame::ModelOpened() {

@@ -76,13 +76,13 @@ class CMainFrame : public QMainWindow, public ports::FrameHost {
 
     // ports::FrameHost
     void UpdateAllViews() override;
-    void InvalidatePane(int row, int column, bool erase) override;
+    void InvalidatePane(ports::PaneRole pane, bool erase) override;
     void SetMessageText(const std::string& text) override;
     void SetDocumentTitle(const std::string& title) override;
     void AddToRecentFileList(const std::string& path) override;
     void RemoveFromRecentFileList(const std::string& path) override;
     void RefreshCommandStates() override { UpdateCommandUI(); }
-    ports::Size PaneClientSize(int row, int column) const override;
+    ports::Size PaneClientSize(ports::PaneRole pane) const override;
     void ModelOpened() override;
     void SetModified(bool modified) override;
 

@@ -81,9 +81,7 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
     for (int f = 0; f < faceCount; ++f) {
         const rm::MeshBuilder::FaceRecord& rec = faces[std::size_t(f)];
         faceTexture[f] = mesh->TextureOf(std::size_t(f));
-        const rm::Color c = rec.color;
-        faceColor[f] = {int(rm::ColorRed(c)), int(rm::ColorGreen(c)), int(rm::ColorBlue(c)),
-                        int(rm::ColorAlpha(c))};
+        faceColor[f] = FaceColorOf(rec.color);
     }
     meshQuality = mesh->GetQuality();
     ClearSelectionOutsideFaces();
@@ -164,9 +162,7 @@ void FaceTable::CopyAppearance(rm::MeshBuilder& mesh) const {
         if (vertexCount[f] <= 0) continue;  // left out of the mesh
         const std::size_t mf = meshFace++;
         rm::MeshBuilder::FaceRecord& rec = mesh.MutableFaceRecord(mf);
-        const FaceColor& c = faceColor[f];
-        rec.color =
-            rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green), unsigned(c.blue));
+        rec.color = ToColor(faceColor[f]);
         mesh.SetFaceTexture(mf, faceTexture[f]);
         const std::span<rm::MeshBuilder::Corner> corners = mesh.MutableFaceCorners(mf);
         for (std::size_t k = 0; k < corners.size(); ++k) {

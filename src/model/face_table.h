@@ -32,12 +32,28 @@ constexpr int MAX_POOL_VERTICES = MAX_FACES * MAX_FACE_VERTICES;  // 80,000
 // Crease angle of the rebuilt mesh's normals: about 89.5 degrees (float bits 0x3FC7F1E7).
 constexpr float REBUILD_CREASE_ANGLE = 1.5620698f;
 
+// A face's colour channel by channel, 0..255 each.
 struct FaceColor {
     int red = 192;
     int green = 192;
     int blue = 192;
     int alpha = 255;
 };
+
+// A face colour packed as the mesh keeps it (rm::Color, 0xAARRGGBB), and back. Each
+// channel keeps its low eight bits.
+constexpr rm::Color ToColor(const FaceColor& c) {
+    return rm::MakeColor(unsigned(c.alpha), unsigned(c.red), unsigned(c.green), unsigned(c.blue));
+}
+constexpr FaceColor FaceColorOf(rm::Color c) {
+    return {int(rm::ColorRed(c)), int(rm::ColorGreen(c)), int(rm::ColorBlue(c)),
+            int(rm::ColorAlpha(c))};
+}
+// A face colour's red, green and blue as the colour dialog keeps them (rm::ColorRef,
+// 0x00BBGGRR); alpha is left out.
+constexpr rm::ColorRef ToColorRef(const FaceColor& c) {
+    return rm::MakeColorRef(c.red, c.green, c.blue);
+}
 
 // Marks a polygon point that makes a new vertex (it snapped to no existing one).
 constexpr int POLY_NEW_VERTEX = 30000;

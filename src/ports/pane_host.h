@@ -5,6 +5,21 @@
 
 namespace ports {
 
+// The four panes of the 2 x 2 splitter by what they show. Row 0: top, 3D; row 1: front,
+// side.
+enum class PaneRole { Top, View3D, Front, Side };
+
+constexpr PaneRole PaneRoleAt(int row, int column) {
+    if (row == 0) return column == 0 ? PaneRole::Top : PaneRole::View3D;
+    return column == 0 ? PaneRole::Front : PaneRole::Side;
+}
+constexpr int PaneRowOf(PaneRole role) {
+    return role == PaneRole::Top || role == PaneRole::View3D ? 0 : 1;
+}
+constexpr int PaneColumnOf(PaneRole role) {
+    return role == PaneRole::Top || role == PaneRole::Front ? 0 : 1;
+}
+
 struct Size {
     int width = 0;
     int height = 0;
@@ -30,8 +45,14 @@ class FrameHost {
     virtual ~FrameHost() = default;
     // Repaints all four panes (the document's UpdateAllViews).
     virtual void UpdateAllViews() = 0;
-    // Repaints one pane by its splitter position.
-    virtual void InvalidatePane(int row, int column, bool erase) = 0;
+    // Repaints one pane; `erase` clears its background first.
+    virtual void InvalidatePane(PaneRole pane, bool erase) = 0;
+    // Repaints the top, front and side panes over a cleared background.
+    void InvalidateOrthographicPanes() {
+        InvalidatePane(PaneRole::Top, true);
+        InvalidatePane(PaneRole::Front, true);
+        InvalidatePane(PaneRole::Side, true);
+    }
     // The message pane of the status bar.
     virtual void SetMessageText(const std::string& text) = 0;
     // The document's title ("無題" or the file's name) and the recent-file list.
@@ -41,8 +62,8 @@ class FrameHost {
     // A command's enabled or checked state may have changed (the undo-point command when
     // the polygon gains or loses a point): the menus and the tool bar ask again.
     virtual void RefreshCommandStates() {}
-    // The client size of the pane at a splitter position (zero while it is not laid out).
-    virtual Size PaneClientSize(int /*row*/, int /*column*/) const { return {}; }
+    // The pane's client size (zero while it is not laid out).
+    virtual Size PaneClientSize(PaneRole /*pane*/) const { return {}; }
     // A file was opened into an empty model (New first, or an Open with nothing loaded):
     // the window brings it into view if it is not, once the panes have their size.
     virtual void ModelOpened() {}
@@ -69,7 +90,7 @@ class SilentPaneHost final : public PaneHost {
 class SilentFrameHost final : public FrameHost {
   public:
     void UpdateAllViews() override {}
-    void InvalidatePane(int, int, bool) override {}
+    void InvalidatePane(PaneRole, bool) override {}
     void SetMessageText(const std::string&) override {}
     void SetDocumentTitle(const std::string&) override {}
     void AddToRecentFileList(const std::string&) override {}

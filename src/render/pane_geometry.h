@@ -14,13 +14,8 @@
 namespace render {
 
 // Top: X right, Z up. Front: X right, Y up. Side: Z right, Y up.
-enum class PaneRole { Top, View3D, Front, Side };
-
-// Row 0: top, 3D; row 1: front, side.
-constexpr PaneRole PaneRoleAt(int row, int column) {
-    if (row == 0) return column == 0 ? PaneRole::Top : PaneRole::View3D;
-    return column == 0 ? PaneRole::Front : PaneRole::Side;
-}
+using ports::PaneRole;
+using ports::PaneRoleAt;
 constexpr bool IsOrthographic(PaneRole role) {
     return role != PaneRole::View3D;
 }

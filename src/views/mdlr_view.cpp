@@ -10,7 +10,8 @@ namespace views {
 
 namespace {
 
-constexpr int kOrthoPanes[3][2] = {{0, 0}, {1, 0}, {1, 1}};
+constexpr render::PaneRole kOrthoPanes[] = {render::PaneRole::Top, render::PaneRole::Front,
+                                            render::PaneRole::Side};
 
 }  // namespace
 
@@ -109,7 +110,7 @@ void CMdlrView::OnRButtonUp(int /*x*/, int /*y*/) {
 
 void CMdlrView::OnRButtonDblClk(int /*x*/, int /*y*/) {
     session_.Table().ClearSelection();
-    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+    frame_.InvalidateOrthographicPanes();
 }
 
 void CMdlrView::EndDrag() {
@@ -179,8 +180,8 @@ void CMdlrView::BandStep(int x, int y, int value) {
 
 void CMdlrView::InvalidateOrthographicPanes() {
     pane_.Invalidate(true);
-    for (const auto& rc : kOrthoPanes) {
-        if (rc[0] != row_ || rc[1] != column_) frame_.InvalidatePane(rc[0], rc[1], true);
+    for (const render::PaneRole role : kOrthoPanes) {
+        if (role != Role()) frame_.InvalidatePane(role, true);
     }
 }
 
@@ -229,7 +230,7 @@ void CMdlrView::ZoomStep(int x) {
     }
     if (!zoomed) return;
     Render3D();
-    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+    frame_.InvalidateOrthographicPanes();
 }
 
 // --- keys, size, paint ---

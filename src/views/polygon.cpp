@@ -74,9 +74,7 @@ void RemoveLastPolygonPoint(doc::Session& session, ports::FrameHost& frame) {
         --session.poly.PolyLastPoint;
         frame.RefreshCommandStates();
     }
-    frame.InvalidatePane(0, 0, true);
-    frame.InvalidatePane(1, 0, true);
-    frame.InvalidatePane(1, 1, true);
+    frame.InvalidateOrthographicPanes();
 }
 
 bool CanRemovePolygonPoint(const doc::Session& session) {

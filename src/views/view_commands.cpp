@@ -8,8 +8,9 @@
 namespace views {
 
 PaneSizes PaneSizesOf(const ports::FrameHost& frame) {
-    return {frame.PaneClientSize(0, 0), frame.PaneClientSize(1, 0), frame.PaneClientSize(1, 1),
-            frame.PaneClientSize(0, 1)};
+    using ports::PaneRole;
+    return {frame.PaneClientSize(PaneRole::Top), frame.PaneClientSize(PaneRole::Front),
+            frame.PaneClientSize(PaneRole::Side), frame.PaneClientSize(PaneRole::View3D)};
 }
 
 void ApplyFit(doc::Session& session, const ViewFit& fit) {

@@ -10,8 +10,6 @@ namespace views {
 
 namespace {
 
-constexpr int kOrthoPanes[3][2] = {{0, 0}, {1, 0}, {1, 1}};
-
 // The pane's two coordinates of the view centre set to `c`; the hidden one stays.
 void SetCentreOnPlane(render::PaneRole role, rm::Vector& centre, render::PlanePoint c) {
     if (!std::isfinite(c.h) || !std::isfinite(c.v)) return;
@@ -44,7 +42,7 @@ void CMdlrView::PanStep(int x, int y) {
     const render::PlanePoint c{g.centre.h - (now.h - was.h), g.centre.v - (now.v - was.v)};
     SetCentreOnPlane(Role(), session_.ViewCentre, c);
     m_ptPan = {x, y};
-    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+    frame_.InvalidateOrthographicPanes();
 }
 
 void CMdlrView::OnMouseWheel(int x, int y, int notches) {
@@ -64,11 +62,11 @@ void CMdlrView::OnMouseWheel(int x, int y, int notches) {
             under.h - static_cast<float>(static_cast<long long>(x) - before.cx) / s,
             under.v - static_cast<float>(before.cy - static_cast<long long>(y)) / s};
         SetCentreOnPlane(Role(), session_.ViewCentre, c);
-        frame_.InvalidatePane(0, 1, false);  // the 3D pane zoomed with them
+        frame_.InvalidatePane(ports::PaneRole::View3D, false);  // zoomed with them
     } else {
         Render3D();
     }
-    for (const auto& rc : kOrthoPanes) frame_.InvalidatePane(rc[0], rc[1], true);
+    frame_.InvalidateOrthographicPanes();
     ShowStatus(x, y);
 }
 

@@ -16,6 +16,13 @@ TEST(FaceGroupsTest, GroupsAreNumberedInOrderOfFirstUse) {
     EXPECT_EQ(groups.keys, (std::vector<std::string>{"red", "blue", "green"}));
     EXPECT_EQ(groups.ofFace, (std::vector<int>{0, 1, 0, 2, 1, 0}));
 
+    // Runs of one look, and a look coming back after a run of another.
+    const std::vector<int> runs{7, 7, 3, 3, 3, 7, 9, 9, 3};
+    const auto grouped =
+        formats::GroupFaces(int(runs.size()), [&](int f) { return runs[std::size_t(f)]; });
+    EXPECT_EQ(grouped.keys, (std::vector<int>{7, 3, 9}));
+    EXPECT_EQ(grouped.ofFace, (std::vector<int>{0, 0, 1, 1, 1, 0, 2, 2, 1}));
+
     const auto none = formats::GroupFaces(0, [&](int f) { return looks[std::size_t(f)]; });
     EXPECT_TRUE(none.keys.empty());
     EXPECT_TRUE(none.ofFace.empty());
