@@ -430,6 +430,56 @@ std::vector<int> RunParallel(std::size_t count, int jobs, std::ostream& err, Run
     return codes;
 }
 
+// An input no reader takes: the reason on `msg`.
+int Unreadable(const std::string& input, std::ostream& msg) {
+    msg << kProgram << ": " << input << ": cannot read this extension (reads "
+        << ExtensionList(true) << ")\n";
+    return int(kExitUsage);
+}
+
+// A batch's jobs: each input to a file named after it in -o DIR with the extension --to.
+// kExitUsage with the reason on `err` when the extension or the folder will not do.
+int MakeBatchJobs(const Options& o, std::vector<Job>& jobs, std::ostream& err) {
+    if (!formats::FindWriter("a." + o.toExt)) {
+        err << kProgram << ": --to " << o.toExt << ": cannot write this extension (writes "
+            << ExtensionList(false) << ")\n";
+        return kExitUsage;
+    }
+    if (!std::filesystem::is_directory(o.outDir)) {
+        err << kProgram << ": " << o.outDir << ": not a folder\n";
+        return kExitUsage;
+    }
+    std::set<std::string> names;
+    for (const std::string& input : o.files) {
+        // Named after the input; a second input of the same name keeps its extension too.
+        std::string name = formats::FileTitle(input);
+        if (!names.insert(name).second) {
+            name += "." + formats::FileExtension(input);
+            names.insert(name);
+        }
+        jobs.push_back(
+            {{input}, (std::filesystem::path(o.outDir) / (name + "." + o.toExt)).string()});
+    }
+    return kExitOk;
+}
+
+// Converts a batch's jobs side by side, then tells on `err` how many were converted.
+int RunBatch(const std::vector<Job>& jobs, const Options& o, std::ostream& err) {
+    const int parallel =
+        o.jobs > 0 ? o.jobs : std::max(1, int(std::thread::hardware_concurrency()));
+    const std::vector<int> codes =
+        RunParallel(jobs.size(), parallel, err, [&](std::size_t i, std::ostream& msg) {
+            if (!formats::FindReader(jobs[i].inputs[0])) return Unreadable(jobs[i].inputs[0], msg);
+            return Convert(jobs[i], o, msg);
+        });
+    const auto failed = std::count_if(codes.begin(), codes.end(), [](int c) { return c != 0; });
+    err << kProgram << ": " << (codes.size() - std::size_t(failed)) << " of " << codes.size()
+        << " files converted to ." << o.toExt;
+    if (failed > 0) err << ", " << failed << " failed";
+    err << "\n";
+    return failed > 0 ? kExitReadFailed : kExitOk;
+}
+
 }  // namespace
 
 int RunConvert(std::span<const std::string> args, std::ostream& out, std::ostream& err) {
@@ -465,29 +515,7 @@ int RunConvert(std::span<const std::string> args, std::ostream& out, std::ostrea
         return usageError(batch ? "need at least one INPUT"
                                 : "need at least one INPUT and an OUTPUT");
 
-    std::vector<Job> jobs;
-    if (batch) {
-        if (!formats::FindWriter("a." + o.toExt)) {
-            err << kProgram << ": --to " << o.toExt << ": cannot write this extension (writes "
-                << ExtensionList(false) << ")\n";
-            return kExitUsage;
-        }
-        if (!std::filesystem::is_directory(o.outDir)) {
-            err << kProgram << ": " << o.outDir << ": not a folder\n";
-            return kExitUsage;
-        }
-        std::set<std::string> names;
-        for (const std::string& input : o.files) {
-            // Named after the input; a second input of the same name keeps its extension too.
-            std::string name = formats::FileTitle(input);
-            if (!names.insert(name).second) {
-                name += "." + formats::FileExtension(input);
-                names.insert(name);
-            }
-            jobs.push_back(
-                {{input}, (std::filesystem::path(o.outDir) / (name + "." + o.toExt)).string()});
-        }
-    } else {
+    if (!batch) {
         const std::string output = o.files.back();
         o.files.pop_back();
         if (!formats::FindWriter(output)) {
@@ -495,33 +523,14 @@ int RunConvert(std::span<const std::string> args, std::ostream& out, std::ostrea
                 << ExtensionList(false) << ")\n";
             return kExitUsage;
         }
-        jobs.push_back({o.files, output});
-    }
-    auto unreadable = [](const std::string& input, std::ostream& msg) {
-        msg << kProgram << ": " << input << ": cannot read this extension (reads "
-            << ExtensionList(true) << ")\n";
-        return int(kExitUsage);
-    };
-    if (!batch) {
         for (const std::string& input : o.files) {
-            if (!formats::FindReader(input)) return unreadable(input, err);
+            if (!formats::FindReader(input)) return Unreadable(input, err);
         }
-        return Convert(jobs[0], o, err);
+        return Convert({o.files, output}, o, err);
     }
-
-    const int parallel =
-        o.jobs > 0 ? o.jobs : std::max(1, int(std::thread::hardware_concurrency()));
-    const std::vector<int> codes =
-        RunParallel(jobs.size(), parallel, err, [&](std::size_t i, std::ostream& msg) {
-            if (!formats::FindReader(jobs[i].inputs[0])) return unreadable(jobs[i].inputs[0], msg);
-            return Convert(jobs[i], o, msg);
-        });
-    const auto failed = std::count_if(codes.begin(), codes.end(), [](int c) { return c != 0; });
-    err << kProgram << ": " << (codes.size() - std::size_t(failed)) << " of " << codes.size()
-        << " files converted to ." << o.toExt;
-    if (failed > 0) err << ", " << failed << " failed";
-    err << "\n";
-    return failed > 0 ? kExitReadFailed : kExitOk;
+    std::vector<Job> jobs;
+    if (const int status = MakeBatchJobs(o, jobs, err); status != kExitOk) return status;
+    return RunBatch(jobs, o, err);
 }
 
 }  // namespace cli

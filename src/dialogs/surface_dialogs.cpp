@@ -50,7 +50,7 @@ QButtonGroup* RadioGroup(QDialog* dialog, QGroupBox* box,
 
 }  // namespace
 
-CMaterialDlg::CMaterialDlg(doc::CMaterialDlg& fields, QWidget* parent)
+CMaterialDlg::CMaterialDlg(doc::MaterialDialogData& fields, QWidget* parent)
     : QDialog(parent), data_(fields) {
     setWindowTitle(Q(doc::text::kMaterialTitle));
     color_ = new QPushButton(Q(doc::text::kMaterialColor), this);
@@ -131,7 +131,7 @@ void CMaterialDlg::accept() {
     QDialog::accept();
 }
 
-CTextureWrapDlg::CTextureWrapDlg(doc::CTextureWrapDlg& fields, QWidget* parent)
+CTextureWrapDlg::CTextureWrapDlg(doc::WrapDialogData& fields, QWidget* parent)
     : QDialog(parent), data_(fields) {
     setWindowTitle(Q(doc::text::kWrapTitle));
     auto* mappingBox = new QGroupBox(Q(doc::text::kWrapMapping), this);
@@ -157,14 +157,14 @@ void CTextureWrapDlg::accept() {
 }
 
 bool RunMaterialDialog(ports::ModalDialog& dialog, QWidget* parent) {
-    auto* data = dynamic_cast<doc::CMaterialDlg*>(&dialog);
+    auto* data = dynamic_cast<doc::MaterialDialogData*>(&dialog);
     if (!data) return false;
     CMaterialDlg dlg(*data, parent);
     return dlg.exec() == QDialog::Accepted;
 }
 
 bool RunTextureWrapDialog(ports::ModalDialog& dialog, QWidget* parent) {
-    auto* data = dynamic_cast<doc::CTextureWrapDlg*>(&dialog);
+    auto* data = dynamic_cast<doc::WrapDialogData*>(&dialog);
     if (!data) return false;
     CTextureWrapDlg dlg(*data, parent);
     return dlg.exec() == QDialog::Accepted;

@@ -1,5 +1,5 @@
-// The Material and Texture wrap dialogs with Qt: thin views of doc::CMaterialDlg and
-// doc::CTextureWrapDlg, which hold their fields and their logic.
+// The Material and Texture wrap dialogs with Qt: thin views of doc::MaterialDialogData and
+// doc::WrapDialogData, which hold their fields and their logic.
 #pragma once
 
 #include <QDialog>
@@ -17,7 +17,7 @@ namespace dialogs {
 // the "Quality" radios in tab order Wire, Gouraud, Flat.
 class CMaterialDlg : public QDialog {
   public:
-    CMaterialDlg(doc::CMaterialDlg& fields, QWidget* parent = nullptr);
+    CMaterialDlg(doc::MaterialDialogData& fields, QWidget* parent = nullptr);
 
     QPushButton* ColorButton() const { return color_; }
     QScrollBar* TransparencyBar() const { return bar_; }
@@ -28,7 +28,7 @@ class CMaterialDlg : public QDialog {
   private:
     void OnScrollAction(int action);
 
-    doc::CMaterialDlg& data_;
+    doc::MaterialDialogData& data_;
     QPushButton* color_;
     QScrollBar* bar_;
     QButtonGroup* quality_;
@@ -37,7 +37,7 @@ class CMaterialDlg : public QDialog {
 // "テクスチャー": the mapping radios (plane, cylinder, sphere) and the axis radios.
 class CTextureWrapDlg : public QDialog {
   public:
-    CTextureWrapDlg(doc::CTextureWrapDlg& fields, QWidget* parent = nullptr);
+    CTextureWrapDlg(doc::WrapDialogData& fields, QWidget* parent = nullptr);
 
     QButtonGroup* MappingGroup() const { return mapping_; }
     QButtonGroup* AxisGroup() const { return axis_; }
@@ -45,7 +45,7 @@ class CTextureWrapDlg : public QDialog {
     void accept() override;
 
   private:
-    doc::CTextureWrapDlg& data_;
+    doc::WrapDialogData& data_;
     QButtonGroup* mapping_;
     QButtonGroup* axis_;
 };

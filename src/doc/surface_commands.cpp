@@ -55,7 +55,7 @@ bool QualityOfRadio(int radio, rm::Quality* quality) {
     return true;
 }
 
-int CMaterialDlg::OnHScroll(int code, int thumb) {
+int MaterialDialogData::OnHScroll(int code, int thumb) {
     int position = m_nTransparency;
     switch (code) {
         case SB_LINELEFT:
@@ -146,7 +146,7 @@ std::string_view BitmapErrorText(rm::BitmapError error, rm::ImageKind kind) {
 
 void OnMaterial(Session& session, ports::UserInterface& ui, ports::FrameHost& frame) {
     model::FaceTable& table = session.Table();
-    CMaterialDlg dlg;
+    MaterialDialogData dlg;
     // The dialog starts at the transparency every target face shares, and the colour
     // dialog at the colour they share; where they differ, at 0 % and black. (Faces of
     // several colours but one transparency keep it when only the quality is changed.)
@@ -181,7 +181,7 @@ namespace {
 // step in progress. False when the dialog was cancelled or there is no mesh.
 bool WrapInStep(Session& session, ports::UserInterface& ui, ports::FrameHost& frame,
                 EditPath& path) {
-    CTextureWrapDlg dlg;
+    WrapDialogData dlg;
     if (!ui.DoModal(dlg)) return false;
     if (!session.model.m_pMesh) return false;
     const WrapParameters p =

@@ -42,10 +42,11 @@ enum ScrollCode : int {
 };
 constexpr int TRANSPARENCY_MAX = 255;
 
-// The Material dialog. The shell shows the bar at m_nTransparency (range 0..255) and the
+// The Material dialog's fields and rules (the shell's dialogs::CMaterialDlg shows them). The
+// shell shows the bar at m_nTransparency (range 0..255) and the
 // radio m_nQuality, reports each scroll with OnHScroll and puts the bar where it says, and
 // calls OnColor when "Color" is clicked; on OK it copies the checked radio back.
-class CMaterialDlg final : public ports::ModalDialog {
+class MaterialDialogData final : public ports::ModalDialog {
   public:
     static constexpr std::string_view kKind = "material";
     std::string_view Kind() const override { return kKind; }
@@ -64,8 +65,9 @@ class CMaterialDlg final : public ports::ModalDialog {
     }
 };
 
-// The Wrap dialog: mapping 0 plane, 1 cylinder, 2 sphere; axis 0 X, 1 Y, 2 Z.
-class CTextureWrapDlg final : public ports::ModalDialog {
+// The Wrap dialog's fields (the shell's dialogs::CTextureWrapDlg shows them): mapping 0 plane, 1
+// cylinder, 2 sphere; axis 0 X, 1 Y, 2 Z.
+class WrapDialogData final : public ports::ModalDialog {
   public:
     static constexpr std::string_view kKind = "wrap";
     std::string_view Kind() const override { return kKind; }

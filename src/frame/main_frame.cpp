@@ -64,8 +64,8 @@ CMainFrame::CMainFrame(doc::Session& session, bool messagesToStderr)
     pane3d_->OnInitialUpdate(session_.m_pScene, session_.model.m_pModelFrame);
     doc_->RegisterCommands(router_);
     doc::RegisterSurfaceCommands(session_, ui_, *this, router_);
-    ui_.RegisterDialog(std::string(doc::CMaterialDlg::kKind), dialogs::RunMaterialDialog);
-    ui_.RegisterDialog(std::string(doc::CTextureWrapDlg::kKind), dialogs::RunTextureWrapDialog);
+    ui_.RegisterDialog(std::string(doc::MaterialDialogData::kKind), dialogs::RunMaterialDialog);
+    ui_.RegisterDialog(std::string(doc::WrapDialogData::kKind), dialogs::RunTextureWrapDialog);
     doc::RegisterToolCommands(session_, *this, router_);
     doc::RegisterSelectionCommands(session_, *this, router_);
     views::RegisterEditCommands(session_, ui_, *this, router_);

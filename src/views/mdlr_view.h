@@ -71,7 +71,7 @@ class CMdlrView {
     // here first.
     void OnMouseMove(int x, int y, HeldButtons held);
     void OnMouseMove(int x, int y) {
-        OnMouseMove(x, y, {m_bLButtonDown != 0, m_bRButtonDown != 0, m_bMButtonDown != 0});
+        OnMouseMove(x, y, {m_bLButtonDown != 0, m_bRButtonDown != 0, m_bMButtonDown});
     }
     // The pan gesture (views/view_gestures.cpp): the middle button, or the left one with
     // Space held, dragged in an orthographic pane moves the view of all three with the
@@ -88,7 +88,7 @@ class CMdlrView {
     void OnCaptureLost() { EndDrag(); }
     void OnKillFocus() { EndDrag(); }
     bool IsDragging() const { return m_bLButtonDown != 0 || m_bRButtonDown != 0; }
-    bool IsPanning() const { return m_bMButtonDown != 0; }
+    bool IsPanning() const { return m_bMButtonDown; }
 
     // A key pressed while the pane has the focus (KeyCode values, or an ASCII capital).
     void OnKeyDown(int key);
@@ -144,12 +144,12 @@ class CMdlrView {
     render::C3DPane* m_p3D = nullptr;
     int m_bLButtonDown = 0;
     int m_bRButtonDown = 0;
-    int m_bMButtonDown = 0;   // panning
-    ports::Point m_ptPan;     // pointer at the previous step of the pan
-    ports::Point m_ptLast;    // pointer at the previous mouse message
-    int m_nZoomTravel = 0;    // right-drag pixels in the 3D pane not yet turned into steps
-    ports::Point m_ptAnchor;  // pointer at the most recent press
-    ports::Rect m_rcBand;     // rubber band, left <= right, top <= bottom
+    bool m_bMButtonDown = false;  // panning
+    ports::Point m_ptPan;         // pointer at the previous step of the pan
+    ports::Point m_ptLast;        // pointer at the previous mouse message
+    int m_nZoomTravel = 0;        // right-drag pixels in the 3D pane not yet turned into steps
+    ports::Point m_ptAnchor;      // pointer at the most recent press
+    ports::Rect m_rcBand;         // rubber band, left <= right, top <= bottom
 
   private:
     // The 3D pane renders and shows the scene at once, when it is set up.

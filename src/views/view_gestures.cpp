@@ -22,14 +22,14 @@ void CMdlrView::OnMButtonDown(int x, int y) {
     if (m_bMButtonDown) OnMButtonUp(m_ptPan.x, m_ptPan.y);
     if (!IsOrthographic()) return;
     if (!m_bLButtonDown && !m_bRButtonDown) pane_.SetCapture();
-    m_bMButtonDown = 1;
+    m_bMButtonDown = true;
     m_ptPan = {x, y};
     ShowStatus(x, y);
 }
 
 void CMdlrView::OnMButtonUp(int /*x*/, int /*y*/) {
     if (!m_bMButtonDown) return;
-    m_bMButtonDown = 0;
+    m_bMButtonDown = false;
     if (!m_bLButtonDown && !m_bRButtonDown) pane_.ReleaseCapture();
 }
 

@@ -53,7 +53,7 @@ bool AnswerDialogs(ports::ModalDialog& d) {
         m->m_fZ = -0.25f;
         return true;
     }
-    if (auto* w = dynamic_cast<doc::CTextureWrapDlg*>(&d)) {
+    if (auto* w = dynamic_cast<doc::WrapDialogData*>(&d)) {
         w->m_nMapping = 1;
         w->m_nWrapAxis = 1;
         return true;
@@ -107,7 +107,7 @@ TEST(EditPathSteps, EveryKindUndoesAndRedoesExactly) {
              selectLeft(r);
              r.ui.colors = {0x00336699u};
              r.ui.onDialog = [](ports::ModalDialog& d) {
-                 auto* m = dynamic_cast<doc::CMaterialDlg*>(&d);
+                 auto* m = dynamic_cast<doc::MaterialDialogData*>(&d);
                  m->OnColor();
                  m->m_nTransparency = 100;
                  m->m_nQuality = 2;
@@ -119,7 +119,7 @@ TEST(EditPathSteps, EveryKindUndoesAndRedoesExactly) {
          [](HouseRig& r) {
              r.ui.colors = {0x00010203u};
              r.ui.onDialog = [](ports::ModalDialog& d) {
-                 dynamic_cast<doc::CMaterialDlg&>(d).OnColor();
+                 dynamic_cast<doc::MaterialDialogData&>(d).OnColor();
                  return false;
              };
          },

@@ -55,7 +55,7 @@ TEST(RandomEdits, ModelStaysSoundAndTheHistoryWalksBothWays) {
         } else if (auto* st = dynamic_cast<views::CStretchDlg*>(&d)) {
             st->m_fRateX = float(pick(300));
             st->m_fRateZ = float(pick(300) - 150);
-        } else if (auto* ma = dynamic_cast<doc::CMaterialDlg*>(&d)) {
+        } else if (auto* ma = dynamic_cast<doc::MaterialDialogData*>(&d)) {
             if (pick(2)) {
                 r.ui.colors.push_back(pick(3) ? std::optional<std::uint32_t>(rng() & 0xFFFFFF)
                                               : std::nullopt);
@@ -64,7 +64,7 @@ TEST(RandomEdits, ModelStaysSoundAndTheHistoryWalksBothWays) {
             ma->OnHScroll(doc::SB_THUMBPOSITION, pick(256));
             ma->m_nQuality = pick(4) - 1;
             return pick(5) != 0;
-        } else if (auto* w = dynamic_cast<doc::CTextureWrapDlg*>(&d)) {
+        } else if (auto* w = dynamic_cast<doc::WrapDialogData*>(&d)) {
             w->m_nMapping = pick(3);
             w->m_nWrapAxis = pick(3);
         }

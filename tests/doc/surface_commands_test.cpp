@@ -46,9 +46,9 @@ struct SurfaceFixture : ::testing::Test {
         for (int k = 0; k < T().vertexCount[f]; ++k) T().selected[f][k] = 1;
     }
     // The user answers the material dialog with `fill`, then OK (true) or Cancel.
-    void AnswerMaterial(std::function<void(doc::CMaterialDlg&)> fill, bool ok) {
+    void AnswerMaterial(std::function<void(doc::MaterialDialogData&)> fill, bool ok) {
         ui.onDialog = [fill, ok](ports::ModalDialog& d) {
-            auto* m = dynamic_cast<doc::CMaterialDlg*>(&d);
+            auto* m = dynamic_cast<doc::MaterialDialogData*>(&d);
             if (!m) return false;
             fill(*m);
             return ok;
@@ -56,7 +56,7 @@ struct SurfaceFixture : ::testing::Test {
     }
     void AnswerWrap(int mapping, int axis) {
         ui.onDialog = [mapping, axis](ports::ModalDialog& d) {
-            auto* w = dynamic_cast<doc::CTextureWrapDlg*>(&d);
+            auto* w = dynamic_cast<doc::WrapDialogData*>(&d);
             if (!w) return false;
             EXPECT_EQ(w->m_nMapping, 0);  // plane and X every time
             EXPECT_EQ(w->m_nWrapAxis, 0);
@@ -87,7 +87,7 @@ TEST_F(SurfaceFixture, OkUntouchedKeepsTheSharedTransparencyAndTheQuality) {
     int shownTransparency = -1;
     int shownQuality = -1;
     AnswerMaterial(
-        [&](doc::CMaterialDlg& m) {
+        [&](doc::MaterialDialogData& m) {
             shownTransparency = m.m_nTransparency;
             shownQuality = m.m_nQuality;
         },
@@ -104,7 +104,8 @@ TEST_F(SurfaceFixture, OkUntouchedKeepsTheSharedTransparencyAndTheQuality) {
 
     // Targets that differ: the dialog keeps its start at 0 %, and OK makes them opaque.
     T().faceColor[0].alpha = 30;
-    AnswerMaterial([&](doc::CMaterialDlg& m) { shownTransparency = m.m_nTransparency; }, true);
+    AnswerMaterial([&](doc::MaterialDialogData& m) { shownTransparency = m.m_nTransparency; },
+                   true);
     doc::OnMaterial(session, ui, frame);
     EXPECT_EQ(shownTransparency, 0);
     for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 255);
@@ -119,7 +120,7 @@ TEST_F(SurfaceFixture, FacesOfSeveralColoursButOneTransparencyStartFromIt) {
     T().faceColor[1] = {0, 0, 255, 255};
     ASSERT_TRUE(T().RebuildMesh(session.model));
     AnswerMaterial(
-        [](doc::CMaterialDlg& m) {
+        [](doc::MaterialDialogData& m) {
             for (int i = 0; i < 5; ++i) m.OnHScroll(doc::SB_PAGERIGHT, 0);
         },
         true);
@@ -127,7 +128,7 @@ TEST_F(SurfaceFixture, FacesOfSeveralColoursButOneTransparencyStartFromIt) {
     for (int f = 0; f < T().faceCount; ++f) EXPECT_EQ(T().faceColor[f].alpha, 205);
     int shown = -1;
     AnswerMaterial(
-        [&](doc::CMaterialDlg& m) {
+        [&](doc::MaterialDialogData& m) {
             shown = m.m_nTransparency;
             m.m_nQuality = 2;  // Flat, nothing else touched
             m.OnColor();       // the colour dialog, cancelled
@@ -145,21 +146,22 @@ TEST_F(SurfaceFixture, FacesOfSeveralColoursButOneTransparencyStartFromIt) {
 TEST_F(SurfaceFixture, TransparencyActsOnTheSelectedFacesOnOkOnly) {
     LoadModel();
     SelectFace(1);
-    AnswerMaterial([](doc::CMaterialDlg& m) { m.OnHScroll(doc::SB_THUMBPOSITION, 128); }, true);
+    AnswerMaterial([](doc::MaterialDialogData& m) { m.OnHScroll(doc::SB_THUMBPOSITION, 128); },
+                   true);
     doc::OnMaterial(session, ui, frame);
     EXPECT_EQ(T().faceColor[1].alpha, 127);
     EXPECT_EQ(T().faceColor[0].alpha, 255);
-    AnswerMaterial([](doc::CMaterialDlg& m) { m.OnHScroll(doc::SB_RIGHT); }, false);
+    AnswerMaterial([](doc::MaterialDialogData& m) { m.OnHScroll(doc::SB_RIGHT); }, false);
     doc::OnMaterial(session, ui, frame);
     EXPECT_EQ(T().faceColor[1].alpha, 127);  // cancelled
-    AnswerMaterial([](doc::CMaterialDlg& m) { m.OnHScroll(doc::SB_RIGHT); }, true);
+    AnswerMaterial([](doc::MaterialDialogData& m) { m.OnHScroll(doc::SB_RIGHT); }, true);
     doc::OnMaterial(session, ui, frame);
     EXPECT_EQ(T().faceColor[1].alpha, 0);
     EXPECT_EQ(rm::ColorAlpha(Mesh().GetFace(1).GetColor()), 0u);
 }
 
 TEST(MaterialScroll, StepsPagesThumbAndEndsStayWithin0To255) {
-    doc::CMaterialDlg d;
+    doc::MaterialDialogData d;
     struct Step {
         int from, code, thumb, to;
     };
@@ -188,7 +190,7 @@ TEST(MaterialScroll, StepsPagesThumbAndEndsStayWithin0To255) {
 
 TEST_F(SurfaceFixture, QualityRadiosMapToTheThreeQualitiesAndOthersCheckNone) {
     LoadModel();
-    AnswerMaterial([](doc::CMaterialDlg& m) { m.m_nQuality = 0; }, true);
+    AnswerMaterial([](doc::MaterialDialogData& m) { m.m_nQuality = 0; }, true);
     doc::OnMaterial(session, ui, frame);
     EXPECT_EQ(T().meshQuality, rm::Quality::Wireframe);
     EXPECT_EQ(Mesh().GetQuality(), rm::Quality::Wireframe);
@@ -196,7 +198,7 @@ TEST_F(SurfaceFixture, QualityRadiosMapToTheThreeQualitiesAndOthersCheckNone) {
     // A quality outside the table: no radio checked, and OK keeps it.
     T().meshQuality = static_cast<rm::Quality>(0x87);
     int shown = 5;
-    AnswerMaterial([&shown](doc::CMaterialDlg& m) { shown = m.m_nQuality; }, true);
+    AnswerMaterial([&shown](doc::MaterialDialogData& m) { shown = m.m_nQuality; }, true);
     doc::OnMaterial(session, ui, frame);
     EXPECT_EQ(shown, -1);
     EXPECT_EQ(static_cast<std::uint32_t>(T().meshQuality), 0x87u);
@@ -209,7 +211,7 @@ TEST_F(SurfaceFixture, ColourAppliesAtOnceAndSurvivesCancel) {
     ui.colors = {std::nullopt, 0x000000FFu};  // cancel, then red as 0x00BBGGRR
     int greenAfterCancel = -1, greenAfterRed = -1;
     AnswerMaterial(
-        [&](doc::CMaterialDlg& m) {
+        [&](doc::MaterialDialogData& m) {
             m.OnColor();
             greenAfterCancel = T().faceColor[2].green;
             m.OnColor();

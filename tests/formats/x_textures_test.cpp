@@ -106,7 +106,7 @@ TEST(XTextures, ATexturedWrappedModelComesBackTheSameFromItsExport) {
     testing_support::RecordingFrame frame;
     ui.files = {dir.Path("TEXTURE/check.bmp")};
     ui.onDialog = [](ports::ModalDialog& d) {
-        dynamic_cast<doc::CTextureWrapDlg&>(d).m_nMapping = 1;  // cylinder on X
+        dynamic_cast<doc::WrapDialogData&>(d).m_nMapping = 1;  // cylinder on X
         return true;
     };
     doc::OnTextureLoad(session, ui, frame);

@@ -49,7 +49,7 @@ struct SurfaceRig {
     void Texture(int mapping, int axis) {
         ui.files = {dir.Path("TEXTURE/checker.bmp")};
         ui.onDialog = [mapping, axis](ports::ModalDialog& d) {
-            auto& w = dynamic_cast<doc::CTextureWrapDlg&>(d);
+            auto& w = dynamic_cast<doc::WrapDialogData&>(d);
             w.m_nMapping = mapping;
             w.m_nWrapAxis = axis;
             return true;
@@ -57,9 +57,9 @@ struct SurfaceRig {
         doc::OnTextureLoad(rig.session, ui, frame);
         ASSERT_TRUE(rig.Mesh().GetFace(0).GetTexture());
     }
-    void Material(std::function<void(doc::CMaterialDlg&)> fill) {
+    void Material(std::function<void(doc::MaterialDialogData&)> fill) {
         ui.onDialog = [fill](ports::ModalDialog& d) {
-            fill(dynamic_cast<doc::CMaterialDlg&>(d));
+            fill(dynamic_cast<doc::MaterialDialogData&>(d));
             return true;
         };
         doc::OnMaterial(rig.session, ui, frame);
@@ -118,7 +118,7 @@ TEST(SurfaceRender, MaterialMakesTheSelectedFaceHalfTransparent) {
     render_test::AddQuad(s.rig.Mesh(), -0.6f, -0.5f, 1.2f, 0.6f, -0.5f, 0xFF2020E0);
     s.Read();
     for (int k = 0; k < 4; ++k) s.rig.session.Table().selected[1][k] = 1;
-    s.Material([](doc::CMaterialDlg& m) { m.OnHScroll(doc::SB_THUMBTRACK, 128); });
+    s.Material([](doc::MaterialDialogData& m) { m.OnHScroll(doc::SB_THUMBTRACK, 128); });
     ASSERT_EQ(rm::ColorAlpha(s.rig.Mesh().GetFace(1).GetColor()), 127u);
     ASSERT_EQ(rm::ColorAlpha(s.rig.Mesh().GetFace(0).GetColor()), 255u);
     EXPECT_TRUE(MatchesGolden(s.rig.Draw(), "surface_half_transparent"));
@@ -130,10 +130,10 @@ TEST(SurfaceRender, MaterialSwitchesBetweenFlatAndGouraud) {
     s.rig.Mesh().SetColor(0xFFD0A060);
     s.Read();
     s.Turn(0.5f, 0.3f);
-    s.Material([](doc::CMaterialDlg& m) { m.m_nQuality = 2; });
+    s.Material([](doc::MaterialDialogData& m) { m.m_nQuality = 2; });
     const Image flat = s.rig.Draw();
     EXPECT_TRUE(MatchesGolden(flat, "surface_flat"));
-    s.Material([](doc::CMaterialDlg& m) { m.m_nQuality = 1; });
+    s.Material([](doc::MaterialDialogData& m) { m.m_nQuality = 1; });
     const Image gouraud = s.rig.Draw();
     EXPECT_TRUE(MatchesGolden(gouraud, "surface_gouraud"));
     EXPECT_NE(flat.pixels, gouraud.pixels);

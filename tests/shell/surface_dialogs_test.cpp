@@ -29,7 +29,7 @@ QStringList Texts(const QWidget& w) {
 }
 
 TEST(MaterialDialog, ShowsItsTextsAndStartsFromTheData) {
-    doc::CMaterialDlg data;
+    doc::MaterialDialogData data;
     data.m_nQuality = 1;
     dialogs::CMaterialDlg dlg(data);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("ﾏﾃﾘｱﾙ"));
@@ -48,14 +48,14 @@ TEST(MaterialDialog, ShowsItsTextsAndStartsFromTheData) {
     EXPECT_EQ(dlg.QualityGroup()->button(0)->nextInFocusChain(), dlg.QualityGroup()->button(1));
     EXPECT_EQ(dlg.QualityGroup()->button(1)->nextInFocusChain(), dlg.QualityGroup()->button(2));
 
-    doc::CMaterialDlg none;
+    doc::MaterialDialogData none;
     none.m_nQuality = -1;
     dialogs::CMaterialDlg unchecked(none);
     EXPECT_EQ(unchecked.QualityGroup()->checkedId(), -1);
 }
 
 TEST(MaterialDialog, TheBarMovesByTheDialogsRuleAndOkHandsBackTheFields) {
-    doc::CMaterialDlg data;
+    doc::MaterialDialogData data;
     data.m_nQuality = 2;
     int colours = 0;
     data.onColor = [&colours] { ++colours; };
@@ -83,7 +83,7 @@ TEST(MaterialDialog, TheBarMovesByTheDialogsRuleAndOkHandsBackTheFields) {
 }
 
 TEST(WrapDialog, StartsAtPlaneAndXAndHandsBackTheChoice) {
-    doc::CTextureWrapDlg data;
+    doc::WrapDialogData data;
     dialogs::CTextureWrapDlg dlg(data);
     EXPECT_EQ(dlg.windowTitle(), QStringLiteral("テクスチャー"));
     const QStringList texts = Texts(dlg);
