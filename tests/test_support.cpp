@@ -15,6 +15,7 @@
 #include <stdexcept>
 
 #include "base/numbers.h"
+#include "formats/registry.h"
 #include "model/table_edits.h"
 
 namespace testing_support {
@@ -39,6 +40,19 @@ std::vector<std::string> RealFiles(const std::string& folder, bool recursive) {
     }
     std::sort(out.begin(), out.end());
     return out;
+}
+
+std::vector<std::string> ReadableModels() {
+    std::vector<std::string> files;
+    for (const auto& e : std::filesystem::directory_iterator(KESTRILUNE_SAMPLES)) {
+        if (e.is_regular_file() && formats::FindReader(e.path().string()))
+            files.push_back(e.path().string());
+    }
+    for (const std::string& f : RealFiles("")) {
+        if (formats::FindReader(f)) files.push_back(f);
+    }
+    std::sort(files.begin(), files.end());
+    return files;
 }
 
 TempDir::TempDir() {

@@ -21,6 +21,8 @@ namespace testing_support {
 std::string RealFile(const std::string& relative);
 // Every file under a folder of the real collection, sorted.
 std::vector<std::string> RealFiles(const std::string& folder, bool recursive = true);
+// The samples and every real file that a reader takes by its extension, sorted.
+std::vector<std::string> ReadableModels();
 
 // A fresh, empty folder for one test, removed when the object goes.
 class TempDir {

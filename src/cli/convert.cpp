@@ -322,18 +322,20 @@ int Describe(const std::string& input, std::ostream& out, std::ostream& err) {
         << "\n";
     if (faces > 0) {
         const rm::Box box = mesh.GetBox();
-        std::string b = "  bounding box (";
-        for (const float v : {box.min.x, box.min.y, box.min.z}) {
-            formats::AppendShortest(b, v);
-            b += v == box.min.z ? ")" : ", ";
-        }
-        b += " .. (";
-        formats::AppendShortest(b, box.max.x);
-        b += ", ";
-        formats::AppendShortest(b, box.max.y);
-        b += ", ";
-        formats::AppendShortest(b, box.max.z);
-        out << b << ")\n";
+        std::string b = "  bounding box ";
+        const auto point = [&b](const rm::Vector& p) {
+            b += '(';
+            formats::AppendShortest(b, p.x);
+            b += ", ";
+            formats::AppendShortest(b, p.y);
+            b += ", ";
+            formats::AppendShortest(b, p.z);
+            b += ')';
+        };
+        point(box.min);
+        b += " .. ";
+        point(box.max);
+        out << b << "\n";
     }
     out << "  materials " << materials.size() << "\n";
     out << "  textures " << textures.size();

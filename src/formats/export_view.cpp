@@ -1,9 +1,25 @@
 #include "formats/export_view.h"
 
+#include <algorithm>
 #include <tuple>
 #include <utility>
 
 #include "formats/face_groups.h"
+
+// GCC's -O3 inlining flags stb's writer (null dereferences it cannot rule out, and the
+// like); the header is not ours, so its warnings are silenced around it alone.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnull-dereference"
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#define STBI_WRITE_NO_STDIO
+#define STB_IMAGE_WRITE_STATIC  // private to this unit: the tests have their own copy
+#include <stb_image_write.h>
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
 
 namespace formats {
 
@@ -13,6 +29,11 @@ rm::Vector UnitOrZero(rm::Vector v) {
     const double len = std::sqrt(double(v.x) * v.x + double(v.y) * v.y + double(v.z) * v.z);
     if (!(len > 0) || !std::isfinite(len)) return {0, 0, 0};
     return {float(v.x / len), float(v.y / len), float(v.z / len)};
+}
+
+void AppendPngByte(void* context, void* data, int size) {
+    auto* out = static_cast<std::string*>(context);
+    out->append(static_cast<const char*>(data), std::size_t(size));
 }
 
 }  // namespace
@@ -72,6 +93,39 @@ std::string TextureFileName(const rm::Texture& texture) {
     const std::string& name = texture.GetName();
     const std::size_t slash = name.find_last_of("/\\");
     return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+
+ExportImages CollectImages(const ExportMaterials& materials) {
+    ExportImages images;
+    images.ofMaterial.assign(materials.list.size(), -1);
+    for (std::size_t i = 0; i < materials.list.size(); ++i) {
+        const ExportMaterial& mat = materials.list[i];
+        if (!mat.TextureFound()) continue;
+        const auto known =
+            std::find(images.textures.begin(), images.textures.end(), mat.texture.get());
+        images.ofMaterial[i] = int(known - images.textures.begin());
+        if (known == images.textures.end()) images.textures.push_back(mat.texture.get());
+    }
+    return images;
+}
+
+std::string ImageFileName(const std::string& title, std::size_t image) {
+    return title + "_" + std::to_string(image) + ".png";
+}
+
+std::string EncodePng(const rm::Texture& texture) {
+    const int w = texture.Width(), h = texture.Height();
+    std::vector<unsigned char> rgba(std::size_t(w) * std::size_t(h) * 4);
+    const std::vector<std::uint32_t>& px = texture.Pixels();
+    for (std::size_t i = 0; i < px.size() && i * 4 + 3 < rgba.size(); ++i) {
+        rgba[i * 4 + 0] = static_cast<unsigned char>(px[i] >> 16);
+        rgba[i * 4 + 1] = static_cast<unsigned char>(px[i] >> 8);
+        rgba[i * 4 + 2] = static_cast<unsigned char>(px[i]);
+        rgba[i * 4 + 3] = static_cast<unsigned char>(px[i] >> 24);
+    }
+    std::string png;
+    stbi_write_png_to_func(&AppendPngByte, &png, w, h, 4, rgba.data(), w * 4);
+    return png;
 }
 
 }  // namespace formats

@@ -71,4 +71,16 @@ ExportMaterials CollectMaterials(const ExportView& view);
 // The texture's file name without its folder ("wood.bmp").
 std::string TextureFileName(const rm::Texture& texture);
 
+// The images a file carries for its materials' textures: one per distinct texture whose
+// bitmap is loaded, in order of first use. Beside a file of title TITLE, image k is the
+// PNG file TITLE_k.png.
+struct ExportImages {
+    std::vector<const rm::Texture*> textures;  // image k's texture
+    std::vector<int> ofMaterial;               // image of each material; -1 for none
+};
+ExportImages CollectImages(const ExportMaterials& materials);
+std::string ImageFileName(const std::string& title, std::size_t image);
+// The texture's pixels as a PNG file.
+std::string EncodePng(const rm::Texture& texture);
+
 }  // namespace formats

@@ -11,21 +11,6 @@
 #include "formats/text_io.h"
 #include "formats/vertex_welder.h"
 
-// GCC's -O3 inlining flags stb's writer (null dereferences it cannot rule out, and the
-// like); the header is not ours, so its warnings are silenced around it alone.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnull-dereference"
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-#define STB_IMAGE_WRITE_IMPLEMENTATION
-#define STBI_WRITE_NO_STDIO
-#define STB_IMAGE_WRITE_STATIC  // private to this unit: the tests have their own copy
-#include <stb_image_write.h>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-
 namespace formats {
 
 namespace {
@@ -89,27 +74,6 @@ int AddAccessor(tinygltf::Model& m, int view, int componentType, std::size_t cou
     a.type = type;
     m.accessors.push_back(std::move(a));
     return int(m.accessors.size()) - 1;
-}
-
-void AppendPngByte(void* context, void* data, int size) {
-    auto* out = static_cast<std::string*>(context);
-    out->append(static_cast<const char*>(data), std::size_t(size));
-}
-
-// The texture's pixels (0xAARRGGBB) as a PNG file.
-std::string EncodePng(const rm::Texture& texture) {
-    const int w = texture.Width(), h = texture.Height();
-    std::vector<unsigned char> rgba(std::size_t(w) * std::size_t(h) * 4);
-    const std::vector<std::uint32_t>& px = texture.Pixels();
-    for (std::size_t i = 0; i < px.size() && i * 4 + 3 < rgba.size(); ++i) {
-        rgba[i * 4 + 0] = static_cast<unsigned char>(px[i] >> 16);
-        rgba[i * 4 + 1] = static_cast<unsigned char>(px[i] >> 8);
-        rgba[i * 4 + 2] = static_cast<unsigned char>(px[i]);
-        rgba[i * 4 + 3] = static_cast<unsigned char>(px[i] >> 24);
-    }
-    std::string png;
-    stbi_write_png_to_func(&AppendPngByte, &png, w, h, 4, rgba.data(), w * 4);
-    return png;
 }
 
 struct Built {
@@ -180,23 +144,13 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
     const std::size_t vertexCount = positions.size() / 3;
 
     // Images and textures of the materials whose bitmap is loaded.
-    std::vector<int> textureOf(mats.list.size(), -1);
-    std::vector<const rm::Texture*> imageTextures;
-    for (std::size_t i = 0; i < mats.list.size(); ++i) {
-        const ExportMaterial& mat = mats.list[i];
-        if (!mat.TextureFound()) continue;
-        int image = -1;
-        for (std::size_t k = 0; k < imageTextures.size(); ++k) {
-            if (imageTextures[k] == mat.texture.get()) image = int(k);
-        }
-        if (image < 0) {
-            image = int(imageTextures.size());
-            imageTextures.push_back(mat.texture.get());
-            tinygltf::Texture tex;
-            tex.source = image;
-            m.textures.push_back(std::move(tex));
-        }
-        textureOf[i] = image;
+    const ExportImages images = CollectImages(mats);
+    const std::vector<int>& textureOf = images.ofMaterial;
+    const std::vector<const rm::Texture*>& imageTextures = images.textures;
+    for (std::size_t k = 0; k < imageTextures.size(); ++k) {
+        tinygltf::Texture tex;
+        tex.source = int(k);
+        m.textures.push_back(std::move(tex));
     }
 
     // Materials and primitives; a material without triangles (its faces have fewer than 3
@@ -272,7 +226,7 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
             image.bufferView = buffer.AddView(png.data(), png.size(), 0);
             m.bufferViews.back().target = 0;  // an image's view has none
         } else {
-            image.uri = UriOf(FileTitle(r.path) + "_" + std::to_string(k) + ".png");
+            image.uri = UriOf(ImageFileName(FileTitle(r.path), k));
         }
         b.pngs.push_back(std::move(png));
         m.images.push_back(std::move(image));
@@ -390,7 +344,7 @@ int SaveGltf(const WriteRequest& r, std::string* error) {
             files.push_back({folder + title + ".bin", BytesOf(b.model.buffers[0].data)});
         }
         for (std::size_t k = 0; k < b.pngs.size(); ++k) {
-            files.push_back({folder + title + "_" + std::to_string(k) + ".png", b.pngs[k]});
+            files.push_back({folder + ImageFileName(title, k), b.pngs[k]});
         }
         const std::string json = doc.dump(2) + "\n";
         files.push_back({r.path, json});  // last: the document appears once its files are there

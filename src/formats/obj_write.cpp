@@ -1,6 +1,10 @@
 // The OBJ writer: `v`, `vt` (when a face has a texture), `vn`, and faces as polygons with
 // `usemtl` per material; NAME.mtl beside it holds each material's `Kd`, `d` and `map_Kd`.
 // Texture coordinates are written with (0, 0) at the image's bottom left, as OBJ has them.
+// A texture whose bitmap is loaded is written beside the file as NAME_k.png (the images of
+// a .gltf), which map_Kd names, so the file opens textured wherever it is written; one
+// whose bitmap was not found keeps its own file name in map_Kd, with a warning.
+#include <algorithm>
 #include <cstring>
 
 #include "formats/export_view.h"
@@ -36,11 +40,19 @@ int SaveObj(const WriteRequest& r, std::string* error) {
     try {
         const ExportView view(r.table, r.options.mirror);
         const ExportMaterials mats = CollectMaterials(view);
-        const std::string title = FileTitle(r.path);
+        // The library and the images are named without blanks: "mtllib" lists several
+        // names on one line and map_Kd takes its last word, here and in other tools.
+        std::string title = FileTitle(r.path);
+        std::replace_if(
+            title.begin(), title.end(), [](char c) { return c == ' ' || c == '\t'; }, '_');
         const std::size_t slash = r.path.find_last_of('/');
         const std::string folder = slash == std::string::npos ? "" : r.path.substr(0, slash + 1);
         bool textured = false;
         for (const ExportMaterial& m : mats.list) textured |= m.texture != nullptr;
+
+        const ExportImages images = CollectImages(mats);
+        std::vector<std::string> pngs;
+        for (const rm::Texture* texture : images.textures) pngs.push_back(EncodePng(*texture));
 
         std::string mtl = "# Kestrilune\n";
         for (std::size_t i = 0; i < mats.list.size(); ++i) {
@@ -49,8 +61,17 @@ int SaveObj(const WriteRequest& r, std::string* error) {
             mtl += "newmtl material" + std::to_string(i) + "\n";
             AppendFloats(mtl, "Kd", {unit(c.red), unit(c.green), unit(c.blue)});
             AppendFloats(mtl, "d", {unit(c.alpha)});
-            if (mats.list[i].texture)
-                mtl += "map_Kd " + TextureFileName(*mats.list[i].texture) + "\n";
+            const rm::TexturePtr& texture = mats.list[i].texture;
+            if (images.ofMaterial[i] >= 0) {
+                mtl += "map_Kd " + ImageFileName(title, std::size_t(images.ofMaterial[i])) + "\n";
+            } else if (texture) {
+                mtl += "map_Kd " + TextureFileName(*texture) + "\n";
+                if (r.options.warnings) {
+                    r.options.warnings->push_back(
+                        "the bitmap of texture " + TextureFileName(*texture) +
+                        " was not found: the material names it, no image is written");
+                }
+            }
         }
 
         std::string obj = "# Kestrilune\nmtllib " + title + ".mtl\n";
@@ -94,10 +115,13 @@ int SaveObj(const WriteRequest& r, std::string* error) {
             }
             faces += '\n';
         }
-        return rm::WriteFilesAtomically({{folder + title + ".mtl", mtl}, {r.path, obj, {faces}}},
-                                        error)
-                   ? 1
-                   : 0;
+        // The images and the library first: the model appears once its files are there.
+        std::vector<rm::FileToWrite> files;
+        for (std::size_t k = 0; k < pngs.size(); ++k)
+            files.push_back({folder + ImageFileName(title, k), pngs[k]});
+        files.push_back({folder + title + ".mtl", mtl});
+        files.push_back({r.path, obj, {faces}});
+        return rm::WriteFilesAtomically(files, error) ? 1 : 0;
     } catch (const std::bad_alloc&) {
         if (error) *error = "out of memory";
         return 0;

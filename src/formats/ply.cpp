@@ -21,7 +21,53 @@ std::uint8_t Byte(int v) {
     return static_cast<std::uint8_t>(std::clamp(v, 0, 255));
 }
 
-std::string FormatPly(const ExportView& view, bool ascii) {
+// The one texture a PLY file names ("comment TextureFile NAME") for all its faces: the
+// model's texture when every face written carries the same one. Its image is written
+// beside the file as NAME_0.png when its bitmap is loaded; one whose bitmap was not found
+// is named by its own file name.
+struct PlyTexture {
+    const rm::Texture* texture = nullptr;
+    std::string name;  // empty: none named
+    std::string png;
+};
+
+PlyTexture ChooseTexture(const ExportView& view, const std::string& title,
+                         std::vector<std::string>* warnings) {
+    PlyTexture out;
+    bool first = true, textured = false, shared = true;
+    for (int f = 0; f < view.Faces(); ++f) {
+        if (view.Corners(f) < 3) continue;
+        const rm::Texture* t = view.Texture(f).get();
+        if (first) out.texture = t;
+        first = false;
+        textured |= t != nullptr;
+        shared &= t == out.texture;
+    }
+    if (!textured) return out;
+    if (!shared) {
+        // Faces of other textures, or none, would take it on reading.
+        if (warnings) {
+            warnings->push_back(
+                "a PLY file names one texture for all its faces: the model's "
+                "textures are not named (their coordinates are kept)");
+        }
+        out.texture = nullptr;
+        return out;
+    }
+    if (!out.texture->Pixels().empty()) {
+        out.name = ImageFileName(title, 0);
+        out.png = EncodePng(*out.texture);
+    } else {
+        out.name = TextureFileName(*out.texture);
+        if (warnings) {
+            warnings->push_back("the bitmap of texture " + out.name +
+                                " was not found: the file names it, no image is written");
+        }
+    }
+    return out;
+}
+
+std::string FormatPly(const ExportView& view, bool ascii, const std::string& textureName) {
     bool textured = false;
     for (int f = 0; f < view.Faces(); ++f) textured |= view.Texture(f) != nullptr;
 
@@ -54,6 +100,7 @@ std::string FormatPly(const ExportView& view, bool ascii) {
     std::string s = "ply\n";
     s += ascii ? "format ascii 1.0\n" : "format binary_little_endian 1.0\n";
     s += "comment written by Kestrilune\n";
+    if (!textureName.empty()) s += "comment TextureFile " + textureName + "\n";
     s += "element vertex " + std::to_string(vertices.size()) + "\n";
     s += "property float x\nproperty float y\nproperty float z\n";
     s += "property uchar red\nproperty uchar green\nproperty uchar blue\nproperty uchar alpha\n";
@@ -116,9 +163,23 @@ std::string FormatPly(const ExportView& view, bool ascii) {
 }  // namespace
 
 int SavePly(const WriteRequest& r, std::string* error) {
-    return WriteFormatted(r.path, error, [&r] {
-        return FormatPly(ExportView(r.table, r.options.mirror), r.options.ascii);
-    });
+    try {
+        const ExportView view(r.table, r.options.mirror);
+        const std::string title = FileTitle(r.path);
+        const PlyTexture texture = ChooseTexture(view, title, r.options.warnings);
+        const std::string ply = FormatPly(view, r.options.ascii, texture.name);
+        if (texture.png.empty()) return WriteFileAtomically(r.path, ply, error) ? 1 : 0;
+        const std::size_t slash = r.path.find_last_of('/');
+        const std::string folder = slash == std::string::npos ? "" : r.path.substr(0, slash + 1);
+        // The image first: the model appears once its texture is there.
+        return rm::WriteFilesAtomically({{folder + texture.name, texture.png}, {r.path, ply}},
+                                        error)
+                   ? 1
+                   : 0;
+    } catch (const std::bad_alloc&) {
+        if (error) *error = "out of memory";
+        return 0;
+    }
 }
 
 }  // namespace formats

@@ -68,8 +68,9 @@ constexpr std::array kFormats{
            kRight, &ReadGltf, &SaveGlb, true, true, true, true, 3},
     Format{"stl", "STL", "STLファイル(*.stl)", "STLファイル(*.stl)", kRight, &ReadStl, &SaveStl,
            true, true, false, false, 3},
+    // PLY names one texture for all its faces (its writer says when the model has more).
     Format{"ply", "PLY", "PLYファイル(*.ply)", "PLYファイル(*.ply)", kRight, &ReadPly, &SavePly,
-           true, true, true, false, kPolygons},
+           true, true, true, true, kPolygons},
 };
 
 // Open's first entry, all formats, exactly as it always was (its patterns in their own

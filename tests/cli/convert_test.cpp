@@ -268,8 +268,10 @@ TEST(ConvertCli, InfoDescribesEachFile) {
               std::string::npos)
         << r.out;
     EXPECT_NE(r.err.find("missing.obj"), std::string::npos);
-    // The pyramid's box: x and z from -100 to 100, y from 0 to 150, in the reader's units.
-    EXPECT_NE(r.out.find("  bounding box ("), std::string::npos);
+    // The pyramid's box: x and z from -100 to 100, y from 0 to 150, in the reader's units
+    // (a hundredth).
+    EXPECT_NE(r.out.find("  bounding box (-1, 0, -1) .. (1, 1.5, 1)\n"), std::string::npos)
+        << r.out;
     const RunResult help = Convert({"--help"});
     for (const char* option : {"--info", "-o DIR", "--to EXT", "--jobs N", "--ascii",
                                "--flip-handedness", "--up z", "--scale F"}) {

@@ -205,7 +205,8 @@ std::string SquareGlbJson(const std::string& extra, std::size_t binSize) {
 
 TEST(GltfReader, ABinaryFileWithItsImageInTheBuffer) {
     const std::string png = testing_support::MakeImage(
-        testing_support::ImageFormat::Png, 3, 1, [](int x, int) { return 0xFF000000u | std::uint32_t(0x10 * (x + 1)); });
+        testing_support::ImageFormat::Png, 3, 1,
+        [](int x, int) { return 0xFF000000u | std::uint32_t(0x10 * (x + 1)); });
     std::string bin = SquareBuffer();
     bin.resize(68, '\0');
     const std::size_t imageAt = bin.size();
@@ -319,6 +320,9 @@ TEST(GltfReader, FilesOfAnotherProgramHaveItsFaceCounts) {
               1)
         << r.detail;
     EXPECT_EQ(tiger.host.m_pMesh->GetFaceCount(), 602);
+    // Its vertices as well: the position accessors' counts (303 here, 3,148 over the plane's
+    // 83 meshes), none joined or added.
+    EXPECT_EQ(tiger.host.m_pMesh->Vertices().size(), 303u);
     // Its image is a URI of a file that is not there.
     EXPECT_EQ(r.missingTextures, std::vector<std::string>{"tiger.bmp"});
     Model plane;
@@ -327,6 +331,7 @@ TEST(GltfReader, FilesOfAnotherProgramHaveItsFaceCounts) {
         1)
         << r.detail;
     EXPECT_EQ(plane.host.m_pMesh->GetFaceCount(), 2992);
+    EXPECT_EQ(plane.host.m_pMesh->Vertices().size(), 3148u);
     // Its material: baseColorFactor 0.6 -> 153.
     EXPECT_EQ(plane.host.m_pMesh->FaceRecords()[0].color, 0xFF999999u);
 }

@@ -316,12 +316,41 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
     const std::string glb = Write(m, dir.Path("tex.glb"));
     EXPECT_NE(glb.find("image/png"), std::string::npos);
     EXPECT_NE(glb.find("\x89PNG"), std::string::npos);
-    // OBJ names both texture files; v is flipped (OBJ's origin is the bottom left).
-    Write(m, dir.Path("tex.obj"));
-    const std::string mtl = ReadFile(dir.Path("tex.mtl"));
-    EXPECT_NE(mtl.find("map_Kd checker.bmp\n"), std::string::npos);
-    EXPECT_NE(mtl.find("map_Kd wood.bmp\n"), std::string::npos);
-    EXPECT_NE(ReadFile(dir.Path("tex.obj")).find("\nvt 0.5 0.5\n"), std::string::npos);
+    // OBJ: the found texture is written beside the file as a PNG image, which map_Kd
+    // names (the texture's own file is not beside it); the missing one keeps its name,
+    // with a warning. v is flipped (OBJ's origin is the bottom left).
+    std::filesystem::create_directory(dir.Path("obj"));
+    Write(m, dir.Path("obj/tex.obj"), false, &warnings);
+    const std::string mtl = ReadFile(dir.Path("obj/tex.mtl"));
+    EXPECT_NE(mtl.find("map_Kd tex_0.png\n"), std::string::npos) << mtl;
+    EXPECT_NE(mtl.find("map_Kd wood.bmp\n"), std::string::npos) << mtl;
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("wood.bmp"), std::string::npos);
+    EXPECT_EQ(ReadFile(dir.Path("obj/tex_0.png")), ReadFile(dir.Path("tex_0.png")));
+    EXPECT_NE(ReadFile(dir.Path("obj/tex.obj")).find("\nvt 0.5 0.5\n"), std::string::npos);
+    {
+        Model back;
+        ASSERT_TRUE(doc::ImportFile(back.host, *back.table, dir.Path("obj/tex.obj")).ok());
+        const rm::TexturePtr& t = back.table->faceTexture[0];
+        ASSERT_TRUE(t);
+        EXPECT_EQ(t->Width(), 2);
+        EXPECT_EQ(t->Pixels(), found->Pixels());
+    }
+
+    // PLY names one texture for all its faces: none while the faces differ in texture,
+    // the found one (as a PNG beside the file) when every face has it.
+    const std::string two = Write(m, dir.Path("two.ply"), true, &warnings);
+    EXPECT_EQ(two.find("TextureFile"), std::string::npos);
+    EXPECT_NE(two.find("property float s\n"), std::string::npos);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_NE(warnings[0].find("one texture"), std::string::npos);
+    m.table->faceTexture[1] = found;
+    const std::string one = Write(m, dir.Path("obj/one.ply"), true, &warnings);
+    EXPECT_NE(one.find("comment written by Kestrilune\ncomment TextureFile one_0.png\n"),
+              std::string::npos);
+    EXPECT_TRUE(warnings.empty());
+    EXPECT_EQ(ReadFile(dir.Path("obj/one_0.png")), ReadFile(dir.Path("tex_0.png")));
+    m.table->faceTexture[1] = missing;
 
     if (!testing_support::GltfValidatorMissing().empty()) return;
     for (const auto& v :
@@ -331,19 +360,30 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
     }
 }
 
-// The models every test of the outside judges writes: the samples and every real file a
-// reader takes.
-std::vector<std::string> ModelsToJudge() {
-    std::vector<std::string> files;
-    for (const auto& e : std::filesystem::directory_iterator(KESTRILUNE_SAMPLES)) {
-        if (e.is_regular_file() && formats::FindReader(e.path().string()))
-            files.push_back(e.path().string());
-    }
-    for (const std::string& f : testing_support::RealFiles("")) {
-        if (formats::FindReader(f)) files.push_back(f);
-    }
-    std::sort(files.begin(), files.end());
-    return files;
+// A file whose name has blanks: OBJ lists libraries by blank-separated names and takes
+// map_Kd's last word, so the library and the image beside it are named without blanks and
+// the model reads back with its colours and texture.
+TEST(Writers, ObjOfANameWithBlanksReadsBackColouredAndTextured) {
+    Model m;
+    FillSmallModel(m);
+    auto found = std::make_shared<rm::Texture>("checker.bmp");
+    found->SetPixels(1, 1, {0xFF102030u});
+    m.table->faceTexture[0] = found;
+    TempDir dir;
+    const std::string obj = Write(m, dir.Path("my model.obj"));
+    EXPECT_NE(obj.find("mtllib my_model.mtl\n"), std::string::npos) << obj;
+    EXPECT_NE(ReadFile(dir.Path("my_model.mtl")).find("map_Kd my_model_0.png\n"),
+              std::string::npos);
+    Model back;
+    ASSERT_TRUE(doc::ImportFile(back.host, *back.table, dir.Path("my model.obj")).ok());
+    const model::FaceTable& t = *back.table;
+    ASSERT_EQ(t.faceCount, 2);
+    EXPECT_EQ(t.faceColor[0].red, 255);
+    EXPECT_EQ(t.faceColor[1].blue, 255);
+    EXPECT_EQ(t.faceColor[1].alpha, 128);
+    ASSERT_TRUE(t.faceTexture[0]);
+    EXPECT_EQ(t.faceTexture[0]->Pixels(), found->Pixels());
+    EXPECT_FALSE(t.faceTexture[1]);
 }
 
 TEST(OutsideJudges, TheGltfValidatorAcceptsEveryFileWritten) {
@@ -351,7 +391,7 @@ TEST(OutsideJudges, TheGltfValidatorAcceptsEveryFileWritten) {
     TempDir dir;
     std::vector<std::string> written;
     int n = 0;
-    for (const std::string& source : ModelsToJudge()) {
+    for (const std::string& source : testing_support::ReadableModels()) {
         Model m;
         if (!doc::ImportFile(m.host, *m.table, source).ok()) continue;  // refused on purpose
         for (const char* ext : {"gltf", "glb"}) {
