@@ -100,20 +100,26 @@ void BM_OrthoRepaint_ThreePanes(benchmark::State& state) {
 }
 BENCHMARK(BM_OrthoRepaint_ThreePanes)->Unit(benchmark::kMillisecond);
 
+// Times `step(i)` (one mouse message, i counting from 0) followed by the repaint of the
+// three panes it invalidates.
+template <class Step>
+void TimeStepsWithRepaint(benchmark::State& state, ThreePanes& p, Step step) {
+    int i = 0;
+    for (auto _ : state) {
+        step(i++);
+        p.Paint();
+        benchmark::DoNotOptimize(p.images[0].constBits());
+    }
+}
+
 // One mouse message of a band selection in the top pane: the corner test over the whole
 // table, then the three panes it invalidates repainted.
 void BM_BandSelectionStep(benchmark::State& state) {
     ThreePanes p;
     views::CMdlrView& top = *p.views[0];
     top.OnLButtonDown(300, 200);
-    int x = 301;
-    for (auto _ : state) {
-        top.OnMouseMove(x, 450);
-        x = x < 700 ? x + 1 : 301;
-        p.Paint();
-        benchmark::DoNotOptimize(p.images[0].constBits());
-    }
-    top.OnLButtonUp(x, 450);
+    TimeStepsWithRepaint(state, p, [&top](int i) { top.OnMouseMove(301 + i % 400, 450); });
+    top.OnLButtonUp(301, 450);
 }
 BENCHMARK(BM_BandSelectionStep)->Unit(benchmark::kMillisecond);
 
@@ -123,14 +129,10 @@ void BM_PanStep_ThreePanes(benchmark::State& state) {
     ThreePanes p;
     views::CMdlrView& top = *p.views[0];
     top.OnMButtonDown(500, 350);
-    int x = 501;
-    for (auto _ : state) {
-        top.OnMouseMove(x, 350, {false, false, true});
-        x = x < 700 ? x + 1 : 501;
-        p.Paint();
-        benchmark::DoNotOptimize(p.images[0].constBits());
-    }
-    top.OnMButtonUp(x, 350);
+    TimeStepsWithRepaint(state, p, [&top](int i) {
+        top.OnMouseMove(501 + i % 200, 350, {false, false, true});
+    });
+    top.OnMButtonUp(501, 350);
 }
 BENCHMARK(BM_PanStep_ThreePanes)->Unit(benchmark::kMillisecond);
 
@@ -139,13 +141,8 @@ BENCHMARK(BM_PanStep_ThreePanes)->Unit(benchmark::kMillisecond);
 void BM_WheelStep_ThreePanes(benchmark::State& state) {
     ThreePanes p;
     views::CMdlrView& top = *p.views[0];
-    int notches = 1;
-    for (auto _ : state) {
-        top.OnMouseWheel(420, 300, notches);
-        notches = -notches;
-        p.Paint();
-        benchmark::DoNotOptimize(p.images[0].constBits());
-    }
+    TimeStepsWithRepaint(state, p,
+                         [&top](int i) { top.OnMouseWheel(420, 300, i % 2 == 0 ? 1 : -1); });
 }
 BENCHMARK(BM_WheelStep_ThreePanes)->Unit(benchmark::kMillisecond);
 
