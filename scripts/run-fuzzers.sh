@@ -3,7 +3,7 @@
 # target is run as soon as it is built): first over its seeds in tests/data/fuzz-seeds/<name>/
 # and the kept crashers in tests/data/fuzz-regressions/*.<name>, then over RUNS new inputs
 # made from a fixed SEED, so that two runs try the same inputs (RUNS: the table below, about
-# 30 seconds of each target on one core; a target not in it gets 40000). A crash, a sanitizer report,
+# 20 seconds of each target on one core; a target not in it gets 40000). A crash, a sanitizer report,
 # a hang (TIMEOUT seconds on one input) or running out of memory fails the run, and the
 # input is left in <build>/fuzz-out/<name>/ to be kept beside the regression files.
 #
@@ -13,10 +13,10 @@ set -uo pipefail
 build=$(realpath "$1")
 shift
 root=$(cd "$(dirname "$0")/.." && pwd)
-# New inputs per target: its rate measured on the CI machine (inputs a second, a few of its
-# seeds' size) times 30 seconds, rounded.
-declare -A runs_of=([bitmap]=1000000 [dxf]=250000 [lwo]=150000 [mqo]=100000 [obj]=80000
-    [rok]=100000 [x]=15000 [gltf]=5000 [stl]=20000 [ply]=60000)
+# New inputs per target: its rate on a quiet 2-core machine (inputs a second from the fixed
+# seed) times about 20 seconds, rounded.
+declare -A runs_of=([bitmap]=2000000 [dxf]=600000 [gltf]=150000 [lwo]=350000 [mqo]=500000
+    [obj]=400000 [ply]=450000 [rok]=1000000 [stl]=550000 [x]=300000)
 # The fuzz build's undefined-behaviour checks only report and carry on unless told to stop;
 # a report must fail the run and leave its input like a crash does.
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
