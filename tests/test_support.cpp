@@ -109,7 +109,7 @@ ModelBuilder& ModelBuilder::Vertices(const std::vector<rm::Vector>& points) {
 }
 
 ModelBuilder& ModelBuilder::Face(const std::vector<int>& corners) {
-    FaceSpec face;
+    FacePlan face;
     face.corners = corners;
     faces_.push_back(std::move(face));
     return *this;
@@ -124,7 +124,7 @@ ModelBuilder& ModelBuilder::FaceAt(const std::vector<rm::Vector>& points) {
     return Face(corners);
 }
 
-ModelBuilder::FaceSpec& ModelBuilder::Last() {
+ModelBuilder::FacePlan& ModelBuilder::Last() {
     if (faces_.empty()) throw std::logic_error("ModelBuilder: no face yet");
     return faces_.back();
 }
@@ -157,17 +157,18 @@ void ModelBuilder::Into(model::ModelHost& host, model::FaceTable& table) const {
     const std::uint32_t firstNormal = std::uint32_t(mesh.Normals().size());
     mesh.Vertices().insert(mesh.Vertices().end(), vertices_.begin(), vertices_.end());
     mesh.Normals().insert(mesh.Normals().end(), normals_.begin(), normals_.end());
-    for (const FaceSpec& spec : faces_) {
+    for (const FacePlan& planned : faces_) {
         std::vector<std::uint32_t> corners;
-        for (const int v : spec.corners) corners.push_back(firstVertex + std::uint32_t(v));
-        const std::uint32_t normal =
-            spec.normal == rm::MeshBuilder::kNoNormal ? spec.normal : firstNormal + spec.normal;
+        for (const int v : planned.corners) corners.push_back(firstVertex + std::uint32_t(v));
+        const std::uint32_t normal = planned.normal == rm::MeshBuilder::kNoNormal
+                                         ? planned.normal
+                                         : firstNormal + planned.normal;
         ASSERT_TRUE(mesh.AppendFace(corners, normal)) << "face " << mesh.GetFaceCount();
         rm::Face face = mesh.GetFace(mesh.GetFaceCount() - 1);
-        face.SetColor(spec.color);
-        for (std::size_t k = 0; k < spec.uv.size(); ++k)
-            face.SetTextureCoordinates(int(k), spec.uv[k].first, spec.uv[k].second);
-        if (spec.texture) face.SetTexture(spec.texture);
+        face.SetColor(planned.color);
+        for (std::size_t k = 0; k < planned.uv.size(); ++k)
+            face.SetTextureCoordinates(int(k), planned.uv[k].first, planned.uv[k].second);
+        if (planned.texture) face.SetTexture(planned.texture);
     }
     table.ClearSelection();
     table.ReadFromMesh(host);

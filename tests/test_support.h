@@ -92,17 +92,17 @@ class ModelBuilder {
     void Into(Model& m) const { Into(m.host, *m.table); }
 
   private:
-    struct FaceSpec {
+    struct FacePlan {
         std::vector<int> corners;
         rm::Color color = rm::MeshBuilder::kDefaultFaceColor;
         std::uint32_t normal = rm::MeshBuilder::kNoNormal;
         std::vector<std::pair<float, float>> uv;
         rm::TexturePtr texture;
     };
-    FaceSpec& Last();
+    FacePlan& Last();
     std::vector<rm::Vector> vertices_;
     std::vector<rm::Vector> normals_;
-    std::vector<FaceSpec> faces_;
+    std::vector<FacePlan> faces_;
 };
 
 // One more face through new vertices at `points`, appended as the polygon tool appends one
