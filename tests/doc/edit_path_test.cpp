@@ -34,7 +34,7 @@ struct HouseRig : Rig {
         // The house does not lie wholly in view at this scale, so opening fits the view;
         // these cases are drawn for the view they set.
         s->ViewScale = 30.0f;
-        s->ViewCentre = {};
+        s->viewCentre = {};
         EXPECT_GT(T().faceCount, 10);
         EXPECT_FALSE(document->IsModified());
     }
