@@ -18,6 +18,7 @@
 #include "doc/tools.h"
 #include "fake_ports.h"
 #include "views/edit_commands.h"
+#include "views/edit_fakes.h"
 #include "views/mdlr_view.h"
 
 namespace edit_rig {
@@ -119,36 +120,25 @@ inline ::testing::AssertionResult ModelIsSound(const doc::Session& s) {
     return ::testing::AssertionSuccess();
 }
 
-struct Rig {
-    doc::Session s;
-    testing_support::ScriptedUi ui;
-    testing_support::RecordingFrame frame;
-    testing_support::RecordingPane pane[4];
-    std::unique_ptr<views::CMdlrView> view[4];
+// The panes of edit_test (240 x 200 each) with the document and every command on them.
+struct Rig : edit_test::EditPanes {
     doc::CommandRouter router;
     std::unique_ptr<doc::CMdlrDoc> document;
 
-    explicit Rig(const std::string& programFolder = {}) {
-        if (!programFolder.empty()) s.programFolder = programFolder;
-        s.CreateScene(std::make_shared<rm::Root>());
-        for (int i = 0; i < 4; ++i) {
-            pane[i].size = {240, 200};
-            view[i] = std::make_unique<views::CMdlrView>(s, frame, pane[i], i / 2, i % 2);
-            view[i]->SetUserInterface(&ui);
-        }
-        document = std::make_unique<doc::CMdlrDoc>(s, ui, frame);
+    explicit Rig(const std::string& programFolder = {}) : EditPanes({240, 200}) {
+        if (!programFolder.empty()) s->programFolder = programFolder;
+        document = std::make_unique<doc::CMdlrDoc>(*s, ui, frame);
         document->RegisterCommands(router);
-        doc::RegisterSurfaceCommands(s, ui, frame, router);
-        doc::RegisterToolCommands(s, frame, router);
-        doc::RegisterSelectionCommands(s, frame, router);
-        views::RegisterEditCommands(s, ui, frame, router);
+        doc::RegisterSurfaceCommands(*s, ui, frame, router);
+        doc::RegisterToolCommands(*s, frame, router);
+        doc::RegisterSelectionCommands(*s, frame, router);
+        views::RegisterEditCommands(*s, ui, frame, router);
         router.SetPrelude([this] {
             for (auto& v : view) v->EndDrag();
         });
     }
-    model::FaceTable& T() { return s.Table(); }
-    doc::EditPath Path() { return doc::EditPath(s, frame); }
-    std::size_t Steps() const { return s.history.UndoSteps(); }
+    doc::EditPath Path() { return doc::EditPath(*s, frame); }
+    std::size_t Steps() const { return s->history.UndoSteps(); }
 
     // A left drag in pane `p` (0 top, 2 front, 3 side) in `moves` mouse messages.
     void Drag(int p, int x0, int y0, int x1, int y1, int moves = 3, bool left = true) {

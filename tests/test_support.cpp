@@ -195,6 +195,29 @@ int AppendFace(model::FaceTable& table, model::ModelHost& host,
     return ::testing::AssertionSuccess();
 }
 
+std::string Crlf(const std::string& text) {
+    std::string out;
+    for (const char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
+
+std::string CornerText(const Model& m) {
+    std::string out;
+    const rm::MeshBuilder& mesh = *m.host.m_pMesh;
+    for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
+        for (const auto& c : mesh.FaceCorners(f)) {
+            const rm::Vector& v = mesh.Vertices()[c.vertex];
+            out += " (" + std::to_string(int(v.x)) + ' ' + std::to_string(int(v.y)) + ' ' +
+                   std::to_string(int(v.z)) + ')';
+        }
+        out += ',';
+    }
+    return out;
+}
+
 int SelectedCorners(const model::FaceTable& table) {
     int n = 0;
     table.ForEachCorner([&](int f, int k) { n += table.selected[f][k] != 0; });

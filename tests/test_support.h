@@ -5,12 +5,14 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "base/numbers.h"
 #include "model/face_table.h"
 #include "model/model_host.h"
 #include "rm/types.h"
@@ -136,6 +138,40 @@ class XTokens {
     int bits;
     std::string out;
 };
+
+// The bytes of one number, for files built in one expression ("FORM" + Be32(n) + ...).
+inline std::string Be16(unsigned v) {
+    std::string s;
+    base::AppendBE16(s, v);
+    return s;
+}
+inline std::string Be32(std::uint32_t v) {
+    std::string s;
+    base::AppendBE32(s, v);
+    return s;
+}
+inline std::string BeFloat(float f) {
+    std::string s;
+    base::AppendBEFloat(s, f);
+    return s;
+}
+inline std::string Le32(std::uint32_t v) {
+    std::string s;
+    base::AppendLE32(s, v);
+    return s;
+}
+inline std::string LeFloats(std::initializer_list<float> values) {
+    std::string s;
+    for (const float f : values) base::AppendLEFloat(s, f);
+    return s;
+}
+
+// The text with every "\n" made "\r\n", for listings written with "\n".
+std::string Crlf(const std::string& text);
+
+// The corners of every face of the host's mesh: " (x y z)" each, in whole numbers, every
+// face ending in ','.
+std::string CornerText(const Model& m);
 
 // Sets LC_ALL for the scope; false from ok() when the locale is not installed.
 class ScopedLocale {

@@ -122,8 +122,8 @@ AboutDialog::AboutDialog(ports::Opener& opener, ports::UserInterface& ui)
 }
 
 LinkStatic* AboutDialog::Link(int id) {
-    if (id == IDC_WEB) return &m_web;
-    if (id == IDC_MAIL) return &m_mail;
+    if (id == IDC_WEB) return &webLink;
+    if (id == IDC_MAIL) return &mailLink;
     return nullptr;
 }
 

@@ -138,8 +138,8 @@ class AboutDialog final : public ports::ModalDialog {
     // A click on a link field: opens its target (see LinkStatic::OnClicked).
     bool OnLinkClicked(int id);
 
-    LinkStatic m_web;
-    LinkStatic m_mail;
+    LinkStatic webLink;
+    LinkStatic mailLink;
 
   private:
     ports::Opener& opener_;

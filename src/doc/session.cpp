@@ -27,7 +27,7 @@ bool Session::CreateScene(std::shared_ptr<rm::Root> root) {
 
 void Session::ResetView() {
     ViewScale = INITIAL_VIEW_SCALE;
-    ViewCentre = {};
+    viewCentre = {};
     if (model.m_pModelFrame) model.m_pModelFrame->AddTransform(rm::COMBINE_REPLACE, rm::Matrix{});
 }
 

@@ -82,7 +82,7 @@ class Session {
     float ViewScale = INITIAL_VIEW_SCALE;
     // The model point drawn at the centre of the orthographic panes (each pane takes the
     // two coordinates of its axes); the origin in the start view.
-    rm::Vector ViewCentre = {};
+    rm::Vector viewCentre = {};
     // The start view: ViewScale 120, the centre at the origin, the model frame unturned and
     // unscaled at the scene origin.
     void ResetView();

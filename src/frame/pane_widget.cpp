@@ -46,7 +46,7 @@ bool CPaneWidget::HasCapture() const {
 
 void CPaneWidget::SetPane3D(render::C3DPane* pane3d) {
     pane3d_ = pane3d;
-    view_->m_p3D = pane3d;
+    view_->pane3d = pane3d;
 }
 
 void CPaneWidget::paintEvent(QPaintEvent*) {

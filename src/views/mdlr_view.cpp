@@ -55,7 +55,7 @@ CMdlrView::CMdlrView(doc::Session& session, ports::FrameHost& frame, ports::Pane
 
 render::PaneGeometry CMdlrView::Geometry() const {
     return render::PaneGeometry::Of(pane_.ClientSize(), session_.ViewScale,
-                                    render::PlaneOf(Role(), session_.ViewCentre));
+                                    render::PlaneOf(Role(), session_.viewCentre));
 }
 
 // --- presses and releases ---
@@ -68,7 +68,7 @@ void CMdlrView::Press(bool left, int x, int y) {
     m_ptAnchor = m_ptLast = {x, y};
     (left ? m_bLButtonDown : m_bRButtonDown) = 1;
     m_rcBand = {x, y, x, y};
-    if (!left) m_nZoomTravel = 0;
+    if (!left) zoomTravel = 0;
     if (EditMode() == doc::EDIT_POLYGON) {
         PolygonPress(left, x, y);
         return;
@@ -118,7 +118,7 @@ void CMdlrView::EndDrag() {
     ending_ = true;
     if (m_bLButtonDown) OnLButtonUp(m_ptLast.x, m_ptLast.y);
     if (m_bRButtonDown) OnRButtonUp(m_ptLast.x, m_ptLast.y);
-    if (m_bMButtonDown) OnMButtonUp(m_ptPan.x, m_ptPan.y);
+    if (panning) OnMButtonUp(panLast.x, panLast.y);
     ending_ = false;
 }
 
@@ -128,8 +128,8 @@ void CMdlrView::OnMouseMove(int x, int y, HeldButtons held) {
     // A release that never reached this view (a dialog or another window took it).
     if (m_bLButtonDown && !held.left) OnLButtonUp(x, y);
     if (m_bRButtonDown && !held.right) OnRButtonUp(x, y);
-    if (m_bMButtonDown && !held.middle) OnMButtonUp(x, y);
-    if (m_bMButtonDown) PanStep(x, y);
+    if (panning && !held.middle) OnMButtonUp(x, y);
+    if (panning) PanStep(x, y);
     MouseMoveWork(x, y);
 }
 
@@ -196,7 +196,7 @@ void CMdlrView::RotateModel(int x, int y) {
 }
 
 void CMdlrView::Render3D() {
-    if (m_p3D && m_p3D->IsReady()) m_p3D->Render(true);
+    if (pane3d && pane3d->IsReady()) pane3d->Render(true);
 }
 
 bool CMdlrView::ScaleViews(float factor) {
@@ -217,15 +217,15 @@ bool CMdlrView::ScaleViews(float factor) {
 }
 
 void CMdlrView::ZoomStep(int x) {
-    m_nZoomTravel += x - m_ptLast.x;
+    zoomTravel += x - m_ptLast.x;
     bool zoomed = false;
-    while (m_nZoomTravel >= kZoomPixelsPerStep || m_nZoomTravel <= -kZoomPixelsPerStep) {
-        const bool in = m_nZoomTravel > 0;
+    while (zoomTravel >= kZoomPixelsPerStep || zoomTravel <= -kZoomPixelsPerStep) {
+        const bool in = zoomTravel > 0;
         if (!ScaleViews(in ? kZoomIn : kZoomOut)) {
-            m_nZoomTravel = 0;
+            zoomTravel = 0;
             break;
         }
-        m_nZoomTravel += in ? -kZoomPixelsPerStep : kZoomPixelsPerStep;
+        zoomTravel += in ? -kZoomPixelsPerStep : kZoomPixelsPerStep;
         zoomed = true;
     }
     if (!zoomed) return;
@@ -236,12 +236,12 @@ void CMdlrView::ZoomStep(int x) {
 // --- keys, size, paint ---
 
 void CMdlrView::OnSize(int /*width*/, int /*height*/) {
-    if (m_p3D) m_p3D->OnSize();
+    if (pane3d) pane3d->OnSize();
 }
 
 void CMdlrView::OnDraw(ports::Canvas& canvas) {
     if (!IsOrthographic()) {
-        if (m_p3D) m_p3D->OnDraw();
+        if (pane3d) pane3d->OnDraw();
         return;
     }
     const doc::PolygonState& poly = session_.poly;

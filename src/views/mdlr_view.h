@@ -71,7 +71,7 @@ class CMdlrView {
     // here first.
     void OnMouseMove(int x, int y, HeldButtons held);
     void OnMouseMove(int x, int y) {
-        OnMouseMove(x, y, {m_bLButtonDown != 0, m_bRButtonDown != 0, m_bMButtonDown});
+        OnMouseMove(x, y, {m_bLButtonDown != 0, m_bRButtonDown != 0, panning});
     }
     // The pan gesture (views/view_gestures.cpp): the middle button, or the left one with
     // Space held, dragged in an orthographic pane moves the view of all three with the
@@ -88,14 +88,14 @@ class CMdlrView {
     void OnCaptureLost() { EndDrag(); }
     void OnKillFocus() { EndDrag(); }
     bool IsDragging() const { return m_bLButtonDown != 0 || m_bRButtonDown != 0; }
-    bool IsPanning() const { return m_bMButtonDown; }
+    bool IsPanning() const { return panning; }
 
     // A key pressed while the pane has the focus (KeyCode values, or an ASCII capital).
     void OnKeyDown(int key);
     // The client area changed size.
     void OnSize(int width, int height);
     // Paints the pane: the orthographic picture onto `canvas` (which starts white), or in
-    // the 3D pane the scene through its device (m_p3D).
+    // the 3D pane the scene through its device (pane3d).
     void OnDraw(ports::Canvas& canvas);
 
     // --- steps of the handlers, reachable by the tools ---
@@ -141,15 +141,15 @@ class CMdlrView {
     // --- view state ---
     // The 3D pane's device, camera and set-up state (null in the orthographic panes and
     // until the shell attaches it); owned by the pane's window.
-    render::C3DPane* m_p3D = nullptr;
+    render::C3DPane* pane3d = nullptr;
     int m_bLButtonDown = 0;
     int m_bRButtonDown = 0;
-    bool m_bMButtonDown = false;  // panning
-    ports::Point m_ptPan;         // pointer at the previous step of the pan
-    ports::Point m_ptLast;        // pointer at the previous mouse message
-    int m_nZoomTravel = 0;        // right-drag pixels in the 3D pane not yet turned into steps
-    ports::Point m_ptAnchor;      // pointer at the most recent press
-    ports::Rect m_rcBand;         // rubber band, left <= right, top <= bottom
+    bool panning = false;     // the middle button is down
+    ports::Point panLast;     // pointer at the previous step of the pan
+    ports::Point m_ptLast;    // pointer at the previous mouse message
+    int zoomTravel = 0;       // right-drag pixels in the 3D pane not yet turned into steps
+    ports::Point m_ptAnchor;  // pointer at the most recent press
+    ports::Rect m_rcBand;     // rubber band, left <= right, top <= bottom
 
   private:
     // The 3D pane renders and shows the scene at once, when it is set up.

@@ -15,7 +15,7 @@ PaneSizes PaneSizesOf(const ports::FrameHost& frame) {
 
 void ApplyFit(doc::Session& session, const ViewFit& fit) {
     session.ViewScale = fit.viewScale;
-    session.ViewCentre = fit.centre;
+    session.viewCentre = fit.centre;
     if (const rm::FramePtr& frame = session.model.m_pModelFrame) {
         frame->AddTransform(rm::COMBINE_REPLACE,
                             FramedTransform(frame->GetTransform(), fit.frameScale, fit.centre));
@@ -36,7 +36,7 @@ bool FitToModel(doc::Session& session, const PaneSizes& panes, bool selectionOnl
 
 bool FitAfterOpen(doc::Session& session, const PaneSizes& panes) {
     const ModelBounds bounds = CornerBounds(session.Table(), false);
-    if (!NeedsFit(bounds, panes, session.ViewScale, session.ViewCentre)) return false;
+    if (!NeedsFit(bounds, panes, session.ViewScale, session.viewCentre)) return false;
     return FitToModel(session, panes, false);
 }
 

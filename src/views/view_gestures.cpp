@@ -19,29 +19,29 @@ void SetCentreOnPlane(render::PaneRole role, rm::Vector& centre, render::PlanePo
 }  // namespace
 
 void CMdlrView::OnMButtonDown(int x, int y) {
-    if (m_bMButtonDown) OnMButtonUp(m_ptPan.x, m_ptPan.y);
+    if (panning) OnMButtonUp(panLast.x, panLast.y);
     if (!IsOrthographic()) return;
     if (!m_bLButtonDown && !m_bRButtonDown) pane_.SetCapture();
-    m_bMButtonDown = true;
-    m_ptPan = {x, y};
+    panning = true;
+    panLast = {x, y};
     ShowStatus(x, y);
 }
 
 void CMdlrView::OnMButtonUp(int /*x*/, int /*y*/) {
-    if (!m_bMButtonDown) return;
-    m_bMButtonDown = false;
+    if (!panning) return;
+    panning = false;
     if (!m_bLButtonDown && !m_bRButtonDown) pane_.ReleaseCapture();
 }
 
 void CMdlrView::PanStep(int x, int y) {
     const render::PaneGeometry g = Geometry();
-    if (x == m_ptPan.x && y == m_ptPan.y) return;
+    if (x == panLast.x && y == panLast.y) return;
     // The model point that was under the pointer comes under it again.
-    const render::PlanePoint was = g.ToModel(m_ptPan.x, m_ptPan.y);
+    const render::PlanePoint was = g.ToModel(panLast.x, panLast.y);
     const render::PlanePoint now = g.ToModel(x, y);
     const render::PlanePoint c{g.centre.h - (now.h - was.h), g.centre.v - (now.v - was.v)};
-    SetCentreOnPlane(Role(), session_.ViewCentre, c);
-    m_ptPan = {x, y};
+    SetCentreOnPlane(Role(), session_.viewCentre, c);
+    panLast = {x, y};
     frame_.InvalidateOrthographicPanes();
 }
 
@@ -61,7 +61,7 @@ void CMdlrView::OnMouseWheel(int x, int y, int notches) {
         const render::PlanePoint c{
             under.h - static_cast<float>(static_cast<long long>(x) - before.cx) / s,
             under.v - static_cast<float>(before.cy - static_cast<long long>(y)) / s};
-        SetCentreOnPlane(Role(), session_.ViewCentre, c);
+        SetCentreOnPlane(Role(), session_.viewCentre, c);
         frame_.InvalidatePane(ports::PaneRole::View3D, false);  // zoomed with them
     } else {
         Render3D();

@@ -30,23 +30,14 @@ RunResult Convert(std::vector<std::string> args) {
     return {code, out.str(), err.str()};
 }
 
-std::string Floats(std::initializer_list<float> values) {
-    std::string s;
-    for (float f : values) {
-        char b[4];
-        std::memcpy(b, &f, 4);
-        s.append(b, 4);
-    }
-    return s;
-}
-
 // A version 1.0 document whose vertices are a binary block: a square pyramid.
 std::string PyramidBVertex() {
     std::string doc =
         "Metasequoia Document\r\nFormat Text Ver 1.0\r\n\r\n"
         "Material 1 {\r\n\t\"m\" col(0.200 0.400 0.600 1.000)\r\n}\r\n"
         "Object \"pyramid\" {\r\n\tBVertex 5 {\r\n\t\tVector 5 [60]\r\n";
-    doc += Floats({-100, 0, -100, 100, 0, -100, 100, 0, 100, -100, 0, 100, 0, 150, 0});
+    doc += testing_support::LeFloats(
+        {-100, 0, -100, 100, 0, -100, 100, 0, 100, -100, 0, 100, 0, 150, 0});
     doc +=
         "\r\n\t}\r\n\tface 5 {\r\n"
         "\t\t4 V(0 1 2 3) M(0)\r\n\t\t3 V(0 4 1) M(0)\r\n\t\t3 V(1 4 2) M(0)\r\n"

@@ -181,8 +181,8 @@ TEST(AboutDialog, HoldsTheTitleTextsAndLayout) {
                   "0 -1 11,17,0,0 ", "1 -1 40,10,119,8 Kestrilune Version 1.0",
                   "1 -1 40,25,127,8 ポリゴンモデラー・コンバーター", "2 1 177,7,50,14 OK",
                   "3 1033 40,44,131,10 kestrilune@example.org", "3 1034 40,58,131,8 " + web}));
-    EXPECT_EQ(dlg.Link(1034), &dlg.m_web);
-    EXPECT_EQ(dlg.Link(1033), &dlg.m_mail);
+    EXPECT_EQ(dlg.Link(1034), &dlg.webLink);
+    EXPECT_EQ(dlg.Link(1033), &dlg.mailLink);
     EXPECT_EQ(dlg.Link(1), nullptr);
 }
 
@@ -198,8 +198,8 @@ TEST(AboutDialog, LinkClicksOpenTheirOwnTargets) {
     EXPECT_FALSE(dlg.OnLinkClicked(AboutDialog::IDOK));
     EXPECT_EQ(opener.urls, (std::vector<std::string>{std::string(doc::text::kAboutWebTarget),
                                                      "mailto:kestrilune@example.org"}));
-    EXPECT_EQ(dlg.m_web.m_bVisited, 1);
-    EXPECT_EQ(dlg.m_mail.m_bVisited, 1);
+    EXPECT_EQ(dlg.webLink.m_bVisited, 1);
+    EXPECT_EQ(dlg.mailLink.m_bVisited, 1);
 }
 
 TEST(HelpCommands, AboutShowsTheBoxModallyAndItsLinksWorkWhileOpen) {
@@ -208,7 +208,7 @@ TEST(HelpCommands, AboutShowsTheBoxModallyAndItsLinksWorkWhileOpen) {
     ScriptedUi ui;
     ui.onDialog = [](ports::ModalDialog& d) {
         auto& about = dynamic_cast<AboutDialog&>(d);
-        about.m_web.Attach(std::string(doc::text::kAboutWebTarget));
+        about.webLink.Attach(std::string(doc::text::kAboutWebTarget));
         about.OnLinkClicked(AboutDialog::IDC_WEB);
         return true;
     };

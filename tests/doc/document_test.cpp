@@ -294,11 +294,11 @@ TEST_F(DocFixture, DialogsStartInTheFolderLastUsedAndSaveAsSuggestsTheFilesName)
 
 TEST_F(DocFixture, NewResetsTheViewAndAReplacingOpenAsksToBringTheModelIntoView) {
     session.ViewScale = 3.0f;
-    session.ViewCentre = {1, 2, 3};
+    session.viewCentre = {1, 2, 3};
     session.model.m_pModelFrame->AddRotation(rm::COMBINE_AFTER, 1, 0, 0, 0.5f);
     document.OnFileNew();
     EXPECT_EQ(session.ViewScale, 120.0f);
-    EXPECT_EQ(session.ViewCentre.z, 0.0f);
+    EXPECT_EQ(session.viewCentre.z, 0.0f);
     EXPECT_EQ(session.model.m_pModelFrame->GetTransform(), rm::Matrix{});
     EXPECT_EQ(frame.modelsOpened, 0);
     ASSERT_TRUE(document.OpenDocumentFile(File("a.dxf", DxfSquare(0))));

@@ -28,13 +28,13 @@ struct HouseRig : Rig {
     HouseRig() : Rig(std::string(KESTRILUNE_SAMPLES) + "/") {
         std::filesystem::create_directories(dir.Path("TEXTURE"));
         std::filesystem::copy_file(Sample("texture/checker.bmp"), dir.Path("TEXTURE/checker.bmp"));
-        s.programFolder = dir.Path("");
-        s.ViewScale = 30.0f;
+        s->programFolder = dir.Path("");
+        s->ViewScale = 30.0f;
         EXPECT_TRUE(document->OpenDocumentFile(Sample("house.mqo")));
         // The house does not lie wholly in view at this scale, so opening fits the view;
         // these cases are drawn for the view they set.
-        s.ViewScale = 30.0f;
-        s.ViewCentre = {};
+        s->ViewScale = 30.0f;
+        s->viewCentre = {};
         EXPECT_GT(T().faceCount, 10);
         EXPECT_FALSE(document->IsModified());
     }
@@ -159,23 +159,23 @@ TEST(EditPathSteps, EveryKindUndoesAndRedoesExactly) {
         c.prepare(r);
         const std::size_t steps = r.Steps();
         const auto tableBefore = SnapTable(r.T());
-        const auto meshBefore = SnapMesh(r.s.model.m_pMesh);
+        const auto meshBefore = SnapMesh(r.s->model.m_pMesh);
         c.act(r);
         ASSERT_EQ(r.Steps(), steps + 1);
         EXPECT_TRUE(r.document->IsModified());
         const auto tableAfter = SnapTable(r.T());
-        const auto meshAfter = SnapMesh(r.s.model.m_pMesh);
+        const auto meshAfter = SnapMesh(r.s->model.m_pMesh);
         ASSERT_NE(tableAfter, tableBefore);
-        EXPECT_TRUE(edit_rig::ModelIsSound(r.s));
+        EXPECT_TRUE(edit_rig::ModelIsSound(*r.s));
         for (int round = 0; round < 2; ++round) {
             ASSERT_TRUE(r.router.Execute(doc::ID_EDIT_UNDO));
             EXPECT_EQ(SnapTable(r.T()), tableBefore);
-            EXPECT_EQ(SnapMesh(r.s.model.m_pMesh), meshBefore);
+            EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), meshBefore);
             EXPECT_EQ(r.document->IsModified(), steps > 0);
             ASSERT_TRUE(r.router.Execute(doc::ID_EDIT_REDO));
             EXPECT_EQ(SnapTable(r.T()), tableAfter);
-            EXPECT_EQ(SnapMesh(r.s.model.m_pMesh), meshAfter);
-            EXPECT_TRUE(edit_rig::ModelIsSound(r.s));
+            EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), meshAfter);
+            EXPECT_TRUE(edit_rig::ModelIsSound(*r.s));
         }
         EXPECT_FALSE(r.router.IsEnabled(doc::ID_EDIT_REDO));
     }
@@ -235,14 +235,14 @@ TEST(EditPathSteps, AFailedRebuildRecordsNothingAndKeepsTheModel) {
     r.SelectAll();
     r.router.Execute(doc::ID_TOOL_MOVE);
     const auto table = SnapTable(r.T());
-    const auto mesh = SnapMesh(r.s.model.m_pMesh);
+    const auto mesh = SnapMesh(r.s->model.m_pMesh);
     r.view[0]->OnLButtonDown(100, 100);
     r.view[0]->OnMouseMove(130, 90, {true, false});
-    r.s.model.m_pD3DRoot->FailNext(rm::Root::Op::CreateMeshBuilder);
+    r.s->model.m_pD3DRoot->FailNext(rm::Root::Op::CreateMeshBuilder);
     r.view[0]->OnLButtonUp(130, 90);
     EXPECT_EQ(r.Steps(), 0u);
     EXPECT_EQ(SnapTable(r.T()), table);
-    EXPECT_EQ(SnapMesh(r.s.model.m_pMesh), mesh);
+    EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), mesh);
     EXPECT_FALSE(r.document->IsModified());
 }
 
@@ -268,10 +268,10 @@ TEST(EditPathSteps, UndoTakesBackAPolygonPointFirst) {
     r.router.Execute(doc::ID_TOOL_POLYGON);
     r.view[0]->OnLButtonDown(10, 10);
     r.view[0]->OnLButtonUp(10, 10);
-    ASSERT_EQ(r.s.poly.PointCount(), 1);
+    ASSERT_EQ(r.s->poly.PointCount(), 1);
     EXPECT_EQ(r.router.Prompt(doc::ID_UNDO_POINT), "");  // the command table's prompt
     r.router.Execute(doc::ID_EDIT_UNDO);
-    EXPECT_EQ(r.s.poly.PointCount(), 0);
+    EXPECT_EQ(r.s->poly.PointCount(), 0);
     EXPECT_EQ(r.T().faceCount, 0);
     EXPECT_EQ(r.router.Prompt(doc::ID_UNDO_POINT), "直前の操作「切り取り」を元に戻します");
     r.router.Execute(doc::ID_UNDO_POINT);

@@ -30,11 +30,11 @@ TEST(RandomEdits, ModelStaysSoundAndTheHistoryWalksBothWays) {
     std::filesystem::create_directories(dir.Path("TEXTURE"));
     std::filesystem::copy_file(samples + "texture/checker.bmp", dir.Path("TEXTURE/checker.bmp"));
     Rig r(dir.Path(""));
-    r.s.history.SetLimits(std::size_t(-1), std::size_t(-1));  // keep every step
-    r.s.ViewScale = 30.0f;
+    r.s->history.SetLimits(std::size_t(-1), std::size_t(-1));  // keep every step
+    r.s->ViewScale = 30.0f;
     ASSERT_TRUE(r.document->OpenDocumentFile(samples + "house.mqo"));
     const auto firstTable = SnapTable(r.T());
-    const auto firstMesh = SnapMesh(r.s.model.m_pMesh);
+    const auto firstMesh = SnapMesh(r.s->model.m_pMesh);
 
     std::mt19937 rng(20261209);
     const auto pick = [&rng](int n) { return int(rng() % unsigned(n)); };
@@ -141,13 +141,13 @@ TEST(RandomEdits, ModelStaysSoundAndTheHistoryWalksBothWays) {
                 r.router.Execute(doc::ID_EDIT_REDO);
                 break;
         }
-        ASSERT_TRUE(edit_rig::ModelIsSound(r.s)) << "after action " << a;
+        ASSERT_TRUE(edit_rig::ModelIsSound(*r.s)) << "after action " << a;
     }
     // Pending polygon points would make undo take them back first.
     r.router.Execute(doc::ID_TOOL_SELECT);
     while (r.router.IsEnabled(doc::ID_EDIT_REDO)) r.router.Execute(doc::ID_EDIT_REDO);
     const auto lastTable = SnapTable(r.T());
-    const auto lastMesh = SnapMesh(r.s.model.m_pMesh);
+    const auto lastMesh = SnapMesh(r.s->model.m_pMesh);
     std::size_t undone = 0;
     while (r.router.Execute(doc::ID_EDIT_UNDO)) ++undone;
     EXPECT_GT(undone, std::size_t(actions / 20));
@@ -155,12 +155,12 @@ TEST(RandomEdits, ModelStaysSoundAndTheHistoryWalksBothWays) {
     auto back = SnapTable(r.T());
     back.selected = firstTable.selected;
     EXPECT_EQ(back, firstTable);
-    EXPECT_EQ(SnapMesh(r.s.model.m_pMesh), firstMesh);
+    EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), firstMesh);
     EXPECT_FALSE(r.document->IsModified());
     while (r.router.Execute(doc::ID_EDIT_REDO)) {
     }
     EXPECT_EQ(SnapTable(r.T()), lastTable);
-    EXPECT_EQ(SnapMesh(r.s.model.m_pMesh), lastMesh);
+    EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), lastMesh);
     RecordProperty("steps", int(undone));
 }
 

@@ -109,11 +109,7 @@ std::string MqoStar(int n) {
         "Object \"o\" {\n\tBVertex {\n\t\tVector " +
         std::to_string(n) + " [" + std::to_string(12 * n) + "]\n";
     for (const Vector& v : Star(n)) {
-        for (float c : {v.x * 100, v.y * 100, v.z}) {
-            char b[4];
-            std::memcpy(b, &c, 4);  // little-endian, as the test machine
-            s.append(b, 4);
-        }
+        s += testing_support::LeFloats({v.x * 100, v.y * 100, v.z});
     }
     s += "\n\t}\n\tface 1 {\n\t\t" + std::to_string(n) + " V(";
     for (int i = 0; i < n; ++i) s += (i ? " " : "") + std::to_string(i);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
 #include <string>
 
 #include "test_support.h"
@@ -12,9 +11,7 @@ namespace {
 using testing_support::Model;
 
 // The expected listings below are written with "\n"; the writer ends every line in CR LF.
-std::string Crlf(const std::string& text) {
-    return std::regex_replace(text, std::regex("\n"), "\r\n");
-}
+using testing_support::Crlf;
 
 const std::string kHeaderScene =
     ".data\n.DmaPackVif 0\n.macro fxyzw f1, f2, f3, f4\n.float \\f1, \\f2, \\f3, \\f4\n.endm\n"

@@ -12,6 +12,7 @@
 
 namespace {
 
+using testing_support::CornerText;
 using testing_support::Model;
 
 std::string Base64(const std::string& bytes) {
@@ -74,21 +75,6 @@ std::string SquareGltf(const std::string& primitive = R"("indices": 2, "mode": 4
            rest + "}";
 }
 
-// The corners of every face: " (x y z)" each, faces ending in ','.
-std::string Corners(const Model& m) {
-    std::string out;
-    const rm::MeshBuilder& mesh = *m.host.m_pMesh;
-    for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
-        for (const auto& c : mesh.FaceCorners(f)) {
-            const rm::Vector& v = mesh.Vertices()[c.vertex];
-            out += " (" + std::to_string(int(v.x)) + ' ' + std::to_string(int(v.y)) + ' ' +
-                   std::to_string(int(v.z)) + ')';
-        }
-        out += ',';
-    }
-    return out;
-}
-
 int Read(const std::string& text, Model& m, formats::ReadResult* r = nullptr, bool binary = false) {
     return formats::ReadGltfBytes(text, binary, {}, m.host, r);
 }
@@ -114,7 +100,7 @@ TEST(GltfReader, TrianglesStripsAndFansWithTheirTextureCoordinates) {
             continue;
         }
         ASSERT_EQ(ok, 1) << r.detail;
-        EXPECT_EQ(Corners(m), corners);
+        EXPECT_EQ(CornerText(m), corners);
     }
     Model m;
     ASSERT_EQ(Read(SquareGltf(), m), 1);
@@ -132,7 +118,8 @@ TEST(GltfReader, NodeTransformsApplyAndAMirrorTurnsTheFacesOver) {
                               R"("mesh": 0, "translation": [10, 20, 30], "scale": [2, 2, 2])"),
                    m),
               1);
-    EXPECT_EQ(Corners(m), " (10 20 30) (12 20 30) (12 22 30), (10 20 30) (12 22 30) (10 22 30),");
+    EXPECT_EQ(CornerText(m),
+              " (10 20 30) (12 20 30) (12 22 30), (10 20 30) (12 22 30) (10 22 30),");
     // A parent that turns a quarter about Z (x -> y) over a child that mirrors X.
     const std::string tree = R"({"asset": {"version": "2.0"}, "nodes": [
         {"rotation": [0, 0, 0.7071067811865476, 0.7071067811865476], "children": [1]},
@@ -144,7 +131,7 @@ TEST(GltfReader, NodeTransformsApplyAndAMirrorTurnsTheFacesOver) {
     ASSERT_EQ(Read(file, mirrored, &r), 1) << r.detail;
     // (1, 0, 0) -> mirrored (-1, 0, 0) -> turned (0, -1, 0); the corner order is reversed
     // after the first corner.
-    EXPECT_EQ(Corners(mirrored), " (0 0 0) (-1 -1 0) (0 -1 0), (0 0 0) (-1 0 0) (-1 -1 0),");
+    EXPECT_EQ(CornerText(mirrored), " (0 0 0) (-1 -1 0) (0 -1 0), (0 0 0) (-1 0 0) (-1 -1 0),");
 }
 
 TEST(GltfReader, MaterialsGiveColourAlphaAndTheirImage) {

@@ -20,6 +20,8 @@
 namespace {
 
 using formats::ReadFailure;
+using testing_support::Be16;
+using testing_support::Be32;
 using testing_support::BytesAtPageEnd;
 using testing_support::Model;
 
@@ -87,12 +89,9 @@ TEST(GuardEdgesMqo, AFaceMayNameTheLastVertexButNotTheVertexCount) {
 
 // A BVertex block: its vertex count times 12 bytes of floats must be there.
 TEST(GuardEdgesMqo, ABinaryVertexBlockMustHoldAllItsBytes) {
-    std::string floats;
-    for (const float f : {0.0f, 0.0f, 0.0f, 100.0f, 0.0f, 0.0f, 0.0f, 100.0f, 0.0f}) {
-        char b[4];
-        std::memcpy(b, &f, 4);  // little-endian, as the block stores them
-        floats.append(b, 4);
-    }
+    // Little-endian, as the block stores them.
+    const std::string floats =
+        testing_support::LeFloats({0.0f, 0.0f, 0.0f, 100.0f, 0.0f, 0.0f, 0.0f, 100.0f, 0.0f});
     const std::string head =
         "Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\n\tBVertex 3 {\n"
         "\t\tVector 3 [36]\n";
@@ -106,12 +105,6 @@ TEST(GuardEdgesMqo, ABinaryVertexBlockMustHoldAllItsBytes) {
 
 // --- LightWave -----------------------------------------------------------------------
 
-std::string Be16(unsigned v) {
-    return {char(v >> 8), char(v)};
-}
-std::string Be32(std::uint32_t v) {
-    return {char(v >> 24), char(v >> 16), char(v >> 8), char(v)};
-}
 std::string Chunk(const char* id, const std::string& data, std::size_t claimed) {
     return id + Be32(std::uint32_t(claimed)) + data;
 }
@@ -122,15 +115,13 @@ std::string Chunk(const char* id, const std::string& data) {
 std::string FourPoints() {
     std::string s;
     for (const float f : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f, 1.f, 1.f, 0.f}) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        s += Be32(bits);
+        base::AppendBEFloat(s, f);
     }
     return s;
 }
 std::string Pols(std::initializer_list<unsigned> values) {
     std::string s;
-    for (unsigned v : values) s += Be16(v);
+    for (unsigned v : values) base::AppendBE16(s, v);
     return s;
 }
 // A FORM around the chunks, its size as they add up.

@@ -138,25 +138,9 @@ TEST(LwoReader, SurfacesDetailPolygonsAndBrokenFiles) {
     }
 }
 
-TEST(LwoReader, RealFiles) {
-    // Faces per file (the 66- and 24-corner polygons become 64 and 22 triangles); the LWO2
-    // and LWO3 files go to their own reader (Lwo2RealFiles).
-    std::string name;
-    int count = 0;
-    for (std::istringstream in("ConcavePolygon 64 formatDetection_LWOB 22 bluewithcylindrictexz 6 "
-                               "sphere_with_mat_gloss_10pc 288 redcone 48 greenball 528 box0.5 6 "
-                               "box1.5 6 box3-uv-layers 864 not-lwob/concave_polygon_LWO2 64 "
-                               "not-lwob/box0_LWO3 6");
-         in >> name >> count;) {
-        Model m;
-        formats::ReadResult error;
-        EXPECT_EQ(
-            formats::ReadLwo(testing_support::RealFile("lwo/" + name + ".lwo"), m.host, &error),
-            count > 0)
-            << name << error.detail;
-        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), count) << name;
-    }
-    // The layered layout of LightWave 5 is refused by name.
+// The layered layout of LightWave 5 is refused by name. (The face counts of the real files
+// are in real_table_test's table.)
+TEST(LwoReader, TheLayeredLayoutIsRefusedByName) {
     Model m;
     formats::ReadResult error;
     const std::string lwlo("FORM\0\0\0\x04LWLO", 12);

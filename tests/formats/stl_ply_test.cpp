@@ -10,43 +10,21 @@
 
 namespace {
 
+using testing_support::CornerText;
 using testing_support::Model;
-
-void Put32(std::string& s, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) s += char(v >> (8 * i));
-}
-void PutFloat(std::string& s, float f) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &f, 4);
-    Put32(s, bits);
-}
 
 // A binary STL of `triangles` (three corners each), with `header` at the front.
 std::string BinaryStl(const std::vector<std::array<float, 9>>& triangles,
                       const std::string& header = "binary") {
     std::string s = header;
     s.resize(80, ' ');
-    Put32(s, std::uint32_t(triangles.size()));
+    base::AppendLE32(s, std::uint32_t(triangles.size()));
     for (const auto& t : triangles) {
-        for (int i = 0; i < 3; ++i) PutFloat(s, 0.0f);  // a normal that is not used
-        for (float f : t) PutFloat(s, f);
+        for (int i = 0; i < 3; ++i) base::AppendLEFloat(s, 0.0f);  // a normal that is not used
+        for (float f : t) base::AppendLEFloat(s, f);
         s.append(2, '\0');  // attribute bytes
     }
     return s;
-}
-
-std::string Corners(const Model& m) {
-    std::string out;
-    const rm::MeshBuilder& mesh = *m.host.m_pMesh;
-    for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
-        for (const auto& c : mesh.FaceCorners(f)) {
-            const rm::Vector& v = mesh.Vertices()[c.vertex];
-            out += " (" + std::to_string(int(v.x)) + ' ' + std::to_string(int(v.y)) + ' ' +
-                   std::to_string(int(v.z)) + ')';
-        }
-        out += ',';
-    }
-    return out;
 }
 
 const std::array<float, 9> kT1 = {0, 0, 0, 1, 0, 0, 0, 1, 0};
@@ -65,7 +43,7 @@ TEST(StlReader, BinaryAndTextGiveTheSameTrianglesWithSharedCorners) {
         Model m;
         formats::ReadResult r;
         ASSERT_EQ(formats::ReadStlBytes(file, m.host, &r), 1) << r.detail;
-        EXPECT_EQ(Corners(m), kTwoTriangles);
+        EXPECT_EQ(CornerText(m), kTwoTriangles);
         EXPECT_EQ(m.host.m_pMesh->Vertices().size(), 4u);  // the shared edge is shared
     }
 }
@@ -152,7 +130,7 @@ TEST(PlyReader, TextAndBothBinaryOrdersGiveTheSameFacesAndColours) {
         Model m;
         formats::ReadResult r;
         ASSERT_EQ(formats::ReadPlyBytes(file, m.host, &r), 1) << r.detail;
-        EXPECT_EQ(Corners(m), " (0 0 0) (1 0 0) (0 1 0), (1 0 0) (1 1 0) (0 1 0) (0 0 0),");
+        EXPECT_EQ(CornerText(m), " (0 0 0) (1 0 0) (0 1 0), (1 0 0) (1 1 0) (0 1 0) (0 0 0),");
         // The mean of the corners' colours: (255+0+255)/3 = 170, (0+255+255)/3 = 170, 85.
         EXPECT_EQ(m.host.m_pMesh->FaceRecords()[0].color, 0xFFAAAA55u);
         // (0+0+255+255)/4 = 127.5 -> 128 for red, green; blue (0+255+255+0)/4 -> 128.
@@ -165,18 +143,18 @@ TEST(PlyReader, HeadersThatLieAndIndicesPastTheVerticesAreRefused) {
         "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
         "element face 1\nproperty list uchar int vertex_indices\n";
     std::string three;
-    for (float f : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f}) PutFloat(three, f);
+    for (float f : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f}) base::AppendLEFloat(three, f);
     std::string face = "\x03";
-    for (int k : {0, 1, 2}) Put32(face, std::uint32_t(k));
+    for (int k : {0, 1, 2}) base::AppendLE32(face, std::uint32_t(k));
     const std::string good = Ply("binary_little_endian", elements, three + face);
     {
         Model m;
         ASSERT_EQ(formats::ReadPlyBytes(good, m.host), 1);
     }
     std::string pastVertices = three + "\x03";
-    for (int k : {0, 1, 3}) Put32(pastVertices, std::uint32_t(k));
+    for (int k : {0, 1, 3}) base::AppendLE32(pastVertices, std::uint32_t(k));
     std::string longList = three + "\xFF";
-    for (int k = 0; k < 4; ++k) Put32(longList, 0);
+    for (int k = 0; k < 4; ++k) base::AppendLE32(longList, 0);
     const std::string cases[] = {
         good.substr(0, good.size() - 1),
         Ply("binary_little_endian",

@@ -47,20 +47,8 @@ std::string Write(Model& m, const std::string& path, bool ascii = false,
     return ReadFile(path);
 }
 
-std::string Le32(std::uint32_t v) {
-    std::string s(4, '\0');
-    for (int i = 0; i < 4; ++i) s[std::size_t(i)] = char((v >> (8 * i)) & 0xFF);
-    return s;
-}
-std::string Floats(std::initializer_list<float> values) {
-    std::string s;
-    for (float f : values) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        s += Le32(bits);
-    }
-    return s;
-}
+using testing_support::Le32;
+using testing_support::LeFloats;
 
 // The left-handed model (nothing opened: the program's own) arrives mirrored in Z with its
 // corners reversed: the triangle is written (0,2,-3) (1,0,0) (0,0,0), the rectangle
@@ -95,7 +83,7 @@ TEST(Writers, StlByHand) {
     EXPECT_EQ(bin.substr(21, 59), std::string(59, '\0'));
     EXPECT_EQ(bin.substr(80, 4), Le32(3));
     EXPECT_EQ(bin.substr(84, 50),
-              Floats({0, a, b, 0, 2, -3, 1, 0, 0, 0, 0, 0}) + std::string(2, '\0'));
+              LeFloats({0, a, b, 0, 2, -3, 1, 0, 0, 0, 0, 0}) + std::string(2, '\0'));
     const std::string text = Write(m, dir.Path("text.stl"), true);
     EXPECT_TRUE(text.starts_with(
         "solid text\nfacet normal 0 -0.8320503 -0.5547002\nouter loop\nvertex 0 2 -3\n"
@@ -134,7 +122,7 @@ TEST(Writers, PlyByHand) {
     ASSERT_EQ(bin.substr(0, binHeader.size()), binHeader);
     const std::string body = bin.substr(binHeader.size());
     ASSERT_EQ(body.size(), 7u * 16 + (1 + 3 * 4) + (1 + 4 * 4));
-    EXPECT_EQ(body.substr(0, 16), Floats({0, 2, -3}) + std::string("\xFF\0\0\xFF", 4));
+    EXPECT_EQ(body.substr(0, 16), LeFloats({0, 2, -3}) + std::string("\xFF\0\0\xFF", 4));
     EXPECT_EQ(body.substr(7 * 16), "\x03" + Le32(0) + Le32(1) + Le32(2) + "\x04" + Le32(3) +
                                        Le32(4) + Le32(5) + Le32(6));
 }
@@ -172,11 +160,11 @@ TEST(Writers, GltfByHand) {
     const int posView = pos["bufferView"];
     const std::size_t posAt = doc["bufferViews"][posView].value("byteOffset", 0);
     EXPECT_EQ(bin.substr(posAt, 7 * 12),
-              Floats({0, 2, -3, 1, 0, 0, 0, 0, 0, 0, 2, -3, 1, 2, -3, 1, 0, 0, 0, 0, 0}));
+              LeFloats({0, 2, -3, 1, 0, 0, 0, 0, 0, 0, 2, -3, 1, 2, -3, 1, 0, 0, 0, 0, 0}));
     const auto& nor = accessors[int(prims[0]["attributes"]["NORMAL"])];
     const std::size_t norAt = doc["bufferViews"][int(nor["bufferView"])].value("byteOffset", 0);
     const float a = float(-3.0 / std::sqrt(13.0)), b = float(-2.0 / std::sqrt(13.0));
-    EXPECT_EQ(bin.substr(norAt, 4 * 12), Floats({0, 0, -1, 0, 0, -1, 0, 0, -1, 0, a, b}));
+    EXPECT_EQ(bin.substr(norAt, 4 * 12), LeFloats({0, 0, -1, 0, 0, -1, 0, 0, -1, 0, a, b}));
     const auto& idx = accessors[int(prims[0]["indices"])];
     const std::size_t idxAt = doc["bufferViews"][int(idx["bufferView"])].value("byteOffset", 0);
     EXPECT_EQ(bin.substr(idxAt, 6), std::string("\0\0\1\0\2\0", 6));

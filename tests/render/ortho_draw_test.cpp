@@ -12,6 +12,7 @@
 #include "model/face_table.h"
 #include "recording_canvas.h"
 #include "render/raster_canvas.h"
+#include "test_support.h"
 
 namespace {
 
@@ -154,10 +155,11 @@ TEST(OrthoDraw, BandShowsWhileAButtonIsHeld) {
 
 // The same picture in pixels: the layers land where the calls say, later ones on top.
 TEST(OrthoDraw, PixelsOfAPane) {
-    auto t = std::make_unique<model::FaceTable>();
-    AddFace(*t, {{-1, 0, 0}, {1, 0, 0}}, {1, 0});
+    testing_support::Model m;
+    const int edge = testing_support::AppendFace(*m.table, m.host, {{-1, 0, 0}, {1, 0, 0}});
+    m.table->selected[edge][0] = 1;
     render::PixelImage img(100, 80);
-    render::OrthoScene s = Scene(PaneRole::Front, t.get());
+    render::OrthoScene s = Scene(PaneRole::Front, m.table.get());
     s.buttonHeld = true;
     s.band = {5, 5, 95, 75};
     render::DrawOrthoPane(img.Canvas(), s);

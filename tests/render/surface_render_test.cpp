@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <numbers>
 
 #include "doc/surface_commands.h"
@@ -86,30 +87,33 @@ void AddCylinder(rm::MeshBuilder& mesh, float r, float y0, float y1, int segment
     render_test::AddOutwardFaces(mesh, v, faces, {0, (y0 + y1) / 2, 0});
 }
 
-TEST(SurfaceRender, PlanarWrapLaysOneCheckerboardOnAQuad) {
-    SurfaceRig s;
-    render_test::AddQuad(s.rig.Mesh(), -1.5f, -1.0f, 1.5f, 1.0f, 0.0f, 0xFFFFFFFF);
-    s.Read();
-    s.Texture(0, 2);  // plane on Z
-    EXPECT_TRUE(MatchesGolden(s.rig.Draw(), "surface_plane_quad"));
-}
-
-TEST(SurfaceRender, CylindricalWrapGoesOnceAroundACylinder) {
-    SurfaceRig s;
-    AddCylinder(s.rig.Mesh(), 0.9f, -0.9f, 0.9f, 24);
-    s.Read();
-    s.Texture(1, 1);  // cylinder on Y
-    s.Turn(0.35f, 0.0f);
-    EXPECT_TRUE(MatchesGolden(s.rig.Draw(), "surface_cylinder"));
-}
-
-TEST(SurfaceRender, SphericalWrapRunsPoleToPoleOnASphere) {
-    SurfaceRig s;
-    render_test::AddSphere(s.rig.Mesh(), 1.1f, 12, 24);
-    s.Read();
-    s.Texture(2, 1);  // sphere on Y
-    s.Turn(0.35f, 0.0f);
-    EXPECT_TRUE(MatchesGolden(s.rig.Draw(), "surface_sphere"));
+// Each wrap on the shape it suits: a plane on Z lays one checkerboard on a quad, a cylinder
+// on Y goes once around a cylinder, a sphere on Y runs pole to pole.
+TEST(SurfaceRender, EachWrapOnItsShape) {
+    struct Case {
+        const char* golden;
+        int mapping, axis;
+        std::function<void(rm::MeshBuilder&)> add;
+    };
+    const Case cases[] = {
+        {"surface_plane_quad", 0, 2,
+         [](rm::MeshBuilder& m) {
+             render_test::AddQuad(m, -1.5f, -1.0f, 1.5f, 1.0f, 0.0f, 0xFFFFFFFF);
+         }},
+        {"surface_cylinder", 1, 1,
+         [](rm::MeshBuilder& m) { AddCylinder(m, 0.9f, -0.9f, 0.9f, 24); }},
+        {"surface_sphere", 2, 1,
+         [](rm::MeshBuilder& m) { render_test::AddSphere(m, 1.1f, 12, 24); }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.golden);
+        SurfaceRig s;
+        c.add(s.rig.Mesh());
+        s.Read();
+        s.Texture(c.mapping, c.axis);
+        if (c.mapping != 0) s.Turn(0.35f, 0.0f);
+        EXPECT_TRUE(MatchesGolden(s.rig.Draw(), c.golden));
+    }
 }
 
 TEST(SurfaceRender, MaterialMakesTheSelectedFaceHalfTransparent) {

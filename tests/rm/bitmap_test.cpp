@@ -94,8 +94,8 @@ TEST(Bitmap, SidesUpTo8192AreTakenAndLargerOnesRefusedBeforeDecoding) {
         SCOPED_TRACE(testing::Message() << w << " x " << h);
         std::string header = MakeBmp({.width = 1, .height = 1}).substr(0, 54);
         std::string dims;
-        testing_support::Put32(dims, std::uint32_t(w));
-        testing_support::Put32(dims, std::uint32_t(h));
+        base::AppendLE32(dims, std::uint32_t(w));
+        base::AppendLE32(dims, std::uint32_t(h));
         header.replace(18, 8, dims);
         EXPECT_EQ(Decode(header), w < 0 ? rm::BitmapError::Unreadable : rm::BitmapError::TooLarge);
     }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/numbers.h"
+
 namespace testing_support {
 
 struct BmpLayout {
@@ -20,36 +22,27 @@ struct BmpLayout {
     std::function<std::uint32_t(int x, int y)> pixel = [](int, int) { return 0xFF000000u; };
 };
 
-inline void Put16(std::string& s, std::uint32_t v) {
-    s += char(v & 0xFF);
-    s += char((v >> 8) & 0xFF);
-}
-inline void Put32(std::string& s, std::uint32_t v) {
-    Put16(s, v & 0xFFFF);
-    Put16(s, v >> 16);
-}
-
 inline std::string MakeBmp(const BmpLayout& layout) {
     const int paletteSize = layout.bitsPerPixel == 8 ? 256 : 0;
     const std::uint32_t rowBytes =
         std::uint32_t((layout.width * layout.bitsPerPixel + 31) / 32 * 4);
     const std::uint32_t offset = 14 + 40 + std::uint32_t(paletteSize) * 4;
     std::string s = "BM";
-    Put32(s, offset + rowBytes * std::uint32_t(layout.height));
-    Put32(s, 0);
-    Put32(s, offset);
-    Put32(s, 40);
-    Put32(s, std::uint32_t(layout.width));
-    Put32(s, std::uint32_t(layout.topDown ? -layout.height : layout.height));
-    Put16(s, 1);
-    Put16(s, std::uint32_t(layout.bitsPerPixel));
-    Put32(s, layout.compression);
-    Put32(s, rowBytes * std::uint32_t(layout.height));
-    Put32(s, 2835);
-    Put32(s, 2835);
-    Put32(s, 0);
-    Put32(s, 0);
-    for (int i = 0; i < paletteSize; ++i) Put32(s, std::uint32_t(i) * 0x010101u);
+    base::AppendLE32(s, offset + rowBytes * std::uint32_t(layout.height));
+    base::AppendLE32(s, 0);
+    base::AppendLE32(s, offset);
+    base::AppendLE32(s, 40);
+    base::AppendLE32(s, std::uint32_t(layout.width));
+    base::AppendLE32(s, std::uint32_t(layout.topDown ? -layout.height : layout.height));
+    base::AppendLE16(s, 1);
+    base::AppendLE16(s, std::uint32_t(layout.bitsPerPixel));
+    base::AppendLE32(s, layout.compression);
+    base::AppendLE32(s, rowBytes * std::uint32_t(layout.height));
+    base::AppendLE32(s, 2835);
+    base::AppendLE32(s, 2835);
+    base::AppendLE32(s, 0);
+    base::AppendLE32(s, 0);
+    for (int i = 0; i < paletteSize; ++i) base::AppendLE32(s, std::uint32_t(i) * 0x010101u);
     for (int row = 0; row < layout.height; ++row) {
         const int y = layout.topDown ? row : layout.height - 1 - row;
         std::string line;

@@ -58,7 +58,7 @@ TEST_F(ViewApp, AModelFarFromTheOriginIsFittedAfterOpeningAndHomeFitsAgain) {
     Start({kRedCone});
     // The cone lies at x -62..-2, z 24..88: fitted, and the status bar says so.
     EXPECT_LT(S().ViewScale, 10.0f);
-    EXPECT_NEAR(S().ViewCentre.x, -32.0f, 0.5f);
+    EXPECT_NEAR(S().viewCentre.x, -32.0f, 0.5f);
     EXPECT_EQ(Frame().statusBar()->currentMessage(), frame::Q(doc::text::kViewFitted));
     EXPECT_TRUE(Frame().CountsLabel()->text().startsWith(QStringLiteral("頂点 ")));
     const float fitted = S().ViewScale;
@@ -72,33 +72,33 @@ TEST_F(ViewApp, AModelFarFromTheOriginIsFittedAfterOpeningAndHomeFitsAgain) {
     EXPECT_NEAR(back.x, at.x(), 1);
     EXPECT_NEAR(back.y, at.y(), 1);
     // A middle drag pans: 30 pixels right moves the centre 30 / scale to the left.
-    const float x0 = S().ViewCentre.x;
+    const float x0 = S().viewCentre.x;
     Mouse(top, QEvent::MouseButtonPress, at, Qt::MiddleButton, Qt::MiddleButton);
     Mouse(top, QEvent::MouseMove, at + QPoint(30, 0), Qt::NoButton, Qt::MiddleButton);
     Mouse(top, QEvent::MouseButtonRelease, at + QPoint(30, 0), Qt::MiddleButton, Qt::NoButton);
-    EXPECT_NEAR(S().ViewCentre.x, x0 - 30.0f / S().ViewScale, 1e-3);
+    EXPECT_NEAR(S().viewCentre.x, x0 - 30.0f / S().ViewScale, 1e-3);
     // Space with a left drag pans too, and selects nothing.
     QTest::keyPress(&top, Qt::Key_Space);
     Mouse(top, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
     Mouse(top, QEvent::MouseMove, at + QPoint(0, 20), Qt::NoButton, Qt::LeftButton);
     Mouse(top, QEvent::MouseButtonRelease, at + QPoint(0, 20), Qt::LeftButton, Qt::NoButton);
     QTest::keyRelease(&top, Qt::Key_Space);
-    EXPECT_NEAR(S().ViewCentre.x, x0 - 30.0f / S().ViewScale, 1e-3);
+    EXPECT_NEAR(S().viewCentre.x, x0 - 30.0f / S().ViewScale, 1e-3);
     EXPECT_EQ(Frame().CountsLabel()->text().contains(QStringLiteral("選択: 頂点 0 ")), true);
     // Home fits again.
     QTest::keyClick(&Frame(), Qt::Key_Home);
     EXPECT_EQ(S().ViewScale, fitted);
-    EXPECT_NEAR(S().ViewCentre.x, -32.0f, 0.5f);
+    EXPECT_NEAR(S().viewCentre.x, -32.0f, 0.5f);
     // New: the start view.
     QTest::keyClick(&Frame(), Qt::Key_N, Qt::ControlModifier);
     EXPECT_EQ(S().ViewScale, 120.0f);
-    EXPECT_EQ(S().ViewCentre.x, 0.0f);
+    EXPECT_EQ(S().viewCentre.x, 0.0f);
 }
 
 TEST_F(ViewApp, ASampleNearTheOriginKeepsTheStartView) {
     Start({std::string(KESTRILUNE_SAMPLES) + "/cube.mqo"});
     EXPECT_EQ(S().ViewScale, 120.0f);
-    EXPECT_EQ(S().ViewCentre.x, 0.0f);
+    EXPECT_EQ(S().viewCentre.x, 0.0f);
 }
 
 TEST(SaveAsType, ANameTypedWithoutExtensionTakesTheChosenTypes) {

@@ -239,7 +239,7 @@ TEST(MovedView, AxesGuidesAndCrosshairStandWhereTheModelsLinesAre) {
 struct Moved : edit_test::EditPanes {
     Moved() : EditPanes({300, 200}) {
         s->ViewScale = 40.0f;
-        s->ViewCentre = {10.0f, 20.0f, 30.0f};
+        s->viewCentre = {10.0f, 20.0f, 30.0f};
     }
     views::CMdlrView& Top() { return *view[0]; }
     views::CMdlrView& View3D() { return *view[1]; }
@@ -253,9 +253,9 @@ TEST(MovedView, PanMovesTheSharedCentreWithThePointer) {
     p.Front().OnMButtonDown(100, 100);
     EXPECT_TRUE(p.pane[2].captured);
     p.Front().OnMouseMove(140, 80, {false, false, true});  // 40 right, 20 up: 1 and 0.5 units
-    EXPECT_FLOAT_EQ(p.s->ViewCentre.x, 9.0f);
-    EXPECT_FLOAT_EQ(p.s->ViewCentre.y, 19.5f);
-    EXPECT_FLOAT_EQ(p.s->ViewCentre.z, 30.0f);  // the front pane's hidden axis stays
+    EXPECT_FLOAT_EQ(p.s->viewCentre.x, 9.0f);
+    EXPECT_FLOAT_EQ(p.s->viewCentre.y, 19.5f);
+    EXPECT_FLOAT_EQ(p.s->viewCentre.z, 30.0f);  // the front pane's hidden axis stays
     // The other panes follow at once: the side pane shows the same y at the same row.
     EXPECT_EQ(p.Side().Geometry().centre.v, 19.5f);
     p.Front().OnMouseMove(140, 80, {false, false, false});  // released elsewhere
@@ -264,7 +264,7 @@ TEST(MovedView, PanMovesTheSharedCentreWithThePointer) {
     // A pan is not an edit and happens only in the orthographic panes.
     p.View3D().OnMButtonDown(10, 10);
     p.View3D().OnMouseMove(50, 50, {false, false, true});
-    EXPECT_FLOAT_EQ(p.s->ViewCentre.x, 9.0f);
+    EXPECT_FLOAT_EQ(p.s->viewCentre.x, 9.0f);
     EXPECT_EQ(p.T().faceCount, 0);
 }
 
@@ -285,10 +285,10 @@ TEST(MovedView, AWheelNotchIsOneZoomStepAndKeepsThePointUnderThePointer) {
     EXPECT_FLOAT_EQ(p.s->ViewScale,
                     40.0f * views::kZoomIn * views::kZoomOut * views::kZoomOut * views::kZoomOut);
     // In the 3D pane the wheel zooms without moving the centre.
-    const rm::Vector c = p.s->ViewCentre;
+    const rm::Vector c = p.s->viewCentre;
     p.View3D().OnMouseWheel(5, 5, 2);
-    EXPECT_EQ(p.s->ViewCentre.x, c.x);
-    EXPECT_EQ(p.s->ViewCentre.z, c.z);
+    EXPECT_EQ(p.s->viewCentre.x, c.x);
+    EXPECT_EQ(p.s->viewCentre.z, c.z);
 }
 
 TEST(MovedView, EveryToolMapsThePointerThroughTheMovedView) {
@@ -354,7 +354,7 @@ TEST(ViewCommands, FitFitSelectionAndResetThroughTheRouter) {
     edit_test::SetFaces(*s, {{{-62, 0, 24}, {-2, 60, 88}, {-2, 0, 24}}});
     s->model.m_pModelFrame->AddRotation(rm::COMBINE_AFTER, 0, 1, 0, 0.3f);
     ASSERT_TRUE(router.Execute(doc::ID_VIEW_FIT));
-    EXPECT_FLOAT_EQ(s->ViewCentre.x, -32.0f);
+    EXPECT_FLOAT_EQ(s->viewCentre.x, -32.0f);
     EXPECT_EQ(frame.updates, 1);
     // The model's centre sits at the scene origin, in the 3D pane's view.
     const rm::Vector c = s->model.m_pModelFrame->GetTransform().TransformPoint({-32, 30, 56});
@@ -363,12 +363,12 @@ TEST(ViewCommands, FitFitSelectionAndResetThroughTheRouter) {
     // Fit selection with one corner selected centres on it.
     s->Table().selected[0][1] = 1;
     ASSERT_TRUE(router.Execute(doc::ID_VIEW_FIT_SELECTION));
-    EXPECT_EQ(s->ViewCentre.x, -2.0f);
-    EXPECT_EQ(s->ViewCentre.z, 88.0f);
+    EXPECT_EQ(s->viewCentre.x, -2.0f);
+    EXPECT_EQ(s->viewCentre.z, 88.0f);
     // Reset: the start view, the 3D pane unturned.
     ASSERT_TRUE(router.Execute(doc::ID_VIEW_RESET));
     EXPECT_EQ(s->ViewScale, 120.0f);
-    EXPECT_EQ(s->ViewCentre.x, 0.0f);
+    EXPECT_EQ(s->viewCentre.x, 0.0f);
     EXPECT_EQ(s->model.m_pModelFrame->GetTransform(), rm::Matrix{});
     // Fitting an empty model changes nothing and repaints nothing.
     s->Table().faceCount = 0;
@@ -394,7 +394,7 @@ TEST(ViewFit, EveryRealFileThatOpensIsInViewAfterwards) {
             views::FitAfterOpen(*s, panes);
             const views::ModelBounds b = views::CornerBounds(s->Table(), false);
             ASSERT_FALSE(b.empty());
-            EXPECT_FALSE(views::NeedsFit(b, panes, s->ViewScale, s->ViewCentre))
+            EXPECT_FALSE(views::NeedsFit(b, panes, s->ViewScale, s->viewCentre))
                 << "scale " << s->ViewScale;
             opened += &panes == &sizes[0];
         }
