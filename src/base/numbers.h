@@ -126,6 +126,9 @@ inline std::uint32_t LoadBE32(const unsigned char* p) {
     return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8) |
            std::uint32_t(p[3]);
 }
+inline std::uint64_t LoadBE64(const unsigned char* p) {
+    return (std::uint64_t(LoadBE32(p)) << 32) | LoadBE32(p + 4);
+}
 inline float FloatFromBits(std::uint32_t bits) {
     float f;
     std::memcpy(&f, &bits, sizeof f);
@@ -141,6 +144,11 @@ inline double DoubleFromBits(std::uint64_t bits) {
     std::memcpy(&d, &bits, sizeof d);
     return d;
 }
+inline std::uint64_t BitsOfDouble(double d) {
+    std::uint64_t bits;
+    std::memcpy(&bits, &d, sizeof bits);
+    return bits;
+}
 inline float LoadLEFloat(const unsigned char* p) {
     return FloatFromBits(LoadLE32(p));
 }
@@ -150,37 +158,62 @@ inline double LoadLEDouble(const unsigned char* p) {
 inline float LoadBEFloat(const unsigned char* p) {
     return FloatFromBits(LoadBE32(p));
 }
+inline double LoadBEDouble(const unsigned char* p) {
+    return DoubleFromBits(LoadBE64(p));
+}
+// Writes into room already made, for writers that fill a block at a time; the appends
+// below store into a few bytes and append them, so each byte order is written once.
+inline void StoreLE16(unsigned char* p, unsigned v) {
+    p[0] = static_cast<unsigned char>(v & 0xFF);
+    p[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
+}
+inline void StoreLE32(unsigned char* p, std::uint32_t v) {
+    StoreLE16(p, v & 0xFFFF);
+    StoreLE16(p + 2, v >> 16);
+}
+inline void StoreBE16(unsigned char* p, unsigned v) {
+    p[0] = static_cast<unsigned char>((v >> 8) & 0xFF);
+    p[1] = static_cast<unsigned char>(v & 0xFF);
+}
+inline void StoreBE32(unsigned char* p, std::uint32_t v) {
+    StoreBE16(p, v >> 16);
+    StoreBE16(p + 2, v & 0xFFFF);
+}
+inline void StoreLEFloat(unsigned char* p, float f) {
+    StoreLE32(p, BitsOfFloat(f));
+}
+
+namespace detail {
+inline void AppendBytes(std::string& out, const unsigned char* p, std::size_t n) {
+    out.append(reinterpret_cast<const char*>(p), n);
+}
+}  // namespace detail
+
 inline void AppendBE16(std::string& out, unsigned v) {
-    out += static_cast<char>((v >> 8) & 0xFF);
-    out += static_cast<char>(v & 0xFF);
+    unsigned char b[2];
+    StoreBE16(b, v);
+    detail::AppendBytes(out, b, 2);
 }
 inline void AppendBE32(std::string& out, std::uint32_t v) {
-    AppendBE16(out, v >> 16);
-    AppendBE16(out, v & 0xFFFF);
+    unsigned char b[4];
+    StoreBE32(b, v);
+    detail::AppendBytes(out, b, 4);
 }
 inline void AppendBEFloat(std::string& out, float f) {
     AppendBE32(out, BitsOfFloat(f));
 }
 inline void AppendLE16(std::string& out, unsigned v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
+    unsigned char b[2];
+    StoreLE16(b, v);
+    detail::AppendBytes(out, b, 2);
 }
 inline void AppendLE32(std::string& out, std::uint32_t v) {
-    AppendLE16(out, v & 0xFFFF);
-    AppendLE16(out, v >> 16);
+    unsigned char b[4];
+    StoreLE32(b, v);
+    detail::AppendBytes(out, b, 4);
 }
 inline void AppendLEFloat(std::string& out, float f) {
     AppendLE32(out, BitsOfFloat(f));
-}
-// Writes into room already made, for writers that fill a block at a time.
-inline void StoreLE32(unsigned char* p, std::uint32_t v) {
-    p[0] = static_cast<unsigned char>(v & 0xFF);
-    p[1] = static_cast<unsigned char>((v >> 8) & 0xFF);
-    p[2] = static_cast<unsigned char>((v >> 16) & 0xFF);
-    p[3] = static_cast<unsigned char>(v >> 24);
-}
-inline void StoreLEFloat(unsigned char* p, float f) {
-    StoreLE32(p, BitsOfFloat(f));
 }
 
 }  // namespace base

@@ -6,6 +6,7 @@
 #include <new>
 #include <vector>
 
+#include "base/numbers.h"
 #include "formats/reader.h"
 #include "formats/text_io.h"
 
@@ -254,6 +255,89 @@ BinaryValue BinaryValueOf(int code) {
 
 constexpr char kBinarySentinel[] = "AutoCAD Binary DXF\r\n\x1a";  // then a NUL: 22 bytes
 
+// A group code at pos: two bytes with wide codes, else one (255: two bytes follow). False
+// when the data end inside it.
+bool ReadGroupCode(const unsigned char* b, std::size_t size, std::size_t& pos, bool wideCodes,
+                   int& code) {
+    if (!wideCodes) {
+        code = b[pos++];
+        if (code != 255) return true;
+    }
+    if (size - pos < 2) return false;
+    code = static_cast<std::int16_t>(base::LoadLE16(b + pos));
+    pos += 2;
+    return true;
+}
+
+// A NUL-ended string value, its line breaks made spaces (a line break inside a value would
+// split it into two lines).
+bool AppendBinaryString(const unsigned char* b, std::size_t size, std::size_t& pos,
+                        std::string& text) {
+    const void* nul = std::memchr(b + pos, 0, size - pos);
+    if (!nul) return false;
+    const std::size_t end = std::size_t(static_cast<const unsigned char*>(nul) - b);
+    for (std::size_t i = pos; i < end; ++i) {
+        const char c = char(b[i]);
+        text += (c == '\n' || c == '\r') ? ' ' : c;
+    }
+    pos = end + 1;
+    return true;
+}
+
+// A little-endian double, written with 9 decimals ("nan" when not finite).
+bool AppendBinaryDouble(const unsigned char* b, std::size_t size, std::size_t& pos,
+                        std::string& text) {
+    if (size - pos < 8) return false;
+    const double value = base::LoadLEDouble(b + pos);
+    if (std::isfinite(value)) {
+        AppendFixed(text, value, 9);
+    } else {
+        text += "nan";
+    }
+    pos += 8;
+    return true;
+}
+
+// The value of a group of this code at pos, as its text line (without the line break).
+// False when the data end inside it.
+bool AppendBinaryValue(const unsigned char* b, std::size_t size, std::size_t& pos, int code,
+                       std::string& text) {
+    switch (BinaryValueOf(code)) {
+        case BinaryValue::String:
+            return AppendBinaryString(b, size, pos, text);
+        case BinaryValue::Double:
+            return AppendBinaryDouble(b, size, pos, text);
+        case BinaryValue::Int16:
+            if (size - pos < 2) return false;
+            AppendInt(text, static_cast<std::int16_t>(base::LoadLE16(b + pos)));
+            pos += 2;
+            return true;
+        case BinaryValue::Int32:
+            if (size - pos < 4) return false;
+            AppendInt(text, static_cast<std::int32_t>(base::LoadLE32(b + pos)));
+            pos += 4;
+            return true;
+        case BinaryValue::Int64:
+            if (size - pos < 8) return false;
+            AppendInt(text, 0);  // nothing the reader takes
+            pos += 8;
+            return true;
+        case BinaryValue::Bool:
+            if (size - pos < 1) return false;
+            AppendInt(text, b[pos]);
+            pos += 1;
+            return true;
+        case BinaryValue::Chunk: {
+            if (size - pos < 1) return false;
+            const std::size_t length = b[pos];
+            if (size - pos - 1 < length) return false;
+            pos += 1 + length;  // binary data: nothing the reader takes
+            return true;
+        }
+    }
+    return true;
+}
+
 // A binary file as the text form it stands for: each group code and its typed value as
 // two lines. R12 files give codes in one byte (255: a 16-bit code follows), later versions
 // in two; the first group (0 SECTION) tells which. False when the data end inside a group.
@@ -265,75 +349,10 @@ bool BinaryToText(std::string_view data, std::string& text) {
     text.reserve(size * 2);
     while (pos < size) {
         int code = 0;
-        if (wideCodes) {
-            if (size - pos < 2) return false;
-            code = static_cast<std::int16_t>(base::LoadLE16(b + pos));
-            pos += 2;
-        } else {
-            code = b[pos++];
-            if (code == 255) {
-                if (size - pos < 2) return false;
-                code = static_cast<std::int16_t>(base::LoadLE16(b + pos));
-                pos += 2;
-            }
-        }
+        if (!ReadGroupCode(b, size, pos, wideCodes, code)) return false;
         AppendInt(text, code);
         text += '\n';
-        switch (BinaryValueOf(code)) {
-            case BinaryValue::String: {
-                const void* nul = std::memchr(b + pos, 0, size - pos);
-                if (!nul) return false;
-                const std::size_t end = std::size_t(static_cast<const unsigned char*>(nul) - b);
-                for (std::size_t i = pos; i < end; ++i) {
-                    // A line break inside a value would split it into two lines.
-                    const char c = char(b[i]);
-                    text += (c == '\n' || c == '\r') ? ' ' : c;
-                }
-                pos = end + 1;
-                break;
-            }
-            case BinaryValue::Double: {
-                if (size - pos < 8) return false;
-                std::uint64_t bits = 0;
-                for (int k = 7; k >= 0; --k) bits = (bits << 8) | b[pos + std::size_t(k)];
-                double value = 0.0;
-                std::memcpy(&value, &bits, 8);
-                if (std::isfinite(value)) {
-                    AppendFixed(text, value, 9);
-                } else {
-                    text += "nan";
-                }
-                pos += 8;
-                break;
-            }
-            case BinaryValue::Int16:
-                if (size - pos < 2) return false;
-                AppendInt(text, static_cast<std::int16_t>(base::LoadLE16(b + pos)));
-                pos += 2;
-                break;
-            case BinaryValue::Int32:
-                if (size - pos < 4) return false;
-                AppendInt(text, static_cast<std::int32_t>(base::LoadLE32(b + pos)));
-                pos += 4;
-                break;
-            case BinaryValue::Int64:
-                if (size - pos < 8) return false;
-                AppendInt(text, 0);  // nothing the reader takes
-                pos += 8;
-                break;
-            case BinaryValue::Bool:
-                if (size - pos < 1) return false;
-                AppendInt(text, b[pos]);
-                pos += 1;
-                break;
-            case BinaryValue::Chunk: {
-                if (size - pos < 1) return false;
-                const std::size_t length = b[pos];
-                if (size - pos - 1 < length) return false;
-                pos += 1 + length;  // binary data: nothing the reader takes
-                break;
-            }
-        }
+        if (!AppendBinaryValue(b, size, pos, code, text)) return false;
         text += '\n';
     }
     return true;
@@ -367,15 +386,18 @@ bool AddPolylineFace(rm::MeshBuilder& mesh, std::vector<std::uint32_t>& corners)
     return mesh.AppendFace(corners, static_cast<std::uint32_t>(mesh.Normals().size() - 1));
 }
 
-// A POLYLINE entity whose "POLYLINE" line was just read: its VERTEX entities up to SEQEND.
-// Polyface meshes (flag 64) give a face per face record (a vertex of flag 128 without 64,
-// corners 71 to 74, 1-based, negative for a hidden edge, 0 for none); polygon meshes
-// (flag 16) of M x N vertices (codes 71, 72) give a quadrilateral per cell, closed in M by
-// flag 1 and in N by flag 32. Other polylines are lines and give nothing. The reader is
-// left on the "0" line that ends the last entity read.
-bool ReadPolyline(DxfLines& lines, rm::MeshBuilder& mesh, ReadResult* result) {
-    int flags = 0, m = 0, n = 0;
-    std::vector<PolylineVertex> vertices;
+// A POLYLINE entity's own groups (before its first VERTEX): flag 70, counts M and N.
+struct PolylineHeader {
+    int flags = 0;
+    int m = 0;
+    int n = 0;
+};
+
+// The groups of a POLYLINE whose "POLYLINE" line was just read, and of its VERTEX entities,
+// up to the next other entity; the reader is left on the "0" line that ends the last entity
+// read.
+bool ReadPolylineGroups(DxfLines& lines, PolylineHeader& header,
+                        std::vector<PolylineVertex>& vertices, ReadResult* result) {
     PolylineVertex* current = nullptr;
     for (;;) {
         const std::size_t before = lines.Position();
@@ -394,9 +416,9 @@ bool ReadPolyline(DxfLines& lines, rm::MeshBuilder& mesh, ReadResult* result) {
         int number = 0;
         float coordinate = 0.0f;
         if (!current) {
-            if (code == 70 && ScanInt(value, number)) flags = number;
-            if (code == 71 && ScanInt(value, number)) m = number;
-            if (code == 72 && ScanInt(value, number)) n = number;
+            if (code == 70 && ScanInt(value, number)) header.flags = number;
+            if (code == 71 && ScanInt(value, number)) header.m = number;
+            if (code == 72 && ScanInt(value, number)) header.n = number;
             continue;
         }
         if (code >= 10 && code <= 30 && code % 10 == 0) {
@@ -412,57 +434,67 @@ bool ReadPolyline(DxfLines& lines, rm::MeshBuilder& mesh, ReadResult* result) {
             current->index[code - 71] = number;
         }
     }
-    const bool polyface = (flags & 64) != 0;
-    const bool polygonMesh = !polyface && (flags & 16) != 0;
-    if (!polyface && !polygonMesh) return true;
+    return true;
+}
 
+// A polyface mesh: its vertex records become the mesh's vertices, each face record a face.
+bool AddPolyface(rm::MeshBuilder& mesh, const std::vector<PolylineVertex>& vertices,
+                 ReadResult* result) {
     std::vector<rm::Vector>& points = mesh.Vertices();
     const auto first = static_cast<std::uint32_t>(points.size());
-    std::vector<std::uint32_t> corners;
-    if (polyface) {
-        std::uint32_t count = 0;
-        for (const PolylineVertex& v : vertices) {
-            if ((v.flags & 64) || !(v.flags & 128)) {
-                if (points.size() >= kMaxVertices) {
-                    return Fail(result, ReadFailure::Malformed, "too many vertices");
-                }
-                points.push_back(v.position);
-                ++count;
+    std::uint32_t count = 0;
+    for (const PolylineVertex& v : vertices) {
+        if ((v.flags & 64) || !(v.flags & 128)) {
+            if (points.size() >= kMaxVertices) {
+                return Fail(result, ReadFailure::Malformed, "too many vertices");
             }
+            points.push_back(v.position);
+            ++count;
         }
-        for (const PolylineVertex& v : vertices) {
-            if (!(v.flags & 128) || (v.flags & 64)) continue;
-            corners.clear();
-            for (int index : v.index) {
-                const long long k = index < 0 ? -static_cast<long long>(index) : index;
-                if (k == 0) continue;
-                if (k > count) {
-                    return Fail(result, ReadFailure::Malformed,
-                                "a polyface face names a vertex that does not exist");
-                }
-                const auto vertex = first + std::uint32_t(k - 1);
-                // A corner repeated right after itself adds nothing (a triangle written
-                // with 73 = 74).
-                if (corners.empty() || corners.back() != vertex) corners.push_back(vertex);
-            }
-            if (corners.size() > 1 && corners.front() == corners.back()) corners.pop_back();
-            if (corners.size() >= 3 && !AddPolylineFace(mesh, corners)) {
-                return Fail(result, ReadFailure::MergeRefused, "the mesh refused a polyface face");
-            }
-        }
-        return true;
     }
+    std::vector<std::uint32_t> corners;
+    for (const PolylineVertex& v : vertices) {
+        if (!(v.flags & 128) || (v.flags & 64)) continue;
+        corners.clear();
+        for (int index : v.index) {
+            const long long k = index < 0 ? -static_cast<long long>(index) : index;
+            if (k == 0) continue;
+            if (k > count) {
+                return Fail(result, ReadFailure::Malformed,
+                            "a polyface face names a vertex that does not exist");
+            }
+            const auto vertex = first + std::uint32_t(k - 1);
+            // A corner repeated right after itself adds nothing (a triangle written
+            // with 73 = 74).
+            if (corners.empty() || corners.back() != vertex) corners.push_back(vertex);
+        }
+        if (corners.size() > 1 && corners.front() == corners.back()) corners.pop_back();
+        if (corners.size() >= 3 && !AddPolylineFace(mesh, corners)) {
+            return Fail(result, ReadFailure::MergeRefused, "the mesh refused a polyface face");
+        }
+    }
+    return true;
+}
+
+// A polygon mesh of M x N vertices: a quadrilateral per cell, closed in M by flag 1 and in
+// N by flag 32.
+bool AddPolygonMesh(rm::MeshBuilder& mesh, const std::vector<PolylineVertex>& vertices,
+                    const PolylineHeader& header, ReadResult* result) {
+    const int m = header.m, n = header.n;
     if (m < 2 || n < 2 || vertices.size() / std::size_t(n) < std::size_t(m)) {
         return Fail(result, ReadFailure::Malformed, "a polygon mesh has fewer vertices than M x N");
     }
+    std::vector<rm::Vector>& points = mesh.Vertices();
+    const auto first = static_cast<std::uint32_t>(points.size());
     if (points.size() + std::size_t(m) * std::size_t(n) > kMaxVertices) {
         return Fail(result, ReadFailure::Malformed, "too many vertices");
     }
     for (std::size_t i = 0; i < std::size_t(m) * std::size_t(n); ++i) {
         points.push_back(vertices[i].position);
     }
-    const int rows = (flags & 1) ? m : m - 1;
-    const int columns = (flags & 32) ? n : n - 1;
+    const int rows = (header.flags & 1) ? m : m - 1;
+    const int columns = (header.flags & 32) ? n : n - 1;
+    std::vector<std::uint32_t> corners;
     for (int i = 0; i < rows; ++i) {
         for (int j = 0; j < columns; ++j) {
             const auto at = [&](int r, int c) {
@@ -474,6 +506,21 @@ bool ReadPolyline(DxfLines& lines, rm::MeshBuilder& mesh, ReadResult* result) {
             }
         }
     }
+    return true;
+}
+
+// A POLYLINE entity whose "POLYLINE" line was just read: its VERTEX entities up to SEQEND.
+// Polyface meshes (flag 64) give a face per face record (a vertex of flag 128 without 64,
+// corners 71 to 74, 1-based, negative for a hidden edge, 0 for none); polygon meshes
+// (flag 16) of M x N vertices (codes 71, 72) give a quadrilateral per cell, closed in M by
+// flag 1 and in N by flag 32. Other polylines are lines and give nothing. The reader is
+// left on the "0" line that ends the last entity read.
+bool ReadPolyline(DxfLines& lines, rm::MeshBuilder& mesh, ReadResult* result) {
+    PolylineHeader header;
+    std::vector<PolylineVertex> vertices;
+    if (!ReadPolylineGroups(lines, header, vertices, result)) return false;
+    if (header.flags & 64) return AddPolyface(mesh, vertices, result);
+    if (header.flags & 16) return AddPolygonMesh(mesh, vertices, header, result);
     return true;
 }
 

@@ -297,8 +297,11 @@ int ReadLwo(const std::string& path, model::ModelHost& host, ReadResult* result)
     });
 }
 
-bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {
-    const int faceCount = table.FacesToWrite();
+namespace {
+
+// Whether the table's vertices can be numbered in the format and every face names one of
+// them; sets *error when not.
+bool CheckWritable(const model::FaceTable& table, int faceCount, std::string* error) {
     const int pool = table.poolVertexCount;
     if (pool < 0 || pool > model::MAX_POOL_VERTICES || pool > kMaxWritableVertices) {
         if (error) *error = "the model has more vertices than a LightWave object can number";
@@ -314,6 +317,67 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
             }
         }
     }
+    return true;
+}
+
+std::string PointsChunk(const model::FaceTable& table) {
+    const int pool = table.poolVertexCount;
+    std::string chunk;
+    chunk.reserve(std::size_t(pool) * 12);
+    for (int i = 0; i < pool; ++i) {
+        const rm::Vector& v = table.vertexPool[i];
+        base::AppendBEFloat(chunk, v.x);
+        base::AppendBEFloat(chunk, v.y);
+        base::AppendBEFloat(chunk, v.z);
+    }
+    return chunk;
+}
+
+// Each face's corners and its surface's number (from 1).
+std::string PolygonsChunk(const model::FaceTable& table, int faceCount,
+                          const FaceGroups<rm::Color>& surfaces) {
+    std::string chunk;
+    for (int f = 0; f < faceCount; ++f) {
+        const int n = table.CornersOf(f);
+        base::AppendBE16(chunk, unsigned(n));
+        for (int k = 0; k < n; ++k) base::AppendBE16(chunk, unsigned(table.vertexIndex[f][k]));
+        base::AppendBE16(chunk, unsigned(surfaces.ofFace[std::size_t(f)] + 1));
+    }
+    return chunk;
+}
+
+// A surface of one colour, smoothed and double-sided, fully diffuse, opaque and matte.
+std::string SurfaceChunk(const std::string& name, rm::Color color) {
+    std::string chunk;
+    PutName(chunk, name);
+    chunk.append("COLR", 4);
+    base::AppendBE16(chunk, 4);
+    chunk += static_cast<char>(rm::ColorRed(color));
+    chunk += static_cast<char>(rm::ColorGreen(color));
+    chunk += static_cast<char>(rm::ColorBlue(color));
+    chunk += '\0';
+    chunk.append("FLAG", 4);
+    base::AppendBE16(chunk, 2);
+    base::AppendBE16(chunk, 0x0104);  // smoothing, double-sided
+    chunk.append("SMAN", 4);
+    base::AppendBE16(chunk, 4);
+    base::AppendBE32(chunk, 0x3F46D3F2u);  // 44.5 degrees in radians
+    chunk.append("DIFF", 4);
+    base::AppendBE16(chunk, 2);
+    base::AppendBE16(chunk, 256);
+    for (const char* id : {"TRAN", "SPEC", "GLOS"}) {
+        chunk.append(id, 4);
+        base::AppendBE16(chunk, 2);
+        base::AppendBE16(chunk, 0);
+    }
+    return chunk;
+}
+
+}  // namespace
+
+bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* error) {
+    const int faceCount = table.FacesToWrite();
+    if (!CheckWritable(table, faceCount, error)) return false;
 
     // One surface per distinct red/green/blue, numbered from 1 in order of first use.
     const FaceGroups<rm::Color> surfaces = GroupFacesByRgb(table, faceCount);
@@ -328,50 +392,10 @@ bool FormatLwo(const model::FaceTable& table, std::string& out, std::string* err
     std::string chunk;
     for (const std::string& name : names) PutName(chunk, name);
     PutChunk(body, "SRFS", chunk);
-
-    chunk.clear();
-    chunk.reserve(std::size_t(pool) * 12);
-    for (int i = 0; i < pool; ++i) {
-        const rm::Vector& v = table.vertexPool[i];
-        base::AppendBEFloat(chunk, v.x);
-        base::AppendBEFloat(chunk, v.y);
-        base::AppendBEFloat(chunk, v.z);
-    }
-    PutChunk(body, "PNTS", chunk);
-
-    chunk.clear();
-    for (int f = 0; f < faceCount; ++f) {
-        const int n = table.CornersOf(f);
-        base::AppendBE16(chunk, unsigned(n));
-        for (int k = 0; k < n; ++k) base::AppendBE16(chunk, unsigned(table.vertexIndex[f][k]));
-        base::AppendBE16(chunk, unsigned(surfaces.ofFace[std::size_t(f)] + 1));
-    }
-    PutChunk(body, "POLS", chunk);
-
+    PutChunk(body, "PNTS", PointsChunk(table));
+    PutChunk(body, "POLS", PolygonsChunk(table, faceCount, surfaces));
     for (std::size_t s = 0; s < colors.size(); ++s) {
-        chunk.clear();
-        PutName(chunk, names[s]);
-        chunk.append("COLR", 4);
-        base::AppendBE16(chunk, 4);
-        chunk += static_cast<char>(rm::ColorRed(colors[s]));
-        chunk += static_cast<char>(rm::ColorGreen(colors[s]));
-        chunk += static_cast<char>(rm::ColorBlue(colors[s]));
-        chunk += '\0';
-        chunk.append("FLAG", 4);
-        base::AppendBE16(chunk, 2);
-        base::AppendBE16(chunk, 0x0104);  // smoothing, double-sided
-        chunk.append("SMAN", 4);
-        base::AppendBE16(chunk, 4);
-        base::AppendBE32(chunk, 0x3F46D3F2u);  // 44.5 degrees in radians
-        chunk.append("DIFF", 4);
-        base::AppendBE16(chunk, 2);
-        base::AppendBE16(chunk, 256);
-        for (const char* id : {"TRAN", "SPEC", "GLOS"}) {
-            chunk.append(id, 4);
-            base::AppendBE16(chunk, 2);
-            base::AppendBE16(chunk, 0);
-        }
-        PutChunk(body, "SURF", chunk);
+        PutChunk(body, "SURF", SurfaceChunk(names[s], colors[s]));
     }
 
     out.clear();

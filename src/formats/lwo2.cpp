@@ -64,11 +64,8 @@ struct Cursor {
     }
     double F8() {
         if (!Has(8)) return 0.0;
-        std::uint64_t bits =
-            (std::uint64_t(base::LoadBE32(p + pos)) << 32) | base::LoadBE32(p + pos + 4);
+        const double d = base::LoadBEDouble(p + pos);
         pos += 8;
-        double d = 0.0;
-        std::memcpy(&d, &bits, 8);
         return d;
     }
     // A variable-length index: two bytes, or four when the first is 0xFF (then the low
@@ -510,14 +507,8 @@ std::pair<float, float> ProjectLwoTexture(const LwoProjection& map, const rm::Ve
 
 namespace {
 
-// The model's face colour and texture coordinates for each polygon.
-int Build(const Lwo& lwo, const std::string& path, model::ModelHost& host, ReadResult* result) {
-    rm::MeshBuilderPtr temp = BeginRead(host, result);
-    if (!temp) return 0;
-    rm::MeshBuilder parsed;
-    parsed.Vertices() = lwo.points;
-    std::unordered_map<std::string, std::size_t> byName;
-    for (std::size_t i = 0; i < lwo.surfaces.size(); ++i) byName.emplace(lwo.surfaces[i].name, i);
+// One texture a surface, for the surfaces whose image block names a clip with a file.
+std::vector<rm::TexturePtr> SurfaceTextures(const Lwo& lwo) {
     std::vector<rm::TexturePtr> textures(lwo.surfaces.size());
     for (std::size_t i = 0; i < lwo.surfaces.size(); ++i) {
         const ImageBlock& image = lwo.surfaces[i].image;
@@ -526,104 +517,164 @@ int Build(const Lwo& lwo, const std::string& path, model::ModelHost& host, ReadR
             textures[i] = std::make_shared<rm::Texture>(clip->second);
         }
     }
+    return textures;
+}
+
+// The surface a polygon's tag names, or null when the tag or the name is unknown.
+const Surface* SurfaceOf(const Lwo& lwo, const std::unordered_map<std::string, std::size_t>& byName,
+                         const Polygon& poly) {
+    if (poly.tag < 0 || std::size_t(poly.tag) >= lwo.tags.size()) return nullptr;
+    const auto it = byName.find(lwo.tags[std::size_t(poly.tag)]);
+    return it != byName.end() ? &lwo.surfaces[it->second] : nullptr;
+}
+
+// The polygon's face colour: the surface's colour and transparency; without a surface
+// colour, the mean of the corners' vertex colours when a colour map gives them.
+rm::Color PolygonColor(const Lwo& lwo, const Surface* surface,
+                       std::span<const std::uint32_t> corners) {
+    rm::Vector color{kDefaultChannel, kDefaultChannel, kDefaultChannel};
+    float alpha = 1.0f;
+    if (surface) {
+        alpha = std::clamp(1.0f - surface->transparency, 0.0f, 1.0f);
+        if (surface->color) {
+            color = *surface->color;
+        }
+    }
+    if (!surface || !surface->color) {
+        const std::string& mapName = surface && !surface->vertexColorMap.empty()
+                                         ? surface->vertexColorMap
+                                         : lwo.firstColorMap;
+        const auto map = lwo.colors.find(mapName);
+        if (map != lwo.colors.end()) {
+            rm::Vector sum{0, 0, 0};
+            int count = 0;
+            for (std::uint32_t c : corners) {
+                const auto it = map->second.find(c);
+                if (it == map->second.end()) continue;
+                sum = {sum.x + it->second.x, sum.y + it->second.y, sum.z + it->second.z};
+                ++count;
+            }
+            if (count > 0)
+                color = {sum.x / float(count), sum.y / float(count), sum.z / float(count)};
+        }
+    }
+    return rm::MakeColor(rm::ChannelToByte(alpha), rm::ChannelToByte(color.x),
+                         rm::ChannelToByte(color.y), rm::ChannelToByte(color.z));
+}
+
+// The axis a cubic map projects along: the normal's largest component (y wins ties with x,
+// x wins ties with z).
+int CubicAxis(const rm::Vector& n) {
+    int cubicAxis = 0;
+    if (std::fabs(n.y) >= std::fabs(n.x) && std::fabs(n.y) >= std::fabs(n.z)) cubicAxis = 1;
+    if (std::fabs(n.z) > std::fabs(n.x) && std::fabs(n.z) > std::fabs(n.y)) cubicAxis = 2;
+    return cubicAxis;
+}
+
+// A corner's coordinates from the image's UV map: the per-polygon value first, then the
+// per-point one, else (0, 0).
+std::pair<float, float> MappedUv(const Lwo& lwo, const ImageBlock& image, std::uint32_t vertex,
+                                 std::size_t polygon) {
+    std::pair<float, float> uv{0.0f, 0.0f};
+    const auto perPoly = lwo.uvPoly.find(image.uvMap);
+    const auto perPoint = lwo.uv.find(image.uvMap);
+    bool found = false;
+    if (perPoly != lwo.uvPoly.end()) {
+        const auto it = perPoly->second.find(PointPolygon(vertex, polygon));
+        if (it != perPoly->second.end()) {
+            uv = it->second;
+            found = true;
+        }
+    }
+    if (!found && perPoint != lwo.uv.end()) {
+        const auto it = perPoint->second.find(vertex);
+        if (it != perPoint->second.end()) uv = it->second;
+    }
+    // The map's v runs up the image; the model's down from its top.
+    uv.second = 1.0f - uv.second;
+    return uv;
+}
+
+// A corner's texture coordinates: from the UV map (projection 5) or projected.
+std::pair<float, float> CornerUv(const Lwo& lwo, const ImageBlock& image, const rm::Vector& point,
+                                 std::uint32_t vertex, std::size_t polygon, int cubicAxis) {
+    if (image.projection == 5) return MappedUv(lwo, image, vertex, polygon);
+    LwoProjection map;
+    map.projection = image.projection;
+    map.axis = image.axis;
+    map.center = image.center;
+    map.size = image.size;
+    map.wrapWidth = image.wrapWidth;
+    map.wrapHeight = image.wrapHeight;
+    return ProjectLwoTexture(map, point, cubicAxis);
+}
+
+// What the polygons' faces share while they are built.
+struct BuildContext {
+    const Lwo& lwo;
+    rm::MeshBuilder& parsed;
+    rm::PolygonAppender& appender;
+    const std::unordered_map<std::string, std::size_t>& byName;
+    const std::vector<rm::TexturePtr>& textures;
+};
+
+// Adds polygon p's faces with their colour and texture coordinates; returns how many
+// faces it made (0: the mesh refused them).
+std::size_t AddPolygon(const BuildContext& build, std::size_t p) {
+    const Lwo& lwo = build.lwo;
+    rm::MeshBuilder& parsed = build.parsed;
+    const Polygon& poly = lwo.polygons[p];
+    const std::span<const std::uint32_t> corners(lwo.corners.data() + poly.firstCorner,
+                                                 poly.cornerCount);
+    const std::vector<rm::Vector>& v = parsed.Vertices();
+    const rm::Vector n = FaceNormal(v[corners[0]], v[corners[1]], v[corners[2]]);
+    parsed.Normals().push_back(n);
+    const auto normal = static_cast<std::uint32_t>(parsed.Normals().size() - 1);
+    const std::size_t first = parsed.FaceRecords().size();
+    const std::size_t pieces =
+        build.appender.Add(corners, std::span<const std::uint32_t>(&normal, 1));
+    if (pieces == 0) return 0;
+
+    const Surface* surface = SurfaceOf(lwo, build.byName, poly);
+    const rm::Color faceColor = PolygonColor(lwo, surface, corners);
+    rm::TexturePtr texture;
+    if (surface) texture = build.textures[std::size_t(surface - lwo.surfaces.data())];
+    const int cubicAxis = CubicAxis(n);
+    for (std::size_t f = first; f < first + pieces; ++f) {
+        parsed.MutableFaceRecord(f).color = faceColor;
+        if (!texture) continue;
+        parsed.SetFaceTexture(f, texture);
+        for (rm::MeshBuilder::Corner& corner : parsed.MutableFaceCorners(f)) {
+            const std::pair<float, float> uv =
+                CornerUv(lwo, surface->image, v[corner.vertex], corner.vertex, p, cubicAxis);
+            corner.u = uv.first;
+            corner.v = uv.second;
+        }
+    }
+    return pieces;
+}
+
+// The model's face colour and texture coordinates for each polygon.
+int Build(const Lwo& lwo, const std::string& path, model::ModelHost& host, ReadResult* result) {
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
+    rm::MeshBuilder parsed;
+    parsed.Vertices() = lwo.points;
+    std::unordered_map<std::string, std::size_t> byName;
+    for (std::size_t i = 0; i < lwo.surfaces.size(); ++i) byName.emplace(lwo.surfaces[i].name, i);
+    const std::vector<rm::TexturePtr> textures = SurfaceTextures(lwo);
     rm::PolygonAppender appender(parsed);
+    const BuildContext build{lwo, parsed, appender, byName, textures};
     std::size_t added = 0;
     for (std::size_t p = 0; p < lwo.polygons.size(); ++p) {
         const Polygon& poly = lwo.polygons[p];
         if (!poly.face || poly.cornerCount < 3) continue;  // curves, bones, lines, points
-        const std::span<const std::uint32_t> corners(lwo.corners.data() + poly.firstCorner,
-                                                     poly.cornerCount);
-        const std::vector<rm::Vector>& v = parsed.Vertices();
-        const rm::Vector n = FaceNormal(v[corners[0]], v[corners[1]], v[corners[2]]);
-        parsed.Normals().push_back(n);
-        const auto normal = static_cast<std::uint32_t>(parsed.Normals().size() - 1);
-        const std::size_t first = parsed.FaceRecords().size();
-        const std::size_t pieces =
-            appender.Add(corners, std::span<const std::uint32_t>(&normal, 1));
+        const std::size_t pieces = AddPolygon(build, p);
         if (pieces == 0) {
             return Fail(result, ReadFailure::MergeRefused,
                         "the mesh refused the object's polygons");
         }
         added += pieces;
-
-        const Surface* surface = nullptr;
-        if (poly.tag >= 0 && std::size_t(poly.tag) < lwo.tags.size()) {
-            const auto it = byName.find(lwo.tags[std::size_t(poly.tag)]);
-            if (it != byName.end()) surface = &lwo.surfaces[it->second];
-        }
-        rm::Vector color{kDefaultChannel, kDefaultChannel, kDefaultChannel};
-        float alpha = 1.0f;
-        if (surface) {
-            alpha = std::clamp(1.0f - surface->transparency, 0.0f, 1.0f);
-            if (surface->color) {
-                color = *surface->color;
-            }
-        }
-        if (!surface || !surface->color) {
-            // The mean of the corners' vertex colours, when a colour map gives them.
-            const std::string& mapName = surface && !surface->vertexColorMap.empty()
-                                             ? surface->vertexColorMap
-                                             : lwo.firstColorMap;
-            const auto map = lwo.colors.find(mapName);
-            if (map != lwo.colors.end()) {
-                rm::Vector sum{0, 0, 0};
-                int count = 0;
-                for (std::uint32_t c : corners) {
-                    const auto it = map->second.find(c);
-                    if (it == map->second.end()) continue;
-                    sum = {sum.x + it->second.x, sum.y + it->second.y, sum.z + it->second.z};
-                    ++count;
-                }
-                if (count > 0)
-                    color = {sum.x / float(count), sum.y / float(count), sum.z / float(count)};
-            }
-        }
-        const rm::Color faceColor =
-            rm::MakeColor(rm::ChannelToByte(alpha), rm::ChannelToByte(color.x),
-                          rm::ChannelToByte(color.y), rm::ChannelToByte(color.z));
-        rm::TexturePtr texture;
-        if (surface) texture = textures[std::size_t(surface - lwo.surfaces.data())];
-        int cubicAxis = 0;
-        if (std::fabs(n.y) >= std::fabs(n.x) && std::fabs(n.y) >= std::fabs(n.z)) cubicAxis = 1;
-        if (std::fabs(n.z) > std::fabs(n.x) && std::fabs(n.z) > std::fabs(n.y)) cubicAxis = 2;
-        for (std::size_t f = first; f < first + pieces; ++f) {
-            parsed.MutableFaceRecord(f).color = faceColor;
-            if (!texture) continue;
-            parsed.SetFaceTexture(f, texture);
-            const ImageBlock& image = surface->image;
-            for (rm::MeshBuilder::Corner& corner : parsed.MutableFaceCorners(f)) {
-                std::pair<float, float> uv{0.0f, 0.0f};
-                if (image.projection == 5) {
-                    const auto perPoly = lwo.uvPoly.find(image.uvMap);
-                    const auto perPoint = lwo.uv.find(image.uvMap);
-                    bool found = false;
-                    if (perPoly != lwo.uvPoly.end()) {
-                        const auto it = perPoly->second.find(PointPolygon(corner.vertex, p));
-                        if (it != perPoly->second.end()) {
-                            uv = it->second;
-                            found = true;
-                        }
-                    }
-                    if (!found && perPoint != lwo.uv.end()) {
-                        const auto it = perPoint->second.find(corner.vertex);
-                        if (it != perPoint->second.end()) uv = it->second;
-                    }
-                    // The map's v runs up the image; the model's down from its top.
-                    uv.second = 1.0f - uv.second;
-                } else {
-                    LwoProjection map;
-                    map.projection = image.projection;
-                    map.axis = image.axis;
-                    map.center = image.center;
-                    map.size = image.size;
-                    map.wrapWidth = image.wrapWidth;
-                    map.wrapHeight = image.wrapHeight;
-                    uv = ProjectLwoTexture(map, v[corner.vertex], cubicAxis);
-                }
-                corner.u = uv.first;
-                corner.v = uv.second;
-            }
-        }
     }
     if (added == 0) return Fail(result, ReadFailure::Malformed, "the object has no polygons");
     std::vector<std::string> missing;

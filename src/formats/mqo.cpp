@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <initializer_list>
 #include <new>
 #include <vector>
 
@@ -178,6 +179,80 @@ Search SkipTo(LineReader& lines, std::initializer_list<std::string_view> words,
     }
 }
 
+// A BVertex block: the next line is `Vector V [bytes]`, then V * 12 bytes of little-endian
+// floats.
+bool ReadBinaryVertices(std::string_view text, LineReader& lines, MqoObject& object,
+                        ReadResult* result) {
+    std::string_view line;
+    if (!lines.Next(line)) {
+        return Fail(result, ReadFailure::Malformed, "end of file in a BVertex block");
+    }
+    std::string_view rest = line, w;
+    int count = 0;
+    if (!ScanWord(rest, w) || !ScanInt(rest, count) || count < 0) {
+        return Fail(result, ReadFailure::Malformed, "BVertex block without a vertex count");
+    }
+    const std::size_t start = lines.Offset();
+    const std::size_t bytes = std::size_t(count) * 12;
+    if (start > text.size() || bytes > text.size() - start) {
+        return Fail(result, ReadFailure::Malformed,
+                    "BVertex block is shorter than its vertex count");
+    }
+    const auto* p = reinterpret_cast<const unsigned char*>(text.data() + start);
+    object.vertices.resize(std::size_t(count));
+    for (auto& v : object.vertices) {
+        v = {base::LoadLEFloat(p), base::LoadLEFloat(p + 4), base::LoadLEFloat(p + 8)};
+        p += 12;
+    }
+    lines.Seek(start + bytes);
+    return true;
+}
+
+// A text vertex block: `vertex N {` (the line given) then N lines of three numbers.
+bool ReadTextVertices(std::string_view text, std::string_view line, LineReader& lines,
+                      MqoObject& object, ReadResult* result) {
+    std::string_view rest = line, w;
+    int count = 0;
+    if (!ScanWord(rest, w) || !ScanInt(rest, count) || count < 0) {
+        return Fail(result, ReadFailure::Malformed, "vertex block without a vertex count");
+    }
+    object.vertices.reserve(std::min<std::size_t>(std::size_t(count), text.size() / 6 + 1));
+    for (int i = 0; i < count; ++i) {
+        rm::Vector v;
+        if (!lines.Next(line)) {
+            return Fail(result, ReadFailure::Malformed, "end of file in a vertex block");
+        }
+        if (!ScanFloat(line, v.x) || !ScanFloat(line, v.y) || !ScanFloat(line, v.z)) {
+            return Fail(result, ReadFailure::Malformed, "malformed vertex line");
+        }
+        object.vertices.push_back(v);
+    }
+    return true;
+}
+
+// A face block: `face N {` (the line given) then N face lines; points and edges (fewer
+// than 3 corners) are not polygons and are skipped.
+bool ReadFaces(std::string_view text, std::string_view line, LineReader& lines, MqoObject& object,
+               ReadResult* result) {
+    std::string_view rest = line, w;
+    int faceCount = 0;
+    if (!ScanWord(rest, w) || !ScanInt(rest, faceCount) || faceCount < 0) {
+        return Fail(result, ReadFailure::Malformed, "face block without a face count");
+    }
+    object.faces.reserve(std::min<std::size_t>(std::size_t(faceCount), text.size() / 8 + 1));
+    MqoFace face;
+    for (int i = 0; i < faceCount; ++i) {
+        if (!lines.Next(line)) {
+            return Fail(result, ReadFailure::Malformed, "end of file in a face block");
+        }
+        if (!ParseFace(line, face)) {
+            return Fail(result, ReadFailure::Malformed, "malformed face line");
+        }
+        if (face.corners.size() >= 3) object.faces.push_back(face);
+    }
+    return true;
+}
+
 bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, ReadResult* result) {
     std::string_view line;
     std::string word;
@@ -193,73 +268,16 @@ bool ParseObject(std::string_view text, LineReader& lines, MqoObject& object, Re
         return Fail(result, ReadFailure::Malformed, "end of file before the object's vertices");
     }
     if (s == Search::NextObject) return true;
-
-    if (word == "bvertex") {
-        // Next line: `Vector V [bytes]`, then V * 12 bytes of little-endian floats.
-        if (!lines.Next(line)) {
-            return Fail(result, ReadFailure::Malformed, "end of file in a BVertex block");
-        }
-        std::string_view rest = line, w;
-        int count = 0;
-        if (!ScanWord(rest, w) || !ScanInt(rest, count) || count < 0) {
-            return Fail(result, ReadFailure::Malformed, "BVertex block without a vertex count");
-        }
-        const std::size_t start = lines.Offset();
-        const std::size_t bytes = std::size_t(count) * 12;
-        if (start > text.size() || bytes > text.size() - start) {
-            return Fail(result, ReadFailure::Malformed,
-                        "BVertex block is shorter than its vertex count");
-        }
-        const auto* p = reinterpret_cast<const unsigned char*>(text.data() + start);
-        object.vertices.resize(std::size_t(count));
-        for (auto& v : object.vertices) {
-            v = {base::LoadLEFloat(p), base::LoadLEFloat(p + 4), base::LoadLEFloat(p + 8)};
-            p += 12;
-        }
-        lines.Seek(start + bytes);
-    } else {
-        // `vertex N {` then N lines of three numbers.
-        std::string_view rest = line, w;
-        int count = 0;
-        if (!ScanWord(rest, w) || !ScanInt(rest, count) || count < 0) {
-            return Fail(result, ReadFailure::Malformed, "vertex block without a vertex count");
-        }
-        object.vertices.reserve(std::min<std::size_t>(std::size_t(count), text.size() / 6 + 1));
-        for (int i = 0; i < count; ++i) {
-            rm::Vector v;
-            if (!lines.Next(line)) {
-                return Fail(result, ReadFailure::Malformed, "end of file in a vertex block");
-            }
-            if (!ScanFloat(line, v.x) || !ScanFloat(line, v.y) || !ScanFloat(line, v.z)) {
-                return Fail(result, ReadFailure::Malformed, "malformed vertex line");
-            }
-            object.vertices.push_back(v);
-        }
-    }
+    const bool vertices = word == "bvertex" ? ReadBinaryVertices(text, lines, object, result)
+                                            : ReadTextVertices(text, line, lines, object, result);
+    if (!vertices) return false;
 
     s = SkipTo(lines, {"face"}, line, word, [](const std::string&, std::string_view) {});
     if (s == Search::Fail) {
         return Fail(result, ReadFailure::Malformed, "end of file before the object's faces");
     }
     if (s == Search::NextObject) return true;
-    std::string_view rest = line, w;
-    int faceCount = 0;
-    if (!ScanWord(rest, w) || !ScanInt(rest, faceCount) || faceCount < 0) {
-        return Fail(result, ReadFailure::Malformed, "face block without a face count");
-    }
-    object.faces.reserve(std::min<std::size_t>(std::size_t(faceCount), text.size() / 8 + 1));
-    MqoFace face;
-    for (int i = 0; i < faceCount; ++i) {
-        if (!lines.Next(line)) {
-            return Fail(result, ReadFailure::Malformed, "end of file in a face block");
-        }
-        if (!ParseFace(line, face)) {
-            return Fail(result, ReadFailure::Malformed, "malformed face line");
-        }
-        // Points and edges (fewer than 3 corners) are not polygons: skipped.
-        if (face.corners.size() >= 3) object.faces.push_back(face);
-    }
-    return true;
+    return ReadFaces(text, line, lines, object, result);
 }
 
 bool ParseDocument(std::string_view text, Document& doc, ReadResult* result) {
@@ -346,72 +364,98 @@ void AddMirrors(MqoObject& object) {
     }
 }
 
-int BuildModel(Document& doc, const std::string& path, model::ModelHost& host, ReadResult* result) {
-    rm::MeshBuilderPtr temp = BeginRead(host, result);
-    if (!temp) return 0;
-    const int usable = std::min<int>(doc.materialCount, int(doc.materials.size()));
-    // One texture per material that names one, shared by its faces.
+// One texture per material that names one, shared by its faces.
+std::vector<rm::TexturePtr> MaterialTextures(const Document& doc, int usable) {
     std::vector<rm::TexturePtr> textures(std::size_t(std::max(usable, 0)));
     for (int m = 0; m < usable; ++m) {
         const std::string& name = doc.materials[std::size_t(m)].texture;
         if (!name.empty()) textures[std::size_t(m)] = std::make_shared<rm::Texture>(name);
     }
+    return textures;
+}
+
+// An object's faces cut into the mesh's faces: their normals, per mesh face the polygon it
+// came from (several for a cut one), and the face data. Fails on a corner that names no
+// vertex.
+bool CutObjectFaces(const MqoObject& object, std::vector<rm::Vector>& normals,
+                    std::vector<std::size_t>& faceOrigin, FaceDataList& data, ReadResult* result) {
+    normals.clear();
+    faceOrigin.clear();
+    data.Clear();
+    for (std::size_t f = 0; f < object.faces.size(); ++f) {
+        const auto& corners = object.faces[f].corners;
+        for (std::int32_t index : corners) {
+            if (index < 0 || std::size_t(index) >= object.vertices.size()) {
+                return Fail(result, ReadFailure::Malformed,
+                            "a face names a vertex that does not exist");
+            }
+        }
+        normals.push_back(FaceNormal(object.vertices[std::size_t(corners[0])],
+                                     object.vertices[std::size_t(corners[1])],
+                                     object.vertices[std::size_t(corners[2])]));
+        const std::size_t faces =
+            data.AddPolygon(object.vertices, corners, static_cast<std::int32_t>(f));
+        faceOrigin.insert(faceOrigin.end(), faces, f);
+    }
+    data.Finish();
+    return true;
+}
+
+// The texture coordinates of mesh face f, cut from `face` (whole: the polygon was not cut).
+// A cut polygon's triangles find their corners by vertex; base is the object's first
+// vertex in the mesh.
+void SetFaceUv(const MqoFace& face, bool whole, std::size_t base, rm::Face& added) {
+    const int n = added.GetVertexCount();
+    for (int k = 0; k < n; ++k) {
+        std::size_t at = std::size_t(k);
+        if (!whole) {
+            const long long local = added.GetVertexIndex(k) - static_cast<long long>(base);
+            const auto it = std::find(face.corners.begin(), face.corners.end(), local);
+            at = std::size_t(it - face.corners.begin());
+        }
+        if (at < face.corners.size()) {
+            added.SetTextureCoordinates(k, face.uv[2 * at], face.uv[2 * at + 1]);
+        }
+    }
+}
+
+// The added faces' colours, textures and texture coordinates from their polygons.
+void DressFaces(const Document& doc, int usable, const std::vector<rm::TexturePtr>& textures,
+                const MqoObject& object, const std::vector<std::size_t>& faceOrigin,
+                std::size_t base, std::vector<rm::Face>& added) {
+    for (std::size_t f = 0; f < added.size() && f < faceOrigin.size(); ++f) {
+        const MqoFace& face = object.faces[faceOrigin[f]];
+        const int m = face.material;
+        if (m >= 0 && m < usable && m < 1000) {
+            const MqoMaterial& mat = doc.materials[std::size_t(m)];
+            if (mat.valid) added[f].SetColorRGB(mat.red, mat.green, mat.blue);
+            if (textures[std::size_t(m)]) added[f].SetTexture(textures[std::size_t(m)]);
+        }
+        if (face.uv.empty()) continue;
+        const bool whole = std::size_t(added[f].GetVertexCount()) == face.corners.size() &&
+                           (f + 1 >= faceOrigin.size() || faceOrigin[f + 1] != faceOrigin[f]) &&
+                           (f == 0 || faceOrigin[f - 1] != faceOrigin[f]);
+        SetFaceUv(face, whole, base, added[f]);
+    }
+}
+
+int BuildModel(Document& doc, const std::string& path, model::ModelHost& host, ReadResult* result) {
+    rm::MeshBuilderPtr temp = BeginRead(host, result);
+    if (!temp) return 0;
+    const int usable = std::min<int>(doc.materialCount, int(doc.materials.size()));
+    const std::vector<rm::TexturePtr> textures = MaterialTextures(doc, usable);
     std::vector<rm::Vector> normals;
     std::vector<std::size_t> faceOrigin;  // per mesh face, its polygon (several for a split one)
     FaceDataList data;
     for (MqoObject& object : doc.objects) {
         AddMirrors(object);
-        normals.clear();
-        faceOrigin.clear();
-        data.Clear();
-        for (std::size_t f = 0; f < object.faces.size(); ++f) {
-            const auto& corners = object.faces[f].corners;
-            for (std::int32_t index : corners) {
-                if (index < 0 || std::size_t(index) >= object.vertices.size()) {
-                    return Fail(result, ReadFailure::Malformed,
-                                "a face names a vertex that does not exist");
-                }
-            }
-            normals.push_back(FaceNormal(object.vertices[std::size_t(corners[0])],
-                                         object.vertices[std::size_t(corners[1])],
-                                         object.vertices[std::size_t(corners[2])]));
-            const std::size_t faces =
-                data.AddPolygon(object.vertices, corners, static_cast<std::int32_t>(f));
-            faceOrigin.insert(faceOrigin.end(), faces, f);
-        }
-        data.Finish();
+        if (!CutObjectFaces(object, normals, faceOrigin, data, result)) return 0;
         const std::size_t base = temp->GetVertexCount();
         std::vector<rm::Face> added;
         if (!temp->AddFaces(object.vertices, normals, data.Data(), &added)) {
             return Fail(result, ReadFailure::MergeRefused, "the mesh refused the object's faces");
         }
-        for (std::size_t f = 0; f < added.size() && f < faceOrigin.size(); ++f) {
-            const MqoFace& face = object.faces[faceOrigin[f]];
-            const int m = face.material;
-            if (m >= 0 && m < usable && m < 1000) {
-                const MqoMaterial& mat = doc.materials[std::size_t(m)];
-                if (mat.valid) added[f].SetColorRGB(mat.red, mat.green, mat.blue);
-                if (textures[std::size_t(m)]) added[f].SetTexture(textures[std::size_t(m)]);
-            }
-            if (face.uv.empty()) continue;
-            const int n = added[f].GetVertexCount();
-            const bool whole = std::size_t(n) == face.corners.size() &&
-                               (f + 1 >= faceOrigin.size() || faceOrigin[f + 1] != faceOrigin[f]) &&
-                               (f == 0 || faceOrigin[f - 1] != faceOrigin[f]);
-            for (int k = 0; k < n; ++k) {
-                std::size_t at = std::size_t(k);
-                if (!whole) {
-                    // A cut polygon: its triangles' corners are found by their vertex.
-                    const long long local =
-                        added[f].GetVertexIndex(k) - static_cast<long long>(base);
-                    const auto it = std::find(face.corners.begin(), face.corners.end(), local);
-                    at = std::size_t(it - face.corners.begin());
-                }
-                if (at < face.corners.size()) {
-                    added[f].SetTextureCoordinates(k, face.uv[2 * at], face.uv[2 * at + 1]);
-                }
-            }
-        }
+        DressFaces(doc, usable, textures, object, faceOrigin, base, added);
     }
     temp->Scale(0.01f, 0.01f, 0.01f);
     std::vector<std::string> missing;
@@ -441,17 +485,10 @@ int ReadMqo(const std::string& path, model::ModelHost& host, ReadResult* result)
     });
 }
 
-std::string FormatMqo(const model::FaceTable& table) {
-    // Materials: one per distinct red/green/blue, numbered in order of first appearance.
-    const int faceCount = table.FacesToWrite();
-    const FaceGroups<rm::Color> materials = GroupFacesByRgb(table, faceCount);
-    const std::vector<rm::Color>& colors = materials.keys;
-    const std::vector<int>& faceMaterial = materials.ofFace;
+namespace {
 
-    std::string s;
-    s.reserve(4096 + std::size_t(table.poolVertexCount) * 40 + std::size_t(faceCount) * 40);
-    s += "Metasequoia Document\n";
-    s += "Format Text Ver 1.0\n\n";
+// The scene block: a camera looking at the origin from 1500 units along z.
+void AppendScene(std::string& s) {
     s += "Scene {\n";
     s += "\tpos 0.0000 0.0000 1500.0000\n";
     s += "\tlookat 0.0000 0.0000 0.0000\n";
@@ -461,6 +498,10 @@ std::string FormatMqo(const model::FaceTable& table) {
     s += "\tzoom2 5.0000\n";
     s += "\tamb 0.250 0.250 0.250\n";
     s += "}\n";
+}
+
+// One material a colour, named by its number.
+void AppendMaterials(std::string& s, const std::vector<rm::Color>& colors) {
     s += "Material ";
     AppendInt(s, static_cast<long long>(colors.size()));
     s += " {\n";
@@ -477,13 +518,10 @@ std::string FormatMqo(const model::FaceTable& table) {
         s += " 1.000) dif(1.000) amb(0.250) emi(0.250) spc(0.250) power(5.00)\n";
     }
     s += "}\n";
-    s += "Object \"Kestrilune\" {\n";
-    s += "\tvisible 15\n";
-    s += "\tlocking 0\n";
-    s += "\tshading 1\n";
-    s += "\tfacet 89.5\n";
-    s += "\tcolor 0.898 0.498 0.698\n";
-    s += "\tcolor_type 0\n";
+}
+
+// The object's vertex block, in the format's units (a hundred to the model's one).
+void AppendVertices(std::string& s, const model::FaceTable& table) {
     const int pool = std::clamp(table.poolVertexCount, 0, model::MAX_POOL_VERTICES);
     s += "\tvertex ";
     AppendInt(s, pool);
@@ -499,39 +537,40 @@ std::string FormatMqo(const model::FaceTable& table) {
         s += '\n';
     }
     s += "\t}\n";
+}
 
-    // Triangles and quadrilaterals as they are; larger faces as a fan of triangles; points
-    // and edges left out. The count line counts exactly the lines written.
+// A face line: its corners in reverse order, then its material.
+void AppendFaceLine(std::string& faces, std::initializer_list<int> reversed, int material) {
+    faces += reversed.size() == 4 ? "\t\t4 V(" : "\t\t3 V(";
+    bool first = true;
+    for (int index : reversed) {
+        if (!first) faces += ' ';
+        first = false;
+        AppendInt(faces, index);
+    }
+    faces += ") M(";
+    AppendInt(faces, material);
+    faces += ")\n";
+}
+
+// The object's face block. Triangles and quadrilaterals as they are; larger faces as a fan
+// of triangles; points and edges left out. The count line counts exactly the lines written.
+void AppendFaces(std::string& s, const model::FaceTable& table, int faceCount,
+                 const std::vector<int>& faceMaterial) {
     std::string faces;
     long long faceLines = 0;
-    auto triangle = [&](int a, int b, int c, int material) {
-        faces += "\t\t3 V(";
-        AppendInt(faces, c);
-        faces += ' ';
-        AppendInt(faces, b);
-        faces += ' ';
-        AppendInt(faces, a);
-        faces += ") M(";
-        AppendInt(faces, material);
-        faces += ")\n";
-        ++faceLines;
-    };
     for (int f = 0; f < faceCount; ++f) {
         const int n = table.CornersOf(f);
         const int* idx = table.vertexIndex[f];
         const int material = faceMaterial[std::size_t(f)];
         if (n == 4) {
-            faces += "\t\t4 V(";
-            for (int k = 3; k >= 0; --k) {
-                AppendInt(faces, idx[k]);
-                if (k > 0) faces += ' ';
-            }
-            faces += ") M(";
-            AppendInt(faces, material);
-            faces += ")\n";
+            AppendFaceLine(faces, {idx[3], idx[2], idx[1], idx[0]}, material);
             ++faceLines;
         } else if (n >= 3) {
-            for (int k = 1; k + 1 < n; ++k) triangle(idx[0], idx[k], idx[k + 1], material);
+            for (int k = 1; k + 1 < n; ++k) {
+                AppendFaceLine(faces, {idx[k + 1], idx[k], idx[0]}, material);
+                ++faceLines;
+            }
         }
     }
     s += "\tface ";
@@ -539,6 +578,30 @@ std::string FormatMqo(const model::FaceTable& table) {
     s += " {\n";
     s += faces;
     s += "\t}\n";
+}
+
+}  // namespace
+
+std::string FormatMqo(const model::FaceTable& table) {
+    // Materials: one per distinct red/green/blue, numbered in order of first appearance.
+    const int faceCount = table.FacesToWrite();
+    const FaceGroups<rm::Color> materials = GroupFacesByRgb(table, faceCount);
+
+    std::string s;
+    s.reserve(4096 + std::size_t(table.poolVertexCount) * 40 + std::size_t(faceCount) * 40);
+    s += "Metasequoia Document\n";
+    s += "Format Text Ver 1.0\n\n";
+    AppendScene(s);
+    AppendMaterials(s, materials.keys);
+    s += "Object \"Kestrilune\" {\n";
+    s += "\tvisible 15\n";
+    s += "\tlocking 0\n";
+    s += "\tshading 1\n";
+    s += "\tfacet 89.5\n";
+    s += "\tcolor 0.898 0.498 0.698\n";
+    s += "\tcolor_type 0\n";
+    AppendVertices(s, table);
+    AppendFaces(s, table, faceCount, materials.ofFace);
     s += "}\n";
     s += "Eof\n";
 

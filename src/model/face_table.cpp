@@ -172,77 +172,85 @@ void FaceTable::CopyAppearance(rm::MeshBuilder& mesh) const {
     }
 }
 
-AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vector> points,
-                                       std::span<int> pointVertex) {
-    const int n = static_cast<int>(points.size());
-    if (n < 1 || n > maxCorners_ || pointVertex.size() != points.size()) {
-        return AddPolygonResult::Refused;
-    }
-    if (faceCount >= maxFaces_) return AddPolygonResult::TableFull;
-    if (!host.m_pD3DRoot || !host.m_pModelFrame) return AddPolygonResult::Refused;
+namespace {
 
-    // The largest index in use (0 for an empty table), counting the vertices the points
-    // snapped to, so that a new vertex never takes the number of one of them.
+// The indices a new polygon's numbering must respect: the largest in use (0 for an empty
+// table), counting the vertices the points snapped to, and whether any lies outside the
+// pool.
+struct IndexUse {
     int largest = 0;
     bool outside = false;
-    int newPoints = 0;
+    int newPoints = 0;  // points that become vertices of their own
+};
+
+// False when a face has more corners than the table holds.
+bool ScanIndexUse(const FaceTable& t, std::span<const int> pointVertex, IndexUse& use) {
     const auto note = [&](int index) {
-        if (index < 0 || index >= PoolCapacity()) {
-            outside = true;
+        if (index < 0 || index >= t.PoolCapacity()) {
+            use.outside = true;
         } else {
-            largest = std::max(largest, index);
+            use.largest = std::max(use.largest, index);
         }
     };
-    for (int f = 0; f < faceCount; ++f) {
-        if (vertexCount[f] > maxCorners_) return AddPolygonResult::Refused;
-        for (int k = 0; k < vertexCount[f]; ++k) note(vertexIndex[f][k]);
+    for (int f = 0; f < t.faceCount; ++f) {
+        if (t.vertexCount[f] > t.CornerCapacity()) return false;
+        for (int k = 0; k < t.vertexCount[f]; ++k) note(t.vertexIndex[f][k]);
     }
-    for (int i = 0; i < n; ++i) {
-        if (pointVertex[std::size_t(i)] == POLY_NEW_VERTEX) {
-            ++newPoints;
+    for (const int marker : pointVertex) {
+        if (marker == POLY_NEW_VERTEX) {
+            ++use.newPoints;
         } else {
-            note(pointVertex[std::size_t(i)]);
+            note(marker);
         }
     }
+    return true;
+}
 
-    // Numbering: new points after the largest index, unless that runs past the pool; then
-    // every vertex is numbered densely in order of first use, the new points last.
-    const bool dense = outside || largest + newPoints >= PoolCapacity();
-    std::unordered_map<int, int> renumber;
-    const auto indexOf = [&](int index) {
-        if (!dense) return index;
-        return renumber.try_emplace(index, static_cast<int>(renumber.size())).first->second;
-    };
-    int next = largest + 1;
-    if (dense) {
-        renumber.reserve(std::size_t(PoolCapacity()));
-        for (int f = 0; f < faceCount; ++f) {
-            for (int k = 0; k < vertexCount[f]; ++k) indexOf(vertexIndex[f][k]);
-        }
-        for (int i = 0; i < n; ++i) {
-            if (pointVertex[std::size_t(i)] != POLY_NEW_VERTEX)
-                indexOf(pointVertex[std::size_t(i)]);
-        }
-        next = static_cast<int>(renumber.size());
-        if (next + newPoints > PoolCapacity()) return AddPolygonResult::TooManyVertices;
+// The vertices' numbers in the new pool: kept as they are, or (dense) renumbered in order
+// of first use.
+class VertexNumbering {
+  public:
+    explicit VertexNumbering(bool dense) : dense_(dense) {}
+    bool Dense() const { return dense_; }
+    int Of(int index) {
+        if (!dense_) return index;
+        return renumber_.try_emplace(index, static_cast<int>(renumber_.size())).first->second;
     }
-    int assigned[MAX_FACE_VERTICES] = {};
-    for (int i = 0; i < n; ++i) {
-        const int marker = pointVertex[std::size_t(i)];
-        assigned[i] = marker == POLY_NEW_VERTEX ? next++ : indexOf(marker);
-    }
-    const int poolSize = next;  // one past the last index given
+    void Reserve(int count) { renumber_.reserve(std::size_t(count)); }
+    int Count() const { return static_cast<int>(renumber_.size()); }
 
-    // The pool and the face-data list, built aside: a refused list changes nothing.
-    std::vector<rm::Vector> pool(static_cast<std::size_t>(poolSize));
-    std::vector<std::int32_t> faceData;
-    faceData.reserve(std::size_t(faceCount + 1) * std::size_t(1 + maxCorners_) + 1);
-    for (int f = 0; f < faceCount; ++f) {
-        if (vertexCount[f] <= 0) continue;  // would end the list early
-        faceData.push_back(vertexCount[f]);
-        for (int k = 0; k < vertexCount[f]; ++k) {
-            const int index = indexOf(vertexIndex[f][k]);
-            pool[std::size_t(index)] = position[f][k];
+  private:
+    bool dense_;
+    std::unordered_map<int, int> renumber_;
+};
+
+// Gives every vertex in use its number, the faces' first and then the snapped points', and
+// returns the first number free for the new points.
+int NumberDensely(const FaceTable& t, std::span<const int> pointVertex,
+                  VertexNumbering& numbering) {
+    numbering.Reserve(t.PoolCapacity());
+    for (int f = 0; f < t.faceCount; ++f) {
+        for (int k = 0; k < t.vertexCount[f]; ++k) numbering.Of(t.vertexIndex[f][k]);
+    }
+    for (const int marker : pointVertex) {
+        if (marker != POLY_NEW_VERTEX) numbering.Of(marker);
+    }
+    return numbering.Count();
+}
+
+// The pool and the face-data list of the table's faces (renumbered) and the new polygon
+// (corners `assigned`) after them.
+void BuildPoolAndFaceData(const FaceTable& t, std::span<const rm::Vector> points,
+                          const int* assigned, VertexNumbering& numbering,
+                          std::vector<rm::Vector>& pool, std::vector<std::int32_t>& faceData) {
+    const int n = static_cast<int>(points.size());
+    faceData.reserve(std::size_t(t.faceCount + 1) * std::size_t(1 + t.CornerCapacity()) + 1);
+    for (int f = 0; f < t.faceCount; ++f) {
+        if (t.vertexCount[f] <= 0) continue;  // would end the list early
+        faceData.push_back(t.vertexCount[f]);
+        for (int k = 0; k < t.vertexCount[f]; ++k) {
+            const int index = numbering.Of(t.vertexIndex[f][k]);
+            pool[std::size_t(index)] = t.position[f][k];
             faceData.push_back(index);
         }
     }
@@ -252,6 +260,41 @@ AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vect
         faceData.push_back(assigned[i]);
     }
     faceData.push_back(0);
+}
+
+}  // namespace
+
+AddPolygonResult FaceTable::AddPolygon(ModelHost& host, std::span<const rm::Vector> points,
+                                       std::span<int> pointVertex) {
+    const int n = static_cast<int>(points.size());
+    if (n < 1 || n > maxCorners_ || pointVertex.size() != points.size()) {
+        return AddPolygonResult::Refused;
+    }
+    if (faceCount >= maxFaces_) return AddPolygonResult::TableFull;
+    if (!host.m_pD3DRoot || !host.m_pModelFrame) return AddPolygonResult::Refused;
+
+    IndexUse use;
+    if (!ScanIndexUse(*this, pointVertex, use)) return AddPolygonResult::Refused;
+
+    // Numbering: new points after the largest index, unless that runs past the pool; then
+    // every vertex is numbered densely in order of first use, the new points last.
+    VertexNumbering numbering(use.outside || use.largest + use.newPoints >= PoolCapacity());
+    int next = use.largest + 1;
+    if (numbering.Dense()) {
+        next = NumberDensely(*this, pointVertex, numbering);
+        if (next + use.newPoints > PoolCapacity()) return AddPolygonResult::TooManyVertices;
+    }
+    int assigned[MAX_FACE_VERTICES] = {};
+    for (int i = 0; i < n; ++i) {
+        const int marker = pointVertex[std::size_t(i)];
+        assigned[i] = marker == POLY_NEW_VERTEX ? next++ : numbering.Of(marker);
+    }
+    const int poolSize = next;  // one past the last index given
+
+    // The pool and the face-data list, built aside: a refused list changes nothing.
+    std::vector<rm::Vector> pool(static_cast<std::size_t>(poolSize));
+    std::vector<std::int32_t> faceData;
+    BuildPoolAndFaceData(*this, points, assigned, numbering, pool, faceData);
 
     rm::MeshBuilderPtr mesh = host.m_pD3DRoot->CreateMeshBuilder();
     if (!mesh || !mesh->AddFaces(pool, {}, faceData)) return AddPolygonResult::Refused;

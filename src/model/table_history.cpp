@@ -67,6 +67,12 @@ struct TableHistory::Copy {
     std::vector<FaceColor> color = std::vector<FaceColor>(MAX_FACES);
     std::vector<rm::TexturePtr> texture = std::vector<rm::TexturePtr>(MAX_FACES);
     std::vector<PoolBlock> pool = std::vector<PoolBlock>(kPoolBlocks);
+
+    // The stages of a diff over the first `rows` faces: each puts the copy's values that
+    // differ from the table's into the step and takes the table's.
+    void DiffLooks(const FaceTable& t, int rows, Step& step);  // texture, colour, quality
+    void DiffShape(const FaceTable& t, int rows, Step& step);  // normals, corners, counts
+    void DiffPool(const FaceTable& t, Step& step);
 };
 
 // One step: for each group of fields, the faces (or pool blocks) it changed and their
@@ -151,82 +157,96 @@ void TableHistory::Begin(const FaceTable& t) {
     beginSelection_ = SelectionRuns(t);
 }
 
+namespace {
+
+// A row group that differs: the copy's values into the step, the table's into the copy.
+template <class CopyRows, class TableRows, class Values>
+void DiffRows(int rows, CopyRows& copyRows, const TableRows& tableRows, std::vector<int>& faces,
+              Values& values) {
+    for (int f = 0; f < rows; ++f) {
+        auto& kept = copyRows[std::size_t(f)];
+        if (std::memcmp(kept.data(), tableRows[f], sizeof kept) == 0) continue;
+        faces.push_back(f);
+        values.push_back(kept);
+        std::memcpy(kept.data(), tableRows[f], sizeof kept);
+    }
+}
+
+}  // namespace
+
+void TableHistory::Copy::DiffLooks(const FaceTable& t, int rows, Step& step) {
+    for (int f = 0; f < rows; ++f) {
+        const std::size_t i = std::size_t(f);
+        if (std::memcmp(texU[i].data(), t.texU[f], sizeof(Coords)) != 0 ||
+            std::memcmp(texV[i].data(), t.texV[f], sizeof(Coords)) != 0) {
+            step.texFaces.push_back(f);
+            step.texU.push_back(texU[i]);
+            step.texV.push_back(texV[i]);
+            std::memcpy(texU[i].data(), t.texU[f], sizeof(Coords));
+            std::memcpy(texV[i].data(), t.texV[f], sizeof(Coords));
+        }
+        if (!SameColor(color[i], t.faceColor[f]) || texture[i] != t.faceTexture[f]) {
+            step.lookFaces.push_back(f);
+            step.colors.push_back(color[i]);
+            step.textures.push_back(texture[i]);
+            color[i] = t.faceColor[f];
+            texture[i] = t.faceTexture[f];
+        }
+    }
+    if (quality != t.meshQuality) {
+        step.hasQuality = true;
+        step.quality = quality;
+        quality = t.meshQuality;
+    }
+}
+
+void TableHistory::Copy::DiffShape(const FaceTable& t, int rows, Step& step) {
+    DiffRows(rows, normal, t.normal, step.normalFaces, step.normals);
+    for (int f = 0; f < rows; ++f) {
+        const std::size_t i = std::size_t(f);
+        if (vertexCount[i] == t.vertexCount[f] &&
+            std::memcmp(vertexIndex[i].data(), t.vertexIndex[f], sizeof(Indices)) == 0) {
+            continue;
+        }
+        step.indexFaces.push_back(f);
+        step.cornerCounts.push_back(vertexCount[i]);
+        step.indices.push_back(vertexIndex[i]);
+        vertexCount[i] = t.vertexCount[f];
+        std::memcpy(vertexIndex[i].data(), t.vertexIndex[f], sizeof(Indices));
+    }
+    if (faceCount != t.faceCount || poolVertexCount != t.poolVertexCount) {
+        step.counts = true;
+        step.faceCount = faceCount;
+        step.poolVertexCount = poolVertexCount;
+        faceCount = t.faceCount;
+        poolVertexCount = t.poolVertexCount;
+    }
+}
+
+void TableHistory::Copy::DiffPool(const FaceTable& t, Step& step) {
+    const rm::Vector* tablePool = t.vertexPool.get();
+    for (int b = 0; b < kPoolBlocks; ++b) {
+        const int first = b * kPoolBlock;
+        const std::size_t n = std::size_t(std::min(kPoolBlock, MAX_POOL_VERTICES - first));
+        PoolBlock& kept = pool[std::size_t(b)];
+        if (std::memcmp(kept.data(), tablePool + first, n * sizeof(rm::Vector)) == 0) continue;
+        step.poolBlocks.push_back(b);
+        step.pool.push_back(kept);
+        std::memcpy(kept.data(), tablePool + first, n * sizeof(rm::Vector));
+    }
+}
+
 std::unique_ptr<TableHistory::Step> TableHistory::Diff(const FaceTable& t, EditScope scope) {
     auto step = std::make_unique<Step>();
     Copy& c = *copy_;
-    const bool everything = scope == EditScope::Everything;
-    const bool positions = scope != EditScope::Appearance;
-    const bool appearance = scope != EditScope::Positions;
     const int rows = std::clamp(std::max(t.faceCount, c.faceCount), 0, MAX_FACES);
-
-    // A row group that differs: the copy's values into the step, the table's into the copy.
-    const auto diffRows = [rows](auto& copyRows, const auto& tableRows, std::vector<int>& faces,
-                                 auto& values) {
-        for (int f = 0; f < rows; ++f) {
-            auto& kept = copyRows[std::size_t(f)];
-            if (std::memcmp(kept.data(), tableRows[f], sizeof kept) == 0) continue;
-            faces.push_back(f);
-            values.push_back(kept);
-            std::memcpy(kept.data(), tableRows[f], sizeof kept);
-        }
-    };
-    if (positions) diffRows(c.position, t.position, step->posFaces, step->pos);
-    if (appearance) {
-        for (int f = 0; f < rows; ++f) {
-            const std::size_t i = std::size_t(f);
-            if (std::memcmp(c.texU[i].data(), t.texU[f], sizeof(Coords)) != 0 ||
-                std::memcmp(c.texV[i].data(), t.texV[f], sizeof(Coords)) != 0) {
-                step->texFaces.push_back(f);
-                step->texU.push_back(c.texU[i]);
-                step->texV.push_back(c.texV[i]);
-                std::memcpy(c.texU[i].data(), t.texU[f], sizeof(Coords));
-                std::memcpy(c.texV[i].data(), t.texV[f], sizeof(Coords));
-            }
-            if (!SameColor(c.color[i], t.faceColor[f]) || c.texture[i] != t.faceTexture[f]) {
-                step->lookFaces.push_back(f);
-                step->colors.push_back(c.color[i]);
-                step->textures.push_back(c.texture[i]);
-                c.color[i] = t.faceColor[f];
-                c.texture[i] = t.faceTexture[f];
-            }
-        }
-        if (c.quality != t.meshQuality) {
-            step->hasQuality = true;
-            step->quality = c.quality;
-            c.quality = t.meshQuality;
-        }
+    if (scope != EditScope::Appearance) {
+        DiffRows(rows, c.position, t.position, step->posFaces, step->pos);
     }
-    if (everything) {
-        diffRows(c.normal, t.normal, step->normalFaces, step->normals);
-        for (int f = 0; f < rows; ++f) {
-            const std::size_t i = std::size_t(f);
-            if (c.vertexCount[i] == t.vertexCount[f] &&
-                std::memcmp(c.vertexIndex[i].data(), t.vertexIndex[f], sizeof(Indices)) == 0) {
-                continue;
-            }
-            step->indexFaces.push_back(f);
-            step->cornerCounts.push_back(c.vertexCount[i]);
-            step->indices.push_back(c.vertexIndex[i]);
-            c.vertexCount[i] = t.vertexCount[f];
-            std::memcpy(c.vertexIndex[i].data(), t.vertexIndex[f], sizeof(Indices));
-        }
-        if (c.faceCount != t.faceCount || c.poolVertexCount != t.poolVertexCount) {
-            step->counts = true;
-            step->faceCount = c.faceCount;
-            step->poolVertexCount = c.poolVertexCount;
-            c.faceCount = t.faceCount;
-            c.poolVertexCount = t.poolVertexCount;
-        }
-        const rm::Vector* pool = t.vertexPool.get();
-        for (int b = 0; b < kPoolBlocks; ++b) {
-            const int first = b * kPoolBlock;
-            const std::size_t n = std::size_t(std::min(kPoolBlock, MAX_POOL_VERTICES - first));
-            PoolBlock& kept = c.pool[std::size_t(b)];
-            if (std::memcmp(kept.data(), pool + first, n * sizeof(rm::Vector)) == 0) continue;
-            step->poolBlocks.push_back(b);
-            step->pool.push_back(kept);
-            std::memcpy(kept.data(), pool + first, n * sizeof(rm::Vector));
-        }
+    if (scope != EditScope::Positions) c.DiffLooks(t, rows, *step);
+    if (scope == EditScope::Everything) {
+        c.DiffShape(t, rows, *step);
+        c.DiffPool(t, *step);
     }
     return step;
 }

@@ -7,6 +7,7 @@
 #include <set>
 #include <system_error>
 
+#include "base/numbers.h"
 #include "base/text_encoding.h"
 #include "rm/file_io.h"
 #include "rm/mesh_builder.h"
@@ -39,11 +40,12 @@ static_assert(STBI_MAX_DIMENSIONS == kMaxBitmapSide);
 // An image file may carry a little more than its pixels (header, palette, trailing bytes).
 constexpr std::uintmax_t kMaxBitmapFileSize = kMaxBitmapBytes + (std::uintmax_t(1) << 20);
 
+// The header's little-endian fields, `at` bytes in.
 std::uint32_t Load16(std::span<const std::uint8_t> b, std::size_t at) {
-    return std::uint32_t(b[at]) | (std::uint32_t(b[at + 1]) << 8);
+    return base::LoadLE16(b.data() + at);
 }
 std::uint32_t Load32(std::span<const std::uint8_t> b, std::size_t at) {
-    return Load16(b, at) | (Load16(b, at + 2) << 16);
+    return base::LoadLE32(b.data() + at);
 }
 
 BitmapError CheckSize(std::int64_t width, std::int64_t height) {

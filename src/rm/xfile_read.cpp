@@ -37,8 +37,7 @@ class ValueList {
             words_.Push(static_cast<std::uint32_t>(d));
         } else {
             std::uint32_t* w = words_.Ensure(3);
-            std::uint64_t bits;
-            std::memcpy(&bits, &d, sizeof bits);
+            const std::uint64_t bits = base::BitsOfDouble(d);
             w[0] = kMarker;
             w[1] = static_cast<std::uint32_t>(bits);
             w[2] = static_cast<std::uint32_t>(bits >> 32);
@@ -75,9 +74,8 @@ class Values {
             ++pos_;
             return true;
         }
-        const std::uint64_t bits =
-            std::uint64_t(v_.words_[pos_ + 1]) | (std::uint64_t(v_.words_[pos_ + 2]) << 32);
-        std::memcpy(&out, &bits, sizeof out);
+        out = base::DoubleFromBits(std::uint64_t(v_.words_[pos_ + 1]) |
+                                   (std::uint64_t(v_.words_[pos_ + 2]) << 32));
         pos_ += 3;
         return true;
     }
@@ -647,6 +645,68 @@ class Parser {
 // compressed size (counting the "CK" that follows) and raw deflate data. Each block after
 // the first inflates with the previous block's output as its preset dictionary.
 
+// Inflates the blocks one after another, each with the previous block's output as its
+// preset dictionary.
+class BlockInflater {
+  public:
+    BlockInflater() = default;
+    BlockInflater(const BlockInflater&) = delete;
+    BlockInflater& operator=(const BlockInflater&) = delete;
+    ~BlockInflater() {
+        if (started_) inflateEnd(&z_);
+    }
+
+    bool Start(std::string& error) {
+        if (inflateInit2(&z_, -MAX_WBITS) != Z_OK) {
+            error = "cannot start inflating";
+            return false;
+        }
+        started_ = true;
+        return true;
+    }
+
+    // Appends the block's output to `out`: `packed` is its deflate data after the "CK".
+    bool Block(const unsigned char* packed, std::size_t packedSize, std::size_t plainSize,
+               std::size_t maxOut, std::string& out, std::string& error) {
+        if (!first_) {
+            if (inflateReset(&z_) != Z_OK ||
+                inflateSetDictionary(&z_,
+                                     reinterpret_cast<const Bytef*>(out.data() + previousStart_),
+                                     static_cast<uInt>(previousSize_)) != Z_OK) {
+                error = "cannot inflate compressed block";
+                return false;
+            }
+        }
+        first_ = false;
+        unsigned char block[65536];
+        z_.next_in = const_cast<Bytef*>(packed);
+        z_.avail_in = static_cast<uInt>(packedSize);
+        z_.next_out = block;
+        z_.avail_out = static_cast<uInt>(plainSize);
+        const int rc = inflate(&z_, Z_FINISH);
+        if (rc != Z_STREAM_END) {
+            error = "damaged compressed data";
+            return false;
+        }
+        const std::size_t produced = plainSize - z_.avail_out;
+        if (out.size() + produced > maxOut) {
+            error = "compressed data inflates too far";
+            return false;
+        }
+        previousStart_ = out.size();
+        previousSize_ = produced;
+        out.append(reinterpret_cast<const char*>(block), produced);
+        return true;
+    }
+
+  private:
+    z_stream z_{};
+    bool started_ = false;
+    bool first_ = true;
+    std::size_t previousStart_ = 0;
+    std::size_t previousSize_ = 0;
+};
+
 bool Inflate(std::string_view in, std::size_t maxInflated, std::string& out, std::string& error) {
     if (in.size() < 4) {
         error = "compressed file without a size";
@@ -660,20 +720,8 @@ bool Inflate(std::string_view in, std::size_t maxInflated, std::string& out, std
     const std::size_t maxOut = std::min<std::size_t>(maxInflated, in.size() * 1100 + 65536);
     out.reserve(std::min<std::size_t>(declared, std::min<std::size_t>(maxOut, 64u << 20)));
 
-    z_stream z{};
-    if (inflateInit2(&z, -MAX_WBITS) != Z_OK) {
-        error = "cannot start inflating";
-        return false;
-    }
-    struct Guard {
-        z_stream* z;
-        ~Guard() { inflateEnd(z); }
-    } guard{&z};
-
-    std::size_t previousStart = 0;
-    std::size_t previousSize = 0;
-    unsigned char block[65536];
-    bool first = true;
+    BlockInflater inflater;
+    if (!inflater.Start(error)) return false;
     while (p < end) {
         if (end - p < 4) {
             error = "truncated compressed block header";
@@ -686,32 +734,7 @@ bool Inflate(std::string_view in, std::size_t maxInflated, std::string& out, std
             error = "damaged compressed block";
             return false;
         }
-        if (!first) {
-            if (inflateReset(&z) != Z_OK ||
-                inflateSetDictionary(&z, reinterpret_cast<const Bytef*>(out.data() + previousStart),
-                                     static_cast<uInt>(previousSize)) != Z_OK) {
-                error = "cannot inflate compressed block";
-                return false;
-            }
-        }
-        first = false;
-        z.next_in = const_cast<Bytef*>(p + 2);
-        z.avail_in = static_cast<uInt>(packedSize - 2);
-        z.next_out = block;
-        z.avail_out = static_cast<uInt>(plainSize);
-        const int rc = inflate(&z, Z_FINISH);
-        if (rc != Z_STREAM_END) {
-            error = "damaged compressed data";
-            return false;
-        }
-        const std::size_t produced = plainSize - z.avail_out;
-        if (out.size() + produced > maxOut) {
-            error = "compressed data inflates too far";
-            return false;
-        }
-        previousStart = out.size();
-        previousSize = produced;
-        out.append(reinterpret_cast<const char*>(block), produced);
+        if (!inflater.Block(p + 2, packedSize - 2, plainSize, maxOut, out, error)) return false;
         p += packedSize;
     }
     return true;
