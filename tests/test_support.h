@@ -179,6 +179,15 @@ inline std::string Crlf(const std::string& text) {
     return WithLineEnds(text, "\r\n");
 }
 
+// A chunk of an IFF file (LightWave's): its four-letter id, its size as four big-endian
+// bytes, its data; or with a size that says otherwise.
+inline std::string IffChunk(const char* id, const std::string& data, std::uint32_t claimedSize) {
+    return std::string(id, 4) + Be32(claimedSize) + data;
+}
+inline std::string IffChunk(const char* id, const std::string& data) {
+    return IffChunk(id, data, std::uint32_t(data.size()));
+}
+
 // The corners of every face of the host's mesh: " (x y z)" each, in whole numbers, every
 // face ending in ','.
 std::string CornerText(const Model& m);

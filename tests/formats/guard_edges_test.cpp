@@ -23,6 +23,7 @@ using formats::ReadFailure;
 using testing_support::Be16;
 using testing_support::Be32;
 using testing_support::BytesAtPageEnd;
+using testing_support::IffChunk;
 using testing_support::Model;
 
 // What a read gave: its result, its failure kind and the faces it added.
@@ -105,12 +106,6 @@ TEST(GuardEdgesMqo, ABinaryVertexBlockMustHoldAllItsBytes) {
 
 // --- LightWave -----------------------------------------------------------------------
 
-std::string Chunk(const char* id, const std::string& data, std::size_t claimed) {
-    return id + Be32(std::uint32_t(claimed)) + data;
-}
-std::string Chunk(const char* id, const std::string& data) {
-    return Chunk(id, data, data.size());
-}
 // The points (0 0 0), (1 0 0), (0 1 0), (1 1 0), big-endian.
 std::string FourPoints() {
     std::string s;
@@ -128,7 +123,7 @@ std::string Pols(std::initializer_list<unsigned> values) {
 std::string Form(const std::string& chunks) {
     return "FORM" + Be32(std::uint32_t(4 + chunks.size())) + "LWOB" + chunks;
 }
-const std::string kSrfs = Chunk("SRFS", std::string("S\0", 2));
+const std::string kSrfs = IffChunk("SRFS", std::string("S\0", 2));
 
 int ReadLwo(std::string_view bytes, model::ModelHost& host, formats::ReadResult* r) {
     return formats::ReadLwoBytes(bytes, host, r);
@@ -139,17 +134,17 @@ int ReadLwo(std::string_view bytes, model::ModelHost& host, formats::ReadResult*
 TEST(GuardEdgesLwo, AChunkMayEndAtTheLastByteButNotBeyond) {
     const std::string points = FourPoints();
     const std::string pols = Pols({3, 0, 1, 2, 1});
-    ExpectRead(ReadAtPageEnd(ReadLwo, Form(kSrfs + Chunk("POLS", pols) + Chunk("PNTS", points))),
-               1);
-    ExpectRead(ReadAtPageEnd(ReadLwo, Form(kSrfs + Chunk("PNTS", points) + Chunk("POLS", pols))),
-               1);
+    ExpectRead(
+        ReadAtPageEnd(ReadLwo, Form(kSrfs + IffChunk("POLS", pols) + IffChunk("PNTS", points))), 1);
+    ExpectRead(
+        ReadAtPageEnd(ReadLwo, Form(kSrfs + IffChunk("PNTS", points) + IffChunk("POLS", pols))), 1);
     // 47 of the 48 point bytes, 9 of the 10 polygon bytes, 1 of the 2 name bytes.
+    ExpectMalformed(ReadAtPageEnd(ReadLwo, Form(kSrfs + IffChunk("POLS", pols) +
+                                                IffChunk("PNTS", points.substr(0, 47), 48))));
     ExpectMalformed(ReadAtPageEnd(
-        ReadLwo, Form(kSrfs + Chunk("POLS", pols) + Chunk("PNTS", points.substr(0, 47), 48))));
-    ExpectMalformed(ReadAtPageEnd(
-        ReadLwo, Form(kSrfs + Chunk("PNTS", points) + Chunk("POLS", pols.substr(0, 9), 10))));
-    ExpectMalformed(ReadAtPageEnd(
-        ReadLwo, Form(Chunk("PNTS", points) + Chunk("POLS", pols) + Chunk("SRFS", "S", 2))));
+        ReadLwo, Form(kSrfs + IffChunk("PNTS", points) + IffChunk("POLS", pols.substr(0, 9), 10))));
+    ExpectMalformed(ReadAtPageEnd(ReadLwo, Form(IffChunk("PNTS", points) + IffChunk("POLS", pols) +
+                                                IffChunk("SRFS", "S", 2))));
 }
 
 // A COLR sub-chunk of a SURF chunk that ends the file: three colour bytes at the very end
@@ -157,9 +152,9 @@ TEST(GuardEdgesLwo, AChunkMayEndAtTheLastByteButNotBeyond) {
 // keeps the default grey), and the file still reads.
 TEST(GuardEdgesLwo, ASurfaceColourMayEndAtTheLastByte) {
     const std::string body =
-        kSrfs + Chunk("PNTS", FourPoints()) + Chunk("POLS", Pols({3, 0, 1, 2, 1}));
+        kSrfs + IffChunk("PNTS", FourPoints()) + IffChunk("POLS", Pols({3, 0, 1, 2, 1}));
     auto colourOf = [&](const std::string& surf) {
-        BytesAtPageEnd guarded(Form(body + Chunk("SURF", surf)));
+        BytesAtPageEnd guarded(Form(body + IffChunk("SURF", surf)));
         Model m;
         EXPECT_EQ(formats::ReadLwoBytes(guarded.View(), m.host), 1);
         return m.host.m_pMesh->GetFaceCount() == 1 ? m.host.m_pMesh->GetFace(0).GetColor() : 0u;
@@ -173,7 +168,7 @@ TEST(GuardEdgesLwo, ASurfaceColourMayEndAtTheLastByte) {
 // Four points: index 3 is the last, 4 is none. The reader refuses it itself.
 TEST(GuardEdgesLwo, APolygonMayNameTheLastPointButNotThePointCount) {
     auto file = [](std::initializer_list<unsigned> pols) {
-        return Form(kSrfs + Chunk("PNTS", FourPoints()) + Chunk("POLS", Pols(pols)));
+        return Form(kSrfs + IffChunk("PNTS", FourPoints()) + IffChunk("POLS", Pols(pols)));
     };
     ExpectRead(ReadAtPageEnd(ReadLwo, file({3, 0, 1, 3, 1})), 1);
     ExpectRead(ReadAtPageEnd(ReadLwo, file({4, 3, 2, 1, 0, 1})), 1);
@@ -187,7 +182,7 @@ TEST(GuardEdgesLwo, APolygonMayNameTheLastPointButNotThePointCount) {
 // negative surface number the detail count: a list that ends one value early is refused.
 TEST(GuardEdgesLwo, APolygonListMustHoldEveryValueItAnnounces) {
     auto file = [](std::initializer_list<unsigned> pols) {
-        return Form(kSrfs + Chunk("PNTS", FourPoints()) + Chunk("POLS", Pols(pols)));
+        return Form(kSrfs + IffChunk("PNTS", FourPoints()) + IffChunk("POLS", Pols(pols)));
     };
     ExpectRead(ReadAtPageEnd(ReadLwo, file({3, 0, 1, 2, 1})), 1);
     ExpectMalformed(ReadAtPageEnd(ReadLwo, file({3, 0, 1, 2})));

@@ -137,15 +137,9 @@ TEST(Lwo2Projection, CornersWorkedByHand) {
 
 // A hand-built LWO2 file: one layer, a triangle coloured only by an RGB vertex map, a
 // patch, a curve (skipped) and a 17-gon (cut into 15 triangles).
-std::string Chunk(const char* id, const std::string& data) {
-    std::string out(id, 4);
-    base::AppendBE32(out, static_cast<std::uint32_t>(data.size()));
-    out += data;
-    if (data.size() % 2) out += '\0';
-    return out;
-}
 using testing_support::Be16;
 using testing_support::BeFloat;
+using testing_support::IffChunk;
 
 TEST(Lwo2Read, VertexColoursPatchesCurvesAndLargePolygons) {
     std::string points;
@@ -161,15 +155,13 @@ TEST(Lwo2Read, VertexColoursPatchesCurvesAndLargePolygons) {
     rgb += Be16(0) + BeFloat(1) + BeFloat(0) + BeFloat(0);
     rgb += Be16(1) + BeFloat(0) + BeFloat(1) + BeFloat(0);
     rgb += Be16(2) + BeFloat(0) + BeFloat(0) + BeFloat(1);
-    std::string body =
-        "LWO2" + Chunk("TAGS", std::string("plain\0", 6)) +
-        Chunk("LAYR",
-              Be16(0) + Be16(0) + BeFloat(5) + BeFloat(5) + BeFloat(5) + std::string("\0\0", 2)) +
-        Chunk("PNTS", points) + Chunk("VMAP", rgb) + Chunk("POLS", faces) + Chunk("POLS", curve) +
-        Chunk("POLS", patch) + Chunk("SURF", std::string("plain\0\0\0", 8));
-    std::string file = "FORM";
-    base::AppendBE32(file, static_cast<std::uint32_t>(body.size()));
-    file += body;
+    std::string body = "LWO2" + IffChunk("TAGS", std::string("plain\0", 6)) +
+                       IffChunk("LAYR", Be16(0) + Be16(0) + BeFloat(5) + BeFloat(5) + BeFloat(5) +
+                                            std::string("\0\0", 2)) +
+                       IffChunk("PNTS", points) + IffChunk("VMAP", rgb) + IffChunk("POLS", faces) +
+                       IffChunk("POLS", curve) + IffChunk("POLS", patch) +
+                       IffChunk("SURF", std::string("plain\0\0\0", 8));
+    const std::string file = IffChunk("FORM", body);
     Model m;
     formats::ReadResult error;
     ASSERT_EQ(formats::ReadLwoBytes(file, m.host, &error), 1) << error.detail;

@@ -11,6 +11,7 @@
 
 namespace {
 
+using testing_support::IffChunk;
 using testing_support::Model;
 
 // "SRFS 00 02 A 00": a two-character word is a byte in hex, any other word its own text.
@@ -20,20 +21,17 @@ std::string Hex(const std::string& text) {
         out += word.size() == 2 ? std::string(1, char(std::stoi(word, nullptr, 16))) : word;
     return out;
 }
-std::string Chunk(const char* id, const std::string& data) {
-    return id + testing_support::Be32(std::uint32_t(data.size())) + data;
-}
 // A FORM of the surface names, the points of a unit square and (0, 0, 1), the POLS values
 // given and the chunks after them.
 std::string File(const char* names, std::initializer_list<int> pols, const std::string& after) {
     std::string body;
     for (int v : pols) base::AppendBE16(body, unsigned(v));
-    body = Chunk("SRFS", Hex(names)) +
-           Chunk("PNTS", Hex("00 00 00 00 00 00 00 00 00 00 00 00 3F 80 00 00 00 00 00 00 00 00 "
-                             "00 00 3F 80 00 00 3F 80 00 00 00 00 00 00 00 00 00 00 3F 80 00 00 "
-                             "00 00 00 00 00 00 00 00 00 00 00 00 3F 80 00 00")) +
-           Chunk("POLS", body) + Hex(after);
-    return Chunk("FORM", "LWOB" + body);
+    body = IffChunk("SRFS", Hex(names)) +
+           IffChunk("PNTS", Hex("00 00 00 00 00 00 00 00 00 00 00 00 3F 80 00 00 00 00 00 00 00 00 "
+                                "00 00 3F 80 00 00 3F 80 00 00 00 00 00 00 00 00 00 00 3F 80 00 00 "
+                                "00 00 00 00 00 00 00 00 00 00 00 00 3F 80 00 00")) +
+           IffChunk("POLS", body) + Hex(after);
+    return IffChunk("FORM", "LWOB" + body);
 }
 // Per face its vertex numbers and its colour (ARGB).
 std::string Faces(Model& m) {
