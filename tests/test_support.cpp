@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <locale>
+#include <numbers>
 #include <random>
 #include <sstream>
 #include <stdexcept>
@@ -195,11 +196,14 @@ int AppendFace(model::FaceTable& table, model::ModelHost& host,
     return ::testing::AssertionSuccess();
 }
 
-std::string Crlf(const std::string& text) {
+std::string WithLineEnds(const std::string& text, const std::string& end) {
     std::string out;
     for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
+        if (c == '\n') {
+            out += end;
+        } else {
+            out += c;
+        }
     }
     return out;
 }
@@ -216,6 +220,26 @@ std::string CornerText(const Model& m) {
         out += ',';
     }
     return out;
+}
+
+std::vector<rm::Vector> Star(int points, float inner, float z) {
+    std::vector<rm::Vector> p;
+    for (int i = 0; i < 2 * points; ++i) {
+        const double a = std::numbers::pi * i / points;
+        const double r = i % 2 ? inner : 1.0;
+        p.push_back({float(r * std::cos(a)), float(r * std::sin(a)), z});
+    }
+    return p;
+}
+
+double SignedArea(const std::vector<rm::Vector>& polygon) {
+    double a = 0;
+    for (std::size_t i = 0; i < polygon.size(); ++i) {
+        const rm::Vector& u = polygon[i];
+        const rm::Vector& v = polygon[(i + 1) % polygon.size()];
+        a += double(u.x) * v.y - double(v.x) * u.y;
+    }
+    return a / 2;
 }
 
 int SelectedCorners(const model::FaceTable& table) {

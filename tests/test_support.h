@@ -116,6 +116,13 @@ int AppendFace(model::FaceTable& table, model::ModelHost& host,
 ::testing::AssertionResult Near(const rm::Vector& got, const rm::Vector& want,
                                 double tolerance = 1e-5);
 
+// A concave star of 2 x `points` corners in the plane z = `z`, anticlockwise seen from +Z:
+// the even corners at radius 1 (the first on +X), the odd ones at `inner`.
+std::vector<rm::Vector> Star(int points, float inner, float z = 0);
+// The signed area of a polygon in the plane z = const (the shoelace formula), positive
+// when its corners run anticlockwise seen from +Z.
+double SignedArea(const std::vector<rm::Vector>& polygon);
+
 // The selected corners of the table's faces. SelectedCornersAnywhere counts every flag of
 // the arrays, inside the faces or not (a flag left outside them breaks the invariants).
 int SelectedCorners(const model::FaceTable& table);
@@ -166,8 +173,11 @@ inline std::string LeFloats(std::initializer_list<float> values) {
     return s;
 }
 
-// The text with every "\n" made "\r\n", for listings written with "\n".
-std::string Crlf(const std::string& text);
+// The text with every "\n" made `end`, for listings written with "\n"; Crlf for CR LF.
+std::string WithLineEnds(const std::string& text, const std::string& end);
+inline std::string Crlf(const std::string& text) {
+    return WithLineEnds(text, "\r\n");
+}
 
 // The corners of every face of the host's mesh: " (x y z)" each, in whole numbers, every
 // face ending in ','.

@@ -215,6 +215,61 @@ struct Job {
     std::string output;
 };
 
+// Reads one input into the model, with what it said on `err`; false when it cannot be
+// read. `mixedSaid`: the inputs' mix of conventions has been told.
+bool ReadInput(model::ModelHost& host, model::FaceTable& table, const std::string& input,
+               bool& mixedSaid, std::ostream& err) {
+    const doc::ImportReport report =
+        doc::ImportFile(host, table, input, {.sizeTableToModel = true, .deferRebuild = true});
+    if (!report.read.ok()) {
+        err << kProgram << ": " << input << ": " << report.read.detail << "\n";
+        return false;
+    }
+    for (const std::string& missing : report.read.missingTextures) {
+        err << kProgram << ": " << input << ": texture bitmap not found: " << missing << "\n";
+    }
+    const model::ReadStats& stats = report.stats;
+    if (stats.droppedFaces > 0) {
+        err << kProgram << ": " << input << ": the model holds at most " << model::MAX_FACES
+            << " faces; " << stats.droppedFaces << " of " << stats.meshFaces
+            << " faces were dropped\n";
+    }
+    if (stats.droppedCorners > 0) {
+        err << kProgram << ": " << input << ": faces hold at most " << model::MAX_FACE_VERTICES
+            << " corners; " << stats.droppedCorners << " corners were dropped\n";
+    }
+    if (report.becameMixed && !mixedSaid) {
+        err << kProgram
+            << ": the inputs mix left- and right-handed files; the model counts "
+               "as left-handed\n";
+        mixedSaid = true;
+    }
+    return true;
+}
+
+// Writes the model to `output`, with what the format cannot keep and the writer's warnings
+// (each once) on `err`.
+int WriteOutput(model::ModelHost& host, const model::FaceTable& table, const std::string& output,
+                const Options& o, std::ostream& err) {
+    const formats::Format& format = *formats::FindFormat(output);
+    for (const std::string& loss : Losses(table, format)) {
+        err << kProgram << ": " << output << ": " << loss << "\n";
+    }
+    doc::ExportOptions how;
+    how.ascii = o.ascii;
+    const doc::ExportReport written = doc::ExportFile(host, table, output, how);
+    std::set<std::string> said;
+    for (const std::string& w : written.warnings) {
+        if (said.insert(w).second) err << kProgram << ": " << output << ": " << w << "\n";
+    }
+    if (!written.ok) {
+        err << kProgram << ": " << output << ": "
+            << (written.detail.empty() ? std::string("cannot be written") : written.detail) << "\n";
+        return kExitWriteFailed;
+    }
+    return kExitOk;
+}
+
 // Reads the inputs into one model and writes it. Messages go to `err`.
 int Convert(const Job& job, const Options& o, std::ostream& err) {
     model::ModelHost host = model::ModelHost::CreateStandalone();
@@ -234,32 +289,8 @@ int Convert(const Job& job, const Options& o, std::ostream& err) {
     };
     for (const std::string& input : job.inputs) {
         if (!rebuild(input)) return kExitReadFailed;
-        const doc::ImportReport report =
-            doc::ImportFile(host, *table, input, {.sizeTableToModel = true, .deferRebuild = true});
-        if (!report.read.ok()) {
-            err << kProgram << ": " << input << ": " << report.read.detail << "\n";
-            return kExitReadFailed;
-        }
-        for (const std::string& missing : report.read.missingTextures) {
-            err << kProgram << ": " << input << ": texture bitmap not found: " << missing << "\n";
-        }
-        const model::ReadStats& stats = report.stats;
-        if (stats.droppedFaces > 0) {
-            err << kProgram << ": " << input << ": the model holds at most " << model::MAX_FACES
-                << " faces; " << stats.droppedFaces << " of " << stats.meshFaces
-                << " faces were dropped\n";
-        }
-        if (stats.droppedCorners > 0) {
-            err << kProgram << ": " << input << ": faces hold at most " << model::MAX_FACE_VERTICES
-                << " corners; " << stats.droppedCorners << " corners were dropped\n";
-        }
+        if (!ReadInput(host, *table, input, mixedSaid, err)) return kExitReadFailed;
         rebuildPending = true;
-        if (report.becameMixed && !mixedSaid) {
-            err << kProgram
-                << ": the inputs mix left- and right-handed files; the model counts "
-                   "as left-handed\n";
-            mixedSaid = true;
-        }
     }
     if (formats::WriterNeedsRebuild(job.output) || NeedsTransform(o)) {
         if (!rebuild(job.inputs.back())) return kExitReadFailed;
@@ -269,23 +300,45 @@ int Convert(const Job& job, const Options& o, std::ostream& err) {
         host.m_pModelFrame->DeleteVisual(host.m_pMesh);
         host.m_pMesh.reset();
     }
-    const formats::Format& format = *formats::FindFormat(job.output);
-    for (const std::string& loss : Losses(*table, format)) {
-        err << kProgram << ": " << job.output << ": " << loss << "\n";
+    return WriteOutput(host, *table, job.output, o, err);
+}
+
+// What --info counts of a mesh: corners, the most of one face, distinct colour and texture
+// pairs, and the textures (by the texture, in pointer order).
+struct MeshCounts {
+    std::size_t corners = 0, mostCorners = 0;
+    std::set<std::pair<rm::Color, const rm::Texture*>> materials;
+    std::map<const rm::Texture*, rm::TexturePtr> textures;
+};
+
+MeshCounts CountMesh(const rm::MeshBuilder& mesh) {
+    MeshCounts c;
+    for (int f = 0; f < mesh.GetFaceCount(); ++f) {
+        const rm::MeshBuilder::FaceRecord& r = mesh.FaceRecords()[std::size_t(f)];
+        c.corners += r.cornerCount;
+        c.mostCorners = std::max<std::size_t>(c.mostCorners, r.cornerCount);
+        rm::TexturePtr tex = mesh.TextureOf(std::size_t(f));
+        c.materials.insert({r.color, tex.get()});
+        if (tex) c.textures.emplace(tex.get(), tex);
     }
-    doc::ExportOptions how;
-    how.ascii = o.ascii;
-    const doc::ExportReport written = doc::ExportFile(host, *table, job.output, how);
-    std::set<std::string> said;
-    for (const std::string& w : written.warnings) {
-        if (said.insert(w).second) err << kProgram << ": " << job.output << ": " << w << "\n";
-    }
-    if (!written.ok) {
-        err << kProgram << ": " << job.output << ": "
-            << (written.detail.empty() ? std::string("cannot be written") : written.detail) << "\n";
-        return kExitWriteFailed;
-    }
-    return kExitOk;
+    return c;
+}
+
+std::string BoxLine(const rm::Box& box) {
+    std::string b = "  bounding box ";
+    const auto point = [&b](const rm::Vector& p) {
+        b += '(';
+        formats::AppendShortest(b, p.x);
+        b += ", ";
+        formats::AppendShortest(b, p.y);
+        b += ", ";
+        formats::AppendShortest(b, p.z);
+        b += ')';
+    };
+    point(box.min);
+    b += " .. ";
+    point(box.max);
+    return b;
 }
 
 // --info: what a file holds, read on its own.
@@ -303,44 +356,18 @@ int Describe(const std::string& input, std::ostream& out, std::ostream& err) {
         err << kProgram << ": " << input << ": " << read.detail << "\n";
         return kExitReadFailed;
     }
-    rm::MeshBuilder& mesh = *host.m_pMesh;
+    const rm::MeshBuilder& mesh = *host.m_pMesh;
     const int faces = mesh.GetFaceCount();
-    std::size_t corners = 0, mostCorners = 0;
-    std::set<std::pair<rm::Color, const rm::Texture*>> materials;
-    std::map<const rm::Texture*, rm::TexturePtr> textures;
-    for (int f = 0; f < faces; ++f) {
-        const rm::MeshBuilder::FaceRecord& r = mesh.FaceRecords()[std::size_t(f)];
-        corners += r.cornerCount;
-        mostCorners = std::max<std::size_t>(mostCorners, r.cornerCount);
-        rm::TexturePtr tex = mesh.TextureOf(std::size_t(f));
-        materials.insert({r.color, tex.get()});
-        if (tex) textures.emplace(tex.get(), tex);
-    }
+    const MeshCounts counts = CountMesh(mesh);
     out << input << ": " << format->name << " ("
         << (model::IsLeftHanded(format->convention) ? "left" : "right") << "-handed)\n";
-    out << "  faces " << faces << ", corners " << corners << ", vertices " << mesh.GetVertexCount()
-        << "\n";
-    if (faces > 0) {
-        const rm::Box box = mesh.GetBox();
-        std::string b = "  bounding box ";
-        const auto point = [&b](const rm::Vector& p) {
-            b += '(';
-            formats::AppendShortest(b, p.x);
-            b += ", ";
-            formats::AppendShortest(b, p.y);
-            b += ", ";
-            formats::AppendShortest(b, p.z);
-            b += ')';
-        };
-        point(box.min);
-        b += " .. ";
-        point(box.max);
-        out << b << "\n";
-    }
-    out << "  materials " << materials.size() << "\n";
-    out << "  textures " << textures.size();
-    for (const auto& [p, tex] : textures) {
-        out << (p == textures.begin()->first ? ": " : ", ") << tex->GetName()
+    out << "  faces " << faces << ", corners " << counts.corners << ", vertices "
+        << mesh.GetVertexCount() << "\n";
+    if (faces > 0) out << BoxLine(mesh.GetBox()) << "\n";
+    out << "  materials " << counts.materials.size() << "\n";
+    out << "  textures " << counts.textures.size();
+    for (const auto& [p, tex] : counts.textures) {
+        out << (p == counts.textures.begin()->first ? ": " : ", ") << tex->GetName()
             << (tex->Pixels().empty() ? " (not found)" : " (found)");
     }
     out << "\n";
@@ -351,10 +378,73 @@ int Describe(const std::string& input, std::ostream& out, std::ostream& err) {
         out << read.missingTextures.size() << " texture bitmap(s) not found\n";
     }
     const bool fits =
-        faces <= model::MAX_FACES && mostCorners <= std::size_t(model::MAX_FACE_VERTICES);
+        faces <= model::MAX_FACES && counts.mostCorners <= std::size_t(model::MAX_FACE_VERTICES);
     out << "  fits the modeller's limits (" << model::MAX_FACES << " faces of "
         << model::MAX_FACE_VERTICES << " corners): " << (fits ? "yes" : "no") << "\n";
     return kExitOk;
+}
+
+// Job i run here, its messages on `err`.
+template <typename RunOne>
+int RunHere(std::size_t i, std::ostream& err, RunOne& run) {
+    std::ostringstream msg;
+    const int code = run(i, msg);
+    err << msg.str();
+    return code;
+}
+
+// A job run in a child process, its messages sent back through a pipe.
+struct Child {
+    pid_t pid = -1;
+    int pipe = -1;
+    std::size_t job = 0;
+};
+
+// Starts job i in a child process; a job that cannot have one runs here (its status in
+// `codes`), and false is returned.
+template <typename RunOne>
+bool StartChild(std::size_t i, std::ostream& err, RunOne& run, std::vector<int>& codes,
+                Child& child) {
+    int fds[2];
+    if (::pipe(fds) != 0) {
+        codes[i] = RunHere(i, err, run);
+        return false;
+    }
+    err.flush();
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        ::close(fds[0]);
+        std::ostringstream msg;
+        const int code = run(i, msg);
+        const std::string text = msg.str();
+        std::size_t done = 0;
+        while (done < text.size()) {
+            const ssize_t n = ::write(fds[1], text.data() + done, text.size() - done);
+            if (n <= 0) break;
+            done += std::size_t(n);
+        }
+        ::close(fds[1]);
+        ::_exit(code);
+    }
+    ::close(fds[1]);
+    if (pid < 0) {
+        ::close(fds[0]);
+        codes[i] = RunHere(i, err, run);
+        return false;
+    }
+    child = {pid, fds[0], i};
+    return true;
+}
+
+// Waits for the child, its messages copied to `err`; the result is its exit status.
+int FinishChild(const Child& c, std::ostream& err) {
+    char buf[4096];
+    ssize_t n;
+    while ((n = ::read(c.pipe, buf, sizeof buf)) > 0) err.write(buf, n);
+    ::close(c.pipe);
+    int status = 0;
+    ::waitpid(c.pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : kExitWriteFailed;
 }
 
 // Runs job i of `count` on up to `jobs` processes at once; the messages of each job come
@@ -363,69 +453,21 @@ template <typename RunOne>
 std::vector<int> RunParallel(std::size_t count, int jobs, std::ostream& err, RunOne&& run) {
     std::vector<int> codes(count, kExitOk);
     if (jobs <= 1 || count <= 1) {
-        for (std::size_t i = 0; i < count; ++i) {
-            std::ostringstream msg;
-            codes[i] = run(i, msg);
-            err << msg.str();
-        }
+        for (std::size_t i = 0; i < count; ++i) codes[i] = RunHere(i, err, run);
         return codes;
     }
-    struct Child {
-        pid_t pid = -1;
-        int pipe = -1;
-        std::size_t job = 0;
-    };
     std::vector<Child> running;
     std::size_t next = 0;
-    auto start = [&] {
-        const std::size_t i = next++;
-        int fds[2];
-        if (::pipe(fds) != 0) {
-            std::ostringstream msg;
-            codes[i] = run(i, msg);
-            err << msg.str();
-            return;
-        }
-        err.flush();
-        const pid_t pid = ::fork();
-        if (pid == 0) {
-            ::close(fds[0]);
-            std::ostringstream msg;
-            const int code = run(i, msg);
-            const std::string text = msg.str();
-            std::size_t done = 0;
-            while (done < text.size()) {
-                const ssize_t n = ::write(fds[1], text.data() + done, text.size() - done);
-                if (n <= 0) break;
-                done += std::size_t(n);
-            }
-            ::close(fds[1]);
-            ::_exit(code);
-        }
-        ::close(fds[1]);
-        if (pid < 0) {
-            ::close(fds[0]);
-            std::ostringstream msg;
-            codes[i] = run(i, msg);
-            err << msg.str();
-            return;
-        }
-        running.push_back({pid, fds[0], i});
-    };
-    auto finishOldest = [&] {
-        Child c = running.front();
-        running.erase(running.begin());
-        char buf[4096];
-        ssize_t n;
-        while ((n = ::read(c.pipe, buf, sizeof buf)) > 0) err.write(buf, n);
-        ::close(c.pipe);
-        int status = 0;
-        ::waitpid(c.pid, &status, 0);
-        codes[c.job] = WIFEXITED(status) ? WEXITSTATUS(status) : kExitWriteFailed;
-    };
     while (next < count || !running.empty()) {
-        while (next < count && running.size() < std::size_t(jobs)) start();
-        if (!running.empty()) finishOldest();
+        while (next < count && running.size() < std::size_t(jobs)) {
+            Child child;
+            if (StartChild(next++, err, run, codes, child)) running.push_back(child);
+        }
+        if (!running.empty()) {
+            const Child oldest = running.front();
+            running.erase(running.begin());
+            codes[oldest.job] = FinishChild(oldest, err);
+        }
     }
     return codes;
 }

@@ -81,24 +81,18 @@ struct Built {
     std::vector<std::string> pngs;  // image i's file
 };
 
-// Builds the glTF model of the table: one mesh, one primitive per material, all primitives
-// sharing one set of vertices (positions, unit normals, texture coordinates when a face has
-// a texture), one image per texture whose bitmap is loaded.
-Built BuildModel(const WriteRequest& r, bool embedImages) {
-    const ExportView view(r.table, r.options.mirror);
-    const ExportMaterials mats = CollectMaterials(view);
-    Built b;
-    tinygltf::Model& m = b.model;
-    m.asset.version = "2.0";
-    m.asset.generator = "Kestrilune";
-    m.buffers.emplace_back();
-    BufferBuilder buffer(m);
-
+// The written vertices (positions, unit normals, texture coordinates when `textured`)
+// and each material's triangles as indices into them.
+struct WeldedMesh {
     bool textured = false;
-    for (const ExportMaterial& mat : mats.list) textured |= mat.texture != nullptr;
+    std::vector<float> positions, normals, uvs;
+    std::vector<std::vector<std::uint32_t>> indices;  // per material
+    std::size_t VertexCount() const { return positions.size() / 3; }
+};
 
-    // Vertices and each material's triangles. Room for the most there can be (a vertex
-    // per corner, n - 2 triangles a face) is reserved: what is not used is never touched.
+// Room for the most there can be (a vertex per corner, n - 2 triangles a face) is reserved:
+// what is not used is never touched.
+void ReserveWelded(const ExportView& view, const ExportMaterials& mats, WeldedMesh& w) {
     std::size_t corners = 0;
     std::vector<std::size_t> triangleCount(mats.list.size(), 0);
     for (int f = 0; f < view.Faces(); ++f) {
@@ -107,13 +101,20 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
         corners += std::size_t(n);
         triangleCount[std::size_t(mats.ofFace[std::size_t(f)])] += std::size_t(n - 2);
     }
+    w.positions.reserve(3 * corners);
+    w.normals.reserve(3 * corners);
+    if (w.textured) w.uvs.reserve(2 * corners);
+    w.indices.resize(mats.list.size());
+    for (std::size_t i = 0; i < w.indices.size(); ++i) w.indices[i].reserve(3 * triangleCount[i]);
+}
+
+// Corners that share a vertex, a normal and texture coordinates share a written vertex;
+// every face becomes triangles of its material.
+WeldedMesh WeldVertices(const ExportView& view, const ExportMaterials& mats) {
+    WeldedMesh w;
+    for (const ExportMaterial& mat : mats.list) w.textured |= mat.texture != nullptr;
+    ReserveWelded(view, mats, w);
     VertexWelder<CornerKey> welder(view);
-    std::vector<float> positions, normals, uvs;
-    positions.reserve(3 * corners);
-    normals.reserve(3 * corners);
-    if (textured) uvs.reserve(2 * corners);
-    std::vector<std::vector<std::uint32_t>> indices(mats.list.size());
-    for (std::size_t i = 0; i < indices.size(); ++i) indices[i].reserve(3 * triangleCount[i]);
     std::vector<rm::Triangle> tris;
     std::uint32_t corner[model::MAX_FACE_VERTICES];
     for (int f = 0; f < view.Faces(); ++f) {
@@ -121,8 +122,8 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
         if (n < 3) continue;
         for (int i = 0; i < n; ++i) {
             const rm::Vector nor = view.UnitNormal(f, i);
-            const float u = textured ? view.U(f, i) : 0.0f;
-            const float v = textured ? view.V(f, i) : 0.0f;
+            const float u = w.textured ? view.U(f, i) : 0.0f;
+            const float v = w.textured ? view.V(f, i) : 0.0f;
             const CornerKey key{base::BitsOfFloat(nor.x), base::BitsOfFloat(nor.y),
                                 base::BitsOfFloat(nor.z), base::BitsOfFloat(u),
                                 base::BitsOfFloat(v)};
@@ -130,117 +131,133 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
             corner[i] = welder.Find(view.Vertex(f, i), key, added);
             if (added) {
                 const rm::Vector p = view.Position(f, i);
-                positions.insert(positions.end(), {p.x, p.y, p.z});
-                normals.insert(normals.end(), {nor.x, nor.y, nor.z});
-                if (textured) uvs.insert(uvs.end(), {u, v});
+                w.positions.insert(w.positions.end(), {p.x, p.y, p.z});
+                w.normals.insert(w.normals.end(), {nor.x, nor.y, nor.z});
+                if (w.textured) w.uvs.insert(w.uvs.end(), {u, v});
             }
         }
         view.Triangles(f, tris);
-        std::vector<std::uint32_t>& out = indices[std::size_t(mats.ofFace[std::size_t(f)])];
+        std::vector<std::uint32_t>& out = w.indices[std::size_t(mats.ofFace[std::size_t(f)])];
         for (const rm::Triangle& t : tris) {
             out.insert(out.end(), {corner[t[0]], corner[t[1]], corner[t[2]]});
         }
     }
-    const std::size_t vertexCount = positions.size() / 3;
+    return w;
+}
 
-    // Images and textures of the materials whose bitmap is loaded.
-    const ExportImages images = CollectImages(mats);
-    const std::vector<int>& textureOf = images.ofMaterial;
-    const std::vector<const rm::Texture*>& imageTextures = images.textures;
-    for (std::size_t k = 0; k < imageTextures.size(); ++k) {
-        tinygltf::Texture tex;
-        tex.source = int(k);
-        m.textures.push_back(std::move(tex));
+// The accessors of the shared vertices (-1 for none).
+struct VertexAccessors {
+    int position = -1, normal = -1, uv = -1;
+};
+
+VertexAccessors AddVertexAccessors(tinygltf::Model& m, BufferBuilder& buffer, const WeldedMesh& w) {
+    VertexAccessors a;
+    const std::size_t vertexCount = w.VertexCount();
+    if (vertexCount == 0) return a;
+    a.position =
+        AddAccessor(m, buffer.AddView(w.positions.data(), w.positions.size() * 4, kArrayBuffer),
+                    TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3);
+    std::vector<double> lo(3, 0.0), hi(3, 0.0);
+    for (std::size_t v = 0; v < vertexCount; ++v) {
+        for (std::size_t c = 0; c < 3; ++c) {
+            const double x = w.positions[v * 3 + c];
+            if (v == 0 || x < lo[c]) lo[c] = x;
+            if (v == 0 || x > hi[c]) hi[c] = x;
+        }
     }
+    m.accessors[std::size_t(a.position)].minValues = lo;
+    m.accessors[std::size_t(a.position)].maxValues = hi;
+    a.normal = AddAccessor(m, buffer.AddView(w.normals.data(), w.normals.size() * 4, kArrayBuffer),
+                           TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3);
+    if (w.textured) {
+        a.uv = AddAccessor(m, buffer.AddView(w.uvs.data(), w.uvs.size() * 4, kArrayBuffer),
+                           TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC2);
+    }
+    return a;
+}
 
-    // Materials and primitives; a material without triangles (its faces have fewer than 3
-    // corners) is left out.
-    tinygltf::Mesh mesh;
-    std::size_t viewBytes = 4 * (positions.size() + normals.size() + uvs.size()) + 16;
-    for (const std::vector<std::uint32_t>& idx : indices) viewBytes += 4 * idx.size() + 4;
+tinygltf::Material MaterialOf(const ExportMaterial& mat, int index, int texture) {
+    tinygltf::Material material;
+    material.name = "material" + std::to_string(index);
+    const model::FaceColor& c = mat.color;
+    auto unit = [](int x) { return std::clamp(x, 0, 255) / 255.0; };
+    material.pbrMetallicRoughness.baseColorFactor = {unit(c.red), unit(c.green), unit(c.blue),
+                                                     unit(c.alpha)};
+    material.pbrMetallicRoughness.metallicFactor = 0.0;
+    material.pbrMetallicRoughness.roughnessFactor = 1.0;
+    material.alphaMode = c.alpha < 255 ? "BLEND" : "OPAQUE";
+    if (texture >= 0) material.pbrMetallicRoughness.baseColorTexture.index = texture;
+    return material;
+}
+
+// The indices of one primitive: 16-bit when every vertex number fits.
+int AddIndexAccessor(tinygltf::Model& m, BufferBuilder& buffer,
+                     const std::vector<std::uint32_t>& idx, std::size_t vertexCount) {
+    if (vertexCount <= 65535) {
+        std::vector<std::uint16_t> small(idx.begin(), idx.end());
+        return AddAccessor(m, buffer.AddView(small.data(), small.size() * 2, kElementArrayBuffer),
+                           TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, small.size(),
+                           TINYGLTF_TYPE_SCALAR);
+    }
+    return AddAccessor(m, buffer.AddView(idx.data(), idx.size() * 4, kElementArrayBuffer),
+                       TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, idx.size(), TINYGLTF_TYPE_SCALAR);
+}
+
+// Materials and primitives; a material without triangles (its faces have fewer than 3
+// corners) is left out.
+tinygltf::Mesh AddPrimitives(tinygltf::Model& m, BufferBuilder& buffer, const WeldedMesh& w,
+                             const ExportMaterials& mats, const std::vector<int>& textureOf) {
+    std::size_t viewBytes = 4 * (w.positions.size() + w.normals.size() + w.uvs.size()) + 16;
+    for (const std::vector<std::uint32_t>& idx : w.indices) viewBytes += 4 * idx.size() + 4;
     buffer.Reserve(viewBytes);
-    int positionAccessor = -1, normalAccessor = -1, uvAccessor = -1;
-    if (vertexCount > 0) {
-        positionAccessor =
-            AddAccessor(m, buffer.AddView(positions.data(), positions.size() * 4, kArrayBuffer),
-                        TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3);
-        std::vector<double> lo(3, 0.0), hi(3, 0.0);
-        for (std::size_t v = 0; v < vertexCount; ++v) {
-            for (std::size_t c = 0; c < 3; ++c) {
-                const double x = positions[v * 3 + c];
-                if (v == 0 || x < lo[c]) lo[c] = x;
-                if (v == 0 || x > hi[c]) hi[c] = x;
-            }
-        }
-        m.accessors[std::size_t(positionAccessor)].minValues = lo;
-        m.accessors[std::size_t(positionAccessor)].maxValues = hi;
-        normalAccessor =
-            AddAccessor(m, buffer.AddView(normals.data(), normals.size() * 4, kArrayBuffer),
-                        TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC3);
-        if (textured) {
-            uvAccessor =
-                AddAccessor(m, buffer.AddView(uvs.data(), uvs.size() * 4, kArrayBuffer),
-                            TINYGLTF_COMPONENT_TYPE_FLOAT, vertexCount, TINYGLTF_TYPE_VEC2);
-        }
-    }
+    const VertexAccessors vertices = AddVertexAccessors(m, buffer, w);
+    tinygltf::Mesh mesh;
     for (std::size_t i = 0; i < mats.list.size(); ++i) {
-        if (indices[i].empty()) continue;
-        const ExportMaterial& mat = mats.list[i];
-        tinygltf::Material material;
-        material.name = "material" + std::to_string(m.materials.size());
-        const model::FaceColor& c = mat.color;
-        auto unit = [](int x) { return std::clamp(x, 0, 255) / 255.0; };
-        material.pbrMetallicRoughness.baseColorFactor = {unit(c.red), unit(c.green), unit(c.blue),
-                                                         unit(c.alpha)};
-        material.pbrMetallicRoughness.metallicFactor = 0.0;
-        material.pbrMetallicRoughness.roughnessFactor = 1.0;
-        material.alphaMode = c.alpha < 255 ? "BLEND" : "OPAQUE";
-        if (textureOf[i] >= 0) material.pbrMetallicRoughness.baseColorTexture.index = textureOf[i];
-        m.materials.push_back(std::move(material));
-
+        if (w.indices[i].empty()) continue;
+        m.materials.push_back(MaterialOf(mats.list[i], int(m.materials.size()), textureOf[i]));
         tinygltf::Primitive prim;
         prim.mode = TINYGLTF_MODE_TRIANGLES;
         prim.material = int(m.materials.size()) - 1;
-        prim.attributes["POSITION"] = positionAccessor;
-        prim.attributes["NORMAL"] = normalAccessor;
-        if (uvAccessor >= 0) prim.attributes["TEXCOORD_0"] = uvAccessor;
-        const std::vector<std::uint32_t>& idx = indices[i];
-        if (vertexCount <= 65535) {
-            std::vector<std::uint16_t> small(idx.begin(), idx.end());
-            prim.indices = AddAccessor(
-                m, buffer.AddView(small.data(), small.size() * 2, kElementArrayBuffer),
-                TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT, small.size(), TINYGLTF_TYPE_SCALAR);
-        } else {
-            prim.indices =
-                AddAccessor(m, buffer.AddView(idx.data(), idx.size() * 4, kElementArrayBuffer),
-                            TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT, idx.size(), TINYGLTF_TYPE_SCALAR);
-        }
+        prim.attributes["POSITION"] = vertices.position;
+        prim.attributes["NORMAL"] = vertices.normal;
+        if (vertices.uv >= 0) prim.attributes["TEXCOORD_0"] = vertices.uv;
+        prim.indices = AddIndexAccessor(m, buffer, w.indices[i], w.VertexCount());
         mesh.primitives.push_back(std::move(prim));
     }
+    return mesh;
+}
 
-    for (std::size_t k = 0; k < imageTextures.size(); ++k) {
+// One image per texture, as a PNG: in the buffer (a .glb) or named as a file beside it.
+void AddImages(Built& b, BufferBuilder& buffer, const std::vector<const rm::Texture*>& textures,
+               bool embedImages, const std::string& path) {
+    for (std::size_t k = 0; k < textures.size(); ++k) {
         tinygltf::Image image;
-        std::string png = EncodePng(*imageTextures[k]);
+        std::string png = EncodePng(*textures[k]);
         if (embedImages) {
             image.mimeType = "image/png";
             image.bufferView = buffer.AddView(png.data(), png.size(), 0);
-            m.bufferViews.back().target = 0;  // an image's view has none
+            b.model.bufferViews.back().target = 0;  // an image's view has none
         } else {
-            image.uri = UriOf(ImageFileName(FileTitle(r.path), k));
+            image.uri = UriOf(ImageFileName(FileTitle(path), k));
         }
         b.pngs.push_back(std::move(png));
-        m.images.push_back(std::move(image));
+        b.model.images.push_back(std::move(image));
     }
-    if (r.options.warnings) {
-        for (const ExportMaterial& mat : mats.list) {
-            if (mat.texture && !mat.TextureFound()) {
-                r.options.warnings->push_back("the bitmap of texture " +
-                                              TextureFileName(*mat.texture) +
-                                              " was not found: its faces are untextured");
-            }
+}
+
+void WarnUntextured(const ExportMaterials& mats, std::vector<std::string>* warnings) {
+    if (!warnings) return;
+    for (const ExportMaterial& mat : mats.list) {
+        if (mat.texture && !mat.TextureFound()) {
+            warnings->push_back("the bitmap of texture " + TextureFileName(*mat.texture) +
+                                " was not found: its faces are untextured");
         }
     }
+}
 
+// The scene: one node of the mesh when it has primitives; the buffer padded to 4 bytes
+// (none at all when it is empty).
+void FinishScene(tinygltf::Model& m, tinygltf::Mesh mesh, BufferBuilder& buffer) {
     tinygltf::Scene scene;
     if (!mesh.primitives.empty()) {
         m.meshes.push_back(std::move(mesh));
@@ -253,6 +270,32 @@ Built BuildModel(const WriteRequest& r, bool embedImages) {
     m.defaultScene = 0;
     while (buffer.Bytes().size() % 4 != 0) buffer.Bytes().push_back(0);
     if (buffer.Bytes().empty()) m.buffers.clear();
+}
+
+// Builds the glTF model of the table: one mesh, one primitive per material, all primitives
+// sharing one set of vertices (positions, unit normals, texture coordinates when a face has
+// a texture), one image per texture whose bitmap is loaded.
+Built BuildModel(const WriteRequest& r, bool embedImages) {
+    const ExportView view(r.table, r.options.mirror);
+    const ExportMaterials mats = CollectMaterials(view);
+    Built b;
+    tinygltf::Model& m = b.model;
+    m.asset.version = "2.0";
+    m.asset.generator = "Kestrilune";
+    m.buffers.emplace_back();
+    BufferBuilder buffer(m);
+    const WeldedMesh welded = WeldVertices(view, mats);
+    // Images and textures of the materials whose bitmap is loaded.
+    const ExportImages images = CollectImages(mats);
+    for (std::size_t k = 0; k < images.textures.size(); ++k) {
+        tinygltf::Texture tex;
+        tex.source = int(k);
+        m.textures.push_back(std::move(tex));
+    }
+    tinygltf::Mesh mesh = AddPrimitives(m, buffer, welded, mats, images.ofMaterial);
+    AddImages(b, buffer, images.textures, embedImages, r.path);
+    WarnUntextured(mats, r.options.warnings);
+    FinishScene(m, std::move(mesh), buffer);
     return b;
 }
 

@@ -12,6 +12,7 @@
 #include <nlohmann/json.hpp>
 #include <vector>
 
+#include "base/numbers.h"
 #include "formats/gltf_library.h"
 #include "formats/reader.h"
 #include "formats/text_io.h"
@@ -389,6 +390,124 @@ class Builder {
         return true;
     }
 
+    // The primitive's corners as vertex numbers: its indices, or 0, 1, 2, ... without them.
+    struct Corners {
+        Elements indices;
+        bool indexed = false;
+        std::size_t count = 0;
+        std::uint32_t operator[](std::size_t i) const {
+            if (!indexed) return std::uint32_t(i);
+            if (!indices.base) return 0;
+            const unsigned char* p = indices.base + i * indices.stride;
+            switch (indices.componentType) {
+                case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+                    return p[0];
+                case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+                    return base::LoadLE16(p);
+                default:
+                    return base::LoadLE32(p);
+            }
+        }
+    };
+
+    // The corners of `p`, every index checked against the `vertexCount` positions.
+    bool ReadCorners(const tinygltf::Primitive& p, std::size_t vertexCount, Corners& out) {
+        if (p.indices < 0) {
+            out.count = vertexCount;
+            return true;
+        }
+        if (!reader_.Accessor(p.indices, out.indices)) return false;
+        if (out.indices.components != 1 ||
+            (out.indices.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE &&
+             out.indices.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
+             out.indices.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT)) {
+            return reader_.Bad("indices are not unsigned integers");
+        }
+        out.indexed = true;
+        out.count = out.indices.count;
+        for (std::size_t i = 0; i < out.count; ++i) {
+            if (out[i] >= vertexCount) return reader_.Bad("an index past the vertices");
+        }
+        return true;
+    }
+
+    // The positions into the mesh, through the node's transform.
+    bool AddVertices(const Elements& positions, const Matrix& world) {
+        const std::size_t first = mesh.Vertices().size();
+        if (first + positions.count > kMaxCount) return reader_.Bad("too many vertices");
+        mesh.ReserveVertices(positions.count, 0);
+        for (std::size_t i = 0; i < positions.count; ++i) {
+            const double x = Reader::Component(positions, i, 0);
+            const double y = Reader::Component(positions, i, 1);
+            const double z = Reader::Component(positions, i, 2);
+            mesh.Vertices().push_back(
+                {float(world[0] * x + world[4] * y + world[8] * z + world[12]),
+                 float(world[1] * x + world[5] * y + world[9] * z + world[13]),
+                 float(world[2] * x + world[6] * y + world[10] * z + world[14])});
+        }
+        return true;
+    }
+
+    // What every triangle of a primitive shares.
+    struct Look {
+        std::size_t firstVertex = 0;
+        bool mirrored = false;  // a mirroring node turns faces over
+        rm::Color colour = rm::MeshBuilder::kDefaultFaceColor;
+        rm::TexturePtr texture;
+        const Elements* uv = nullptr;  // null: none
+    };
+
+    // The triangle of the primitive's vertices a, b, c, with its normal, colour, texture
+    // and texture coordinates.
+    void AddTriangle(const Look& look, std::uint32_t a, std::uint32_t b, std::uint32_t c) {
+        if (look.mirrored) std::swap(b, c);
+        const std::size_t first = look.firstVertex;
+        const std::uint32_t t[3] = {std::uint32_t(first + a), std::uint32_t(first + b),
+                                    std::uint32_t(first + c)};
+        const std::vector<rm::Vector>& v = mesh.Vertices();
+        mesh.Normals().push_back(FaceNormal(v[t[0]], v[t[1]], v[t[2]]));
+        mesh.AppendFace(t, std::uint32_t(mesh.Normals().size() - 1));
+        const std::size_t f = mesh.FaceRecords().size() - 1;
+        mesh.MutableFaceRecord(f).color = look.colour;
+        if (look.texture) textured_.emplace_back(f, look.texture);
+        if (look.uv) {
+            const std::uint32_t from[3] = {a, b, c};
+            std::span<rm::MeshBuilder::Corner> out = mesh.MutableFaceCorners(f);
+            for (int k = 0; k < 3; ++k) {
+                out[k].u = float(Reader::Component(*look.uv, from[k], 0));
+                out[k].v = float(Reader::Component(*look.uv, from[k], 1));
+            }
+        }
+    }
+
+    // The corners as triangles by the primitive's mode.
+    void AddTriangles(int mode, const Corners& corners, const Look& look) {
+        const std::size_t n = corners.count;
+        // Room for the triangles (at most n - 2), so that the mesh's arrays are not copied
+        // as they grow.
+        const std::size_t most = n < 3 ? 0 : mode == TINYGLTF_MODE_TRIANGLES ? n / 3 : n - 2;
+        mesh.ReserveFaces(most, 3 * most);
+        mesh.ReserveVertices(0, most);
+        if (mode == TINYGLTF_MODE_TRIANGLES) {
+            for (std::size_t i = 0; i + 2 < n; i += 3)
+                AddTriangle(look, corners[i], corners[i + 1], corners[i + 2]);
+        } else if (mode == TINYGLTF_MODE_TRIANGLE_STRIP) {
+            for (std::size_t i = 0; i + 2 < n; ++i) {
+                const std::uint32_t a = corners[i], b = corners[i + 1], c = corners[i + 2];
+                if (a == b || b == c || a == c) continue;  // the joins between strips
+                // Every second triangle keeps its first corner and swaps the other two.
+                if (i % 2 == 0) {
+                    AddTriangle(look, a, b, c);
+                } else {
+                    AddTriangle(look, a, c, b);
+                }
+            }
+        } else {
+            for (std::size_t i = 1; i + 1 < n; ++i)
+                AddTriangle(look, corners[0], corners[i], corners[i + 1]);
+        }
+    }
+
     bool Primitive(const tinygltf::Primitive& p, const Matrix& world) {
         const int mode = p.mode < 0 ? TINYGLTF_MODE_TRIANGLES : p.mode;
         if (mode != TINYGLTF_MODE_TRIANGLES && mode != TINYGLTF_MODE_TRIANGLE_STRIP &&
@@ -403,101 +522,28 @@ class Builder {
             return reader_.Bad("positions are not three floats");
         }
         Elements uv;
-        bool haveUV = false;
+        Look look;
         if (const auto t = p.attributes.find("TEXCOORD_0"); t != p.attributes.end()) {
             if (!reader_.Accessor(t->second, uv)) return false;
             if (uv.components != 2 || uv.count != positions.count ||
                 (uv.componentType != TINYGLTF_COMPONENT_TYPE_FLOAT && !uv.normalized)) {
                 return reader_.Bad("texture coordinates that do not fit the positions");
             }
-            haveUV = true;
+            look.uv = &uv;
         }
-        rm::Color colour = rm::MeshBuilder::kDefaultFaceColor;
-        rm::TexturePtr texture;
         if (p.material >= 0) {
             if (std::size_t(p.material) >= m_.materials.size()) {
                 return reader_.Bad("a primitive's material does not exist");
             }
-            if (!Material(m_.materials[std::size_t(p.material)], colour, texture)) return false;
+            if (!Material(m_.materials[std::size_t(p.material)], look.colour, look.texture))
+                return false;
         }
-        // The vertices, through the node's transform.
-        const std::size_t first = mesh.Vertices().size();
-        if (first + positions.count > kMaxCount) return reader_.Bad("too many vertices");
-        mesh.Vertices().reserve(first + positions.count);
-        for (std::size_t i = 0; i < positions.count; ++i) {
-            const double x = Reader::Component(positions, i, 0);
-            const double y = Reader::Component(positions, i, 1);
-            const double z = Reader::Component(positions, i, 2);
-            mesh.Vertices().push_back(
-                {float(world[0] * x + world[4] * y + world[8] * z + world[12]),
-                 float(world[1] * x + world[5] * y + world[9] * z + world[13]),
-                 float(world[2] * x + world[6] * y + world[10] * z + world[14])});
-        }
-        // The corners, each index checked against the positions.
-        std::vector<std::uint32_t> corners;
-        if (p.indices >= 0) {
-            Elements indices;
-            if (!reader_.Accessor(p.indices, indices)) return false;
-            if (indices.components != 1 ||
-                (indices.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE &&
-                 indices.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT &&
-                 indices.componentType != TINYGLTF_COMPONENT_TYPE_UNSIGNED_INT)) {
-                return reader_.Bad("indices are not unsigned integers");
-            }
-            corners.resize(indices.count);
-            for (std::size_t i = 0; i < indices.count; ++i) {
-                const double v = Reader::Component(indices, i, 0);
-                if (v >= double(positions.count)) return reader_.Bad("an index past the vertices");
-                corners[i] = std::uint32_t(v);
-            }
-        } else {
-            corners.resize(positions.count);
-            for (std::size_t i = 0; i < positions.count; ++i) corners[i] = std::uint32_t(i);
-        }
-        const bool mirrored = Determinant3(world) < 0;  // a mirroring node turns faces over
-        const auto triangle = [&](std::uint32_t a, std::uint32_t b, std::uint32_t c) {
-            if (mirrored) std::swap(b, c);
-            const std::uint32_t t[3] = {std::uint32_t(first + a), std::uint32_t(first + b),
-                                        std::uint32_t(first + c)};
-            const std::vector<rm::Vector>& v = mesh.Vertices();
-            mesh.Normals().push_back(FaceNormal(v[t[0]], v[t[1]], v[t[2]]));
-            mesh.AppendFace(t, std::uint32_t(mesh.Normals().size() - 1));
-            const std::size_t f = mesh.FaceRecords().size() - 1;
-            mesh.MutableFaceRecord(f).color = colour;
-            if (texture) textured_.emplace_back(f, texture);
-            if (haveUV) {
-                const std::uint32_t from[3] = {a, b, c};
-                std::span<rm::MeshBuilder::Corner> out = mesh.MutableFaceCorners(f);
-                for (int k = 0; k < 3; ++k) {
-                    out[k].u = float(Reader::Component(uv, from[k], 0));
-                    out[k].v = float(Reader::Component(uv, from[k], 1));
-                }
-            }
-        };
-        const std::size_t n = corners.size();
-        // Room for the triangles (at most n - 2), so that the mesh's arrays are not copied
-        // as they grow.
-        const std::size_t most = n < 3 ? 0 : mode == TINYGLTF_MODE_TRIANGLES ? n / 3 : n - 2;
-        mesh.ReserveFaces(most, 3 * most);
-        mesh.ReserveVertices(0, most);
-        if (mode == TINYGLTF_MODE_TRIANGLES) {
-            for (std::size_t i = 0; i + 2 < n; i += 3)
-                triangle(corners[i], corners[i + 1], corners[i + 2]);
-        } else if (mode == TINYGLTF_MODE_TRIANGLE_STRIP) {
-            for (std::size_t i = 0; i + 2 < n; ++i) {
-                const std::uint32_t a = corners[i], b = corners[i + 1], c = corners[i + 2];
-                if (a == b || b == c || a == c) continue;  // the joins between strips
-                // Every second triangle keeps its first corner and swaps the other two.
-                if (i % 2 == 0) {
-                    triangle(a, b, c);
-                } else {
-                    triangle(a, c, b);
-                }
-            }
-        } else {
-            for (std::size_t i = 1; i + 1 < n; ++i)
-                triangle(corners[0], corners[i], corners[i + 1]);
-        }
+        look.firstVertex = mesh.Vertices().size();
+        if (!AddVertices(positions, world)) return false;
+        Corners corners;
+        if (!ReadCorners(p, positions.count, corners)) return false;
+        look.mirrored = Determinant3(world) < 0;
+        AddTriangles(mode, corners, look);
         return true;
     }
 

@@ -67,95 +67,117 @@ PlyTexture ChooseTexture(const ExportView& view, const std::string& title,
     return out;
 }
 
-std::string FormatPly(const ExportView& view, bool ascii, const std::string& textureName) {
+// The written vertices (one per model vertex and distinct position, colour and texture
+// coordinates) and the faces: per face its count, then its vertices.
+struct PlyMesh {
+    explicit PlyMesh(const ExportView& view) : welder(view) {}
+    const std::vector<PlyKey>& Vertices() const { return welder.Keys(); }
     bool textured = false;
-    for (int f = 0; f < view.Faces(); ++f) textured |= view.Texture(f) != nullptr;
+    int faces = 0;
+    VertexWelder<PlyKey> welder;
+    std::vector<std::uint32_t> faceCorners;
+};
 
-    VertexWelder<PlyKey> welder(view);
-    const std::vector<PlyKey>& vertices = welder.Keys();
-    std::vector<std::uint32_t> faceCorners;  // per face: count, then the vertices
+void WeldPly(const ExportView& view, PlyMesh& m) {
+    for (int f = 0; f < view.Faces(); ++f) m.textured |= view.Texture(f) != nullptr;
     std::size_t corners = 0;
     for (int f = 0; f < view.Faces(); ++f) corners += std::size_t(std::max(view.Corners(f), 0));
-    faceCorners.reserve(std::size_t(view.Faces()) + corners);
-    int faces = 0;
+    m.faceCorners.reserve(std::size_t(view.Faces()) + corners);
     for (int f = 0; f < view.Faces(); ++f) {
         const int n = view.Corners(f);
         if (n < 3) continue;
-        ++faces;
-        faceCorners.push_back(std::uint32_t(n));
+        ++m.faces;
+        m.faceCorners.push_back(std::uint32_t(n));
         const model::FaceColor& c = view.Color(f);
         for (int i = 0; i < n; ++i) {
             const rm::Vector p = view.Position(f, i);
-            const float u = textured ? view.U(f, i) : 0.0f;
-            const float v = textured ? 1.0f - view.V(f, i) : 0.0f;
+            const float u = m.textured ? view.U(f, i) : 0.0f;
+            const float v = m.textured ? 1.0f - view.V(f, i) : 0.0f;
             const PlyKey key{
                 base::BitsOfFloat(p.x), base::BitsOfFloat(p.y),
                 base::BitsOfFloat(p.z), base::BitsOfFloat(u),
                 base::BitsOfFloat(v),   {Byte(c.red), Byte(c.green), Byte(c.blue), Byte(c.alpha)}};
             bool added = false;
-            faceCorners.push_back(welder.Find(view.Vertex(f, i), key, added));
+            m.faceCorners.push_back(m.welder.Find(view.Vertex(f, i), key, added));
         }
     }
+}
 
+std::string PlyHeader(const PlyMesh& m, bool ascii, const std::string& textureName) {
     std::string s = "ply\n";
     s += ascii ? "format ascii 1.0\n" : "format binary_little_endian 1.0\n";
     s += "comment written by Kestrilune\n";
     if (!textureName.empty()) s += "comment TextureFile " + textureName + "\n";
-    s += "element vertex " + std::to_string(vertices.size()) + "\n";
+    s += "element vertex " + std::to_string(m.Vertices().size()) + "\n";
     s += "property float x\nproperty float y\nproperty float z\n";
     s += "property uchar red\nproperty uchar green\nproperty uchar blue\nproperty uchar alpha\n";
-    if (textured) s += "property float s\nproperty float t\n";
-    s += "element face " + std::to_string(faces) + "\n";
+    if (m.textured) s += "property float s\nproperty float t\n";
+    s += "element face " + std::to_string(m.faces) + "\n";
     s += "property list uchar int vertex_indices\nend_header\n";
-    if (ascii) {
-        for (const PlyKey& k : vertices) {
-            for (const std::uint32_t bits : {k.x, k.y, k.z}) {
-                AppendShortest(s, base::FloatFromBits(bits));
-                s += ' ';
-            }
-            for (int i = 0; i < 4; ++i) {
-                AppendInt(s, k.rgba[i]);
-                s += i < 3 || textured ? ' ' : '\n';
-            }
-            if (textured) {
-                AppendShortest(s, base::FloatFromBits(k.u));
-                s += ' ';
-                AppendShortest(s, base::FloatFromBits(k.v));
-                s += '\n';
-            }
+    return s;
+}
+
+void AppendAsciiBody(std::string& s, const PlyMesh& m) {
+    for (const PlyKey& k : m.Vertices()) {
+        for (const std::uint32_t bits : {k.x, k.y, k.z}) {
+            AppendShortest(s, base::FloatFromBits(bits));
+            s += ' ';
         }
-        for (std::size_t i = 0; i < faceCorners.size();) {
-            const std::uint32_t n = faceCorners[i++];
-            AppendInt(s, n);
-            for (std::uint32_t k = 0; k < n; ++k) {
-                s += ' ';
-                AppendInt(s, faceCorners[i++]);
-            }
+        for (int i = 0; i < 4; ++i) {
+            AppendInt(s, k.rgba[i]);
+            s += i < 3 || m.textured ? ' ' : '\n';
+        }
+        if (m.textured) {
+            AppendShortest(s, base::FloatFromBits(k.u));
+            s += ' ';
+            AppendShortest(s, base::FloatFromBits(k.v));
             s += '\n';
         }
-        return s;
     }
-    // Every byte is known in advance: the body is filled in place.
-    const std::size_t vertexBytes = textured ? 24 : 16;
+    for (std::size_t i = 0; i < m.faceCorners.size();) {
+        const std::uint32_t n = m.faceCorners[i++];
+        AppendInt(s, n);
+        for (std::uint32_t k = 0; k < n; ++k) {
+            s += ' ';
+            AppendInt(s, m.faceCorners[i++]);
+        }
+        s += '\n';
+    }
+}
+
+// Every byte is known in advance: the body is filled in place.
+void AppendBinaryBody(std::string& s, const PlyMesh& m) {
+    const std::size_t vertexBytes = m.textured ? 24 : 16;
     const std::size_t head = s.size();
-    s.resize(head + vertices.size() * vertexBytes + std::size_t(faces) +
-             4 * (faceCorners.size() - std::size_t(faces)));
+    s.resize(head + m.Vertices().size() * vertexBytes + std::size_t(m.faces) +
+             4 * (m.faceCorners.size() - std::size_t(m.faces)));
     auto* q = reinterpret_cast<unsigned char*>(s.data() + head);
-    for (const PlyKey& k : vertices) {
+    for (const PlyKey& k : m.Vertices()) {
         base::StoreLE32(q, k.x);
         base::StoreLE32(q + 4, k.y);
         base::StoreLE32(q + 8, k.z);
         std::memcpy(q + 12, k.rgba, 4);
-        if (textured) {
+        if (m.textured) {
             base::StoreLE32(q + 16, k.u);
             base::StoreLE32(q + 20, k.v);
         }
         q += vertexBytes;
     }
-    for (std::size_t i = 0; i < faceCorners.size();) {
-        const std::uint32_t n = faceCorners[i++];
+    for (std::size_t i = 0; i < m.faceCorners.size();) {
+        const std::uint32_t n = m.faceCorners[i++];
         *q++ = static_cast<unsigned char>(n);
-        for (std::uint32_t k = 0; k < n; ++k, q += 4) base::StoreLE32(q, faceCorners[i++]);
+        for (std::uint32_t k = 0; k < n; ++k, q += 4) base::StoreLE32(q, m.faceCorners[i++]);
+    }
+}
+
+std::string FormatPly(const ExportView& view, bool ascii, const std::string& textureName) {
+    PlyMesh m(view);
+    WeldPly(view, m);
+    std::string s = PlyHeader(m, ascii, textureName);
+    if (ascii) {
+        AppendAsciiBody(s, m);
+    } else {
+        AppendBinaryBody(s, m);
     }
     return s;
 }

@@ -102,6 +102,67 @@ Role RoleOf(std::string_view element, std::string_view name, bool list) {
     return Role::None;
 }
 
+// "format KIND VERSION": the encoding of the data.
+bool ParseFormat(std::string_view rest, Header& h, ReadResult* result) {
+    std::string_view kind;
+    std::string_view version;
+    if (!ScanWord(rest, kind) || !ScanWord(rest, version) || version.substr(0, 1) != "1") {
+        return Fail(result, ReadFailure::Unsupported, "unknown PLY format line");
+    }
+    if (kind == "ascii")
+        h.encoding = Encoding::Text;
+    else if (kind == "binary_little_endian")
+        h.encoding = Encoding::Little;
+    else if (kind == "binary_big_endian")
+        h.encoding = Encoding::Big;
+    else
+        return Fail(result, ReadFailure::Unsupported, "unknown PLY encoding");
+    return true;
+}
+
+// "element NAME COUNT".
+bool ParseElement(std::string_view rest, Header& h, ReadResult* result) {
+    Element e;
+    std::string_view name;
+    long long count = 0;
+    if (!ScanWord(rest, name) || !base::ScanInteger(rest, count) || count < 0) {
+        return Fail(result, ReadFailure::Malformed, "bad element line");
+    }
+    e.name = std::string(name);
+    e.count = std::uint64_t(count);
+    h.elements.push_back(std::move(e));
+    return true;
+}
+
+// "property TYPE NAME" or "property list COUNT-TYPE TYPE NAME", of the latest element.
+bool ParseProperty(std::string_view rest, Header& h, ReadResult* result) {
+    if (h.elements.empty()) {
+        return Fail(result, ReadFailure::Malformed, "property before any element");
+    }
+    Property p;
+    std::string_view type;
+    std::string_view name;
+    if (!ScanWord(rest, type)) return Fail(result, ReadFailure::Malformed, "bad property");
+    if (type == "list") {
+        std::string_view countType;
+        p.list = true;
+        if (!ScanWord(rest, countType) || !TypeOf(countType, p.countType) ||
+            !ScanWord(rest, type)) {
+            return Fail(result, ReadFailure::Malformed, "bad list property");
+        }
+        if (p.countType == Type::Float32 || p.countType == Type::Float64) {
+            return Fail(result, ReadFailure::Malformed, "list count of a real type");
+        }
+    }
+    if (!TypeOf(type, p.type) || !ScanWord(rest, name)) {
+        return Fail(result, ReadFailure::Malformed, "bad property");
+    }
+    p.name = std::string(name);
+    p.role = RoleOf(h.elements.back().name, name, p.list);
+    h.elements.back().properties.push_back(std::move(p));
+    return true;
+}
+
 bool ParseHeader(std::string_view bytes, Header& h, ReadResult* result) {
     LineReader lines(bytes);
     std::string_view line;
@@ -125,55 +186,12 @@ bool ParseHeader(std::string_view bytes, Header& h, ReadResult* result) {
                 h.textureFile = std::string(rest);
             }
         } else if (word == "format") {
-            std::string_view kind;
-            std::string_view version;
-            if (!ScanWord(rest, kind) || !ScanWord(rest, version) || version.substr(0, 1) != "1") {
-                return Fail(result, ReadFailure::Unsupported, "unknown PLY format line");
-            }
-            if (kind == "ascii")
-                h.encoding = Encoding::Text;
-            else if (kind == "binary_little_endian")
-                h.encoding = Encoding::Little;
-            else if (kind == "binary_big_endian")
-                h.encoding = Encoding::Big;
-            else
-                return Fail(result, ReadFailure::Unsupported, "unknown PLY encoding");
+            if (!ParseFormat(rest, h, result)) return false;
             haveFormat = true;
         } else if (word == "element") {
-            Element e;
-            std::string_view name;
-            long long count = 0;
-            if (!ScanWord(rest, name) || !base::ScanInteger(rest, count) || count < 0) {
-                return Fail(result, ReadFailure::Malformed, "bad element line");
-            }
-            e.name = std::string(name);
-            e.count = std::uint64_t(count);
-            h.elements.push_back(std::move(e));
+            if (!ParseElement(rest, h, result)) return false;
         } else if (word == "property") {
-            if (h.elements.empty()) {
-                return Fail(result, ReadFailure::Malformed, "property before any element");
-            }
-            Property p;
-            std::string_view type;
-            std::string_view name;
-            if (!ScanWord(rest, type)) return Fail(result, ReadFailure::Malformed, "bad property");
-            if (type == "list") {
-                std::string_view countType;
-                p.list = true;
-                if (!ScanWord(rest, countType) || !TypeOf(countType, p.countType) ||
-                    !ScanWord(rest, type)) {
-                    return Fail(result, ReadFailure::Malformed, "bad list property");
-                }
-                if (p.countType == Type::Float32 || p.countType == Type::Float64) {
-                    return Fail(result, ReadFailure::Malformed, "list count of a real type");
-                }
-            }
-            if (!TypeOf(type, p.type) || !ScanWord(rest, name)) {
-                return Fail(result, ReadFailure::Malformed, "bad property");
-            }
-            p.name = std::string(name);
-            p.role = RoleOf(h.elements.back().name, name, p.list);
-            h.elements.back().properties.push_back(std::move(p));
+            if (!ParseProperty(rest, h, result)) return false;
         } else {
             return Fail(result, ReadFailure::Malformed, "unknown header line");
         }
@@ -266,6 +284,134 @@ struct Parsed {
     std::vector<rm::Color> faceColours;  // per face, when the faces have them
 };
 
+// One item of an element as the model sees it; `cornersRead` says a face's corner list
+// has been taken (a second list of the same name is read past).
+struct Item {
+    rm::Vector position;
+    std::array<std::uint8_t, 4> rgba{255, 255, 255, 255};
+    std::array<float, 2> uv{0, 0};
+    bool cornersRead = false;
+};
+
+// What an element's properties give the model.
+struct ElementRoles {
+    bool vertex = false, face = false;
+    bool hasColour = false, hasUV = false, hasCorners = false;
+};
+
+ElementRoles RolesOf(const Element& e) {
+    ElementRoles r;
+    r.vertex = e.name == "vertex";
+    r.face = e.name == "face";
+    for (const Property& p : e.properties) {
+        r.hasColour = r.hasColour || (p.role >= Role::Red && p.role <= Role::Alpha);
+        r.hasUV = r.hasUV || p.role == Role::U || p.role == Role::V;
+        r.hasCorners = r.hasCorners || p.role == Role::Corners;
+    }
+    return r;
+}
+
+// The element's count of vertices, or of faces, checked before room is made for them.
+bool ReserveFor(const Element& e, const ElementRoles& r, Parsed& out, ReadResult* result) {
+    if (r.vertex) {
+        out.positions.reserve(e.count);
+        if (r.hasColour) out.rgba.reserve(e.count);
+        if (r.hasUV) out.uv.reserve(e.count);
+    }
+    if (r.face && r.hasCorners) {
+        if (e.count > kMaxCount) return Fail(result, ReadFailure::Unsupported, "too many faces");
+        out.cornerCounts.reserve(e.count);
+        out.corners.reserve(e.count * 3);
+        if (r.hasColour) out.faceColours.reserve(e.count);
+    }
+    return true;
+}
+
+bool TruncatedElement(const Element& e, ReadResult* result) {
+    return Fail(result, ReadFailure::Malformed,
+                "the file holds fewer " + e.name + " items than its header says (" +
+                    std::to_string(e.count) + ")");
+}
+
+// Reads one of the file's items; what it means to the model goes into `item` and `out`.
+class ItemReader {
+  public:
+    ItemReader(Values& values, std::uint64_t vertexCount, ReadResult* result)
+        : values_(values), vertexCount_(vertexCount), result_(result) {}
+
+    bool Read(const Element& e, const ElementRoles& roles, Item& item, Parsed& out) {
+        for (const Property& p : e.properties) {
+            if (p.list ? !List(e, roles.face, p, item, out) : !Scalar(e, p, item)) return false;
+        }
+        return true;
+    }
+
+  private:
+    bool Truncated(const Element& e) { return TruncatedElement(e, result_); }
+
+    bool List(const Element& e, bool face, const Property& p, Item& item, Parsed& out) {
+        double value = 0;
+        if (!values_.Read(p.countType, value)) return Truncated(e);
+        // A text count may be any number: only a whole one that fits is a count.
+        if (!(value >= 0 && value <= 4294967295.0) || value != std::floor(value)) {
+            return Fail(result_, ReadFailure::Malformed, "a list length that is no count");
+        }
+        const auto n = std::uint64_t(value);
+        if (!values_.CanHold(n, kSize[int(p.type)])) return Truncated(e);
+        const bool take = face && p.role == Role::Corners && !item.cornersRead;
+        for (std::uint64_t k = 0; k < n; ++k) {
+            if (!values_.Read(p.type, value)) return Truncated(e);
+            if (!take) continue;
+            if (!(value >= 0 && value < double(vertexCount_)) || value != std::floor(value)) {
+                return Fail(result_, ReadFailure::Malformed,
+                            "a face names a vertex past the vertex count");
+            }
+            out.corners.push_back(std::uint32_t(value));
+        }
+        if (take) {
+            out.cornerCounts.push_back(std::uint32_t(n));
+            item.cornersRead = true;
+        }
+        return true;
+    }
+
+    bool Scalar(const Element& e, const Property& p, Item& item) {
+        double value = 0;
+        if (!values_.Read(p.type, value)) return Truncated(e);
+        switch (p.role) {
+            case Role::X:
+                item.position.x = float(value);
+                break;
+            case Role::Y:
+                item.position.y = float(value);
+                break;
+            case Role::Z:
+                item.position.z = float(value);
+                break;
+            case Role::Red:
+            case Role::Green:
+            case Role::Blue:
+            case Role::Alpha:
+                item.rgba[int(p.role) - int(Role::Red)] = std::uint8_t(ColourByte(p.type, value));
+                break;
+            case Role::U:
+                item.uv[0] = float(value);
+                break;
+            case Role::V:
+                item.uv[1] = 1.0f - float(value);  // from the top
+                break;
+            case Role::None:
+            case Role::Corners:
+                break;
+        }
+        return true;
+    }
+
+    Values& values_;
+    std::uint64_t vertexCount_;
+    ReadResult* result_;
+};
+
 bool ReadData(const Header& h, std::string_view data, Parsed& out, ReadResult* result) {
     Values values(data, h.encoding);
     std::uint64_t vertexCount = 0;
@@ -279,109 +425,21 @@ bool ReadData(const Header& h, std::string_view data, Parsed& out, ReadResult* r
     if (!haveVertices)
         return Fail(result, ReadFailure::Malformed, "the file has no vertex element");
     if (vertexCount > kMaxCount) return Fail(result, ReadFailure::Unsupported, "too many vertices");
-    const auto truncated = [&](const Element& e) {
-        return Fail(result, ReadFailure::Malformed,
-                    "the file holds fewer " + e.name + " items than its header says (" +
-                        std::to_string(e.count) + ")");
-    };
+    ItemReader reader(values, vertexCount, result);
     for (const Element& e : h.elements) {
-        const bool vertex = e.name == "vertex";
-        const bool face = e.name == "face";
-        if (!values.CanHold(e.count, LeastBytes(e))) return truncated(e);
-        bool hasColour = false;
-        bool hasUV = false;
-        bool hasCorners = false;
-        for (const Property& p : e.properties) {
-            hasColour = hasColour || (p.role >= Role::Red && p.role <= Role::Alpha);
-            hasUV = hasUV || p.role == Role::U || p.role == Role::V;
-            hasCorners = hasCorners || p.role == Role::Corners;
-        }
-        if (vertex) {
-            out.positions.reserve(e.count);
-            if (hasColour) out.rgba.reserve(e.count);
-            if (hasUV) out.uv.reserve(e.count);
-        }
-        if (face && hasCorners) {
-            if (e.count > kMaxCount)
-                return Fail(result, ReadFailure::Unsupported, "too many faces");
-            out.cornerCounts.reserve(e.count);
-            out.corners.reserve(e.count * 3);
-            if (hasColour) out.faceColours.reserve(e.count);
-        }
+        if (!values.CanHold(e.count, LeastBytes(e))) return TruncatedElement(e, result);
+        const ElementRoles roles = RolesOf(e);
+        if (!ReserveFor(e, roles, out, result)) return false;
         for (std::uint64_t i = 0; i < e.count; ++i) {
-            rm::Vector position;
-            std::array<std::uint8_t, 4> rgba{255, 255, 255, 255};
-            std::array<float, 2> uv{0, 0};
-            bool cornersRead = false;
-            for (const Property& p : e.properties) {
-                double value = 0;
-                if (p.list) {
-                    if (!values.Read(p.countType, value)) return truncated(e);
-                    // A text count may be any number: only a whole one that fits is a count.
-                    if (!(value >= 0 && value <= 4294967295.0) || value != std::floor(value)) {
-                        return Fail(result, ReadFailure::Malformed,
-                                    "a list length that is no count");
-                    }
-                    const auto n = std::uint64_t(value);
-                    if (!values.CanHold(n, kSize[int(p.type)])) return truncated(e);
-                    const bool take = face && p.role == Role::Corners && !cornersRead;
-                    for (std::uint64_t k = 0; k < n; ++k) {
-                        if (!values.Read(p.type, value)) return truncated(e);
-                        if (!take) continue;
-                        if (!(value >= 0 && value < double(vertexCount)) ||
-                            value != std::floor(value)) {
-                            return Fail(result, ReadFailure::Malformed,
-                                        "a face names a vertex past the vertex count");
-                        }
-                        out.corners.push_back(std::uint32_t(value));
-                    }
-                    if (take) {
-                        out.cornerCounts.push_back(std::uint32_t(n));
-                        cornersRead = true;
-                    }
-                    continue;
-                }
-                if (!values.Read(p.type, value)) return truncated(e);
-                switch (p.role) {
-                    case Role::X:
-                        position.x = float(value);
-                        break;
-                    case Role::Y:
-                        position.y = float(value);
-                        break;
-                    case Role::Z:
-                        position.z = float(value);
-                        break;
-                    case Role::Red:
-                        rgba[0] = std::uint8_t(ColourByte(p.type, value));
-                        break;
-                    case Role::Green:
-                        rgba[1] = std::uint8_t(ColourByte(p.type, value));
-                        break;
-                    case Role::Blue:
-                        rgba[2] = std::uint8_t(ColourByte(p.type, value));
-                        break;
-                    case Role::Alpha:
-                        rgba[3] = std::uint8_t(ColourByte(p.type, value));
-                        break;
-                    case Role::U:
-                        uv[0] = float(value);
-                        break;
-                    case Role::V:
-                        uv[1] = 1.0f - float(value);
-                        break;  // from the top
-                    case Role::None:
-                    case Role::Corners:
-                        break;
-                }
-            }
-            if (vertex) {
-                out.positions.push_back(position);
-                if (hasColour) out.rgba.push_back(rgba);
-                if (hasUV) out.uv.push_back(uv);
-            } else if (face && hasCorners) {
-                if (hasColour)
-                    out.faceColours.push_back(rm::MakeColor(rgba[3], rgba[0], rgba[1], rgba[2]));
+            Item item;
+            if (!reader.Read(e, roles, item, out)) return false;
+            if (roles.vertex) {
+                out.positions.push_back(item.position);
+                if (roles.hasColour) out.rgba.push_back(item.rgba);
+                if (roles.hasUV) out.uv.push_back(item.uv);
+            } else if (roles.face && roles.hasCorners && roles.hasColour) {
+                out.faceColours.push_back(
+                    rm::MakeColor(item.rgba[3], item.rgba[0], item.rgba[1], item.rgba[2]));
             }
         }
     }

@@ -116,6 +116,60 @@ Vector Face::GetNormal() const {
 // ---------------------------------------------------------------------------------------
 // Mesh builder
 
+namespace {
+
+// The faces and corners of a face-data list of `step` values a corner, counted up to its
+// end or to the first count that does not fit.
+std::pair<std::size_t, std::size_t> CountListFaces(std::span<const std::int32_t> faceData,
+                                                   std::size_t step) {
+    std::size_t listFaces = 0, listCorners = 0;
+    for (std::size_t i = 0; i < faceData.size() && faceData[i] > 0;) {
+        const auto n = std::size_t(faceData[i]);
+        if (n * step > faceData.size() - i - 1) break;
+        i += 1 + n * step;
+        ++listFaces;
+        listCorners += n;
+    }
+    return {listFaces, listCorners};
+}
+
+}  // namespace
+
+bool MeshBuilder::AppendFaceList(std::span<const std::int32_t> faceData, std::size_t vertexCount,
+                                 std::size_t normalCount, std::vector<Face>* added) {
+    const bool withNormals = normalCount != std::size_t(-1);
+    const std::size_t step = withNormals ? 2 : 1;
+    const auto vertexBase = static_cast<std::uint32_t>(vertices_.size() - vertexCount);
+    const auto normalBase =
+        static_cast<std::uint32_t>(normals_.size() - (withNormals ? normalCount : 0));
+    const std::int32_t* p = faceData.data();
+    const std::int32_t* const end = p + faceData.size();
+    for (;;) {
+        if (p == end) return false;  // no closing 0
+        const std::int32_t n = *p++;
+        if (n == 0) return true;
+        if (n < 0 || std::size_t(n) * step > std::size_t(end - p)) return false;
+        FaceRecord face;
+        face.firstCorner = corners_.size();
+        face.cornerCount = static_cast<std::uint32_t>(n);
+        for (std::int32_t k = 0; k < n; ++k) {
+            // Negative indices become huge as unsigned and fail the same check.
+            const auto vi = static_cast<std::uint64_t>(static_cast<std::uint32_t>(p[0]));
+            if (p[0] < 0 || vi >= vertexCount) return false;
+            Corner c;
+            c.vertex = vertexBase + static_cast<std::uint32_t>(vi);
+            if (withNormals) {
+                if (p[1] < 0 || static_cast<std::uint64_t>(p[1]) >= normalCount) return false;
+                c.normal = normalBase + static_cast<std::uint32_t>(p[1]);
+            }
+            p += step;
+            corners_.push_back(c);
+        }
+        if (added) added->emplace_back(this, faces_.size());
+        faces_.push_back(std::move(face));
+    }
+}
+
 bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vector> normals,
                            std::span<const std::int32_t> faceData, std::vector<Face>* added) {
     const bool withNormals = !normals.empty();
@@ -141,50 +195,15 @@ bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vec
     try {
         // Room for exactly the faces and corners of the list (a first, cheap walk over its
         // counts), so that neither array grows by copying.
-        const std::size_t step = withNormals ? 2 : 1;
-        std::size_t listFaces = 0, listCorners = 0;
-        for (std::size_t i = 0; i < faceData.size() && faceData[i] > 0;) {
-            const auto n = std::size_t(faceData[i]);
-            if (n * step > faceData.size() - i - 1) break;
-            i += 1 + n * step;
-            ++listFaces;
-            listCorners += n;
-        }
+        const auto [listFaces, listCorners] = CountListFaces(faceData, withNormals ? 2 : 1);
         faces_.reserve(oldFaces + listFaces);
         corners_.reserve(oldCorners + listCorners);
         if (added) added->reserve(oldAdded + listFaces);
         vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
         normals_.insert(normals_.end(), normals.begin(), normals.end());
-
-        const auto vertexBase = static_cast<std::uint32_t>(oldVertices);
-        const auto normalBase = static_cast<std::uint32_t>(oldNormals);
-        const std::int32_t* p = faceData.data();
-        const std::int32_t* const end = p + faceData.size();
-        const auto vertexCount = static_cast<std::uint64_t>(vertices.size());
-        const auto normalCount = static_cast<std::uint64_t>(normals.size());
-        for (;;) {
-            if (p == end) return fail();  // no closing 0
-            const std::int32_t n = *p++;
-            if (n == 0) break;
-            if (n < 0 || std::size_t(n) * step > std::size_t(end - p)) return fail();
-            FaceRecord face;
-            face.firstCorner = corners_.size();
-            face.cornerCount = static_cast<std::uint32_t>(n);
-            for (std::int32_t k = 0; k < n; ++k) {
-                // Negative indices become huge as unsigned and fail the same check.
-                const auto vi = static_cast<std::uint64_t>(static_cast<std::uint32_t>(p[0]));
-                if (p[0] < 0 || vi >= vertexCount) return fail();
-                Corner c;
-                c.vertex = vertexBase + static_cast<std::uint32_t>(vi);
-                if (withNormals) {
-                    if (p[1] < 0 || static_cast<std::uint64_t>(p[1]) >= normalCount) return fail();
-                    c.normal = normalBase + static_cast<std::uint32_t>(p[1]);
-                }
-                p += step;
-                corners_.push_back(c);
-            }
-            if (added) added->emplace_back(this, faces_.size());
-            faces_.push_back(std::move(face));
+        if (!AppendFaceList(faceData, vertices.size(),
+                            withNormals ? normals.size() : std::size_t(-1), added)) {
+            return fail();
         }
     } catch (const std::bad_alloc&) {
         return fail();

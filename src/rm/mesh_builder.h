@@ -186,6 +186,11 @@ class MeshBuilder {
   private:
     friend class Face;
 
+    // AddFaces' walk over its list, after the `vertexCount` vertices and `normalCount`
+    // normals (-1: the list has no normal indices) at the end of the mesh's lists: false
+    // for a bad list, with what it added left for the caller to take back.
+    bool AppendFaceList(std::span<const std::int32_t> faceData, std::size_t vertexCount,
+                        std::size_t normalCount, std::vector<Face>* added);
     // A new default face of the `n` corners from `firstCorner` on.
     void NewFace(std::size_t firstCorner, std::size_t n);
     // `texture` as a face's texture, held by the mesh.

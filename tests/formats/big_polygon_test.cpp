@@ -24,24 +24,10 @@ using testing_support::Model;
 
 // A concave star of `n` corners (n even) in the plane z = 0, counter-clockwise.
 std::vector<Vector> Star(int n) {
-    std::vector<Vector> p;
-    for (int i = 0; i < n; ++i) {
-        const double a = 2 * std::numbers::pi * i / n;
-        const double r = i % 2 ? 0.4 : 1.0;
-        p.push_back({float(r * std::cos(a)), float(r * std::sin(a)), 0});
-    }
-    return p;
+    return testing_support::Star(n / 2, 0.4f);
 }
 
-double Area(const std::vector<Vector>& p) {
-    double a = 0;
-    for (std::size_t i = 0; i < p.size(); ++i) {
-        const Vector& u = p[i];
-        const Vector& v = p[(i + 1) % p.size()];
-        a += double(u.x) * v.y - double(v.x) * u.y;
-    }
-    return a / 2;
-}
+using testing_support::SignedArea;
 
 // The mesh's faces as they came from the star: `faces` faces of `corners` corners whose
 // areas (signed, in the star's plane and winding `sign`) add up to the star's without any
@@ -49,14 +35,14 @@ double Area(const std::vector<Vector>& p) {
 void ExpectStar(const rm::MeshBuilder& mesh, std::size_t faces, std::size_t corners, double sign,
                 rm::Color color) {
     ASSERT_EQ(mesh.FaceRecords().size(), faces);
-    const double whole = Area(Star(int(corners == 3 ? faces + 2 : corners)));
+    const double whole = SignedArea(Star(int(corners == 3 ? faces + 2 : corners)));
     double sum = 0, sumAbs = 0;
     for (std::size_t f = 0; f < faces; ++f) {
         std::vector<Vector> p;
         for (const auto& c : mesh.FaceCorners(f)) p.push_back(mesh.Vertices()[c.vertex]);
         ASSERT_EQ(p.size(), corners);
-        sum += sign * Area(p);
-        sumAbs += std::fabs(Area(p));
+        sum += sign * SignedArea(p);
+        sumAbs += std::fabs(SignedArea(p));
         EXPECT_EQ(mesh.FaceRecords()[f].color, color) << f;
     }
     EXPECT_NEAR(sum, whole, 1e-5);

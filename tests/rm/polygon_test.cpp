@@ -7,34 +7,27 @@
 #include <set>
 #include <vector>
 
+#include "test_support.h"
+
 namespace {
 
 using rm::Triangle;
 using rm::Vector;
 
-// Twice the signed area of a polygon in the plane z = const (shoelace).
-double Area2(const std::vector<Vector>& p) {
-    double a = 0;
-    for (std::size_t i = 0; i < p.size(); ++i) {
-        const Vector& u = p[i];
-        const Vector& v = p[(i + 1) % p.size()];
-        a += double(u.x) * v.y - double(v.x) * u.y;
-    }
-    return a;
-}
+using testing_support::SignedArea;
 
 // What every split must give: n - 2 triangles of valid, distinct corner numbers, each
 // turning the polygon's way, covering exactly its area (so none reaches outside a concave
 // outline or overlaps another).
 void ExpectCovers(const std::vector<Vector>& polygon, const std::vector<Triangle>& tris) {
     ASSERT_EQ(tris.size(), polygon.size() - 2);
-    const double whole = Area2(polygon);
+    const double whole = SignedArea(polygon);
     double sum = 0, sumAbs = 0;
     std::set<std::uint32_t> used;
     for (const Triangle& t : tris) {
         for (std::uint32_t k : t) ASSERT_LT(k, polygon.size());
         ASSERT_TRUE(t[0] != t[1] && t[1] != t[2] && t[0] != t[2]);
-        const double a = Area2({polygon[t[0]], polygon[t[1]], polygon[t[2]]});
+        const double a = SignedArea({polygon[t[0]], polygon[t[1]], polygon[t[2]]});
         EXPECT_GE(a * whole, 0.0) << "a triangle turns the other way";
         sum += a;
         sumAbs += std::fabs(a);
@@ -43,16 +36,6 @@ void ExpectCovers(const std::vector<Vector>& polygon, const std::vector<Triangle
     EXPECT_NEAR(sum, whole, 1e-6 * std::fabs(whole));
     EXPECT_NEAR(sumAbs, std::fabs(whole), 1e-6 * std::fabs(whole));
     EXPECT_EQ(used.size(), polygon.size());  // no corner lost
-}
-
-std::vector<Vector> Star(int points, float inner) {
-    std::vector<Vector> p;
-    for (int i = 0; i < 2 * points; ++i) {
-        const double a = std::numbers::pi * i / points;
-        const double r = i % 2 ? inner : 1.0;
-        p.push_back({float(r * std::cos(a)), float(r * std::sin(a)), 2.0f});
-    }
-    return p;
 }
 
 TEST(SplitPolygon, ConvexConcaveAndKeyholeOutlinesAreCoveredExactly) {
@@ -69,7 +52,7 @@ TEST(SplitPolygon, ConvexConcaveAndKeyholeOutlinesAreCoveredExactly) {
     rm::SplitPolygon(clockwise, tris);
     ExpectCovers(clockwise, tris);
     // A concave star of 24 corners: a fan from corner 0 would cover area outside it.
-    const std::vector<Vector> star = Star(12, 0.3f);
+    const std::vector<Vector> star = testing_support::Star(12, 0.3f, 2.0f);
     rm::SplitPolygon(star, tris);
     ExpectCovers(star, tris);
     // A square with a square hole, joined by a doubled edge (the keyhole layout of
@@ -78,13 +61,13 @@ TEST(SplitPolygon, ConvexConcaveAndKeyholeOutlinesAreCoveredExactly) {
                                          {1, 1, 0}, {1, 3, 0}, {3, 3, 0}, {3, 1, 0}, {1, 1, 0}};
     rm::SplitPolygon(keyhole, tris);
     ExpectCovers(keyhole, tris);
-    EXPECT_NEAR(Area2(keyhole), 2 * (16 - 4), 1e-9);
+    EXPECT_NEAR(SignedArea(keyhole), 16 - 4, 1e-9);
 }
 
 TEST(SplitPolygon, OutlinesInOtherPlanesAndWithStraightRuns) {
     std::vector<Triangle> tris;
     // The star in the plane x = 5, turned so that y and z carry the outline.
-    std::vector<Vector> star = Star(9, 0.4f), upright;
+    std::vector<Vector> star = testing_support::Star(9, 0.4f, 2.0f), upright;
     for (const Vector& v : star) upright.push_back({5, v.x, v.y});
     rm::SplitPolygon(upright, tris);
     ExpectCovers(star, tris);  // its corner numbers cover the flat copy

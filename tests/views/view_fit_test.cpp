@@ -241,11 +241,6 @@ struct Moved : edit_test::EditPanes {
         s->ViewScale = 40.0f;
         s->viewCentre = {10.0f, 20.0f, 30.0f};
     }
-    views::CMdlrView& Top() { return *view[0]; }
-    views::CMdlrView& View3D() { return *view[1]; }
-    views::CMdlrView& Front() { return *view[2]; }
-    views::CMdlrView& Side() { return *view[3]; }
-    model::FaceTable& T() { return s->Table(); }
 };
 
 TEST(MovedView, PanMovesTheSharedCentreWithThePointer) {
