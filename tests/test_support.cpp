@@ -196,11 +196,14 @@ int AppendFace(model::FaceTable& table, model::ModelHost& host,
     return ::testing::AssertionSuccess();
 }
 
-std::string Crlf(const std::string& text) {
+std::string WithLineEnds(const std::string& text, const std::string& end) {
     std::string out;
     for (const char c : text) {
-        if (c == '\n') out += '\r';
-        out += c;
+        if (c == '\n') {
+            out += end;
+        } else {
+            out += c;
+        }
     }
     return out;
 }

@@ -173,8 +173,11 @@ inline std::string LeFloats(std::initializer_list<float> values) {
     return s;
 }
 
-// The text with every "\n" made "\r\n", for listings written with "\n".
-std::string Crlf(const std::string& text);
+// The text with every "\n" made `end`, for listings written with "\n"; Crlf for CR LF.
+std::string WithLineEnds(const std::string& text, const std::string& end);
+inline std::string Crlf(const std::string& text) {
+    return WithLineEnds(text, "\r\n");
+}
 
 // The corners of every face of the host's mesh: " (x y z)" each, in whole numbers, every
 // face ending in ','.

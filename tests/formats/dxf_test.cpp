@@ -114,11 +114,9 @@ TEST(DxfWriter, WritesEveryKindOfFaceByteForByte) {
 }
 
 TEST(DxfReader, LayoutsThatReadAndFilesThatFail) {
-    std::string crlf;
-    for (char ch : kQuadFile) crlf += ch == '\n' ? std::string("\r\n") : std::string(1, ch);
     const std::string from11 = kQuadBody.substr(24), from20 = kQuadBody.substr(8);
     const std::vector<std::tuple<const char*, std::string, bool>> cases = {
-        {"CR LF line ends", crlf, true},
+        {"CR LF line ends", testing_support::Crlf(kQuadFile), true},
         {"blanks inside and around lines, blank lines",
          "  0\n\n3DFACE\n  \n 10\n -0.5\n 20\n\t-0.5\n 30\n- 0 . 5\n\t\n" + from11, true},
         {"codes after 33 (62, 70)", "0\n3DFACE\n" + kQuadBody + "70\n3\n62\n256\n", true},

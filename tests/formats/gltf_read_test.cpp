@@ -7,6 +7,7 @@
 
 #include <cstring>
 
+#include "base/numbers.h"
 #include "rm/image_builder.h"
 #include "test_support.h"
 
@@ -38,18 +39,13 @@ std::string Base64(const std::string& bytes) {
     return out;
 }
 
-template <typename T>
-void Put(std::string& s, T v) {
-    s.append(reinterpret_cast<const char*>(&v), sizeof v);
-}
-
 // The buffer of the small files: four positions of a unit square (bytes 0..47), their
 // texture coordinates as normalised bytes (48..55), and six indices (56..67).
 std::string SquareBuffer() {
-    std::string b;
-    for (float f : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 1.f, 1.f, 0.f, 0.f, 1.f, 0.f}) Put(b, f);
-    for (std::uint8_t u : {0, 0, 255, 0, 255, 255, 0, 255}) Put(b, u);
-    for (std::uint16_t i : {0, 1, 2, 0, 2, 3}) Put(b, i);
+    std::string b =
+        testing_support::LeFloats({0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 1.f, 1.f, 0.f, 0.f, 1.f, 0.f});
+    for (std::uint8_t u : {0, 0, 255, 0, 255, 255, 0, 255}) b += char(u);
+    for (unsigned i : {0, 1, 2, 0, 2, 3}) base::AppendLE16(b, i);
     return b;
 }
 
@@ -172,11 +168,11 @@ std::string Glb(std::string json, std::string bin) {
     while (json.size() % 4) json += ' ';
     while (bin.size() % 4) bin += '\0';
     std::string s = "glTF";
-    Put<std::uint32_t>(s, 2);
-    Put<std::uint32_t>(s, std::uint32_t(12 + 8 + json.size() + 8 + bin.size()));
-    Put<std::uint32_t>(s, std::uint32_t(json.size()));
+    base::AppendLE32(s, 2);
+    base::AppendLE32(s, std::uint32_t(12 + 8 + json.size() + 8 + bin.size()));
+    base::AppendLE32(s, std::uint32_t(json.size()));
     s += "JSON" + json;
-    Put<std::uint32_t>(s, std::uint32_t(bin.size()));
+    base::AppendLE32(s, std::uint32_t(bin.size()));
     s += std::string("BIN\0", 4) + bin;
     return s;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "base/numbers.h"
 #include "test_support.h"
 
 namespace {
@@ -20,14 +21,13 @@ std::string Hex(const std::string& text) {
     return out;
 }
 std::string Chunk(const char* id, const std::string& data) {
-    const auto n = unsigned(data.size());
-    return id + std::string{char(n >> 24), char(n >> 16), char(n >> 8), char(n)} + data;
+    return id + testing_support::Be32(std::uint32_t(data.size())) + data;
 }
 // A FORM of the surface names, the points of a unit square and (0, 0, 1), the POLS values
 // given and the chunks after them.
 std::string File(const char* names, std::initializer_list<int> pols, const std::string& after) {
     std::string body;
-    for (int v : pols) body += {char(v >> 8), char(v)};
+    for (int v : pols) base::AppendBE16(body, unsigned(v));
     body = Chunk("SRFS", Hex(names)) +
            Chunk("PNTS", Hex("00 00 00 00 00 00 00 00 00 00 00 00 3F 80 00 00 00 00 00 00 00 00 "
                              "00 00 3F 80 00 00 3F 80 00 00 00 00 00 00 00 00 00 00 3F 80 00 00 "

@@ -26,16 +26,18 @@ using testing_support::Model;
 using testing_support::RealFile;
 using testing_support::TempDir;
 
+const char* const kObjTriangle = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+const char* const kMqoTriangle =
+    "Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\n"
+    "vertex 3 {\n0 0 0\n100 0 0\n0 100 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n";
+
 // Each reader reports why it failed as a kind, which callers act on without reading text.
 TEST(Registry, ReadersReportTheKindOfTheirFailure) {
     TempDir dir;
     const std::string cube = dir.Path("cube.obj");
-    testing_support::WriteFile(cube, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    testing_support::WriteFile(cube, kObjTriangle);
     const std::string triangle = dir.Path("triangle.mqo");
-    testing_support::WriteFile(
-        triangle,
-        "Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\n"
-        "vertex 3 {\n0 0 0\n100 0 0\n0 100 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n");
+    testing_support::WriteFile(triangle, kMqoTriangle);
     const std::string garbage = dir.Path("garbage.mqo");
     testing_support::WriteFile(garbage, "not a document\n");
     const std::string layered = dir.Path("layered.lwo");
@@ -145,12 +147,9 @@ TEST(Registry, EachFormatHasOneConvention) {
 TEST(Registry, TheModelRemembersTheConventionOfItsFiles) {
     TempDir dir;
     const std::string obj = dir.Path("t.obj");
-    testing_support::WriteFile(obj, "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");
+    testing_support::WriteFile(obj, kObjTriangle);
     const std::string mqo = dir.Path("t.mqo");
-    testing_support::WriteFile(
-        mqo,
-        "Metasequoia Document\nFormat Text Ver 1.0\nObject \"o\" {\n"
-        "vertex 3 {\n0 0 0\n100 0 0\n0 100 0\n}\nface 1 {\n3 V(0 1 2)\n}\n}\n");
+    testing_support::WriteFile(mqo, kMqoTriangle);
     Model m;
     EXPECT_EQ(m.host.handedness, model::Handedness::None);
     EXPECT_FALSE(doc::ImportFile(m.host, *m.table, obj).becameMixed);

@@ -89,11 +89,7 @@ TEST(RokReader, EveryJoinedFaceBecomesTwoWindingsWithItsPaletteColour) {
 TEST(RokReader, LineEndsAndOverlongLines) {
     Model reference;
     ASSERT_EQ(formats::ReadRokBytes(kFile, reference.host), 1);
-    auto ends = [](std::string s, const std::string& end) {
-        for (auto p = s.find('\n'); p != std::string::npos; p = s.find('\n', p + end.size()))
-            s.replace(p, 1, end);
-        return s;
-    };
+    const auto ends = testing_support::WithLineEnds;
     // Beyond 19 characters a line is cut and its rest read as the next line: here one long
     // line stands for two of the first point's unused lines.
     std::string cut = kFile;

@@ -106,14 +106,10 @@ TEST(Image, FilesCutShortAreRefusedAtEveryLength) {
 TEST(Image, DeclaredSizesPastTheLimitsAreRefusedBeforeDecoding) {
     // PNG: the IHDR chunk's width and height, big-endian at 16 and 20.
     std::string png = MakeImage(ImageFormat::Png, 1, 1, Sample);
-    const auto putBig32 = [](std::string& s, std::size_t at, std::uint32_t v) {
-        for (int i = 0; i < 4; ++i) s[at + i] = char(v >> (24 - 8 * i));
-    };
     for (const auto& [w, h] : {std::pair{8193u, 1u}, std::pair{1u, 8193u},
                                std::pair{0x80000000u, 1u}, std::pair{8192u, 8192u + 1}}) {
         std::string big = png;
-        putBig32(big, 16, w);
-        putBig32(big, 20, h);
+        big.replace(16, 8, testing_support::Be32(w) + testing_support::Be32(h));
         EXPECT_EQ(Decode(big), rm::BitmapError::TooLarge) << w << " x " << h;
     }
     // JPEG: the frame header's height and width, found by walking the segments.
