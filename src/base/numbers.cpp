@@ -101,8 +101,7 @@ void SkipSpace(std::string_view& s) {
 bool ScanDecimalFull(std::string_view& s, double& out) {
     const char* p = s.data();
     const char* const end = p + s.size();
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    const bool negative = detail::TakeSign(p, end);
     double value = 0.0;
     if (!ScanUnsignedDecimal(p, end, value)) return false;
     out = negative ? -value : value;
@@ -115,8 +114,7 @@ bool ScanDouble(std::string_view& s, double& out) {
     SkipSpace(t);
     const char* p = t.data();
     const char* const end = p + t.size();
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    const bool negative = detail::TakeSign(p, end);
     const std::string_view rest(p, std::size_t(end - p));
     double value = 0.0;
     if (p < end && ((IsDigit(*p) && !(*p == '0' && end - p > 1 && (p[1] == 'x' || p[1] == 'X'))) ||
@@ -147,11 +145,11 @@ bool ScanFloat(std::string_view& s, float& out) {
 }
 
 bool ScanInteger(std::string_view& s, long long& out) {
-    const char* p = s.data();
-    const char* const end = p + s.size();
-    while (p < end && IsSpace(*p)) ++p;
-    bool negative = false;
-    if (p < end && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    std::string_view t = s;
+    SkipSpace(t);
+    const char* p = t.data();
+    const char* const end = p + t.size();
+    const bool negative = detail::TakeSign(p, end);
     if (p >= end || !IsDigit(*p)) return false;
     long long value = 0;
     for (; p < end && IsDigit(*p); ++p) {

@@ -45,6 +45,12 @@ bool ScanInteger(std::string_view& s, long long& out);
 
 namespace detail {
 
+// Moves past a leading '+' or '-'; true for '-'.
+inline bool TakeSign(const char*& p, const char* end) {
+    if (p >= end || (*p != '+' && *p != '-')) return false;
+    return *p++ == '-';
+}
+
 // Exact powers of ten as doubles.
 inline constexpr double kPowersOfTen[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                           1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
@@ -80,8 +86,7 @@ inline bool FastDecimal(const char*& s, const char* end, double& value) {
 inline bool ScanDecimal(std::string_view& s, double& out) {
     const char* p = s.data();
     const char* const end = p + s.size();
-    const bool negative = p < end && *p == '-';
-    if (p < end && (*p == '+' || *p == '-')) ++p;
+    const bool negative = detail::TakeSign(p, end);
     double value = 0.0;
     if (!detail::FastDecimal(p, end, value)) return ScanDecimalFull(s, out);
     out = negative ? -value : value;

@@ -61,11 +61,12 @@ void* PageArena::Allocate(std::size_t bytes) {
     if (first == kMaxPages) return nullptr;
     auto* p = reinterpret_cast<unsigned char*>(base_ + first * kPage);
     if (::mprotect(p, n * kPage, PROT_READ | PROT_WRITE) != 0) return nullptr;
-    // Huge pages for the whole pages the block fills; the page its end only reaches into is
-    // faulted in 4 KiB at a time, so that it costs only what is written.
-    const std::size_t whole = bytes / kPage;
-    if (whole > 0) ::madvise(p, whole * kPage, MADV_HUGEPAGE);
-    if (whole < n) ::madvise(p + whole * kPage, kPage, MADV_NOHUGEPAGE);
+    // Huge pages for the pages the block fills, and for its last page when it fills half
+    // of it; a last page it only reaches into is faulted in 4 KiB at a time, so that it
+    // costs only what is written.
+    const std::size_t huge = (bytes + kPage / 2) / kPage;
+    if (huge > 0) ::madvise(p, huge * kPage, MADV_HUGEPAGE);
+    if (huge < n) ::madvise(p + huge * kPage, kPage, MADV_NOHUGEPAGE);
     Mark(first, n, true);
     length_[first] = std::uint32_t(n);
     inUse_ += n;

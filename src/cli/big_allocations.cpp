@@ -1,4 +1,4 @@
-// The converter's allocations of 4 MiB and more come from a page arena (base/page_arena.h):
+// The converter's allocations of 1 MiB and more come from a page arena (base/page_arena.h):
 // huge pages, and the pages of a freed array reused by the next one. A run over a model of
 // a million faces builds and drops several arrays of 10-100 MB, and otherwise pays a page
 // fault for every 4 KiB of each. Only this program's own operator new is replaced; under
@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr std::size_t kBig = std::size_t(4) << 20;
+constexpr std::size_t kBig = std::size_t(1) << 20;
 
 // Made on the first big allocation and never destroyed: blocks may be freed by the
 // destructors of static objects, after every other static is gone.

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -213,7 +214,21 @@ class Values {
         const std::size_t n = kSize[int(type)];
         if (data_.size() < n) return false;
         unsigned char b[8];
-        std::memcpy(b, data_.data(), n);
+        // Copies of a fixed size, which the compiler turns into single loads.
+        switch (n) {
+            case 1:
+                b[0] = static_cast<unsigned char>(data_[0]);
+                break;
+            case 2:
+                std::memcpy(b, data_.data(), 2);
+                break;
+            case 4:
+                std::memcpy(b, data_.data(), 4);
+                break;
+            default:
+                std::memcpy(b, data_.data(), 8);
+                break;
+        }
         if (encoding_ == Encoding::Big) {
             for (std::size_t i = 0; i < n / 2; ++i) std::swap(b[i], b[n - 1 - i]);
         }

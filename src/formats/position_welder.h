@@ -26,6 +26,11 @@ class PositionWelder {
         return Lookup(p);
     }
 
+    // A hint that `p` is looked up soon: its slot is fetched into the cache meanwhile.
+    void Prefetch(const rm::Vector& p) const {
+        __builtin_prefetch(slots_.data() + (Hash(p) & (slots_.size() - 1)));
+    }
+
   private:
     static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
 

@@ -451,39 +451,36 @@ void FanSpan(const FanRow& row, int y, int lo, int hi, int& pieceInOut) {
     pieceInOut = piece;
 }
 
-}  // namespace
+// The corners' positions kept for the depth plane (the first kMaxKept of them).
+constexpr std::size_t kMaxKept = 64;
+struct RoundedCorners {
+    std::int64_t x[kMaxKept], y[kMaxKept];
+    std::int64_t minX = INT64_MAX, maxX = INT64_MIN, minY = INT64_MAX, maxY = INT64_MIN;
+};
 
-FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,
-                  FanStore& store, Fan* out) {
-    // A lone triangle gains nothing here: FillFast draws it with less set-up.
-    if (n < 4 || style.texture || style.mono) return FanSetup::Triangles;
-    const std::size_t firstPoint = store.points.size();
-    auto giveUp = [&](FanSetup result) {
-        store.points.resize(firstPoint);
-        return result;
-    };
-    constexpr std::size_t kMaxKept = 64;  // positions kept for the depth plane
-    std::int64_t X[kMaxKept], Y[kMaxKept];
-    std::int64_t minXf = INT64_MAX, maxXf = INT64_MIN, minYf = INT64_MAX, maxYf = INT64_MIN;
+// Rounds the corners to sub-pixels into the store's points, keeping their box; false when
+// one lies outside the range the fan's sums hold.
+bool RoundFanCorners(const Vertex* v, std::size_t n, FanStore& store, RoundedCorners& r) {
     for (std::size_t i = 0; i < n; ++i) {
         const std::int64_t x = SubPixel(v[i].x), y = SubPixel(v[i].y);
         if (i < kMaxKept) {
-            X[i] = x;
-            Y[i] = y;
+            r.x[i] = x;
+            r.y[i] = y;
         }
-        if (!(x > -kFanRange && x < kFanRange && y > -kFanRange && y < kFanRange)) {
-            return giveUp(FanSetup::Triangles);
-        }
+        if (!(x > -kFanRange && x < kFanRange && y > -kFanRange && y < kFanRange)) return false;
         store.points.push_back({std::int32_t(x), std::int32_t(y)});
-        minXf = std::min(minXf, x);
-        maxXf = std::max(maxXf, x);
-        minYf = std::min(minYf, y);
-        maxYf = std::max(maxYf, y);
+        r.minX = std::min(r.minX, x);
+        r.maxX = std::max(r.maxX, x);
+        r.minY = std::min(r.minY, y);
+        r.maxY = std::max(r.maxY, y);
     }
-    const FanPoint* p = store.points.data() + firstPoint;
+    return true;
+}
 
-    // Strictly convex and going round once: every corner turns the same way, and the
-    // outline goes down once and up once (edges along the rows not counted).
+// Strictly convex and going round once: every corner turns the same way, and the outline
+// goes down once and up once (edges along the rows not counted). Ready when it faces the
+// viewer, Culled when every triangle of the fan faces away, else Triangles.
+FanSetup FanShape(const FanPoint* p, std::size_t n) {
     std::size_t front = 0, back = 0;
     int changes = 0, last = 0;
     auto next = [n](std::size_t i) { return i + 1 == n ? 0 : i + 1; };
@@ -503,59 +500,82 @@ FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const 
             last = s;
         }
     }
-    if (changes != 2) return giveUp(FanSetup::Triangles);
-    if (back == n) return giveUp(FanSetup::Culled);  // every triangle of the fan faces away
-    if (front != n) return giveUp(FanSetup::Triangles);
+    if (changes != 2) return FanSetup::Triangles;
+    if (back == n) return FanSetup::Culled;
+    if (front != n) return FanSetup::Triangles;
+    return FanSetup::Ready;
+}
+
+// Corners of one colour give every triangle of a Gouraud face the same constant colour
+// planes: the face is filled like a flat one, and the planes are not needed. True when the
+// face fills flat, with its colour.
+bool FillsFlat(const Vertex* v, std::size_t n, const FaceStyle& style, std::uint32_t& color) {
+    color = style.color;
+    if (!style.gouraud) return true;
+    for (std::size_t i = 1; i < n; ++i) {
+        if (!(v[i].r == v[0].r && v[i].g == v[0].g && v[i].b == v[0].b)) return false;
+    }
+    color = ConstantShade(v[0].r, v[0].g, v[0].b);
+    return true;
+}
+
+// Each triangle's planes, exactly as the triangle set-up makes them. A triangle whose box
+// misses the target keeps empty planes: no pixel of the target lies in it. True when any
+// triangle has pixels in the target.
+bool SetupFanPieces(const Vertex* v, const FanPoint* p, std::size_t n, const FaceStyle& planes,
+                    const Target& target, const DepthPlane* depth, FanStore& store) {
+    bool any = false;
+    Triangle tri;
+    for (std::size_t k = 1; k + 1 < n; ++k) {
+        const std::int64_t tx[3] = {p[0].x, p[k].x, p[k + 1].x};
+        const std::int64_t ty[3] = {p[0].y, p[k].y, p[k + 1].y};
+        FanPiece& piece = store.pieces.emplace_back();
+        FanShade* shade = planes.gouraud ? &store.shades.emplace_back() : nullptr;
+        if (SetupPlanes(v[0], v[k], v[k + 1], tx, ty, planes, target, &tri, depth)) {
+            piece.z = FromCorner(tri.z, tri.minX, tri.minY);
+            if (shade) {
+                shade->r = FromCorner(tri.r, tri.minX, tri.minY);
+                shade->g = FromCorner(tri.g, tri.minX, tri.minY);
+                shade->b = FromCorner(tri.b, tri.minX, tri.minY);
+            }
+            any = true;
+        }
+    }
+    return any;
+}
+
+}  // namespace
+
+FanSetup SetupFan(const Vertex* v, std::size_t n, const FaceStyle& style, const Target& target,
+                  FanStore& store, Fan* out) {
+    // A lone triangle gains nothing here: FillFast draws it with less set-up.
+    if (n < 4 || style.texture || style.mono) return FanSetup::Triangles;
+    const std::size_t firstPoint = store.points.size();
+    auto giveUp = [&](FanSetup result) {
+        store.points.resize(firstPoint);
+        return result;
+    };
+    RoundedCorners corners;
+    if (!RoundFanCorners(v, n, store, corners)) return giveUp(FanSetup::Triangles);
+    const FanPoint* p = store.points.data() + firstPoint;
+    if (const FanSetup shape = FanShape(p, n); shape != FanSetup::Ready) return giveUp(shape);
 
     // The pixels whose centres lie in the corners' box, as for a triangle.
     int box[4];
-    if (!PixelBox(minXf, minYf, maxXf, maxYf, target, box)) return giveUp(FanSetup::Culled);
-
-    // Corners of one colour give every triangle of a Gouraud face the same constant
-    // colour planes: the face is filled like a flat one, and the planes are not needed.
-    bool flat = !style.gouraud;
-    std::uint32_t flatColor = style.color;
-    if (style.gouraud) {
-        bool same = true;
-        for (std::size_t i = 1; i < n && same; ++i) {
-            same = v[i].r == v[0].r && v[i].g == v[0].g && v[i].b == v[0].b;
-        }
-        if (same) {
-            flat = true;
-            flatColor = ConstantShade(v[0].r, v[0].g, v[0].b);
-        }
+    if (!PixelBox(corners.minX, corners.minY, corners.maxX, corners.maxY, target, box)) {
+        return giveUp(FanSetup::Culled);
     }
+    std::uint32_t flatColor = 0;
+    const bool flat = FillsFlat(v, n, style, flatColor);
     FaceStyle planes = style;
     planes.gouraud = !flat;
     DepthPlane depth;
-    const bool planar = n <= kMaxKept ? FaceDepthPlane(v, X, Y, n, target, &depth)
+    const bool planar = n <= kMaxKept ? FaceDepthPlane(v, corners.x, corners.y, n, target, &depth)
                                       : FaceDepthPlane(v, n, target, &depth);
 
-    // Each triangle's planes, exactly as the triangle set-up makes them. A triangle whose
-    // box misses the target keeps empty planes: no pixel of the target lies in it.
     const std::size_t firstPiece = store.pieces.size(), firstShade = store.shades.size();
     const bool onePlane = planar && flat;  // then the face needs nothing of its triangles
-    bool any = onePlane;
-    if (!onePlane) {
-        Triangle tri;
-        for (std::size_t k = 1; k + 1 < n; ++k) {
-            const std::int64_t tx[3] = {p[0].x, p[k].x, p[k + 1].x};
-            const std::int64_t ty[3] = {p[0].y, p[k].y, p[k + 1].y};
-            FanPiece& piece = store.pieces.emplace_back();
-            FanShade* shade = flat ? nullptr : &store.shades.emplace_back();
-            if (SetupPlanes(v[0], v[k], v[k + 1], tx, ty, planes, target, &tri,
-                            planar ? &depth : nullptr)) {
-                piece.z = FromCorner(tri.z, tri.minX, tri.minY);
-                if (shade) {
-                    shade->r = FromCorner(tri.r, tri.minX, tri.minY);
-                    shade->g = FromCorner(tri.g, tri.minX, tri.minY);
-                    shade->b = FromCorner(tri.b, tri.minX, tri.minY);
-                }
-                any = true;
-            }
-        }
-    }
-    if (!any) {
+    if (!onePlane && !SetupFanPieces(v, p, n, planes, target, planar ? &depth : nullptr, store)) {
         store.pieces.resize(firstPiece);
         store.shades.resize(firstShade);
         return giveUp(FanSetup::Culled);
