@@ -61,123 +61,131 @@ bool AnswerDialogs(ports::ModalDialog& d) {
     return false;
 }
 
+void SelectLeft(HouseRig& r) {
+    r.router.Execute(doc::ID_TOOL_SELECT);
+    r.Drag(0, 0, 0, 120, 199, 2);
+}
+std::function<void(HouseRig&)> Tool(int id) {
+    return [id](HouseRig& r) { r.router.Execute(id); };
+}
+
+// One step of every kind, each with what it needs first.
+const StepCase kStepCases[] = {
+    {"move drag",
+     [](HouseRig& r) {
+         SelectLeft(r);
+         r.router.Execute(doc::ID_TOOL_MOVE);
+     },
+     [](HouseRig& r) { r.Drag(0, 100, 100, 131, 83, 7); }},
+    {"rotate drag",
+     [](HouseRig& r) {
+         SelectLeft(r);
+         r.router.Execute(doc::ID_TOOL_ROTATE);
+     },
+     [](HouseRig& r) { r.Drag(2, 110, 90, 150, 60, 4); }},
+    {"scale drag",
+     [](HouseRig& r) {
+         SelectLeft(r);
+         r.router.Execute(doc::ID_TOOL_SCALE);
+     },
+     [](HouseRig& r) { r.Drag(3, 120, 100, 126, 97, 3); }},
+    {"stretch drag",
+     [](HouseRig& r) {
+         SelectLeft(r);
+         r.router.Execute(doc::ID_TOOL_STRETCH);
+     },
+     [](HouseRig& r) { r.Drag(0, 100, 100, 110, 120, 2); }},
+    {"numeric move",
+     [](HouseRig& r) {
+         SelectLeft(r);
+         r.router.Execute(doc::ID_TOOL_MOVE);
+         r.ui.onDialog = AnswerDialogs;
+     },
+     Tool(doc::ID_NUMERIC_INPUT)},
+    {"cut", SelectLeft, Tool(doc::ID_EDIT_CUT)},
+    {"material, colour button and OK",
+     [](HouseRig& r) {
+         SelectLeft(r);
+         r.ui.colors = {0x00336699u};
+         r.ui.onDialog = [](ports::ModalDialog& d) {
+             auto* m = dynamic_cast<doc::MaterialDialogData*>(&d);
+             m->OnColor();
+             m->m_nTransparency = 100;
+             m->m_nQuality = 2;
+             return true;
+         };
+     },
+     Tool(doc::ID_MATERIAL)},
+    {"material colour kept after Cancel",
+     [](HouseRig& r) {
+         r.ui.colors = {0x00010203u};
+         r.ui.onDialog = [](ports::ModalDialog& d) {
+             dynamic_cast<doc::MaterialDialogData&>(d).OnColor();
+             return false;
+         };
+     },
+     Tool(doc::ID_MATERIAL)},
+    {"texture with its wrap cancelled",
+     [](HouseRig& r) { r.ui.files = {r.dir.Path("TEXTURE/checker.bmp")}; }, Tool(doc::ID_TEXTURE)},
+    {"wrap",
+     [](HouseRig& r) {
+         r.ui.files = {r.dir.Path("TEXTURE/checker.bmp")};
+         r.router.Execute(doc::ID_TEXTURE);
+         r.ui.onDialog = AnswerDialogs;
+     },
+     Tool(doc::ID_WRAP)},
+    {"remove texture",
+     [](HouseRig& r) {
+         r.ui.files = {r.dir.Path("TEXTURE/checker.bmp")};
+         r.ui.onDialog = AnswerDialogs;
+         r.router.Execute(doc::ID_TEXTURE);
+     },
+     Tool(doc::ID_TEXTURE_REMOVE)},
+    {"polygon",
+     [](HouseRig& r) {
+         r.router.Execute(doc::ID_TOOL_POLYGON);
+         for (const auto& [x, y] : {std::pair{30, 30}, {200, 40}, {190, 180}}) {
+             r.view[0]->OnLButtonDown(x, y);
+             r.view[0]->OnLButtonUp(x, y);
+         }
+     },
+     [](HouseRig& r) { r.view[0]->OnKeyDown(views::KEY_RETURN); }},
+    {"open adds a file", [](HouseRig& r) { r.ui.files = {Sample("pyramid.mqo")}; },
+     Tool(doc::ID_FILE_OPEN)},
+};
+
 // Do, undo, redo: the table (positions, indices, colours, textures, texture coordinates,
 // selection, counts) and the mesh face for face come back exactly, and the step is one.
-TEST(EditPathSteps, EveryKindUndoesAndRedoesExactly) {
-    const auto selectLeft = [](HouseRig& r) {
-        r.router.Execute(doc::ID_TOOL_SELECT);
-        r.Drag(0, 0, 0, 120, 199, 2);
-    };
-    const auto tool = [](int id) { return [id](HouseRig& r) { r.router.Execute(id); }; };
-    const StepCase cases[] = {
-        {"move drag",
-         [&](HouseRig& r) {
-             selectLeft(r);
-             r.router.Execute(doc::ID_TOOL_MOVE);
-         },
-         [](HouseRig& r) { r.Drag(0, 100, 100, 131, 83, 7); }},
-        {"rotate drag",
-         [&](HouseRig& r) {
-             selectLeft(r);
-             r.router.Execute(doc::ID_TOOL_ROTATE);
-         },
-         [](HouseRig& r) { r.Drag(2, 110, 90, 150, 60, 4); }},
-        {"scale drag",
-         [&](HouseRig& r) {
-             selectLeft(r);
-             r.router.Execute(doc::ID_TOOL_SCALE);
-         },
-         [](HouseRig& r) { r.Drag(3, 120, 100, 126, 97, 3); }},
-        {"stretch drag",
-         [&](HouseRig& r) {
-             selectLeft(r);
-             r.router.Execute(doc::ID_TOOL_STRETCH);
-         },
-         [](HouseRig& r) { r.Drag(0, 100, 100, 110, 120, 2); }},
-        {"numeric move",
-         [&](HouseRig& r) {
-             selectLeft(r);
-             r.router.Execute(doc::ID_TOOL_MOVE);
-             r.ui.onDialog = AnswerDialogs;
-         },
-         tool(doc::ID_NUMERIC_INPUT)},
-        {"cut", selectLeft, tool(doc::ID_EDIT_CUT)},
-        {"material, colour button and OK",
-         [&](HouseRig& r) {
-             selectLeft(r);
-             r.ui.colors = {0x00336699u};
-             r.ui.onDialog = [](ports::ModalDialog& d) {
-                 auto* m = dynamic_cast<doc::MaterialDialogData*>(&d);
-                 m->OnColor();
-                 m->m_nTransparency = 100;
-                 m->m_nQuality = 2;
-                 return true;
-             };
-         },
-         tool(doc::ID_MATERIAL)},
-        {"material colour kept after Cancel",
-         [](HouseRig& r) {
-             r.ui.colors = {0x00010203u};
-             r.ui.onDialog = [](ports::ModalDialog& d) {
-                 dynamic_cast<doc::MaterialDialogData&>(d).OnColor();
-                 return false;
-             };
-         },
-         tool(doc::ID_MATERIAL)},
-        {"texture with its wrap cancelled",
-         [](HouseRig& r) { r.ui.files = {r.dir.Path("TEXTURE/checker.bmp")}; },
-         tool(doc::ID_TEXTURE)},
-        {"wrap",
-         [](HouseRig& r) {
-             r.ui.files = {r.dir.Path("TEXTURE/checker.bmp")};
-             r.router.Execute(doc::ID_TEXTURE);
-             r.ui.onDialog = AnswerDialogs;
-         },
-         tool(doc::ID_WRAP)},
-        {"remove texture",
-         [](HouseRig& r) {
-             r.ui.files = {r.dir.Path("TEXTURE/checker.bmp")};
-             r.ui.onDialog = AnswerDialogs;
-             r.router.Execute(doc::ID_TEXTURE);
-         },
-         tool(doc::ID_TEXTURE_REMOVE)},
-        {"polygon",
-         [](HouseRig& r) {
-             r.router.Execute(doc::ID_TOOL_POLYGON);
-             for (const auto& [x, y] : {std::pair{30, 30}, {200, 40}, {190, 180}}) {
-                 r.view[0]->OnLButtonDown(x, y);
-                 r.view[0]->OnLButtonUp(x, y);
-             }
-         },
-         [](HouseRig& r) { r.view[0]->OnKeyDown(views::KEY_RETURN); }},
-        {"open adds a file", [](HouseRig& r) { r.ui.files = {Sample("pyramid.mqo")}; },
-         tool(doc::ID_FILE_OPEN)},
-    };
-    for (const StepCase& c : cases) {
-        SCOPED_TRACE(c.name);
-        HouseRig r;
-        c.prepare(r);
-        const std::size_t steps = r.Steps();
-        const auto tableBefore = SnapTable(r.T());
-        const auto meshBefore = SnapMesh(r.s->model.m_pMesh);
-        c.act(r);
-        ASSERT_EQ(r.Steps(), steps + 1);
-        EXPECT_TRUE(r.document->IsModified());
-        const auto tableAfter = SnapTable(r.T());
-        const auto meshAfter = SnapMesh(r.s->model.m_pMesh);
-        ASSERT_NE(tableAfter, tableBefore);
+void ExpectStepUndoesAndRedoesExactly(const StepCase& c) {
+    HouseRig r;
+    c.prepare(r);
+    const std::size_t steps = r.Steps();
+    const auto tableBefore = SnapTable(r.T());
+    const auto meshBefore = SnapMesh(r.s->model.m_pMesh);
+    c.act(r);
+    ASSERT_EQ(r.Steps(), steps + 1);
+    EXPECT_TRUE(r.document->IsModified());
+    const auto tableAfter = SnapTable(r.T());
+    const auto meshAfter = SnapMesh(r.s->model.m_pMesh);
+    ASSERT_NE(tableAfter, tableBefore);
+    EXPECT_TRUE(edit_rig::ModelIsSound(*r.s));
+    for (int round = 0; round < 2; ++round) {
+        ASSERT_TRUE(r.router.Execute(doc::ID_EDIT_UNDO));
+        EXPECT_EQ(SnapTable(r.T()), tableBefore);
+        EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), meshBefore);
+        EXPECT_EQ(r.document->IsModified(), steps > 0);
+        ASSERT_TRUE(r.router.Execute(doc::ID_EDIT_REDO));
+        EXPECT_EQ(SnapTable(r.T()), tableAfter);
+        EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), meshAfter);
         EXPECT_TRUE(edit_rig::ModelIsSound(*r.s));
-        for (int round = 0; round < 2; ++round) {
-            ASSERT_TRUE(r.router.Execute(doc::ID_EDIT_UNDO));
-            EXPECT_EQ(SnapTable(r.T()), tableBefore);
-            EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), meshBefore);
-            EXPECT_EQ(r.document->IsModified(), steps > 0);
-            ASSERT_TRUE(r.router.Execute(doc::ID_EDIT_REDO));
-            EXPECT_EQ(SnapTable(r.T()), tableAfter);
-            EXPECT_EQ(SnapMesh(r.s->model.m_pMesh), meshAfter);
-            EXPECT_TRUE(edit_rig::ModelIsSound(*r.s));
-        }
-        EXPECT_FALSE(r.router.IsEnabled(doc::ID_EDIT_REDO));
+    }
+    EXPECT_FALSE(r.router.IsEnabled(doc::ID_EDIT_REDO));
+}
+
+TEST(EditPathSteps, EveryKindUndoesAndRedoesExactly) {
+    for (const StepCase& c : kStepCases) {
+        SCOPED_TRACE(c.name);
+        ExpectStepUndoesAndRedoesExactly(c);
     }
 }
 

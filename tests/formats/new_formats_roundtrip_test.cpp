@@ -88,103 +88,133 @@ std::vector<Face> ExpectedFaces(const model::FaceTable& t, bool mirror, bool tri
     return out;
 }
 
+// What a target keeps, and the counts of what its round trips checked.
+struct RoundTrip {
+    explicit RoundTrip(const Target& target)
+        : ext(target.extension),
+          ascii(target.ascii),
+          triangles(ext == "glb" || ext == "gltf" || ext == "stl"),
+          colours(ext != "stl"),
+          textures(ext != "stl"),
+          byMaterial(ext == "glb" || ext == "gltf") {}
+    std::string ext;
+    bool ascii, triangles, colours, textures, byMaterial;
+    int models = 0, texturedFaces = 0;
+};
+
+// Face g of the read-back table r holds the expected corners' positions exactly, and the
+// colour of the source face where the format has colours (white where it has none).
+void ExpectFaceComesBack(const RoundTrip& rt, const model::FaceTable& t, const model::FaceTable& r,
+                         int g, const Face& e) {
+    ASSERT_EQ(r.CornersOf(g), int(e.corners.size())) << "face " << g;
+    for (int i = 0; i < r.CornersOf(g); ++i) {
+        const rm::Vector& p = r.position[g][i];
+        const rm::Vector& q = e.corners[std::size_t(i)].position;
+        ASSERT_TRUE(p.x == q.x && p.y == q.y && p.z == q.z)
+            << "face " << g << " corner " << i << ": (" << p.x << ", " << p.y << ", " << p.z
+            << ") for (" << q.x << ", " << q.y << ", " << q.z << ")";
+    }
+    const model::FaceColor& c = r.faceColor[g];
+    if (rt.colours) {
+        ASSERT_TRUE(SameColor(c, t.faceColor[e.source]))
+            << "face " << g << ": " << c.red << " " << c.green << " " << c.blue << " " << c.alpha;
+    } else {
+        ASSERT_TRUE(SameColor(c, {255, 255, 255, 255})) << "face " << g;
+    }
+}
+
+// Face g's texture: the source's pixels and texture coordinates, or for a texture whose
+// bitmap was not found, a name without pixels in OBJ and PLY and nothing in glTF.
+void ExpectTextureComesBack(RoundTrip& rt, const model::FaceTable& t, const model::FaceTable& r,
+                            int g, const Face& e) {
+    const rm::TexturePtr& had = t.faceTexture[e.source];
+    const rm::TexturePtr& got = r.faceTexture[g];
+    if (!had || had->Pixels().empty()) {
+        if (had && rt.ext != "glb" && rt.ext != "gltf") {
+            ASSERT_TRUE(got) << "face " << g;
+            EXPECT_TRUE(got->Pixels().empty());
+        } else {
+            ASSERT_FALSE(got) << "face " << g;
+        }
+        return;
+    }
+    ++rt.texturedFaces;
+    ASSERT_TRUE(got) << "face " << g;
+    ASSERT_EQ(got->Width(), had->Width());
+    ASSERT_EQ(got->Height(), had->Height());
+    ASSERT_TRUE(got->Pixels() == had->Pixels()) << "face " << g;
+    for (int i = 0; i < r.CornersOf(g); ++i) {
+        const Corner& want = e.corners[std::size_t(i)];
+        // OBJ and PLY count v from the bottom: 1 - (1 - v) may differ in the last bit.
+        ASSERT_NEAR(r.texU[g][i], want.u, 1e-6f) << "face " << g << " corner " << i;
+        ASSERT_NEAR(r.texV[g][i], want.v, 1e-6f) << "face " << g << " corner " << i;
+    }
+}
+
+// PLY names one texture for the whole file: it keeps textures only when every face has the
+// same one.
+bool TexturesKept(const RoundTrip& rt, const model::FaceTable& t,
+                  const std::vector<Face>& expected) {
+    bool plyTexture = true;
+    for (const Face& e : expected)
+        plyTexture &= t.faceTexture[e.source] == t.faceTexture[expected.front().source];
+    return rt.textures && (rt.ext != "ply" || plyTexture);
+}
+
+// One source written to the target and read back; a model the readers refuse is skipped.
+// Stops at the first face that does not come back.
+void ExpectModelComesBack(RoundTrip& rt, const testing_support::TempDir& dir,
+                          const std::string& source) {
+    Model a;
+    if (!doc::ImportFile(a.host, *a.table, source, {.sizeTableToModel = true}).ok())
+        return;  // refused on purpose (the readers' tests say why)
+    ++rt.models;
+    SCOPED_TRACE(source + " -> ." + rt.ext + (rt.ascii ? " (text)" : ""));
+    const model::FaceTable& t = *a.table;
+    const std::string out = dir.Path("m" + std::to_string(rt.models) + "." + rt.ext);
+    doc::ExportOptions how;
+    how.ascii = rt.ascii;
+    const doc::ExportReport written = doc::ExportFile(a.host, t, out, how);
+    ASSERT_TRUE(written.ok) << written.detail;
+
+    Model b;
+    const doc::ImportReport read =
+        doc::ImportFile(b.host, *b.table, out, {.sizeTableToModel = true});
+    const bool mirror = model::IsLeftHanded(a.host.handedness);
+    const std::vector<Face> expected = ExpectedFaces(t, mirror, rt.triangles, rt.byMaterial);
+    if (expected.empty()) {
+        EXPECT_FALSE(read.ok());  // a file of no faces is refused on reading
+        return;
+    }
+    ASSERT_TRUE(read.ok()) << read.read.detail;
+    EXPECT_EQ(b.host.handedness, model::Handedness::Right);
+    const model::FaceTable& r = *b.table;
+    ASSERT_EQ(r.Faces(), int(expected.size()));
+    const bool texturesKept = TexturesKept(rt, t, expected);
+    for (int g = 0; g < r.Faces(); ++g) {
+        const Face& e = expected[std::size_t(g)];
+        ExpectFaceComesBack(rt, t, r, g, e);
+        if (!testing::Test::HasFatalFailure() && texturesKept)
+            ExpectTextureComesBack(rt, t, r, g, e);
+        if (testing::Test::HasFatalFailure()) return;
+    }
+}
+
 class NewFormatsRoundTrip : public testing::TestWithParam<Target> {};
 
 TEST_P(NewFormatsRoundTrip, WhatTheFormatHoldsComesBack) {
-    const Target target = GetParam();
-    const std::string ext = target.extension;
-    const bool triangles = ext == "glb" || ext == "gltf" || ext == "stl";
-    const bool colours = ext != "stl";
-    const bool textures = ext != "stl";
+    RoundTrip rt(GetParam());
     testing_support::TempDir dir;
-    int models = 0, texturedFaces = 0;
     for (const std::string& source : testing_support::ReadableModels()) {
-        Model a;
-        if (!doc::ImportFile(a.host, *a.table, source, {.sizeTableToModel = true}).ok())
-            continue;  // refused on purpose (the readers' tests say why)
-        ++models;
-        SCOPED_TRACE(source + " -> ." + ext + (target.ascii ? " (text)" : ""));
-        const model::FaceTable& t = *a.table;
-        const std::string out = dir.Path("m" + std::to_string(models) + "." + ext);
-        doc::ExportOptions how;
-        how.ascii = target.ascii;
-        const doc::ExportReport written = doc::ExportFile(a.host, t, out, how);
-        ASSERT_TRUE(written.ok) << written.detail;
-
-        Model b;
-        const doc::ImportReport read =
-            doc::ImportFile(b.host, *b.table, out, {.sizeTableToModel = true});
-        const bool mirror = model::IsLeftHanded(a.host.handedness);
-        const bool byMaterial = ext == "glb" || ext == "gltf";
-        const std::vector<Face> expected = ExpectedFaces(t, mirror, triangles, byMaterial);
-        if (expected.empty()) {
-            EXPECT_FALSE(read.ok());  // a file of no faces is refused on reading
-            continue;
-        }
-        ASSERT_TRUE(read.ok()) << read.read.detail;
-        EXPECT_EQ(b.host.handedness, model::Handedness::Right);
-        const model::FaceTable& r = *b.table;
-        ASSERT_EQ(r.Faces(), int(expected.size()));
-
-        // PLY names one texture for the whole file: only when every face has the same one.
-        bool plyTexture = true;
-        for (const Face& e : expected)
-            plyTexture &= t.faceTexture[e.source] == t.faceTexture[expected.front().source];
-        const bool texturesKept = textures && (ext != "ply" || plyTexture);
-
-        for (int g = 0; g < r.Faces(); ++g) {
-            const Face& e = expected[std::size_t(g)];
-            const int f = e.source;
-            ASSERT_EQ(r.CornersOf(g), int(e.corners.size())) << "face " << g;
-            for (int i = 0; i < r.CornersOf(g); ++i) {
-                const rm::Vector& p = r.position[g][i];
-                const rm::Vector& q = e.corners[std::size_t(i)].position;
-                ASSERT_TRUE(p.x == q.x && p.y == q.y && p.z == q.z)
-                    << "face " << g << " corner " << i << ": (" << p.x << ", " << p.y << ", " << p.z
-                    << ") for (" << q.x << ", " << q.y << ", " << q.z << ")";
-            }
-            const model::FaceColor& c = r.faceColor[g];
-            if (colours) {
-                ASSERT_TRUE(SameColor(c, t.faceColor[f]))
-                    << "face " << g << ": " << c.red << " " << c.green << " " << c.blue << " "
-                    << c.alpha;
-            } else {
-                ASSERT_TRUE(SameColor(c, {255, 255, 255, 255})) << "face " << g;
-            }
-            if (!texturesKept) continue;
-            const rm::TexturePtr& had = t.faceTexture[f];
-            const rm::TexturePtr& got = r.faceTexture[g];
-            const bool found = had && !had->Pixels().empty();
-            if (!found) {
-                // A texture whose bitmap was not found: OBJ and PLY still name it, glTF has
-                // no image for it.
-                if (had && ext != "glb" && ext != "gltf") {
-                    ASSERT_TRUE(got) << "face " << g;
-                    EXPECT_TRUE(got->Pixels().empty());
-                } else {
-                    ASSERT_FALSE(got) << "face " << g;
-                }
-                continue;
-            }
-            ++texturedFaces;
-            ASSERT_TRUE(got) << "face " << g;
-            ASSERT_EQ(got->Width(), had->Width());
-            ASSERT_EQ(got->Height(), had->Height());
-            ASSERT_TRUE(got->Pixels() == had->Pixels()) << "face " << g;
-            for (int i = 0; i < r.CornersOf(g); ++i) {
-                const Corner& want = e.corners[std::size_t(i)];
-                // OBJ and PLY count v from the bottom: 1 - (1 - v) may differ in the last bit.
-                ASSERT_NEAR(r.texU[g][i], want.u, 1e-6f) << "face " << g << " corner " << i;
-                ASSERT_NEAR(r.texV[g][i], want.v, 1e-6f) << "face " << g << " corner " << i;
-            }
-        }
+        ExpectModelComesBack(rt, dir, source);
+        if (HasFatalFailure()) return;
     }
     // The samples and the real files the readers take (the real files' round trip through
     // the older formats counts them).
-    EXPECT_GE(models, 75);
-    if (textures) {
+    EXPECT_GE(rt.models, 75);
+    if (rt.textures) {
         // spider.obj, tiger.x, the UV-mapped LightWave files; PLY: those of one texture.
-        EXPECT_GT(texturedFaces, ext == "ply" ? 0 : 1000);
+        EXPECT_GT(rt.texturedFaces, rt.ext == "ply" ? 0 : 1000);
     }
 }
 
