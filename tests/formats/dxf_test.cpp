@@ -245,25 +245,28 @@ TEST(DxfRealFiles, TheBinaryFormOfAFileReadsAsTheText) {
     }
 }
 
+// A POLYLINE's VERTEX entity at (x, y, z) with the flags given.
+std::string PolylineVertex(int x, int y, int z, int flags) {
+    return "0\nVERTEX\n8\n0\n10\n" + std::to_string(x) + "\n20\n" + std::to_string(y) + "\n30\n" +
+           std::to_string(z) + "\n70\n" + std::to_string(flags) + "\n";
+}
+// A polyface mesh's face record: its corners' vertex numbers (negative: the edge hidden).
+std::string PolyfaceFace(std::initializer_list<int> corners) {
+    std::string s = "0\nVERTEX\n8\n0\n10\n0\n20\n0\n30\n0\n70\n128\n";
+    int code = 71;
+    for (int c : corners) s += std::to_string(code++) + "\n" + std::to_string(c) + "\n";
+    return s;
+}
+
 // Polyface meshes (flag 64) and polygon meshes (flag 16) as POLYLINE entities, also inside
 // a block: their corners reversed like a 3DFACE's.
-TEST(DxfReader, PolyfaceAndPolygonMeshes) {
-    auto vertex = [](int x, int y, int z, int flags) {
-        return "0\nVERTEX\n8\n0\n10\n" + std::to_string(x) + "\n20\n" + std::to_string(y) +
-               "\n30\n" + std::to_string(z) + "\n70\n" + std::to_string(flags) + "\n";
-    };
-    auto face = [](std::initializer_list<int> corners) {
-        std::string s = "0\nVERTEX\n8\n0\n10\n0\n20\n0\n30\n0\n70\n128\n";
-        int code = 71;
-        for (int c : corners) s += std::to_string(code++) + "\n" + std::to_string(c) + "\n";
-        return s;
-    };
+TEST(DxfReader, PolyfaceMeshInABlock) {
     // A square (1 2 3 4, one edge hidden: -4) and a triangle (2 5 3), in a block.
     const std::string polyface =
         "0\nSECTION\n2\nBLOCKS\n0\nBLOCK\n2\nB\n0\nPOLYLINE\n66\n1\n70\n64\n71\n5\n72\n2\n" +
-        vertex(0, 0, 0, 192) + vertex(1, 0, 0, 192) + vertex(1, 1, 0, 192) + vertex(0, 1, 0, 192) +
-        vertex(2, 0, 0, 192) + face({1, 2, 3, -4}) + face({2, 5, 3}) +
-        "0\nSEQEND\n0\nENDBLK\n0\nENDSEC\n0\nEOF\n";
+        PolylineVertex(0, 0, 0, 192) + PolylineVertex(1, 0, 0, 192) + PolylineVertex(1, 1, 0, 192) +
+        PolylineVertex(0, 1, 0, 192) + PolylineVertex(2, 0, 0, 192) + PolyfaceFace({1, 2, 3, -4}) +
+        PolyfaceFace({2, 5, 3}) + "0\nSEQEND\n0\nENDBLK\n0\nENDSEC\n0\nEOF\n";
     {
         Model m;
         formats::ReadResult error;
@@ -279,19 +282,21 @@ TEST(DxfReader, PolyfaceAndPolygonMeshes) {
         EXPECT_EQ(m.table->position[1][2], (rm::Vector{1, 0, 0}));
         EXPECT_EQ(m.host.m_pMesh->GetFace(1).GetColor(), 0xFFB2B2B2u);
     }
-    {
-        std::string bad = polyface;
-        bad.replace(bad.find("71\n2\n72\n5"), 9, "71\n2\n72\n9");
-        Model m;
-        EXPECT_EQ(formats::ReadDxfText(bad, m.host), 0);
-    }
+    // A face that names a vertex the mesh does not have.
+    std::string bad = polyface;
+    bad.replace(bad.find("71\n2\n72\n5"), 9, "71\n2\n72\n9");
+    Model m;
+    EXPECT_EQ(formats::ReadDxfText(bad, m.host), 0);
+}
+
+TEST(DxfReader, PolygonMeshesOpenAndClosed) {
     // A 2 x 3 polygon mesh: 2 cells; closed in N (flag 32) a third that joins the last
     // column to the first; closed in M as well (flag 1), each row also joins back: 6.
     for (const auto& [flags, faces] : std::vector<std::pair<int, int>>{{16, 2}, {48, 3}, {49, 6}}) {
         std::string mesh = "0\nSECTION\n2\nENTITIES\n0\nPOLYLINE\n70\n" + std::to_string(flags) +
                            "\n71\n2\n72\n3\n";
         for (int i = 0; i < 2; ++i) {
-            for (int j = 0; j < 3; ++j) mesh += vertex(j, i, 0, 64);
+            for (int j = 0; j < 3; ++j) mesh += PolylineVertex(j, i, 0, 64);
         }
         mesh += "0\nSEQEND\n0\nENDSEC\n0\nEOF\n";
         SCOPED_TRACE(flags);
@@ -305,13 +310,16 @@ TEST(DxfReader, PolyfaceAndPolygonMeshes) {
         EXPECT_EQ(m.table->position[0][2], (rm::Vector{1, 0, 0}));
         EXPECT_EQ(m.table->position[0][3], (rm::Vector{0, 0, 0}));
     }
-    // A 2D polyline is a line: no face, so a file of nothing else is refused.
+}
+
+// A 2D polyline is a line: no face, so a file of nothing else is refused.
+TEST(DxfReader, A2dPolylineIsNoFace) {
     Model line;
-    EXPECT_EQ(
-        formats::ReadDxfText("0\nPOLYLINE\n70\n1\n" + vertex(0, 0, 0, 0) + vertex(1, 0, 0, 0) +
-                                 vertex(1, 1, 0, 0) + "0\nSEQEND\n0\nEOF\n",
-                             line.host),
-        0);
+    EXPECT_EQ(formats::ReadDxfText("0\nPOLYLINE\n70\n1\n" + PolylineVertex(0, 0, 0, 0) +
+                                       PolylineVertex(1, 0, 0, 0) + PolylineVertex(1, 1, 0, 0) +
+                                       "0\nSEQEND\n0\nEOF\n",
+                                   line.host),
+              0);
 }
 
 TEST(DxfPermutedCorners, CornersInAnotherOrderReadAsTheirCodesSay) {

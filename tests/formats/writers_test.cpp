@@ -188,27 +188,98 @@ TEST(Writers, RightHandedModelsAreWrittenAsTheyAre) {
         std::string::npos);
 }
 
-// Every pair of formats: an asymmetric triangle goes into a file of each readable format
-// (written by the program's writers, or by hand for OBJ), is opened, and goes out through
-// every writer. The older formats' files do not depend on the model's convention; the
-// right-handed formats get the opened corners mirrored in Z and reversed when the source
-// is left-handed, as they are when it is right-handed.
+// An asymmetric triangle in a file of each readable format: written by the program's
+// writers, or by hand for OBJ. (DXF keeps a triangle as a four-corner face, whose last
+// corner is doubled: it is a target only.)
+std::vector<std::string> WriteTriangleSources(const TempDir& dir) {
+    std::vector<std::string> sources;
+    Model m;
+    testing_support::ModelBuilder().FaceAt({{1, 0, 0}, {0, 2, 0}, {0, 0, 3}}).Into(m);
+    for (const char* ext : {"x", "lwo", "mqo"}) {
+        sources.push_back(dir.Path(std::string("src.") + ext));
+        Write(m, sources.back());
+    }
+    sources.push_back(dir.Path("src.obj"));
+    WriteFile(sources.back(), "v 1 0 0\nv 0 2 0\nv 0 0 3\nf 1 2 3\n");
+    return sources;
+}
+
+// What a right-handed file must hold of face 0, corner by corner, as "vertex x y z" lines:
+// a left-handed model's corners mirrored in Z and reversed.
+std::string RightHandedCorners(const model::FaceTable& t, bool left) {
+    std::string expected;
+    for (int i = 0; i < 3; ++i) {
+        const rm::Vector& q = t.position[0][left ? 2 - i : i];
+        std::string line = "vertex ";
+        formats::AppendShortest(line, q.x);
+        line += ' ';
+        formats::AppendShortest(line, q.y);
+        line += ' ';
+        formats::AppendShortest(line, left ? 0.0f - q.z : q.z);
+        expected += line + "\n";
+    }
+    return expected;
+}
+
+// The corners an OBJ or PLY file holds (by position), in the same "vertex x y z" lines.
+std::string WrittenCorners(const std::string& ext, const std::string& written) {
+    std::string got;
+    if (ext == "obj") {
+        for (std::size_t p = written.find("\nv "); p != std::string::npos;
+             p = written.find("\nv ", p + 1))
+            got += "vertex " + written.substr(p + 3, written.find('\n', p + 1) - p - 3) + "\n";
+        return got;
+    }
+    std::size_t p = written.find("end_header\n") + 11;
+    for (int i = 0; i < 3; ++i) {
+        const std::size_t e = written.find('\n', p);
+        std::string l = written.substr(p, e - p);
+        // x y z r g b a: drop the colour
+        for (int k = 0; k < 4; ++k) l = l.substr(0, l.find_last_of(' '));
+        got += "vertex " + l + "\n";
+        p = e + 1;
+    }
+    return got;
+}
+
+// One writer's file of the opened model m: the older formats' files do not depend on the
+// model's convention; the right-handed formats' files do, and hold `expected`.
+void ExpectWriterFollowsConvention(Model& m, const TempDir& dir, const formats::WriterEntry& w,
+                                   bool left, const std::string& expected) {
+    const std::string ext(w.extension);
+    SCOPED_TRACE(ext);
+    const std::string out = dir.Path("out." + ext);
+    const std::string written = Write(m, out, true);
+    const formats::Format& format = *formats::FindFormat(out);
+    const model::Handedness was = m.host.handedness;
+    m.host.handedness = left ? model::Handedness::Right : model::Handedness::Left;  // the other
+    const std::string other = Write(m, out, true);
+    m.host.handedness = was;
+    if (!format.writerAdded) {
+        EXPECT_EQ(written, other);  // the older formats keep coordinates as they are
+        return;
+    }
+    EXPECT_NE(written, other);
+    if (ext == "stl") {
+        EXPECT_NE(written.find(expected), std::string::npos) << written;
+    }
+    if (ext == "ply") {
+        EXPECT_NE(written.find("3 0 1 2\n"), std::string::npos);
+    }
+    // OBJ and PLY: the same corners (by position) in the same order. (glTF: the validator
+    // and the hand check above.)
+    if (ext == "obj" || ext == "ply") {
+        EXPECT_EQ(WrittenCorners(ext, written), expected);
+    }
+}
+
+// Every pair of formats: the triangle goes into a file of each readable format, is opened,
+// and goes out through every writer. The right-handed formats get the opened corners
+// mirrored in Z and reversed when the source is left-handed, as they are when it is
+// right-handed.
 TEST(Conventions, EveryPairOfFormats) {
     TempDir dir;
-    std::vector<std::string> sources;
-    {
-        Model m;
-        testing_support::ModelBuilder().FaceAt({{1, 0, 0}, {0, 2, 0}, {0, 0, 3}}).Into(m);
-        // (DXF keeps a triangle as a four-corner face, whose last corner is doubled: it is a
-        // target only.)
-        for (const char* ext : {"x", "lwo", "mqo"}) {
-            sources.push_back(dir.Path(std::string("src.") + ext));
-            Write(m, sources.back());
-        }
-        sources.push_back(dir.Path("src.obj"));
-        WriteFile(sources.back(), "v 1 0 0\nv 0 2 0\nv 0 0 3\nf 1 2 3\n");
-    }
-    for (const std::string& source : sources) {
+    for (const std::string& source : WriteTriangleSources(dir)) {
         SCOPED_TRACE(source);
         Model m;
         ASSERT_TRUE(doc::ImportFile(m.host, *m.table, source).ok());
@@ -217,79 +288,15 @@ TEST(Conventions, EveryPairOfFormats) {
         ASSERT_EQ(t.vertexCount[0], 3);
         const bool left = formats::ConventionOf(source) == model::Handedness::Left;
         EXPECT_EQ(m.host.handedness, formats::ConventionOf(source));
-        // What a right-handed file must hold, corner by corner.
-        std::string expected;
-        for (int i = 0; i < 3; ++i) {
-            const rm::Vector& q = t.position[0][left ? 2 - i : i];
-            std::string line = "vertex ";
-            formats::AppendShortest(line, q.x);
-            line += ' ';
-            formats::AppendShortest(line, q.y);
-            line += ' ';
-            formats::AppendShortest(line, left ? 0.0f - q.z : q.z);
-            expected += line + "\n";
-        }
-        for (const formats::WriterEntry& w : formats::Writers()) {
-            const std::string ext(w.extension);
-            SCOPED_TRACE(ext);
-            const std::string out = dir.Path("out." + ext);
-            const std::string written = Write(m, out, true);
-            const formats::Format& format = *formats::FindFormat(out);
-            const model::Handedness was = m.host.handedness;
-            m.host.handedness =
-                left ? model::Handedness::Right : model::Handedness::Left;  // the other one
-            const std::string other = Write(m, out, true);
-            m.host.handedness = was;
-            if (!format.writerAdded) {
-                EXPECT_EQ(written, other);  // the older formats keep coordinates as they are
-                continue;
-            }
-            EXPECT_NE(written, other);
-            if (ext == "stl") {
-                EXPECT_NE(written.find(expected), std::string::npos) << written;
-            }
-            // The other formats: the same corners (by position) in the same order.
-            std::vector<std::string> lines;
-            if (ext == "obj") {
-                for (std::size_t p = written.find("\nv "); p != std::string::npos;
-                     p = written.find("\nv ", p + 1))
-                    lines.push_back("vertex " +
-                                    written.substr(p + 3, written.find('\n', p + 1) - p - 3) +
-                                    "\n");
-            } else if (ext == "ply") {
-                const std::size_t body = written.find("end_header\n") + 11;
-                std::size_t p = body;
-                for (int i = 0; i < 3; ++i) {
-                    const std::size_t e = written.find('\n', p);
-                    std::string l = written.substr(p, e - p);
-                    // x y z r g b a: drop the colour
-                    for (int k = 0; k < 4; ++k) l = l.substr(0, l.find_last_of(' '));
-                    lines.push_back("vertex " + l + "\n");
-                    p = e + 1;
-                }
-                EXPECT_NE(written.find("3 0 1 2\n"), std::string::npos);
-            } else {
-                continue;  // glTF: the validator and the hand check above
-            }
-            std::string got;
-            for (const std::string& l : lines) got += l;
-            EXPECT_EQ(got, expected);
-        }
+        const std::string expected = RightHandedCorners(t, left);
+        for (const formats::WriterEntry& w : formats::Writers())
+            ExpectWriterFollowsConvention(m, dir, w, left, expected);
     }
 }
 
-// A texture whose bitmap was found goes into the glTF files as a PNG image (beside a
-// .gltf, inside a .glb); one whose bitmap was not found leaves its faces untextured and is
-// named in a warning.
-TEST(Writers, TexturesBecomeImagesOrWarnings) {
-    Model m;
-    FillSmallModel(m);
-    auto found = std::make_shared<rm::Texture>("C:\\textures\\checker.bmp");
-    found->SetPixels(2, 1, {0xFF102030u, 0x80FFFFFFu});
-    auto missing = std::make_shared<rm::Texture>("wood.bmp");
-    m.table->faceTexture[0] = found;
-    m.table->faceTexture[1] = missing;
-    TempDir dir;
+// glTF: the found texture is a PNG image (tex_0.png beside a .gltf, inside a .glb); the
+// missing one leaves its face untextured and is named in a warning.
+void ExpectGltfTextureImages(Model& m, const TempDir& dir) {
     std::vector<std::string> warnings;
     const nlohmann::json doc =
         nlohmann::json::parse(Write(m, dir.Path("tex.gltf"), false, &warnings));
@@ -304,9 +311,13 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
     const std::string glb = Write(m, dir.Path("tex.glb"));
     EXPECT_NE(glb.find("image/png"), std::string::npos);
     EXPECT_NE(glb.find("\x89PNG"), std::string::npos);
-    // OBJ: the found texture is written beside the file as a PNG image, which map_Kd
-    // names (the texture's own file is not beside it); the missing one keeps its name,
-    // with a warning. v is flipped (OBJ's origin is the bottom left).
+}
+
+// OBJ: the found texture is written beside the file as a PNG image, which map_Kd names
+// (the texture's own file is not beside it); the missing one keeps its name, with a
+// warning. v is flipped (OBJ's origin is the bottom left). The file reads back textured.
+void ExpectObjTextureImages(Model& m, const TempDir& dir, const rm::TexturePtr& found) {
+    std::vector<std::string> warnings;
     std::filesystem::create_directory(dir.Path("obj"));
     Write(m, dir.Path("obj/tex.obj"), false, &warnings);
     const std::string mtl = ReadFile(dir.Path("obj/tex.mtl"));
@@ -316,17 +327,19 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
     EXPECT_NE(warnings[0].find("wood.bmp"), std::string::npos);
     EXPECT_EQ(ReadFile(dir.Path("obj/tex_0.png")), ReadFile(dir.Path("tex_0.png")));
     EXPECT_NE(ReadFile(dir.Path("obj/tex.obj")).find("\nvt 0.5 0.5\n"), std::string::npos);
-    {
-        Model back;
-        ASSERT_TRUE(doc::ImportFile(back.host, *back.table, dir.Path("obj/tex.obj")).ok());
-        const rm::TexturePtr& t = back.table->faceTexture[0];
-        ASSERT_TRUE(t);
-        EXPECT_EQ(t->Width(), 2);
-        EXPECT_EQ(t->Pixels(), found->Pixels());
-    }
+    Model back;
+    ASSERT_TRUE(doc::ImportFile(back.host, *back.table, dir.Path("obj/tex.obj")).ok());
+    const rm::TexturePtr& t = back.table->faceTexture[0];
+    ASSERT_TRUE(t);
+    EXPECT_EQ(t->Width(), 2);
+    EXPECT_EQ(t->Pixels(), found->Pixels());
+}
 
-    // PLY names one texture for all its faces: none while the faces differ in texture,
-    // the found one (as a PNG beside the file) when every face has it.
+// PLY names one texture for all its faces: none while the faces differ in texture, the
+// found one (as a PNG beside the file) when every face has it.
+void ExpectPlyTextureImage(Model& m, const TempDir& dir, const rm::TexturePtr& found) {
+    std::vector<std::string> warnings;
+    const rm::TexturePtr second = m.table->faceTexture[1];
     const std::string two = Write(m, dir.Path("two.ply"), true, &warnings);
     EXPECT_EQ(two.find("TextureFile"), std::string::npos);
     EXPECT_NE(two.find("property float s\n"), std::string::npos);
@@ -338,7 +351,22 @@ TEST(Writers, TexturesBecomeImagesOrWarnings) {
               std::string::npos);
     EXPECT_TRUE(warnings.empty());
     EXPECT_EQ(ReadFile(dir.Path("obj/one_0.png")), ReadFile(dir.Path("tex_0.png")));
-    m.table->faceTexture[1] = missing;
+    m.table->faceTexture[1] = second;
+}
+
+// A texture whose bitmap was found goes into the glTF, OBJ and PLY files as a PNG image;
+// one whose bitmap was not found is named in a warning.
+TEST(Writers, TexturesBecomeImagesOrWarnings) {
+    Model m;
+    FillSmallModel(m);
+    auto found = std::make_shared<rm::Texture>("C:\\textures\\checker.bmp");
+    found->SetPixels(2, 1, {0xFF102030u, 0x80FFFFFFu});
+    m.table->faceTexture[0] = found;
+    m.table->faceTexture[1] = std::make_shared<rm::Texture>("wood.bmp");
+    TempDir dir;
+    ExpectGltfTextureImages(m, dir);
+    ExpectObjTextureImages(m, dir, found);
+    ExpectPlyTextureImage(m, dir, found);
 
     if (!testing_support::GltfValidatorMissing().empty()) return;
     for (const auto& v :

@@ -108,87 +108,110 @@ render::raster::FanSetup DrawFaceFast(const std::vector<Vertex>& v, const FaceSt
     return setup;
 }
 
-TEST(RasterTest, WholeFacesGiveTheTrianglesPixelsAndValues) {
-    // Convex faces of 3 to 40 corners, often with corners on pixel centres, on the 1/16
-    // grid and level with each other (edges along the rows, rows through corners), some
-    // turned away, some beyond the picture's edges, flat or bent in depth; and arbitrary
-    // polygons, which go the triangle way. Two faces per picture, so that depth decides
-    // between them.
-    std::mt19937 rng(17);
-    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
-    std::uniform_int_distribution<int> pick(0, 3);
+// The random source of the faces below, seeded so that every run draws the same ones.
+struct RandomFaces {
+    std::mt19937 rng{17};
+    std::uniform_real_distribution<float> unit{0.0f, 1.0f};
+    std::uniform_int_distribution<int> pick{0, 3};
+    float Unit() { return unit(rng); }
+};
+
+// Face corners of case n: convex faces of 3 to 40 corners, often with corners on pixel
+// centres, on the 1/16 grid and level with each other (edges along the rows, rows through
+// corners), some turned away, some beyond the picture's edges, flat or bent in depth; and
+// every fifth case arbitrary polygons, which go the triangle way.
+std::vector<Vertex> RandomFace(RandomFaces& r, int n) {
+    const std::size_t corners = 3 + r.rng() % (n % 4 == 0 ? 38 : 6);
+    const float cx = -5 + 50 * r.Unit(), cy = -5 + 40 * r.Unit();
+    const float rx = 0.3f + 20 * r.Unit(), ry = 0.3f + 20 * r.Unit();
+    std::vector<float> angles(corners);
+    for (float& angle : angles) angle = 6.2831853f * r.Unit();
+    std::sort(angles.begin(), angles.end());
+    if (n % 3 == 1) std::reverse(angles.begin(), angles.end());  // turned away
+    const bool arbitrary = n % 5 == 4;
+    std::vector<Vertex> v(corners);
+    for (std::size_t k = 0; k < corners; ++k) {
+        float x = cx + rx * std::cos(angles[k]), y = cy + ry * std::sin(angles[k]);
+        if (arbitrary) {
+            x = cx + rx * (r.Unit() - 0.5f);
+            y = cy + ry * (r.Unit() - 0.5f);
+        }
+        switch (r.pick(r.rng)) {
+            case 0:
+                x = std::floor(x) + 0.5f;
+                y = std::floor(y) + 0.5f;
+                break;
+            case 1:
+                x = std::round(x * 16) / 16;
+                y = std::round(y * 16) / 16;
+                break;
+            default:
+                break;
+        }
+        if (k > 0 && r.rng() % 6 == 0) v[k].y = v[k - 1].y;
+        v[k].x = x;
+        if (!(k > 0 && v[k].y == v[k - 1].y)) v[k].y = y;
+        v[k].z = r.Unit();
+        v[k].r = float(r.rng() % 256);
+        v[k].g = float(r.rng() % 256);
+        v[k].b = float(r.rng() % 256);
+    }
+    if (n % 7 == 3) {  // one colour in every corner
+        for (auto& corner : v) corner.r = v[0].r, corner.g = v[0].g, corner.b = v[0].b;
+    }
+    if (n % 2 == 1) {  // a flat face: one depth plane (mostly; steep ones are not)
+        const float z0 = 0.2f + 0.6f * r.Unit();
+        const float zx = (r.Unit() - 0.5f) * 1e-4f, zy = (r.Unit() - 0.5f) * 1e-4f;
+        for (auto& corner : v) corner.z = z0 + zx * (corner.x - cx) + zy * (corner.y - cy);
+    }
+    return v;
+}
+
+// How many faces went each way, and how many had one depth plane.
+struct FaceWays {
     int fans = 0, triangles = 0, planar = 0;
+};
+
+// One face drawn three ways: by the reference into a, the fast way into b, and the fast way
+// in three bands of rows (as threads fill them) into c.
+void DrawThreeWays(const std::vector<Vertex>& v, const FaceStyle& style, Buffers& a, Buffers& b,
+                   Buffers& c, FaceWays& ways) {
+    render::raster::DepthPlane plane;
+    ways.planar += render::raster::FaceDepthPlane(v.data(), v.size(), a.Whole(), &plane);
+    DrawFaceReference(v, style, a.Whole());
+    const auto setup = DrawFaceFast(v, style, b.Whole(), b.Whole());
+    ways.fans += setup == render::raster::FanSetup::Ready ? 1 : 0;
+    ways.triangles += setup == render::raster::FanSetup::Triangles ? 1 : 0;
+    for (int band = 0; band < 3; ++band) {
+        Target t = c.Whole();
+        t.clipY0 = band * 11;
+        t.clipY1 = std::min(30, band * 11 + 11);
+        DrawFaceFast(v, style, c.Whole(), t);
+    }
+}
+
+// Two random faces per picture, so that depth decides between them: the fast fill, whole
+// or in bands, gives the reference's pixels and depths exactly.
+TEST(RasterTest, WholeFacesGiveTheTrianglesPixelsAndValues) {
+    RandomFaces r;
+    FaceWays ways;
     for (int n = 0; n < 2000; ++n) {
         Buffers a, b, c;
         for (int face = 0; face < 2; ++face) {
-            const std::size_t corners = 3 + rng() % (n % 4 == 0 ? 38 : 6);
-            const float cx = -5 + 50 * unit(rng), cy = -5 + 40 * unit(rng);
-            const float rx = 0.3f + 20 * unit(rng), ry = 0.3f + 20 * unit(rng);
-            std::vector<float> angles(corners);
-            for (float& angle : angles) angle = 6.2831853f * unit(rng);
-            std::sort(angles.begin(), angles.end());
-            if (n % 3 == 1) std::reverse(angles.begin(), angles.end());  // turned away
-            const bool arbitrary = n % 5 == 4;
-            std::vector<Vertex> v(corners);
-            for (std::size_t k = 0; k < corners; ++k) {
-                float x = cx + rx * std::cos(angles[k]), y = cy + ry * std::sin(angles[k]);
-                if (arbitrary) {
-                    x = cx + rx * (unit(rng) - 0.5f);
-                    y = cy + ry * (unit(rng) - 0.5f);
-                }
-                switch (pick(rng)) {
-                    case 0:
-                        x = std::floor(x) + 0.5f;
-                        y = std::floor(y) + 0.5f;
-                        break;
-                    case 1:
-                        x = std::round(x * 16) / 16;
-                        y = std::round(y * 16) / 16;
-                        break;
-                    default:
-                        break;
-                }
-                if (k > 0 && rng() % 6 == 0) v[k].y = v[k - 1].y;
-                v[k].x = x;
-                if (!(k > 0 && v[k].y == v[k - 1].y)) v[k].y = y;
-                v[k].z = unit(rng);
-                v[k].r = float(rng() % 256);
-                v[k].g = float(rng() % 256);
-                v[k].b = float(rng() % 256);
-            }
-            if (n % 7 == 3) {  // one colour in every corner
-                for (auto& corner : v) corner.r = v[0].r, corner.g = v[0].g, corner.b = v[0].b;
-            }
-            if (n % 2 == 1) {  // a flat face: one depth plane (mostly; steep ones are not)
-                const float z0 = 0.2f + 0.6f * unit(rng);
-                const float zx = (unit(rng) - 0.5f) * 1e-4f, zy = (unit(rng) - 0.5f) * 1e-4f;
-                for (auto& corner : v) corner.z = z0 + zx * (corner.x - cx) + zy * (corner.y - cy);
-            }
+            const std::vector<Vertex> v = RandomFace(r, n);
             FaceStyle style;
             style.gouraud = n % 2 == 0;
             style.color = 0x00A0B0C0u + std::uint32_t(face);
-            style.alpha = n % 6 == 5 ? std::uint8_t(rng() % 256) : 255;
-            render::raster::DepthPlane plane;
-            planar += render::raster::FaceDepthPlane(v.data(), v.size(), a.Whole(), &plane);
-            DrawFaceReference(v, style, a.Whole());
-            const auto setup = DrawFaceFast(v, style, b.Whole(), b.Whole());
-            fans += setup == render::raster::FanSetup::Ready ? 1 : 0;
-            triangles += setup == render::raster::FanSetup::Triangles ? 1 : 0;
-            // Bands of rows, as threads fill them.
-            for (int band = 0; band < 3; ++band) {
-                Target t = c.Whole();
-                t.clipY0 = band * 11;
-                t.clipY1 = std::min(30, band * 11 + 11);
-                DrawFaceFast(v, style, c.Whole(), t);
-            }
+            style.alpha = n % 6 == 5 ? std::uint8_t(r.rng() % 256) : 255;
+            DrawThreeWays(v, style, a, b, c, ways);
         }
         ASSERT_EQ(a.color, b.color) << "case " << n;
         ASSERT_EQ(a.depth, b.depth) << "case " << n;
         ASSERT_EQ(a.color, c.color) << "case " << n;
     }
-    EXPECT_GT(fans, 500);
-    EXPECT_GT(triangles, 300);
-    EXPECT_GT(planar, 300);
+    EXPECT_GT(ways.fans, 500);
+    EXPECT_GT(ways.triangles, 300);
+    EXPECT_GT(ways.planar, 300);
 }
 
 TEST(RasterTest, FlatFacesTakeTheirDepthFromOnePlane) {

@@ -209,8 +209,7 @@ TEST(XSave, SplitsVerticesOnlyWhereCornersDiffer) {
 // below is worked out by hand from the format: lists of "count;" and items closed by ";,"
 // and the last by ";;", floats in their shortest spelling (51 / 255 as a float is
 // 0.200000018, spelt 0.20000002).
-TEST(XSave, ASmallModelOfTwoMaterialsATextureAndCoordinatesByteForByte) {
-    MeshBuilder m;
+void BuildTwoMaterialSquare(MeshBuilder& m) {
     const rm::Vector square[4] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
     const rm::Vector up[1] = {{0, 0, 1}};
     ASSERT_TRUE(m.AddFaces(square, up,
@@ -231,30 +230,42 @@ TEST(XSave, ASmallModelOfTwoMaterialsATextureAndCoordinatesByteForByte) {
         ASSERT_TRUE(red.SetTextureCoordinates(k, uv[0][k][0], uv[0][k][1]));
         ASSERT_TRUE(blue.SetTextureCoordinates(k, uv[1][k][0], uv[1][k][1]));
     }
-    const std::string expected =
-        "xof 0302txt 0032\n"
-        "Header {\n 1;\n 0;\n 1;\n}\n\n"
-        "Mesh {\n"
-        " 5;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 1;1;0;,\n 0;1;0;;\n"
-        " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
-        " MeshMaterialList {\n"
-        "  2;\n  2;\n  0,\n  1;\n"
-        "  Material {\n"
-        "   1;0;0;1;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
-        "   TextureFilename {\n    \"wood.bmp\";\n   }\n"
-        "  }\n"
-        "  Material {\n"
-        "   0;0;1;0.20000002;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
-        "  }\n"
-        " }\n"
-        " MeshNormals {\n"
-        " 5;\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;;\n"
-        " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
-        " }\n"
-        " MeshTextureCoords {\n"
-        " 5;\n 0;1;,\n 1;1;,\n 1;0;,\n 0.5;0;,\n 0;0;;\n"
-        " }\n"
-        "}\n";
+}
+// The square saved with everything.
+const std::string kTwoMaterialSquareX =
+    "xof 0302txt 0032\n"
+    "Header {\n 1;\n 0;\n 1;\n}\n\n"
+    "Mesh {\n"
+    " 5;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 1;1;0;,\n 0;1;0;;\n"
+    " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
+    " MeshMaterialList {\n"
+    "  2;\n  2;\n  0,\n  1;\n"
+    "  Material {\n"
+    "   1;0;0;1;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
+    "   TextureFilename {\n    \"wood.bmp\";\n   }\n"
+    "  }\n"
+    "  Material {\n"
+    "   0;0;1;0.20000002;;\n   15;\n   0.25;0.5;1;;\n   0;0;0.125;;\n"
+    "  }\n"
+    " }\n"
+    " MeshNormals {\n"
+    " 5;\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;,\n 0;0;1;;\n"
+    " 2;\n 3;0,1,2;,\n 3;0,3,4;;\n"
+    " }\n"
+    " MeshTextureCoords {\n"
+    " 5;\n 0;1;,\n 1;1;,\n 1;0;,\n 0.5;0;,\n 0;0;;\n"
+    " }\n"
+    "}\n";
+// Without materials, normals or coordinates.
+const std::string kPlainSquareX =
+    "xof 0302txt 0032\nHeader {\n 1;\n 0;\n 1;\n}\n\nMesh {\n"
+    " 4;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 0;1;0;;\n"
+    " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
+
+TEST(XSave, ASmallModelOfTwoMaterialsATextureAndCoordinatesByteForByte) {
+    MeshBuilder m;
+    ASSERT_NO_FATAL_FAILURE(BuildTwoMaterialSquare(m));
+    const std::string& expected = kTwoMaterialSquareX;
     EXPECT_EQ(rm::SaveXToString(m, rm::XOFSAVE_ALL), expected);
     // The file holds the same bytes, in any locale.
     testing_support::TempDir dir;
@@ -266,10 +277,7 @@ TEST(XSave, ASmallModelOfTwoMaterialsATextureAndCoordinatesByteForByte) {
     }
     // Without texture names the first material has none; without materials, normals or
     // coordinates their blocks go, and the vertices no longer split.
-    const std::string plain =
-        "xof 0302txt 0032\nHeader {\n 1;\n 0;\n 1;\n}\n\nMesh {\n"
-        " 4;\n 0;0;0;,\n 1;0;0;,\n 1;1;0;,\n 0;1;0;;\n"
-        " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
+    const std::string& plain = kPlainSquareX;
     EXPECT_EQ(rm::SaveXToString(m, 0), plain);
     const std::string materialsOnly = rm::SaveXToString(m, rm::XOFSAVE_MATERIALS);
     EXPECT_EQ(materialsOnly.find("TextureFilename"), std::string::npos);
