@@ -206,6 +206,47 @@ JpegLayout ScanJpeg(std::span<const std::uint8_t> b) {
     return layout;
 }
 
+// Whether every Huffman table of a JPEG file has at most 256 codes. The image decoder lays
+// a table's code lengths out in an array of 257 before it checks them, so a table whose
+// sixteen counts add up to more writes past that array. Markers are found as the decoder
+// finds them: segments skipped by their lengths, and anything else (entropy-coded data,
+// junk between segments) passed over byte by byte up to the next 0xFF that starts a marker.
+// Bytes past the end of the file count as 0, as the decoder reads them.
+bool JpegHuffmanTablesFit(std::span<const std::uint8_t> b) {
+    const auto byteAt = [&b](std::size_t at) -> unsigned { return at < b.size() ? b[at] : 0; };
+    std::size_t at = 2;
+    while (at + 1 < b.size()) {
+        if (b[at] != 0xFF) {
+            ++at;
+            continue;
+        }
+        const unsigned marker = b[at + 1];
+        if (marker == 0xFF || marker == 0x00 || marker == 0x01 ||
+            (marker >= 0xD0 && marker <= 0xD7)) {
+            ++at;  // a fill byte, a stuffed 0xFF in entropy-coded data, or a marker of no length
+            continue;
+        }
+        if (marker == 0xD9) return true;  // end of image
+        at += 2;
+        const std::size_t length = (byteAt(at) << 8) | byteAt(at + 1);
+        if (marker == 0xC4) {
+            // One or more tables: a class and id byte, sixteen counts, then the codes.
+            std::int64_t left = std::int64_t(length) - 2;
+            std::size_t table = at + 2;
+            while (left > 0) {
+                unsigned codes = 0;
+                for (std::size_t i = 0; i < 16; ++i) codes += byteAt(table + 1 + i);
+                if (codes > 256) return false;
+                table += 17 + codes;
+                left -= 17 + std::int64_t(codes);
+            }
+        }
+        if (length < 2) return true;  // the decoder stops here
+        at += length;
+    }
+    return true;
+}
+
 // The size an image of `kind` declares, checked against the limits, and whether its bytes
 // hold all of it, before any pixel is decoded.
 BitmapError CheckImage(std::span<const std::uint8_t> b, ImageKind kind) {
@@ -238,6 +279,7 @@ BitmapError CheckImage(std::span<const std::uint8_t> b, ImageKind kind) {
                 e != BitmapError::None) {
                 return e;
             }
+            if (!JpegHuffmanTablesFit(b)) return BitmapError::Unreadable;
             return layout.complete ? BitmapError::None : BitmapError::Unreadable;
         }
         case ImageKind::Unknown:

@@ -86,6 +86,26 @@ TEST(Image, RealJpegTexturesDecodeBaselineAndProgressive) {
     }
 }
 
+// A Huffman table's sixteen counts say how many codes follow; more than 256 is no JPEG, and
+// the decoder would lay them out past its array before it looked. Refused wherever the table
+// is: in the header of a baseline file, or between the scans of a progressive one.
+TEST(Image, JpegHuffmanTablesOfMoreThan256CodesAreRefused) {
+    std::string made = MakeImage(ImageFormat::Jpeg, 8, 8, Sample);
+    const std::string real =
+        testing_support::ReadFile(testing_support::RealFile("obj/engineflare1.jpg"));
+    const std::size_t firstScan = real.find("\xFF\xDA");
+    ASSERT_NE(firstScan, std::string::npos);
+    for (auto [jpeg, from] : {std::pair{made, std::size_t(0)}, std::pair{real, firstScan}}) {
+        ASSERT_EQ(Decode(jpeg), rm::BitmapError::None);
+        const std::size_t dht = jpeg.find("\xFF\xC4", from);
+        ASSERT_NE(dht, std::string::npos);
+        // Marker, length, class and id, then the counts: 255 + 2 more codes than there were.
+        jpeg[dht + 5] = char(0xFF);
+        jpeg[dht + 6] = char(std::uint8_t(jpeg[dht + 6]) + 2);
+        EXPECT_EQ(Decode(jpeg), rm::BitmapError::Unreadable) << "table at " << dht;
+    }
+}
+
 TEST(Image, FilesCutShortAreRefusedAtEveryLength) {
     const auto noise = [](int x, int y) {
         return 0xFF000000u | std::uint32_t(x * 7919 + y * 104729);
