@@ -471,12 +471,17 @@ bool Build(Parsed& in, rm::MeshBuilder& mesh, ReadResult* result) {
     std::vector<rm::Vector> outline;
     std::vector<rm::Triangle> triangles;
     std::size_t at = 0;
+    // Face colours count only when every face has one: a file of two face elements, one
+    // with colours and one without, has fewer colours than faces, and which face a colour
+    // belongs to is not known.
+    const bool faceColoured =
+        !in.faceColours.empty() && in.faceColours.size() == in.cornerCounts.size();
     for (std::size_t f = 0; f < in.cornerCounts.size(); ++f) {
         const std::span<const std::uint32_t> c(in.corners.data() + at, in.cornerCounts[f]);
         at += c.size();
         if (c.size() < 3) continue;  // points and edges are no polygons
         rm::Color colour = rm::MeshBuilder::kDefaultFaceColor;
-        if (!in.faceColours.empty()) {
+        if (faceColoured) {
             colour = in.faceColours[f];
         } else if (!in.rgba.empty()) {
             unsigned sum[4] = {0, 0, 0, 0};

@@ -181,6 +181,25 @@ TEST(PlyReader, HeadersThatLieAndIndicesPastTheVerticesAreRefused) {
     }
 }
 
+// Two face elements, only the second with colours: every face is read, and no face takes a
+// colour that belongs to another (there are fewer colours than faces, so none is used).
+TEST(PlyReader, ColoursOfOneFaceElementOfTwoGoToNoOtherFace) {
+    const std::string file =
+        Ply("ascii",
+            "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+            "element face 1\nproperty list uchar int vertex_indices\n"
+            "element face 1\nproperty list uchar int vertex_indices\n"
+            "property uchar red\nproperty uchar green\nproperty uchar blue\n",
+            "0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n3 0 2 1 255 0 0\n");
+    Model m;
+    formats::ReadResult r;
+    ASSERT_EQ(formats::ReadPlyBytes(file, m.host, &r), 1) << r.detail;
+    ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 2);
+    for (const auto& face : m.host.m_pMesh->FaceRecords()) {
+        EXPECT_EQ(face.color, rm::MeshBuilder::kDefaultFaceColor);
+    }
+}
+
 TEST(PlyReader, RealFilesOfAnotherProgramHaveItsFaceCounts) {
     for (const char* name : {"by-assimp/WusonOBJ_binary.ply", "by-assimp/WusonOBJ_ascii.ply"}) {
         SCOPED_TRACE(name);
