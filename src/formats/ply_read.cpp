@@ -510,9 +510,10 @@ bool Build(Parsed& in, rm::MeshBuilder& mesh, ReadResult* result) {
         for (std::size_t g = first; g < mesh.FaceRecords().size(); ++g) {
             mesh.MutableFaceRecord(g).color = colour;
             if (in.uv.empty()) continue;
-            for (rm::MeshBuilder::Corner& corner : mesh.MutableFaceCorners(g)) {
-                corner.u = in.uv[corner.vertex][0];
-                corner.v = in.uv[corner.vertex][1];
+            const rm::MeshBuilder::CornerRange corners = mesh.FaceCorners(g);
+            for (std::size_t k = 0; k < corners.size(); ++k) {
+                const auto& uv = in.uv[corners.Vertex(k)];
+                mesh.SetCornerTextureCoordinates(g, k, uv[0], uv[1]);
             }
         }
     }

@@ -92,7 +92,7 @@ TEST(MeshBuilderTextures, FacesKeepTheirTexturesThroughCopiesAndMerges) {
     EXPECT_EQ(merged.GetFace(0).GetTexture(), nullptr);
     ASSERT_NE(merged.GetFace(3).GetTexture(), nullptr);
     EXPECT_EQ(merged.GetFace(3).GetTexture()->GetName(), "wood.bmp");
-    EXPECT_EQ(merged.FaceRecords()[1].texture.get(), merged.FaceRecords()[3].texture.get());
+    EXPECT_EQ(merged.TextureAt(1), merged.TextureAt(3));
     merged.SetTexture(nullptr);
     EXPECT_TRUE(watch.expired());  // no face names it: the mesh let it go
 }
