@@ -473,7 +473,8 @@ class Builder {
         if (look.uv) {
             const std::uint32_t from[3] = {a, b, c};
             for (std::size_t k = 0; k < 3; ++k) {
-                mesh.SetCornerTextureCoordinates(f, k, float(Reader::Component(*look.uv, from[k], 0)),
+                mesh.SetCornerTextureCoordinates(f, k,
+                                                 float(Reader::Component(*look.uv, from[k], 0)),
                                                  float(Reader::Component(*look.uv, from[k], 1)));
             }
         }

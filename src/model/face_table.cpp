@@ -165,7 +165,8 @@ void FaceTable::CopyAppearance(rm::MeshBuilder& mesh) const {
         rec.color = ToColor(faceColor[f]);
         mesh.SetFaceTexture(mf, faceTexture[f]);
         const std::size_t n = mesh.FaceRecords()[mf].cornerCount;
-        for (std::size_t k = 0; k < n; ++k) mesh.SetCornerTextureCoordinates(mf, k, texU[f][k], texV[f][k]);
+        for (std::size_t k = 0; k < n; ++k)
+            mesh.SetCornerTextureCoordinates(mf, k, texU[f][k], texV[f][k]);
     }
 }
 

@@ -368,8 +368,7 @@ bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
     return true;
 }
 
-void MeshBuilder::AppendCornersOf(const MeshBuilder& other,
-                                  std::span<const std::uint32_t> slots) {
+void MeshBuilder::AppendCornersOf(const MeshBuilder& other, std::span<const std::uint32_t> slots) {
     const auto vertexBase = static_cast<std::uint32_t>(vertices_.size());
     const auto normalBase = static_cast<std::uint32_t>(normals_.size());
     const auto cornerBase = static_cast<std::uint32_t>(cornerVertices_.size());
@@ -634,7 +633,8 @@ void MeshBuilder::DropUnusedTextures() {
         renumber[slot] = std::uint32_t(kept.size());
     }
     std::unordered_map<const Texture*, std::uint32_t> slots;
-    for (std::size_t i = 0; i < kept.size(); ++i) slots.emplace(kept[i].get(), std::uint32_t(i + 1));
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        slots.emplace(kept[i].get(), std::uint32_t(i + 1));
     for (FaceRecord& face : faces_) face.texture.slot_ = renumber[face.texture.slot_];
     textures_.swap(kept);
     textureSlots_.swap(slots);
@@ -642,7 +642,8 @@ void MeshBuilder::DropUnusedTextures() {
 
 std::vector<std::uint32_t> MeshBuilder::HoldSlotsOf(const MeshBuilder& other) {
     std::vector<std::uint32_t> slots(other.textures_.size() + 1, 0);
-    for (std::size_t i = 0; i < other.textures_.size(); ++i) slots[i + 1] = Slot(other.textures_[i]);
+    for (std::size_t i = 0; i < other.textures_.size(); ++i)
+        slots[i + 1] = Slot(other.textures_[i]);
     return slots;
 }
 
