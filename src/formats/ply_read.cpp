@@ -4,6 +4,7 @@
 // the file can still hold before anything is made room for.
 #include "formats/ply_read.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstring>
@@ -270,6 +271,11 @@ class Values {
         return count <= data_.size() / least;
     }
     bool Binary() const { return encoding_ != Encoding::Text; }
+    bool Little() const { return encoding_ == Encoding::Little; }
+
+    // The bytes not read yet, and reading past `n` of them (binary data only).
+    std::string_view Rest() const { return data_; }
+    void Skip(std::size_t n) { data_.remove_prefix(n); }
 
   private:
     std::string_view data_;
@@ -290,17 +296,29 @@ unsigned ColourByte(Type type, double value) {
     return !(value > 0) ? 0u : value >= 255 ? 255u : unsigned(value);  // NaN too: 0
 }
 
-struct Parsed {
-    std::vector<rm::Vector> positions;
-    std::vector<std::array<float, 2>> uv;           // per vertex, when the file has them
-    std::vector<std::array<std::uint8_t, 4>> rgba;  // per vertex, when the file has them
-    std::vector<std::uint32_t> corners;             // every face's corners, one after another
-    std::vector<std::uint32_t> cornerCounts;
-    std::vector<rm::Color> faceColours;  // per face, when the faces have them
+// Where the data goes: positions and faces straight into the mesh; of the vertices also
+// their colours and texture coordinates, which the faces made from them take.
+struct Target {
+    explicit Target(rm::MeshBuilder& m) : mesh(m) {}
+    rm::MeshBuilder& mesh;
+    // Some vertex element has colours (texture coordinates): every vertex gets one, the
+    // white (0, 0) of a vertex element without them.
+    bool keepColours = false;
+    bool keepUV = false;
+    // Face colours count only when every face has one: a file of two face elements, one
+    // with colours and one without, has fewer colours than faces, and which face a colour
+    // belongs to is not known.
+    bool faceColoured = false;
+    std::vector<std::array<std::uint8_t, 4>> rgba;  // per vertex
+    std::vector<std::array<float, 2>> uv;           // per vertex
+    std::vector<std::uint32_t> corners;             // of the face being read
+    std::vector<rm::Vector> outline;
+    std::vector<rm::Triangle> triangles;
 };
 
-// One item of an element as the model sees it; `cornersRead` says a face's corner list
-// has been taken (a second list of the same name is read past).
+// One item of an element as the model sees it (a face's corners go to Target::corners);
+// `cornersRead` says a face's corner list has been taken (a second list of the same name
+// is read past).
 struct Item {
     rm::Vector position;
     std::array<std::uint8_t, 4> rgba{255, 255, 255, 255};
@@ -326,37 +344,26 @@ ElementRoles RolesOf(const Element& e) {
     return r;
 }
 
-// The element's count of vertices, or of faces, checked before room is made for them.
-bool ReserveFor(const Element& e, const ElementRoles& r, Parsed& out, ReadResult* result) {
-    if (r.vertex) {
-        out.positions.reserve(e.count);
-        if (r.hasColour) out.rgba.reserve(e.count);
-        if (r.hasUV) out.uv.reserve(e.count);
-    }
-    if (r.face && r.hasCorners) {
-        if (e.count > kMaxCount) return Fail(result, ReadFailure::Unsupported, "too many faces");
-        out.cornerCounts.reserve(e.count);
-        out.corners.reserve(e.count * 3);
-        if (r.hasColour) out.faceColours.reserve(e.count);
-    }
-    return true;
-}
-
 bool TruncatedElement(const Element& e, ReadResult* result) {
     return Fail(result, ReadFailure::Malformed,
                 "the file holds fewer " + e.name + " items than its header says (" +
                     std::to_string(e.count) + ")");
 }
 
-// Reads one of the file's items; what it means to the model goes into `item` and `out`.
+bool PastTheVertices(ReadResult* result) {
+    return Fail(result, ReadFailure::Malformed, "a face names a vertex past the vertex count");
+}
+
+// Reads one of the file's items; what it means to the model goes into `item` (and a
+// face's corners, checked against the vertex count, into the target's list).
 class ItemReader {
   public:
-    ItemReader(Values& values, std::uint64_t vertexCount, ReadResult* result)
-        : values_(values), vertexCount_(vertexCount), result_(result) {}
+    ItemReader(Values& values, std::uint64_t vertexCount, Target& target, ReadResult* result)
+        : values_(values), vertexCount_(vertexCount), target_(target), result_(result) {}
 
-    bool Read(const Element& e, const ElementRoles& roles, Item& item, Parsed& out) {
+    bool Read(const Element& e, const ElementRoles& roles, Item& item) {
         for (const Property& p : e.properties) {
-            if (p.list ? !List(e, roles.face, p, item, out) : !Scalar(e, p, item)) return false;
+            if (p.list ? !List(e, roles.face, p, item) : !Scalar(e, p, item)) return false;
         }
         return true;
     }
@@ -364,7 +371,7 @@ class ItemReader {
   private:
     bool Truncated(const Element& e) { return TruncatedElement(e, result_); }
 
-    bool List(const Element& e, bool face, const Property& p, Item& item, Parsed& out) {
+    bool List(const Element& e, bool face, const Property& p, Item& item) {
         double value = 0;
         if (!values_.Read(p.countType, value)) return Truncated(e);
         // A text count may be any number: only a whole one that fits is a count.
@@ -378,15 +385,11 @@ class ItemReader {
             if (!values_.Read(p.type, value)) return Truncated(e);
             if (!take) continue;
             if (!(value >= 0 && value < double(vertexCount_)) || value != std::floor(value)) {
-                return Fail(result_, ReadFailure::Malformed,
-                            "a face names a vertex past the vertex count");
+                return PastTheVertices(result_);
             }
-            out.corners.push_back(std::uint32_t(value));
+            target_.corners.push_back(std::uint32_t(value));
         }
-        if (take) {
-            out.cornerCounts.push_back(std::uint32_t(n));
-            item.cornersRead = true;
-        }
+        if (take) item.cornersRead = true;
         return true;
     }
 
@@ -424,112 +427,236 @@ class ItemReader {
 
     Values& values_;
     std::uint64_t vertexCount_;
+    Target& target_;
     ReadResult* result_;
 };
 
-bool ReadData(const Header& h, std::string_view data, Parsed& out, ReadResult* result) {
+// One face of the file into the mesh, its corners checked already: one normal, a polygon
+// of more corners than the model keeps split by the shared rule; its own colour `own` or
+// the mean of its corners', texture coordinates from its corners. Points and edges are no
+// polygons and are left out.
+bool AddPolygon(Target& t, std::span<const std::uint32_t> c, rm::Color own, ReadResult* result) {
+    if (c.size() < 3) return true;
+    rm::MeshBuilder& mesh = t.mesh;
+    rm::Color colour = rm::MeshBuilder::kDefaultFaceColor;
+    if (t.faceColoured) {
+        colour = own;
+    } else if (t.keepColours) {
+        unsigned sum[4] = {0, 0, 0, 0};
+        for (std::uint32_t k : c) {
+            for (int i = 0; i < 4; ++i) sum[i] += t.rgba[k][i];
+        }
+        const auto mean = [&](int i) { return unsigned((sum[i] + c.size() / 2) / c.size()); };
+        colour = rm::MakeColor(mean(3), mean(0), mean(1), mean(2));
+    }
+    const std::vector<rm::Vector>& v = mesh.Vertices();
+    mesh.Normals().push_back(FaceNormal(v[c[0]], v[c[1]], v[c[2]]));
+    const auto normal = std::uint32_t(mesh.Normals().size() - 1);
+    const std::size_t first = mesh.FaceRecords().size();
+    if (c.size() <= model::MAX_FACE_VERTICES) {
+        if (!mesh.AppendFace(c, normal)) return Fail(result, ReadFailure::Malformed, "bad face");
+    } else {
+        t.outline.clear();
+        for (std::uint32_t k : c) t.outline.push_back(v[k]);
+        rm::SplitPolygon(t.outline, t.triangles);
+        for (const rm::Triangle& tri : t.triangles) {
+            const std::uint32_t corners[3] = {c[tri[0]], c[tri[1]], c[tri[2]]};
+            if (!mesh.AppendFace(corners, normal))
+                return Fail(result, ReadFailure::Malformed, "bad face");
+        }
+    }
+    for (std::size_t g = first; g < mesh.FaceRecords().size(); ++g) {
+        mesh.MutableFaceRecord(g).color = colour;
+        if (!t.keepUV) continue;
+        const rm::MeshBuilder::CornerRange range = mesh.FaceCorners(g);
+        for (std::size_t k = 0; k < range.size(); ++k) {
+            const auto& uv = t.uv[range.Vertex(k)];
+            mesh.SetCornerTextureCoordinates(g, k, uv[0], uv[1]);
+        }
+    }
+    return true;
+}
+
+// Gives the file's pages that the reader is done with back to the system (bytes that are
+// no mapped file have none to give).
+struct Consumed {
+    rm::FileBytes* file = nullptr;
+    const char* start = nullptr;
+    void Before(const char* at) const {
+        if (file) file->ReleaseBefore(std::size_t(at - start));
+    }
+};
+// Items read between two looks at what can be given back.
+constexpr std::uint64_t kReleaseEvery = 1 << 14;
+
+// The common layout of vertices: three little-endian floats x, y, z and nothing else, read
+// without the general reader. False when `e` is laid out otherwise (nothing read).
+bool FastVertices(const Element& e, Values& values, Target& t, const Consumed& consumed) {
+    if (!values.Little() || t.keepColours || t.keepUV || e.properties.size() != 3) return false;
+    for (std::size_t k = 0; k < 3; ++k) {
+        const Property& p = e.properties[k];
+        if (p.list || p.type != Type::Float32 || p.role != Role(int(Role::X) + int(k))) {
+            return false;
+        }
+    }
+    // The caller has checked that the file holds them all.
+    const auto* p = reinterpret_cast<const unsigned char*>(values.Rest().data());
+    std::vector<rm::Vector>& v = t.mesh.Vertices();
+    for (std::uint64_t i = 0; i < e.count; ++i, p += 12) {
+        if (i % kReleaseEvery == 0) consumed.Before(reinterpret_cast<const char*>(p));
+        v.push_back({base::LoadLEFloat(p), base::LoadLEFloat(p + 4), base::LoadLEFloat(p + 8)});
+    }
+    values.Skip(std::size_t(e.count) * 12);
+    return true;
+}
+
+// The common layout of faces: a little-endian list of (u)int corners with a uchar or
+// (u)int count, and nothing else.
+bool FastFacesFit(const Element& e, const Values& values) {
+    if (!values.Little() || e.properties.size() != 1) return false;
+    const Property& p = e.properties[0];
+    return p.list && p.role == Role::Corners &&
+           (p.countType == Type::UInt8 || p.countType == Type::Int32 ||
+            p.countType == Type::UInt32) &&
+           (p.type == Type::Int32 || p.type == Type::UInt32);
+}
+
+// Faces of that layout, with the general reader's checks in the same order.
+bool FastFaces(const Element& e, Values& values, std::uint64_t vertexCount, bool build, Target& t,
+               const Consumed& consumed, ReadResult* result) {
+    const Type countType = e.properties[0].countType;
+    const std::string_view rest = values.Rest();
+    const auto* p = reinterpret_cast<const unsigned char*>(rest.data());
+    const unsigned char* const end = p + rest.size();
+    for (std::uint64_t i = 0; i < e.count; ++i) {
+        if (i % kReleaseEvery == 0) consumed.Before(reinterpret_cast<const char*>(p));
+        std::uint64_t n = 0;
+        if (countType == Type::UInt8) {
+            if (p == end) return TruncatedElement(e, result);
+            n = *p++;
+        } else {
+            if (end - p < 4) return TruncatedElement(e, result);
+            const std::uint32_t count = base::LoadLE32(p);
+            if (countType == Type::Int32 && std::int32_t(count) < 0) {
+                return Fail(result, ReadFailure::Malformed, "a list length that is no count");
+            }
+            n = count;
+            p += 4;
+        }
+        if (n > std::uint64_t(end - p) / 4) return TruncatedElement(e, result);
+        t.corners.resize(std::size_t(n));
+        for (std::size_t k = 0; k < n; ++k, p += 4) {
+            // A negative int is a huge unsigned one, past every vertex count.
+            const std::uint32_t index = base::LoadLE32(p);
+            if (index >= vertexCount) return PastTheVertices(result);
+            t.corners[k] = index;
+        }
+        if (build && !AddPolygon(t, t.corners, rm::MeshBuilder::kDefaultFaceColor, result)) {
+            return false;
+        }
+    }
+    values.Skip(std::size_t(p - reinterpret_cast<const unsigned char*>(rest.data())));
+    return true;
+}
+
+// How much of the data a walk over it keeps: everything, or (when a face element comes
+// before the last vertex element, and its faces need vertices not read yet) the vertices on
+// a first walk and the faces on a second.
+enum class Pass { Everything, Vertices, Faces };
+
+bool ReadElements(const Header& h, std::string_view data, std::uint64_t vertexCount, Pass pass,
+                  Target& t, const Consumed& consumed, ReadResult* result) {
     Values values(data, h.encoding);
+    ItemReader reader(values, vertexCount, t, result);
+    for (const Element& e : h.elements) {
+        if (!values.CanHold(e.count, LeastBytes(e))) return TruncatedElement(e, result);
+        const ElementRoles roles = RolesOf(e);
+        const bool faces = roles.face && roles.hasCorners;
+        if (faces && e.count > kMaxCount)
+            return Fail(result, ReadFailure::Unsupported, "too many faces");
+        const bool keepVertices = roles.vertex && pass != Pass::Faces;
+        const bool build = faces && pass != Pass::Vertices;
+        if (keepVertices) {
+            t.mesh.ReserveVertices(std::size_t(e.count), 0);
+            if (t.keepColours) t.rgba.reserve(t.rgba.size() + std::size_t(e.count));
+            if (t.keepUV) t.uv.reserve(t.uv.size() + std::size_t(e.count));
+            if (FastVertices(e, values, t, consumed)) continue;
+        }
+        if (build) {
+            t.mesh.ReserveFaces(std::size_t(e.count), std::size_t(e.count) * 3);
+            t.mesh.ReserveVertices(0, std::size_t(e.count));
+        }
+        if (faces && FastFacesFit(e, values)) {
+            if (!FastFaces(e, values, vertexCount, build, t, consumed, result)) return false;
+            continue;
+        }
+        for (std::uint64_t i = 0; i < e.count; ++i) {
+            if (i % kReleaseEvery == 0) consumed.Before(values.Rest().data());
+            Item item;
+            t.corners.clear();
+            if (!reader.Read(e, roles, item)) return false;
+            if (keepVertices) {
+                t.mesh.Vertices().push_back(item.position);
+                if (t.keepColours) t.rgba.push_back(item.rgba);
+                if (t.keepUV) t.uv.push_back(item.uv);
+            } else if (build) {
+                const rm::Color own =
+                    rm::MakeColor(item.rgba[3], item.rgba[0], item.rgba[1], item.rgba[2]);
+                if (!AddPolygon(t, t.corners, own, result)) return false;
+            }
+        }
+    }
+    consumed.Before(values.Rest().data());
+    return true;
+}
+
+bool ReadData(const Header& h, std::string_view data, Target& t, const Consumed& consumed,
+              ReadResult* result) {
     std::uint64_t vertexCount = 0;
     bool haveVertices = false;
-    for (const Element& e : h.elements) {
-        if (e.name == "vertex") {
-            vertexCount = e.count;
+    std::size_t lastVertexElement = 0;
+    std::size_t firstFaceElement = h.elements.size();
+    std::uint64_t faceCount = 0;
+    bool everyFaceColoured = true;
+    for (std::size_t i = 0; i < h.elements.size(); ++i) {
+        const ElementRoles roles = RolesOf(h.elements[i]);
+        if (roles.vertex) {
+            vertexCount = h.elements[i].count;
             haveVertices = true;
+            lastVertexElement = i;
+            t.keepColours = t.keepColours || roles.hasColour;
+            t.keepUV = t.keepUV || roles.hasUV;
+        } else if (roles.face && roles.hasCorners) {
+            firstFaceElement = std::min(firstFaceElement, i);
+            faceCount += h.elements[i].count;
+            everyFaceColoured = everyFaceColoured && roles.hasColour;
         }
     }
     if (!haveVertices)
         return Fail(result, ReadFailure::Malformed, "the file has no vertex element");
     if (vertexCount > kMaxCount) return Fail(result, ReadFailure::Unsupported, "too many vertices");
-    ItemReader reader(values, vertexCount, result);
-    for (const Element& e : h.elements) {
-        if (!values.CanHold(e.count, LeastBytes(e))) return TruncatedElement(e, result);
-        const ElementRoles roles = RolesOf(e);
-        if (!ReserveFor(e, roles, out, result)) return false;
-        for (std::uint64_t i = 0; i < e.count; ++i) {
-            Item item;
-            if (!reader.Read(e, roles, item, out)) return false;
-            if (roles.vertex) {
-                out.positions.push_back(item.position);
-                if (roles.hasColour) out.rgba.push_back(item.rgba);
-                if (roles.hasUV) out.uv.push_back(item.uv);
-            } else if (roles.face && roles.hasCorners && roles.hasColour) {
-                out.faceColours.push_back(
-                    rm::MakeColor(item.rgba[3], item.rgba[0], item.rgba[1], item.rgba[2]));
-            }
-        }
+    t.faceColoured = faceCount > 0 && everyFaceColoured;
+    if (firstFaceElement > lastVertexElement) {
+        return ReadElements(h, data, vertexCount, Pass::Everything, t, consumed, result);
     }
-    return true;
+    // The second walk reads what the first has read already: the pages stay.
+    return ReadElements(h, data, vertexCount, Pass::Vertices, t, {}, result) &&
+           ReadElements(h, data, vertexCount, Pass::Faces, t, {}, result);
 }
 
-// The faces into the mesh: one normal each, polygons of more corners than the model keeps
-// split by the shared rule; colours and texture coordinates from their corners.
-bool Build(Parsed& in, rm::MeshBuilder& mesh, ReadResult* result) {
-    mesh.Vertices() = std::move(in.positions);
-    mesh.ReserveFaces(in.cornerCounts.size(), in.corners.size());
-    mesh.Normals().reserve(in.cornerCounts.size());
-    const std::vector<rm::Vector>& v = mesh.Vertices();
-    std::vector<rm::Vector> outline;
-    std::vector<rm::Triangle> triangles;
-    std::size_t at = 0;
-    // Face colours count only when every face has one: a file of two face elements, one
-    // with colours and one without, has fewer colours than faces, and which face a colour
-    // belongs to is not known.
-    const bool faceColoured =
-        !in.faceColours.empty() && in.faceColours.size() == in.cornerCounts.size();
-    for (std::size_t f = 0; f < in.cornerCounts.size(); ++f) {
-        const std::span<const std::uint32_t> c(in.corners.data() + at, in.cornerCounts[f]);
-        at += c.size();
-        if (c.size() < 3) continue;  // points and edges are no polygons
-        rm::Color colour = rm::MeshBuilder::kDefaultFaceColor;
-        if (faceColoured) {
-            colour = in.faceColours[f];
-        } else if (!in.rgba.empty()) {
-            unsigned sum[4] = {0, 0, 0, 0};
-            for (std::uint32_t k : c) {
-                for (int i = 0; i < 4; ++i) sum[i] += in.rgba[k][i];
-            }
-            const auto mean = [&](int i) { return unsigned((sum[i] + c.size() / 2) / c.size()); };
-            colour = rm::MakeColor(mean(3), mean(0), mean(1), mean(2));
-        }
-        mesh.Normals().push_back(FaceNormal(v[c[0]], v[c[1]], v[c[2]]));
-        const auto normal = std::uint32_t(mesh.Normals().size() - 1);
-        const std::size_t first = mesh.FaceRecords().size();
-        if (c.size() <= model::MAX_FACE_VERTICES) {
-            if (!mesh.AppendFace(c, normal))
-                return Fail(result, ReadFailure::Malformed, "bad face");
-        } else {
-            outline.clear();
-            for (std::uint32_t k : c) outline.push_back(v[k]);
-            rm::SplitPolygon(outline, triangles);
-            for (const rm::Triangle& t : triangles) {
-                const std::uint32_t tri[3] = {c[t[0]], c[t[1]], c[t[2]]};
-                if (!mesh.AppendFace(tri, normal))
-                    return Fail(result, ReadFailure::Malformed, "bad face");
-            }
-        }
-        for (std::size_t g = first; g < mesh.FaceRecords().size(); ++g) {
-            mesh.MutableFaceRecord(g).color = colour;
-            if (in.uv.empty()) continue;
-            for (rm::MeshBuilder::Corner& corner : mesh.MutableFaceCorners(g)) {
-                corner.u = in.uv[corner.vertex][0];
-                corner.v = in.uv[corner.vertex][1];
-            }
-        }
-    }
-    return true;
-}
-
-}  // namespace
-
-int ReadPlyBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result,
-                 const std::string& folder) {
+int ReadPlyFrom(std::string_view bytes, model::ModelHost& host, ReadResult* result,
+                const std::string& folder, rm::FileBytes* file) {
     return Guarded(result, [&] {
         Header header;
         if (!ParseHeader(bytes, header, result)) return 0;
-        Parsed parsed;
-        if (!ReadData(header, bytes.substr(header.dataOffset), parsed, result)) return 0;
         rm::MeshBuilder mesh;
-        if (!Build(parsed, mesh, result)) return 0;
+        {
+            Target target(mesh);
+            if (!ReadData(header, bytes.substr(header.dataOffset), target, {file, bytes.data()},
+                          result)) {
+                return 0;
+            }
+        }
         if (mesh.GetFaceCount() == 0)
             return Fail(result, ReadFailure::Malformed, "the file holds no faces");
         std::vector<std::string> missing;
@@ -553,9 +680,16 @@ int ReadPlyBytes(std::string_view bytes, model::ModelHost& host, ReadResult* res
     });
 }
 
+}  // namespace
+
+int ReadPlyBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result,
+                 const std::string& folder) {
+    return ReadPlyFrom(bytes, host, result, folder, nullptr);
+}
+
 int ReadPly(const std::string& path, model::ModelHost& host, ReadResult* result) {
-    return ReadFileThen(path, result, [&](std::string_view bytes) {
-        return ReadPlyBytes(bytes, host, result, FolderOf(path));
+    return ReadFileThen(path, result, [&](std::string_view bytes, rm::FileBytes& file) {
+        return ReadPlyFrom(bytes, host, result, FolderOf(path), &file);
     });
 }
 

@@ -16,6 +16,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "formats/read_result.h"
@@ -73,7 +74,8 @@ int Guarded(ReadResult* result, Parse&& parse) {
 
 // A reader's file entry point: reads the whole file and hands its bytes to `parse` (the
 // reader of bytes in memory). 0 (Unreadable) when the file cannot be read or does not
-// fit in memory.
+// fit in memory. A `parse` that also takes the rm::FileBytes may give back the pages it
+// is done with (FileBytes::ReleaseBefore).
 template <typename Parse>
 int ReadFileThen(const std::string& path, ReadResult* result, Parse&& parse) {
     return Guarded(result, [&] {
@@ -82,7 +84,11 @@ int ReadFileThen(const std::string& path, ReadResult* result, Parse&& parse) {
         if (!rm::ReadFileBytes(path, bytes, &why)) {
             return Fail(result, ReadFailure::Unreadable, why);
         }
-        return parse(bytes.View());
+        if constexpr (std::is_invocable_v<Parse&, std::string_view, rm::FileBytes&>) {
+            return parse(bytes.View(), bytes);
+        } else {
+            return parse(bytes.View());
+        }
     });
 }
 

@@ -19,16 +19,11 @@ std::string ErrnoText() {
     return std::strerror(errno);
 }
 
-// Reads the file through `reserve(n)` (room for n more bytes after `size`
-// bytes, returned) and `commit(n)` (n bytes written there).
+// Reads the open file `f` through `reserve(n)` (room for n more bytes after `size`
+// bytes, returned) and `commit(n)` (n bytes written there), and closes it.
 template <typename Reserve, typename Commit>
-bool ReadInto(const std::string& path, Reserve reserve, Commit commit, std::string* error) {
+bool ReadStream(std::FILE* f, Reserve reserve, Commit commit, std::string* error) {
     std::size_t size = 0;
-    std::FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) {
-        if (error) *error = "cannot open: " + ErrnoText();
-        return false;
-    }
     bool ok = true;
     // A regular file is read in one piece into a buffer of its size; whatever the file
     // holds beyond that (it grew meanwhile), and files of unknown size, in blocks.
@@ -68,6 +63,16 @@ bool ReadInto(const std::string& path, Reserve reserve, Commit commit, std::stri
     return ok;
 }
 
+template <typename Reserve, typename Commit>
+bool ReadInto(const std::string& path, Reserve reserve, Commit commit, std::string* error) {
+    std::FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) {
+        if (error) *error = "cannot open: " + ErrnoText();
+        return false;
+    }
+    return ReadStream(f, reserve, commit, error);
+}
+
 }  // namespace
 
 bool ReadFileBytes(const std::string& path, std::string& out, std::string* error) {
@@ -83,40 +88,61 @@ bool ReadFileBytes(const std::string& path, std::string& out, std::string* error
     return ok;
 }
 
+void FileBytes::ReleaseBefore(std::size_t offset) {
+    if (!mapped_) return;
+    static const auto page = std::size_t(::sysconf(_SC_PAGESIZE));
+    // The last page, partly the file's, goes with the end of the file.
+    const std::size_t end =
+        offset >= mappedSize_ ? (mappedSize_ + page - 1) / page * page : offset / page * page;
+    if (end <= released_) return;
+    // Pages of a private read-only mapping hold nothing but the file: dropping them loses
+    // nothing (and when the system refuses, they merely stay).
+    ::madvise(static_cast<char*>(mapped_) + released_, end - released_, MADV_DONTNEED);
+    released_ = end;
+}
+
 void FileBytes::Release() {
     if (mapped_) ::munmap(mapped_, mappedSize_);
     mapped_ = nullptr;
     mappedSize_ = 0;
+    released_ = 0;
     buffer_.Truncate(0);
 }
 
 bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) {
     out.Release();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd >= 0) {
-        struct stat st;
-        if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
-            if (std::uint64_t(st.st_size) > kMaxInputFileSize) {
-                ::close(fd);
-                if (error) *error = "file is larger than 1 GiB";
-                return false;
-            }
-            const auto size = std::size_t(st.st_size);
-            void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
-            if (p != MAP_FAILED) {
-                ::close(fd);
-                out.mapped_ = p;
-                out.mappedSize_ = size;
-                return true;
-            }
-        }
-        ::close(fd);
+    if (fd < 0) {
+        if (error) *error = "cannot open: " + ErrnoText();
+        return false;
     }
-    // Not mappable (a pipe, an empty or special file) or not openable: read it (which
-    // also says why it cannot be opened).
+    struct stat st;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0) {
+        if (std::uint64_t(st.st_size) > kMaxInputFileSize) {
+            ::close(fd);
+            if (error) *error = "file is larger than 1 GiB";
+            return false;
+        }
+        const auto size = std::size_t(st.st_size);
+        void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        if (p != MAP_FAILED) {
+            ::close(fd);
+            out.mapped_ = p;
+            out.mappedSize_ = size;
+            return true;
+        }
+    }
+    // Not mappable (a pipe, an empty or special file): read from the same opening. (Opening
+    // a named pipe again would cut off the program writing into it.)
+    std::FILE* f = ::fdopen(fd, "rb");
+    if (!f) {
+        if (error) *error = "cannot open: " + ErrnoText();
+        ::close(fd);
+        return false;
+    }
     const auto reserve = [&](std::size_t n) { return out.buffer_.Ensure(n); };
     const auto commit = [&](std::size_t n) { out.buffer_.Commit(n); };
-    const bool ok = ReadInto(path, reserve, commit, error);
+    const bool ok = ReadStream(f, reserve, commit, error);
     if (!ok) out.Release();
     return ok;
 }

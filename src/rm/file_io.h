@@ -36,12 +36,19 @@ class FileBytes {
                        : std::string_view(buffer_.Data(), buffer_.Size());
     }
 
+    // For a reader that walks the bytes front to back: the mapped file's whole pages before
+    // `offset` are given back to the system, so that they stop counting in the program's
+    // memory. The bytes stay readable (they come back from the file when they are read
+    // again). Bytes read into a buffer stay as they are.
+    void ReleaseBefore(std::size_t offset);
+
   private:
     friend bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error);
     void Release();
 
     void* mapped_ = nullptr;
     std::size_t mappedSize_ = 0;
+    std::size_t released_ = 0;  // bytes from the start given back
     base::BigBuffer<char> buffer_;
 };
 // False (and `error` set) as the other ReadFileBytes.

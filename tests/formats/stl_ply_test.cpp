@@ -1,8 +1,10 @@
 // The STL and PLY readers: both encodings of each, files of other programs with their own
 // face counts, and files that lie about what they hold.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
+#include <thread>
 
 #include "formats/ply_read.h"
 #include "formats/stl_read.h"
@@ -197,6 +199,101 @@ TEST(PlyReader, ColoursOfOneFaceElementOfTwoGoToNoOtherFace) {
     ASSERT_EQ(m.host.m_pMesh->GetFaceCount(), 2);
     for (const auto& face : m.host.m_pMesh->FaceRecords()) {
         EXPECT_EQ(face.color, rm::MeshBuilder::kDefaultFaceColor);
+    }
+}
+
+// Faces before the vertices they name are read as well as after them. Of two vertex
+// elements, the first with colours and the second without, the second's vertices are white:
+// the face's mean takes white for them and reads no colour past the first element's.
+TEST(PlyReader, FacesBeforeTheirVerticesAndVertexElementsOfOtherProperties) {
+    const std::string facesFirst =
+        Ply("ascii",
+            "element face 2\nproperty list uchar int vertex_indices\n"
+            "element vertex 4\nproperty float x\nproperty float y\nproperty float z\n",
+            "3 0 1 3\n4 1 2 3 0\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n");
+    Model m;
+    formats::ReadResult r;
+    ASSERT_EQ(formats::ReadPlyBytes(facesFirst, m.host, &r), 1) << r.detail;
+    EXPECT_EQ(CornerText(m), " (0 0 0) (1 0 0) (0 1 0), (1 0 0) (1 1 0) (0 1 0) (0 0 0),");
+
+    const std::string twoVertexElements =
+        Ply("ascii",
+            "element vertex 2\nproperty float x\nproperty float y\nproperty float z\n"
+            "property uchar red\nproperty uchar green\nproperty uchar blue\n"
+            "element vertex 3\nproperty float x\nproperty float y\nproperty float z\n"
+            "element face 1\nproperty list uchar int vertex_indices\n",
+            "0 0 0 255 0 0\n1 0 0 0 255 0\n0 1 0\n5 5 5\n6 6 6\n3 0 1 2\n");
+    Model n;
+    ASSERT_EQ(formats::ReadPlyBytes(twoVertexElements, n.host, &r), 1) << r.detail;
+    EXPECT_EQ(CornerText(n), " (0 0 0) (1 0 0) (0 1 0),");
+    // Red, green and white: (255+0+255)/3 = 170, (0+255+255)/3 = 170, (0+0+255)/3 = 85.
+    EXPECT_EQ(n.host.m_pMesh->FaceRecords()[0].color, 0xFFAAAA55u);
+}
+
+// A binary file of many pages read from the disk (whose pages the reader gives back as it
+// goes) and from a pipe gives the faces of the same bytes read in memory: a grid of
+// 200 x 200 vertices, two triangles a square.
+TEST(PlyReader, AFileOnDiskOrFromAPipeReadsAsItsBytesInMemory) {
+    constexpr int kSide = 200;
+    std::string body;
+    for (int y = 0; y < kSide; ++y) {
+        for (int x = 0; x < kSide; ++x) {
+            for (float f : {float(x), float(y), 0.0f}) base::AppendLEFloat(body, f);
+        }
+    }
+    for (int y = 0; y + 1 < kSide; ++y) {
+        for (int x = 0; x + 1 < kSide; ++x) {
+            const std::uint32_t a = std::uint32_t(y * kSide + x);
+            for (const auto& tri :
+                 {std::array<std::uint32_t, 3>{a, a + 1, a + kSide},
+                  std::array<std::uint32_t, 3>{a + 1, a + kSide + 1, a + kSide}}) {
+                body += '\x03';
+                for (std::uint32_t k : tri) base::AppendLE32(body, k);
+            }
+        }
+    }
+    const std::string file = Ply("binary_little_endian",
+                                 "element vertex " + std::to_string(kSide * kSide) +
+                                     "\nproperty float x\nproperty float y\nproperty float z\n"
+                                     "element face " +
+                                     std::to_string(2 * (kSide - 1) * (kSide - 1)) +
+                                     "\nproperty list uchar uint vertex_indices\n",
+                                 body);
+    Model inMemory;
+    ASSERT_EQ(formats::ReadPlyBytes(file, inMemory.host), 1);
+    const rm::MeshBuilder& expected = *inMemory.host.m_pMesh;
+    ASSERT_EQ(expected.GetFaceCount(), 2 * 199 * 199);
+    // The last square's second triangle: (199, 198) (199, 199) (198, 199).
+    const auto last = expected.FaceCorners(expected.FaceRecords().size() - 1);
+    ASSERT_EQ(last.size(), 3u);
+    EXPECT_EQ(expected.Vertices()[last[0].vertex].x, 199.0f);
+    EXPECT_EQ(expected.Vertices()[last[0].vertex].y, 198.0f);
+    EXPECT_EQ(expected.Vertices()[last[2].vertex].x, 198.0f);
+    EXPECT_EQ(expected.Vertices()[last[2].vertex].y, 199.0f);
+
+    testing_support::TempDir dir;
+    const std::string path = dir.Path("grid.ply");
+    testing_support::WriteFile(path, file);
+    const std::string pipe = dir.Path("pipe.ply");
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    Model onDisk, fromPipe;
+    formats::ReadResult r;
+    ASSERT_EQ(formats::ReadPly(path, onDisk.host, &r), 1) << r.detail;
+    std::thread writer([&] { testing_support::WriteFile(pipe, file); });
+    const int piped = formats::ReadPly(pipe, fromPipe.host, &r);
+    writer.join();
+    ASSERT_EQ(piped, 1) << r.detail;
+    for (const Model* m : {&onDisk, &fromPipe}) {
+        const rm::MeshBuilder& mesh = *m->host.m_pMesh;
+        ASSERT_EQ(mesh.GetFaceCount(), expected.GetFaceCount());
+        EXPECT_TRUE(mesh.Vertices() == expected.Vertices());
+        for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
+            const auto a = mesh.FaceCorners(f), b = expected.FaceCorners(f);
+            ASSERT_TRUE(
+                std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                           [](const auto& p, const auto& q) { return p.vertex == q.vertex; }))
+                << f;
+        }
     }
 }
 

@@ -34,4 +34,21 @@ TEST(WriteFilesAtomically, PiecesInOrderAndNothingChangedOnFailure) {
     EXPECT_EQ(entries, 3);  // a.bin, b.bin, folder
 }
 
+// A reader that gives back the pages it has read past may still read them again: they
+// come back from the file, byte for byte. The last page, only partly the file's, goes too.
+TEST(FileBytes, PagesGivenBackReadAgainAsTheFile) {
+    TempDir dir;
+    std::string bytes;
+    for (int i = 0; i < 20000; ++i) bytes += char('a' + i % 23);
+    const std::string path = dir.Path("pages.bin");
+    WriteFile(path, bytes);
+    rm::FileBytes file;
+    ASSERT_TRUE(rm::ReadFileBytes(path, file));
+    for (const std::size_t offset : {std::size_t(9000), std::size_t(100), std::size_t(12288),
+                                     bytes.size(), bytes.size() + 5000}) {
+        file.ReleaseBefore(offset);
+        ASSERT_EQ(file.View(), bytes) << offset;
+    }
+}
+
 }  // namespace
