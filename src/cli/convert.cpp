@@ -319,10 +319,7 @@ MeshCounts CountMesh(const rm::MeshBuilder& mesh) {
         const rm::MeshBuilder::FaceRecord& r = faces[f];
         c.corners += r.cornerCount;
         c.mostCorners = std::max<std::size_t>(c.mostCorners, r.cornerCount);
-        if (f > 0 && r.color == faces[f - 1].color &&
-            r.texture.get() == faces[f - 1].texture.get()) {
-            continue;
-        }
+        if (f > 0 && r.color == faces[f - 1].color && r.texture == faces[f - 1].texture) continue;
         rm::TexturePtr tex = mesh.TextureOf(f);
         c.materials.insert({r.color, tex.get()});
         if (tex) c.textures.emplace(tex.get(), std::move(tex));
