@@ -12,6 +12,7 @@
 #include "formats/reader.h"
 #include "formats/text_io.h"
 #include "model/face_table.h"
+#include "rm/file_io.h"
 
 namespace formats {
 
@@ -29,7 +30,12 @@ bool AddFacet(rm::MeshBuilder& mesh, std::span<const rm::Vector> p, const std::u
                            static_cast<std::uint32_t>(mesh.Normals().size() - 1));
 }
 
-bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* result) {
+// Triangles read between two gifts of the file's pages read past back to the system.
+constexpr std::uint64_t kReleaseEvery = 1 << 14;
+
+// `file`, when the bytes are a file's, gives back the pages read past as the reading goes.
+bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* result,
+                 rm::FileBytes* file) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::uint64_t count = base::LoadLE32(b + 80);
     if (count > kMaxTriangles) return Fail(result, ReadFailure::Unsupported, "too many triangles");
@@ -57,6 +63,7 @@ bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* resu
     };
     for (std::uint64_t t = 0; t < kAhead && t < count; ++t) fetch(t);
     for (std::uint64_t t = 0; t < count; ++t) {
+        if (file && t % kReleaseEvery == 0) file->ReleaseBefore(kHeader + t * kTriangle);
         rm::Vector p[3];
         std::uint32_t corners[3];
         for (int k = 0; k < 3; ++k) {
@@ -66,6 +73,7 @@ bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* resu
         if (t + kAhead < count) fetch(t + kAhead);
         if (!AddFacet(mesh, p, corners)) return Fail(result, ReadFailure::Malformed, "bad face");
     }
+    if (file) file->ReleaseBefore(bytes.size());
     return true;
 }
 
@@ -135,16 +143,17 @@ bool LooksLikeText(std::string_view bytes) {
     return true;
 }
 
-}  // namespace
-
-int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result) {
+int ReadStlFrom(std::string_view bytes, model::ModelHost& host, ReadResult* result,
+                rm::FileBytes* file) {
     return Guarded(result, [&] {
         rm::MeshBuilder mesh;
         const bool text = LooksLikeText(bytes);
         if (!text && bytes.size() < kHeader) {
             return Fail(result, ReadFailure::Malformed, "shorter than an STL header");
         }
-        if (!(text ? ParseText(bytes, mesh, result) : ParseBinary(bytes, mesh, result))) return 0;
+        if (!(text ? ParseText(bytes, mesh, result) : ParseBinary(bytes, mesh, result, file))) {
+            return 0;
+        }
         if (mesh.GetFaceCount() == 0) {
             return Fail(result, ReadFailure::Malformed, "the file holds no triangles");
         }
@@ -157,9 +166,16 @@ int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* res
     });
 }
 
+}  // namespace
+
+int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result) {
+    return ReadStlFrom(bytes, host, result, nullptr);
+}
+
 int ReadStl(const std::string& path, model::ModelHost& host, ReadResult* result) {
-    return ReadFileThen(path, result,
-                        [&](std::string_view bytes) { return ReadStlBytes(bytes, host, result); });
+    return ReadFileThen(path, result, [&](std::string_view bytes, rm::FileBytes& file) {
+        return ReadStlFrom(bytes, host, result, &file);
+    });
 }
 
 }  // namespace formats
