@@ -3,14 +3,16 @@
 // NaN) share one vertex of the mesh, so the model's normals are smooth across them. Vertices
 // are numbered in the order their positions first come.
 //
-// An open-addressing table, grown by doubling so that it stays at most half full. Each slot
-// holds a vertex index and the upper half of its position's hash: a probe that meets another
-// position's slot almost never reads that vertex, so a lookup reads one slot (fetched ahead
-// with Prefetch) and, when the position is there, the vertex itself.
+// An open-addressing table of 32-bit slots, grown by doubling so that it stays at most half
+// full. A slot holds a vertex index + 1 and, in the bits the index leaves free, the top bits
+// of its position's hash (12 of them in a table for a million positions): a probe that meets
+// another position's slot seldom reads that vertex, so a lookup mostly reads one slot
+// (fetched ahead with Prefetch) and, when the position is there, the vertex itself.
 #pragma once
 
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <vector>
 
 #include "rm/types.h"
@@ -20,10 +22,11 @@ namespace formats {
 class PositionWelder {
   public:
     // `vertices` receives each new position; `expected` is a hint of how many come.
-    PositionWelder(std::vector<rm::Vector>& vertices, std::size_t expected) : vertices_(vertices) {
-        std::size_t size = 1024;
-        while (size < expected * 2) size *= 2;
-        slots_.assign(size, kEmpty);
+    PositionWelder(std::vector<rm::Vector>& vertices, std::size_t expected)
+        : vertices_(vertices), first_(vertices.size()) {
+        unsigned bits = 10;
+        while ((std::size_t(1) << bits) < expected * 2) ++bits;
+        Resize(bits);
     }
 
     static std::uint64_t Hash(const rm::Vector& p) {
@@ -37,20 +40,19 @@ class PositionWelder {
 
     // The index of the vertex at `p`, added when it is new; `hash` is Hash(p).
     std::uint32_t Find(const rm::Vector& p, std::uint64_t hash) {
-        if ((vertices_.size() + 1) * 2 > slots_.size()) Grow();
-        const std::uint64_t tag = hash & kTagBits;
+        if ((vertices_.size() + 1) * 2 > slots_.size()) Resize(bits_ + 1);
+        const std::uint32_t tag = Tag(hash);
         const std::size_t mask = slots_.size() - 1;
         for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
-            const std::uint64_t s = slots_[i];
-            if (s == kEmpty) {
-                // Fewer than 2^32 - 1 vertices: the input files are far smaller than that.
+            const std::uint32_t s = slots_[i];
+            if (s == 0) {
                 const auto v = static_cast<std::uint32_t>(vertices_.size());
                 vertices_.push_back(p);
-                slots_[i] = tag | v;
+                slots_[i] = tag | (v + 1);
                 return v;
             }
-            if ((s & kTagBits) == tag) {
-                const auto v = static_cast<std::uint32_t>(s);
+            if ((s & tagMask_) == tag) {
+                const std::uint32_t v = (s & ~tagMask_) - 1;
                 if (std::memcmp(&vertices_[v], &p, sizeof p) == 0) return v;
             }
         }
@@ -64,23 +66,33 @@ class PositionWelder {
     }
 
   private:
-    static constexpr std::uint64_t kEmpty = ~std::uint64_t(0);
-    static constexpr std::uint64_t kTagBits = ~std::uint64_t(0xFFFFFFFFu);
+    // The top bits of a slot's hash, above the vertex index + 1 (0: an empty slot).
+    std::uint32_t Tag(std::uint64_t hash) const {
+        return static_cast<std::uint32_t>(hash >> 32) & tagMask_;
+    }
 
-    void Grow() {
-        std::vector<std::uint64_t> old(slots_.size() * 2, kEmpty);
-        old.swap(slots_);
+    // A table of 2^bits slots, filled again with the vertices welded so far.
+    void Resize(unsigned bits) {
+        // The table holds at most half as many vertices as slots: an index + 1 fits in
+        // `bits` bits, and 32 - bits bits are left for the tag.
+        if (bits > 32) throw std::bad_alloc();
+        bits_ = bits;
+        tagMask_ = bits == 32 ? 0u : ~((std::uint32_t(1) << bits) - 1);
+        slots_.assign(std::size_t(1) << bits, 0);
         const std::size_t mask = slots_.size() - 1;
-        for (std::uint64_t s : old) {
-            if (s == kEmpty) continue;
-            std::size_t i = Hash(vertices_[static_cast<std::uint32_t>(s)]) & mask;
-            while (slots_[i] != kEmpty) i = (i + 1) & mask;
-            slots_[i] = s;
+        for (auto v = static_cast<std::uint32_t>(first_); v < vertices_.size(); ++v) {
+            const std::uint64_t h = Hash(vertices_[v]);
+            std::size_t i = h & mask;
+            while (slots_[i] != 0) i = (i + 1) & mask;
+            slots_[i] = Tag(h) | (v + 1);
         }
     }
 
     std::vector<rm::Vector>& vertices_;
-    std::vector<std::uint64_t> slots_;
+    const std::size_t first_;  // vertices before this one are not welded to
+    std::vector<std::uint32_t> slots_;
+    unsigned bits_ = 0;
+    std::uint32_t tagMask_ = 0;
 };
 
 }  // namespace formats
