@@ -313,13 +313,16 @@ struct MeshCounts {
 
 MeshCounts CountMesh(const rm::MeshBuilder& mesh) {
     MeshCounts c;
-    for (int f = 0; f < mesh.GetFaceCount(); ++f) {
-        const rm::MeshBuilder::FaceRecord& r = mesh.FaceRecords()[std::size_t(f)];
+    // Faces come in runs of one colour and texture: the sets are asked when a run begins.
+    const std::vector<rm::MeshBuilder::FaceRecord>& faces = mesh.FaceRecords();
+    for (std::size_t f = 0; f < faces.size(); ++f) {
+        const rm::MeshBuilder::FaceRecord& r = faces[f];
         c.corners += r.cornerCount;
         c.mostCorners = std::max<std::size_t>(c.mostCorners, r.cornerCount);
-        rm::TexturePtr tex = mesh.TextureOf(std::size_t(f));
+        if (f > 0 && r.color == faces[f - 1].color && r.texture == faces[f - 1].texture) continue;
+        rm::TexturePtr tex = mesh.TextureOf(f);
         c.materials.insert({r.color, tex.get()});
-        if (tex) c.textures.emplace(tex.get(), tex);
+        if (tex) c.textures.emplace(tex.get(), std::move(tex));
     }
     return c;
 }

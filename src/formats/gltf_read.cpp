@@ -563,10 +563,10 @@ class Builder {
         if (look.texture) textured_.emplace_back(f, look.texture);
         if (look.uv) {
             const std::uint32_t from[3] = {a, b, c};
-            std::span<rm::MeshBuilder::Corner> out = mesh.MutableFaceCorners(f);
-            for (int k = 0; k < 3; ++k) {
-                out[k].u = float(Reader::Component(*look.uv, from[k], 0));
-                out[k].v = float(Reader::Component(*look.uv, from[k], 1));
+            for (std::size_t k = 0; k < 3; ++k) {
+                mesh.SetCornerTextureCoordinates(f, k,
+                                                 float(Reader::Component(*look.uv, from[k], 0)),
+                                                 float(Reader::Component(*look.uv, from[k], 1)));
             }
         }
     }

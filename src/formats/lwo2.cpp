@@ -644,11 +644,12 @@ std::size_t AddPolygon(const BuildContext& build, std::size_t p) {
         parsed.MutableFaceRecord(f).color = faceColor;
         if (!texture) continue;
         parsed.SetFaceTexture(f, texture);
-        for (rm::MeshBuilder::Corner& corner : parsed.MutableFaceCorners(f)) {
+        const rm::MeshBuilder::CornerRange range = parsed.FaceCorners(f);
+        for (std::size_t k = 0; k < range.size(); ++k) {
+            const std::uint32_t vertex = range.Vertex(k);
             const std::pair<float, float> uv =
-                CornerUv(lwo, surface->image, v[corner.vertex], corner.vertex, p, cubicAxis);
-            corner.u = uv.first;
-            corner.v = uv.second;
+                CornerUv(lwo, surface->image, v[vertex], vertex, p, cubicAxis);
+            parsed.SetCornerTextureCoordinates(f, k, uv.first, uv.second);
         }
     }
     return pieces;

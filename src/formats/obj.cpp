@@ -316,12 +316,12 @@ void Parser::Dress(std::size_t firstFace, std::span<const std::uint32_t> texCoor
             mesh.MutableFaceRecord(f).color = material_->color;
             if (!material_->texture.empty()) texturedFaces.emplace_back(f, &material_->texture);
         }
-        std::span<rm::MeshBuilder::Corner> out = mesh.MutableFaceCorners(f);
-        for (std::size_t k = 0; k < out.size(); ++k) {
+        const std::size_t n = mesh.FaceRecords()[f].cornerCount;
+        for (std::size_t k = 0; k < n; ++k) {
             const std::size_t from = split.empty() ? k : split[f - firstFace][k];
             if (from < texCoords.size() && texCoords[from] != kNone) {
-                out[k].u = uv_[texCoords[from]].first;
-                out[k].v = uv_[texCoords[from]].second;
+                const auto& [u, v] = uv_[texCoords[from]];
+                mesh.SetCornerTextureCoordinates(f, k, u, v);
             }
         }
     }

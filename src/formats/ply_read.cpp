@@ -468,9 +468,10 @@ bool AddPolygon(Target& t, std::span<const std::uint32_t> c, rm::Color own, Read
     for (std::size_t g = first; g < mesh.FaceRecords().size(); ++g) {
         mesh.MutableFaceRecord(g).color = colour;
         if (!t.keepUV) continue;
-        for (rm::MeshBuilder::Corner& corner : mesh.MutableFaceCorners(g)) {
-            corner.u = t.uv[corner.vertex][0];
-            corner.v = t.uv[corner.vertex][1];
+        const rm::MeshBuilder::CornerRange range = mesh.FaceCorners(g);
+        for (std::size_t k = 0; k < range.size(); ++k) {
+            const auto& uv = t.uv[range.Vertex(k)];
+            mesh.SetCornerTextureCoordinates(g, k, uv[0], uv[1]);
         }
     }
     return true;

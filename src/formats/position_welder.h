@@ -1,6 +1,12 @@
 // Vertices for formats that repeat a position at every corner (STL): corners at exactly the
-// same position (bit for bit) share one vertex of the mesh, so the model's normals are
-// smooth across them. An open-addressing table of vertex indices, grown by doubling.
+// same position (bit for bit: 0.0 and -0.0 are two positions, a NaN matches only the same
+// NaN) share one vertex of the mesh, so the model's normals are smooth across them. Vertices
+// are numbered in the order their positions first come.
+//
+// An open-addressing table, grown by doubling so that it stays at most half full. Each slot
+// holds a vertex index and the upper half of its position's hash: a probe that meets another
+// position's slot almost never reads that vertex, so a lookup reads one slot (fetched ahead
+// with Prefetch) and, when the position is there, the vertex itself.
 #pragma once
 
 #include <cstdint>
@@ -20,20 +26,6 @@ class PositionWelder {
         slots_.assign(size, kEmpty);
     }
 
-    // The index of the vertex at `p`, added when it is new.
-    std::uint32_t Find(const rm::Vector& p) {
-        if ((vertices_.size() + 1) * 2 > slots_.size()) Grow();
-        return Lookup(p);
-    }
-
-    // A hint that `p` is looked up soon: its slot is fetched into the cache meanwhile.
-    void Prefetch(const rm::Vector& p) const {
-        __builtin_prefetch(slots_.data() + (Hash(p) & (slots_.size() - 1)));
-    }
-
-  private:
-    static constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
-
     static std::uint64_t Hash(const rm::Vector& p) {
         std::uint32_t b[3];
         std::memcpy(b, &p, sizeof b);
@@ -42,37 +34,53 @@ class PositionWelder {
         h ^= (h >> 31) ^ (b[2] * 0x94D049BB133111EBull);
         return h ^ (h >> 32);
     }
-    static bool Same(const rm::Vector& a, const rm::Vector& b) {
-        return std::memcmp(&a, &b, sizeof(rm::Vector)) == 0;
-    }
 
-    std::uint32_t Lookup(const rm::Vector& p) {
+    // The index of the vertex at `p`, added when it is new; `hash` is Hash(p).
+    std::uint32_t Find(const rm::Vector& p, std::uint64_t hash) {
+        if ((vertices_.size() + 1) * 2 > slots_.size()) Grow();
+        const std::uint64_t tag = hash & kTagBits;
         const std::size_t mask = slots_.size() - 1;
-        for (std::size_t i = Hash(p) & mask;; i = (i + 1) & mask) {
-            const std::uint32_t v = slots_[i];
-            if (v == kEmpty) {
-                slots_[i] = static_cast<std::uint32_t>(vertices_.size());
+        for (std::size_t i = hash & mask;; i = (i + 1) & mask) {
+            const std::uint64_t s = slots_[i];
+            if (s == kEmpty) {
+                // Fewer than 2^32 - 1 vertices: the input files are far smaller than that.
+                const auto v = static_cast<std::uint32_t>(vertices_.size());
                 vertices_.push_back(p);
-                return slots_[i];
+                slots_[i] = tag | v;
+                return v;
             }
-            if (Same(vertices_[v], p)) return v;
+            if ((s & kTagBits) == tag) {
+                const auto v = static_cast<std::uint32_t>(s);
+                if (std::memcmp(&vertices_[v], &p, sizeof p) == 0) return v;
+            }
         }
     }
+    std::uint32_t Find(const rm::Vector& p) { return Find(p, Hash(p)); }
+
+    // A hint that the position of this hash is looked up soon: its slot is fetched into the
+    // cache meanwhile.
+    void Prefetch(std::uint64_t hash) const {
+        __builtin_prefetch(slots_.data() + (hash & (slots_.size() - 1)));
+    }
+
+  private:
+    static constexpr std::uint64_t kEmpty = ~std::uint64_t(0);
+    static constexpr std::uint64_t kTagBits = ~std::uint64_t(0xFFFFFFFFu);
 
     void Grow() {
-        std::vector<std::uint32_t> old(slots_.size() * 2, kEmpty);
+        std::vector<std::uint64_t> old(slots_.size() * 2, kEmpty);
         old.swap(slots_);
         const std::size_t mask = slots_.size() - 1;
-        for (std::uint32_t v : old) {
-            if (v == kEmpty) continue;
-            std::size_t i = Hash(vertices_[v]) & mask;
+        for (std::uint64_t s : old) {
+            if (s == kEmpty) continue;
+            std::size_t i = Hash(vertices_[static_cast<std::uint32_t>(s)]) & mask;
             while (slots_[i] != kEmpty) i = (i + 1) & mask;
-            slots_[i] = v;
+            slots_[i] = s;
         }
     }
 
     std::vector<rm::Vector>& vertices_;
-    std::vector<std::uint32_t> slots_;
+    std::vector<std::uint64_t> slots_;
 };
 
 }  // namespace formats

@@ -12,6 +12,7 @@
 #include "formats/reader.h"
 #include "formats/text_io.h"
 #include "model/face_table.h"
+#include "rm/file_io.h"
 
 namespace formats {
 
@@ -21,16 +22,20 @@ constexpr std::size_t kHeader = 84;
 constexpr std::size_t kTriangle = 50;
 constexpr std::uint64_t kMaxTriangles = std::uint64_t(std::numeric_limits<std::int32_t>::max());
 
-// One triangle (or, in text, a facet of more corners) into the mesh, with its own normal.
-bool AddFacet(rm::MeshBuilder& mesh, PositionWelder& welder, std::span<const rm::Vector> p) {
-    std::uint32_t corners[model::MAX_FACE_VERTICES];
-    for (std::size_t k = 0; k < p.size(); ++k) corners[k] = welder.Find(p[k]);
+// One triangle (or, in text, a facet of more corners) into the mesh: the corners at `p`,
+// already welded to the vertices `corners`, with the facet's own normal.
+bool AddFacet(rm::MeshBuilder& mesh, std::span<const rm::Vector> p, const std::uint32_t* corners) {
     mesh.Normals().push_back(FaceNormal(p[0], p[1], p[2]));
     return mesh.AppendFace({corners, p.size()},
                            static_cast<std::uint32_t>(mesh.Normals().size() - 1));
 }
 
-bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* result) {
+// Triangles read between two gifts of the file's pages read past back to the system.
+constexpr std::uint64_t kReleaseEvery = 1 << 14;
+
+// `file`, when the bytes are a file's, gives back the pages read past as the reading goes.
+bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* result,
+                 rm::FileBytes* file) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::uint64_t count = base::LoadLE32(b + 80);
     if (count > kMaxTriangles) return Fail(result, ReadFailure::Unsupported, "too many triangles");
@@ -41,24 +46,34 @@ bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* resu
     mesh.ReserveFaces(count, count * 3);
     mesh.ReserveVertices(count / 2 + 3, count);
     PositionWelder welder(mesh.Vertices(), count / 2 + 3);
-    // The table slots of a triangle a few ahead are fetched while this one is welded.
+    // The table slots of the corners a few triangles ahead are fetched while this one is
+    // welded; their hashes are kept until their turn.
     constexpr std::uint64_t kAhead = 16;
+    std::uint64_t hashes[kAhead][3];
+    const unsigned char* first = b + kHeader + 12;  // triangle 0's first corner
+    const auto corner = [first](std::uint64_t t, int k) {
+        const unsigned char* q = first + t * kTriangle + 12 * std::size_t(k);
+        return rm::Vector{base::LoadLEFloat(q), base::LoadLEFloat(q + 4), base::LoadLEFloat(q + 8)};
+    };
+    const auto fetch = [&](std::uint64_t t) {
+        for (int k = 0; k < 3; ++k) {
+            hashes[t % kAhead][k] = PositionWelder::Hash(corner(t, k));
+            welder.Prefetch(hashes[t % kAhead][k]);
+        }
+    };
+    for (std::uint64_t t = 0; t < kAhead && t < count; ++t) fetch(t);
     for (std::uint64_t t = 0; t < count; ++t) {
-        if (t + kAhead < count) {
-            const unsigned char* a = b + kHeader + (t + kAhead) * kTriangle + 12;
-            for (int k = 0; k < 3; ++k, a += 12) {
-                welder.Prefetch(
-                    {base::LoadLEFloat(a), base::LoadLEFloat(a + 4), base::LoadLEFloat(a + 8)});
-            }
-        }
-        const unsigned char* q = b + kHeader + t * kTriangle + 12;
+        if (file && t % kReleaseEvery == 0) file->ReleaseBefore(kHeader + t * kTriangle);
         rm::Vector p[3];
-        for (rm::Vector& v : p) {
-            v = {base::LoadLEFloat(q), base::LoadLEFloat(q + 4), base::LoadLEFloat(q + 8)};
-            q += 12;
+        std::uint32_t corners[3];
+        for (int k = 0; k < 3; ++k) {
+            p[k] = corner(t, k);
+            corners[k] = welder.Find(p[k], hashes[t % kAhead][k]);
         }
-        if (!AddFacet(mesh, welder, p)) return Fail(result, ReadFailure::Malformed, "bad face");
+        if (t + kAhead < count) fetch(t + kAhead);
+        if (!AddFacet(mesh, p, corners)) return Fail(result, ReadFailure::Malformed, "bad face");
     }
+    if (file) file->ReleaseBefore(bytes.size());
     return true;
 }
 
@@ -103,7 +118,9 @@ bool ParseText(std::string_view text, rm::MeshBuilder& mesh, ReadResult* result)
             if (mesh.Normals().size() >= kMaxTriangles) {
                 return Fail(result, ReadFailure::Unsupported, "too many facets");
             }
-            if (!AddFacet(mesh, welder, facet)) return FailText(result, "bad facet", number);
+            std::uint32_t corners[model::MAX_FACE_VERTICES];
+            for (std::size_t k = 0; k < facet.size(); ++k) corners[k] = welder.Find(facet[k]);
+            if (!AddFacet(mesh, facet, corners)) return FailText(result, "bad facet", number);
         } else if (word != "solid" && word != "endsolid" && word != "facet" && word != "endfacet") {
             return FailText(result, "not an STL statement", number);
         }
@@ -126,16 +143,17 @@ bool LooksLikeText(std::string_view bytes) {
     return true;
 }
 
-}  // namespace
-
-int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result) {
+int ReadStlFrom(std::string_view bytes, model::ModelHost& host, ReadResult* result,
+                rm::FileBytes* file) {
     return Guarded(result, [&] {
         rm::MeshBuilder mesh;
         const bool text = LooksLikeText(bytes);
         if (!text && bytes.size() < kHeader) {
             return Fail(result, ReadFailure::Malformed, "shorter than an STL header");
         }
-        if (!(text ? ParseText(bytes, mesh, result) : ParseBinary(bytes, mesh, result))) return 0;
+        if (!(text ? ParseText(bytes, mesh, result) : ParseBinary(bytes, mesh, result, file))) {
+            return 0;
+        }
         if (mesh.GetFaceCount() == 0) {
             return Fail(result, ReadFailure::Malformed, "the file holds no triangles");
         }
@@ -148,9 +166,16 @@ int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* res
     });
 }
 
+}  // namespace
+
+int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result) {
+    return ReadStlFrom(bytes, host, result, nullptr);
+}
+
 int ReadStl(const std::string& path, model::ModelHost& host, ReadResult* result) {
-    return ReadFileThen(path, result,
-                        [&](std::string_view bytes) { return ReadStlBytes(bytes, host, result); });
+    return ReadFileThen(path, result, [&](std::string_view bytes, rm::FileBytes& file) {
+        return ReadStlFrom(bytes, host, result, &file);
+    });
 }
 
 }  // namespace formats

@@ -49,12 +49,12 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
     bool bigIndex = false;
     for (int f = 0; f < faceCount; ++f) {
         faceMark[f] = 1;
-        const std::span<const rm::MeshBuilder::Corner> corners = mesh->FaceCorners(std::size_t(f));
+        const rm::MeshBuilder::CornerRange corners = mesh->FaceCorners(std::size_t(f));
         const int n = static_cast<int>(corners.size());
         vertexCount[f] = std::min(n, maxCorners_);
         stats.droppedCorners += n - vertexCount[f];
         for (int k = 0; k < vertexCount[f]; ++k) {
-            const rm::MeshBuilder::Corner& c = corners[std::size_t(k)];
+            const rm::MeshBuilder::Corner c = corners[std::size_t(k)];
             position[f][k] = verts[c.vertex];
             normal[f][k] = c.normal < norms.size() ? norms[c.normal] : rm::Vector{};
             if (c.vertex >= std::uint32_t(PoolCapacity())) bigIndex = true;
@@ -72,7 +72,7 @@ ReadStats FaceTable::ReadFromMesh(ModelHost& host) {
         for (int f = 0; f < faceCount; ++f) {
             const auto corners = mesh->FaceCorners(std::size_t(f));
             for (int k = 0; k < vertexCount[f]; ++k) {
-                const auto [it, inserted] = renumber.try_emplace(corners[std::size_t(k)].vertex,
+                const auto [it, inserted] = renumber.try_emplace(corners.Vertex(std::size_t(k)),
                                                                  static_cast<int>(renumber.size()));
                 vertexIndex[f][k] = it->second;
             }
@@ -164,11 +164,9 @@ void FaceTable::CopyAppearance(rm::MeshBuilder& mesh) const {
         rm::MeshBuilder::FaceRecord& rec = mesh.MutableFaceRecord(mf);
         rec.color = ToColor(faceColor[f]);
         mesh.SetFaceTexture(mf, faceTexture[f]);
-        const std::span<rm::MeshBuilder::Corner> corners = mesh.MutableFaceCorners(mf);
-        for (std::size_t k = 0; k < corners.size(); ++k) {
-            corners[k].u = texU[f][k];
-            corners[k].v = texV[f][k];
-        }
+        const std::size_t n = mesh.FaceRecords()[mf].cornerCount;
+        for (std::size_t k = 0; k < n; ++k)
+            mesh.SetCornerTextureCoordinates(mf, k, texU[f][k], texV[f][k]);
     }
 }
 

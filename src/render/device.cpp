@@ -31,10 +31,10 @@ bool Finite(const rm::Vector& v) {
 
 // Unit normal of a polygon (Newell's method) over its corners' positions.
 rm::Vector NewellNormal(const std::vector<rm::Vector>& verts,
-                        std::span<const rm::MeshBuilder::Corner> cs) {
+                        const rm::MeshBuilder::CornerRange& cs) {
     rm::Vector n{};
     if (cs.size() < 3) return n;
-    const rm::Vector* a = &verts[cs[cs.size() - 1].vertex];
+    const rm::Vector* a = &verts[cs.Vertex(cs.size() - 1)];
     for (const auto& c : cs) {
         const rm::Vector* b = &verts[c.vertex];
         n.x += (a->y - b->y) * (a->z + b->z);
@@ -80,7 +80,7 @@ std::uint32_t Pack(float r, float g, float b) {
 // What the stages of drawing one face share. No initialisers: every field is set before
 // it is read, and clearing the corners' projections for every face would cost for nothing.
 struct Device::FaceWork {
-    std::span<const rm::MeshBuilder::Corner> corners;
+    rm::MeshBuilder::CornerRange corners;
     std::uint8_t alpha;
     raster::FaceStyle style;
     float baseR, baseG, baseB;  // the colour the light multiplies
@@ -424,7 +424,7 @@ bool Device::BeginFace(const Item& item, std::size_t f, const rm::Viewport& view
     w.front = viewport.GetFront();
     w.back = viewport.GetBack();
 
-    const rm::Texture* texture = rec.texture.get();
+    const rm::Texture* texture = mesh.TextureAt(f);
     if (texture && (texture->Width() <= 0 || texture->Height() <= 0 ||
                     texture->Pixels().size() !=
                         std::size_t(texture->Width()) * std::size_t(texture->Height()))) {

@@ -471,8 +471,8 @@ TexturePtr LoadTexture(const std::string& name, std::span<const std::string> fol
 std::vector<std::string> LoadMeshTextures(MeshBuilder& mesh, std::span<const std::string> folders) {
     std::vector<std::string> failed;
     std::set<const Texture*> seen;
-    for (const MeshBuilder::FaceRecord& face : mesh.FaceRecords()) {
-        Texture* texture = face.texture.get();
+    for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
+        Texture* texture = mesh.TextureAt(f);
         if (!texture || !texture->Pixels().empty() || !seen.insert(texture).second) {
             continue;
         }

@@ -1,6 +1,7 @@
 #include "rm/mesh_builder.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <new>
@@ -34,7 +35,7 @@ int Face::GetVertexCount() const {
 
 bool Face::GetVertex(int k, Vector* position, Vector* normal) const {
     if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return false;
-    const auto& c = mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)];
+    const MeshBuilder::Corner c = mesh_->FaceCorners(index_)[std::size_t(k)];
     if (position) *position = mesh_->vertices_[c.vertex];
     if (normal) *normal = c.normal < mesh_->normals_.size() ? mesh_->normals_[c.normal] : Vector{};
     return true;
@@ -42,12 +43,12 @@ bool Face::GetVertex(int k, Vector* position, Vector* normal) const {
 
 long long Face::GetVertexIndex(int k) const {
     if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return -1;
-    return mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)].vertex;
+    return mesh_->FaceCorners(index_).Vertex(std::size_t(k));
 }
 
 bool Face::GetTextureCoordinates(int k, float* u, float* v) const {
     if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return false;
-    const auto& c = mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)];
+    const MeshBuilder::Corner c = mesh_->FaceCorners(index_)[std::size_t(k)];
     if (u) *u = c.u;
     if (v) *v = c.v;
     return true;
@@ -55,9 +56,7 @@ bool Face::GetTextureCoordinates(int k, float* u, float* v) const {
 
 bool Face::SetTextureCoordinates(int k, float u, float v) {
     if (!IsValid() || k < 0 || std::uint32_t(k) >= mesh_->faces_[index_].cornerCount) return false;
-    auto& c = mesh_->corners_[mesh_->faces_[index_].firstCorner + std::size_t(k)];
-    c.u = u;
-    c.v = v;
+    mesh_->SetCornerTextureCoordinates(index_, std::size_t(k), u, v);
     return true;
 }
 
@@ -91,13 +90,13 @@ bool Face::SetTexture(TexturePtr texture) {
 namespace {
 
 // Newell's method: robust for any planar or near-planar polygon, zero when degenerate.
-Vector PolygonNormal(const std::vector<Vector>& verts, std::span<const MeshBuilder::Corner> cs) {
+Vector PolygonNormal(const std::vector<Vector>& verts, const MeshBuilder::CornerRange& cs) {
     Vector n{};
     const std::size_t count = cs.size();
     if (count < 3) return n;
-    const Vector* a = &verts[cs[count - 1].vertex];
+    const Vector* a = &verts[cs.Vertex(count - 1)];
     for (std::size_t i = 0; i < count; ++i) {
-        const Vector* b = &verts[cs[i].vertex];
+        const Vector* b = &verts[cs.Vertex(i)];
         n.x += (a->y - b->y) * (a->z + b->z);
         n.y += (a->z - b->z) * (a->x + b->x);
         n.z += (a->x - b->x) * (a->y + b->y);
@@ -135,6 +134,12 @@ std::pair<std::size_t, std::size_t> CountListFaces(std::span<const std::int32_t>
 
 }  // namespace
 
+namespace {
+
+constexpr std::size_t kIndexLimit = std::numeric_limits<std::uint32_t>::max() - 1;
+
+}  // namespace
+
 bool MeshBuilder::AppendFaceList(std::span<const std::int32_t> faceData, std::size_t vertexCount,
                                  std::size_t normalCount, std::vector<Face>* added) {
     const bool withNormals = normalCount != std::size_t(-1);
@@ -149,31 +154,40 @@ bool MeshBuilder::AppendFaceList(std::span<const std::int32_t> faceData, std::si
         const std::int32_t n = *p++;
         if (n == 0) return true;
         if (n < 0 || std::size_t(n) * step > std::size_t(end - p)) return false;
-        FaceRecord face;
-        face.firstCorner = corners_.size();
-        face.cornerCount = static_cast<std::uint32_t>(n);
+        if (std::size_t(n) > kIndexLimit - cornerVertices_.size()) return false;
+        // Checked first, and whether the corners share one normal.
+        std::uint32_t shared = kNoNormal;
+        bool same = true;
         for (std::int32_t k = 0; k < n; ++k) {
+            const std::int32_t* q = p + std::size_t(k) * step;
             // Negative indices become huge as unsigned and fail the same check.
-            const auto vi = static_cast<std::uint64_t>(static_cast<std::uint32_t>(p[0]));
-            if (p[0] < 0 || vi >= vertexCount) return false;
-            Corner c;
-            c.vertex = vertexBase + static_cast<std::uint32_t>(vi);
-            if (withNormals) {
-                if (p[1] < 0 || static_cast<std::uint64_t>(p[1]) >= normalCount) return false;
-                c.normal = normalBase + static_cast<std::uint32_t>(p[1]);
-            }
-            p += step;
-            corners_.push_back(c);
+            if (q[0] < 0 || static_cast<std::uint64_t>(q[0]) >= vertexCount) return false;
+            if (!withNormals) continue;
+            if (q[1] < 0 || static_cast<std::uint64_t>(q[1]) >= normalCount) return false;
+            const std::uint32_t normal = normalBase + static_cast<std::uint32_t>(q[1]);
+            if (k == 0) shared = normal;
+            same = same && normal == shared;
         }
+        if (!same && cornerNormals_.empty()) SplitNormals();
+        const std::size_t first = cornerVertices_.size();
+        for (std::int32_t k = 0; k < n; ++k) {
+            const std::int32_t* q = p + std::size_t(k) * step;
+            cornerVertices_.push_back(vertexBase + static_cast<std::uint32_t>(q[0]));
+            if (!cornerNormals_.empty()) {
+                cornerNormals_.push_back(withNormals ? normalBase + static_cast<std::uint32_t>(q[1])
+                                                     : kNoNormal);
+            }
+        }
+        if (!cornerUv_.empty()) SplitUv();
+        p += std::size_t(n) * step;
         if (added) added->emplace_back(this, faces_.size());
-        faces_.push_back(std::move(face));
+        NewFace(first, std::size_t(n), same ? shared : kNoNormal);
     }
 }
 
 bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vector> normals,
                            std::span<const std::int32_t> faceData, std::vector<Face>* added) {
     const bool withNormals = !normals.empty();
-    constexpr std::size_t kIndexLimit = std::numeric_limits<std::uint32_t>::max() - 1;
     if (vertices_.size() + vertices.size() > kIndexLimit ||
         normals_.size() + normals.size() > kIndexLimit) {
         return false;
@@ -181,14 +195,14 @@ bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vec
     const std::size_t oldVertices = vertices_.size();
     const std::size_t oldNormals = normals_.size();
     const std::size_t oldFaces = faces_.size();
-    const std::size_t oldCorners = corners_.size();
+    const std::size_t oldCorners = cornerVertices_.size();
     const std::size_t oldAdded = added ? added->size() : 0;
     // One pass: faces are appended while the list is checked; a bad list takes them back.
     auto fail = [&] {
         vertices_.resize(oldVertices);
         normals_.resize(oldNormals);
         faces_.resize(oldFaces);
-        corners_.resize(oldCorners);
+        TrimCorners(oldCorners);
         if (added) added->resize(oldAdded);
         return false;
     };
@@ -197,7 +211,7 @@ bool MeshBuilder::AddFaces(std::span<const Vector> vertices, std::span<const Vec
         // counts), so that neither array grows by copying.
         const auto [listFaces, listCorners] = CountListFaces(faceData, withNormals ? 2 : 1);
         faces_.reserve(oldFaces + listFaces);
-        corners_.reserve(oldCorners + listCorners);
+        cornerVertices_.reserve(oldCorners + listCorners);
         if (added) added->reserve(oldAdded + listFaces);
         vertices_.insert(vertices_.end(), vertices.begin(), vertices.end());
         normals_.insert(normals_.end(), normals.begin(), normals.end());
@@ -232,7 +246,7 @@ void ReserveMore(std::vector<T>& v, std::size_t extra) {
 
 void MeshBuilder::ReserveFaces(std::size_t faces, std::size_t corners) {
     ReserveMore(faces_, faces);
-    ReserveMore(corners_, corners);
+    ReserveMore(cornerVertices_, corners);
 }
 
 void MeshBuilder::ReserveVertices(std::size_t vertices, std::size_t normals) {
@@ -240,19 +254,42 @@ void MeshBuilder::ReserveVertices(std::size_t vertices, std::size_t normals) {
     ReserveMore(normals_, normals);
 }
 
+void MeshBuilder::SplitNormals() {
+    cornerNormals_.reserve(cornerVertices_.capacity());
+    cornerNormals_.resize(cornerVertices_.size());
+    for (const FaceRecord& f : faces_) {
+        std::fill_n(cornerNormals_.begin() + std::ptrdiff_t(f.firstCorner), f.cornerCount,
+                    f.sharedNormal);
+    }
+}
+
+void MeshBuilder::SplitUv() {
+    cornerUv_.reserve(cornerVertices_.capacity());
+    cornerUv_.resize(cornerVertices_.size());
+}
+
+void MeshBuilder::TrimCorners(std::size_t count) {
+    cornerVertices_.resize(count);
+    if (cornerNormals_.size() > count) cornerNormals_.resize(count);
+    if (cornerUv_.size() > count) cornerUv_.resize(count);
+}
+
 bool MeshBuilder::AppendFace(std::span<const std::uint32_t> vertices, std::uint32_t normal) {
     const std::size_t n = vertices.size();
     if (n == 0 || (normal != kNoNormal && normal >= normals_.size())) return false;
+    if (n > kIndexLimit - cornerVertices_.size()) return false;
     const std::size_t vertexCount = vertices_.size();
     for (std::uint32_t v : vertices) {
         if (v >= vertexCount) return false;
     }
-    const std::size_t first = corners_.size();
+    const std::size_t first = cornerVertices_.size();
     try {
-        for (std::uint32_t v : vertices) corners_.push_back({v, normal, 0.0f, 0.0f});
-        NewFace(first, n);
+        cornerVertices_.insert(cornerVertices_.end(), vertices.begin(), vertices.end());
+        if (!cornerNormals_.empty()) cornerNormals_.insert(cornerNormals_.end(), n, normal);
+        if (!cornerUv_.empty()) SplitUv();
+        NewFace(first, n, normal);
     } catch (...) {
-        corners_.resize(first);  // out of memory: the mesh stays as it was, the caller fails
+        TrimCorners(first);  // out of memory: the mesh stays as it was, the caller fails
         throw;
     }
     return true;
@@ -262,27 +299,43 @@ bool MeshBuilder::AppendFace(std::span<const std::uint32_t> vertices,
                              std::span<const std::uint32_t> normals) {
     const std::size_t n = vertices.size();
     if (n == 0 || normals.size() != n) return false;
+    bool same = true;
     for (std::size_t k = 0; k < n; ++k) {
-        if (vertices[k] >= vertices_.size()) return false;
         if (normals[k] != kNoNormal && normals[k] >= normals_.size()) return false;
+        same = same && normals[k] == normals[0];
     }
-    const std::size_t first = corners_.size();
+    if (same) return AppendFace(vertices, normals[0]);
+    if (n > kIndexLimit - cornerVertices_.size()) return false;
+    for (std::uint32_t v : vertices) {
+        if (v >= vertices_.size()) return false;
+    }
+    const std::size_t first = cornerVertices_.size();
     try {
-        for (std::size_t k = 0; k < n; ++k) {
-            corners_.push_back({vertices[k], normals[k], 0.0f, 0.0f});
-        }
-        NewFace(first, n);
+        if (cornerNormals_.empty()) SplitNormals();
+        cornerVertices_.insert(cornerVertices_.end(), vertices.begin(), vertices.end());
+        cornerNormals_.insert(cornerNormals_.end(), normals.begin(), normals.end());
+        if (!cornerUv_.empty()) SplitUv();
+        NewFace(first, n, kNoNormal);
     } catch (...) {
-        corners_.resize(first);
+        TrimCorners(first);
         throw;
     }
     return true;
 }
 
-void MeshBuilder::NewFace(std::size_t firstCorner, std::size_t n) {
+void MeshBuilder::NewFace(std::size_t firstCorner, std::size_t n, std::uint32_t sharedNormal) {
     FaceRecord& face = faces_.emplace_back();
-    face.firstCorner = firstCorner;
+    face.firstCorner = static_cast<std::uint32_t>(firstCorner);
     face.cornerCount = static_cast<std::uint32_t>(n);
+    face.sharedNormal = sharedNormal;
+}
+
+void MeshBuilder::SetCornerTextureCoordinates(std::size_t f, std::size_t k, float u, float v) {
+    if (cornerUv_.empty()) {
+        if (std::bit_cast<std::uint32_t>(u) == 0 && std::bit_cast<std::uint32_t>(v) == 0) return;
+        SplitUv();
+    }
+    cornerUv_[faces_[f].firstCorner + k] = {u, v};
 }
 
 bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
@@ -290,60 +343,83 @@ bool MeshBuilder::AddMeshBuilder(const MeshBuilder& other) {
         const MeshBuilder copy(other);
         return AddMeshBuilder(copy);
     }
-    constexpr std::size_t kIndexLimit = std::numeric_limits<std::uint32_t>::max() - 1;
     if (vertices_.size() + other.vertices_.size() > kIndexLimit ||
-        normals_.size() + other.normals_.size() > kIndexLimit) {
+        normals_.size() + other.normals_.size() > kIndexLimit ||
+        cornerVertices_.size() + other.cornerVertices_.size() > kIndexLimit) {
         return false;
     }
+    std::vector<std::uint32_t> slots;
     try {
+        const std::size_t corners = cornerVertices_.size() + other.cornerVertices_.size();
         vertices_.reserve(vertices_.size() + other.vertices_.size());
         normals_.reserve(normals_.size() + other.normals_.size());
         faces_.reserve(faces_.size() + other.faces_.size());
-        corners_.reserve(corners_.size() + other.corners_.size());
-        HoldTexturesOf(other);
+        cornerVertices_.reserve(corners);
+        if (!other.cornerNormals_.empty() && cornerNormals_.empty()) SplitNormals();
+        if (!cornerNormals_.empty()) cornerNormals_.reserve(corners);
+        if (!other.cornerUv_.empty() && cornerUv_.empty()) SplitUv();
+        if (!cornerUv_.empty()) cornerUv_.reserve(corners);
+        slots = HoldSlotsOf(other);
     } catch (const std::bad_alloc&) {
         return false;
     }
-    const auto vertexBase = static_cast<std::uint32_t>(vertices_.size());
-    const auto normalBase = static_cast<std::uint32_t>(normals_.size());
-    const std::size_t cornerBase = corners_.size();
-    vertices_.insert(vertices_.end(), other.vertices_.begin(), other.vertices_.end());
-    normals_.insert(normals_.end(), other.normals_.begin(), other.normals_.end());
-    for (Corner c : other.corners_) {
-        c.vertex += vertexBase;
-        if (c.normal != kNoNormal) c.normal += normalBase;
-        corners_.push_back(c);
-    }
-    for (FaceRecord f : other.faces_) {
-        f.firstCorner += cornerBase;
-        faces_.push_back(std::move(f));
-    }
+    AppendCornersOf(other, slots);
     if (!material_) material_ = other.material_;
     return true;
 }
 
-bool MeshBuilder::AddMeshBuilder(MeshBuilder&& other) {
-    if (&other == this || !faces_.empty() || !vertices_.empty() || !normals_.empty()) {
-        return AddMeshBuilder(static_cast<const MeshBuilder&>(other));
-    }
-    if (textures_.empty()) {
-        textures_.swap(other.textures_);
-    } else {
-        try {
-            HoldTexturesOf(other);
-        } catch (const std::bad_alloc&) {
-            return false;
+void MeshBuilder::AppendCornersOf(const MeshBuilder& other, std::span<const std::uint32_t> slots) {
+    const auto vertexBase = static_cast<std::uint32_t>(vertices_.size());
+    const auto normalBase = static_cast<std::uint32_t>(normals_.size());
+    const auto cornerBase = static_cast<std::uint32_t>(cornerVertices_.size());
+    const auto shift = [normalBase](std::uint32_t n) {
+        return n == kNoNormal ? n : n + normalBase;
+    };
+    vertices_.insert(vertices_.end(), other.vertices_.begin(), other.vertices_.end());
+    normals_.insert(normals_.end(), other.normals_.begin(), other.normals_.end());
+    for (std::uint32_t v : other.cornerVertices_) cornerVertices_.push_back(v + vertexBase);
+    if (!cornerNormals_.empty()) {
+        if (other.cornerNormals_.empty()) {
+            for (const FaceRecord& f : other.faces_) {
+                cornerNormals_.insert(cornerNormals_.end(), f.cornerCount, shift(f.sharedNormal));
+            }
+        } else {
+            for (std::uint32_t n : other.cornerNormals_) cornerNormals_.push_back(shift(n));
         }
     }
+    if (!other.cornerUv_.empty()) {
+        cornerUv_.insert(cornerUv_.end(), other.cornerUv_.begin(), other.cornerUv_.end());
+    } else if (!cornerUv_.empty()) {
+        SplitUv();
+    }
+    for (FaceRecord f : other.faces_) {
+        f.firstCorner += cornerBase;
+        f.sharedNormal = shift(f.sharedNormal);
+        f.texture = FaceTexture(slots[f.texture.slot_]);
+        faces_.push_back(f);
+    }
+}
+
+bool MeshBuilder::AddMeshBuilder(MeshBuilder&& other) {
+    if (&other == this || !faces_.empty() || !vertices_.empty() || !normals_.empty() ||
+        !textures_.empty()) {
+        return AddMeshBuilder(static_cast<const MeshBuilder&>(other));
+    }
+    textures_.swap(other.textures_);
+    textureSlots_.swap(other.textureSlots_);
     vertices_.swap(other.vertices_);
     normals_.swap(other.normals_);
     faces_.swap(other.faces_);
-    corners_.swap(other.corners_);
+    cornerVertices_.swap(other.cornerVertices_);
+    cornerNormals_.swap(other.cornerNormals_);
+    cornerUv_.swap(other.cornerUv_);
     if (!material_) material_ = other.material_;
     other.vertices_.clear();
     other.normals_.clear();
     other.faces_.clear();
-    other.corners_.clear();
+    other.cornerVertices_.clear();
+    other.cornerNormals_.clear();
+    other.cornerUv_.clear();
     return true;
 }
 
@@ -357,8 +433,14 @@ std::vector<Face> MeshBuilder::GetFaces() {
 bool MeshBuilder::DeleteFace(int i) {
     if (i < 0 || std::size_t(i) >= faces_.size()) return false;
     const FaceRecord gone = faces_[std::size_t(i)];
-    corners_.erase(corners_.begin() + std::ptrdiff_t(gone.firstCorner),
-                   corners_.begin() + std::ptrdiff_t(gone.firstCorner + gone.cornerCount));
+    const auto erase = [&gone](auto& list) {
+        if (list.empty()) return;
+        list.erase(list.begin() + std::ptrdiff_t(gone.firstCorner),
+                   list.begin() + std::ptrdiff_t(gone.firstCorner + gone.cornerCount));
+    };
+    erase(cornerVertices_);
+    erase(cornerNormals_);
+    erase(cornerUv_);
     faces_.erase(faces_.begin() + i);
     for (std::size_t f = std::size_t(i); f < faces_.size(); ++f) {
         faces_[f].firstCorner -= gone.cornerCount;
@@ -382,11 +464,14 @@ FacesAround FacesAroundVertices(const MeshBuilder& mesh, std::size_t vertexCount
     FacesAround out;
     out.start.assign(vertexCount + 1, 0);
     std::vector<std::uint32_t> lastFace(vertexCount, kNone);
+    const std::vector<std::uint32_t>& corners = mesh.CornerVertices();
     for (std::size_t f = 0; f < faceCount; ++f) {
-        for (const MeshBuilder::Corner& c : mesh.FaceCorners(f)) {
-            if (lastFace[c.vertex] == f) continue;
-            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
-            ++out.start[c.vertex + 1];
+        const MeshBuilder::FaceRecord& rec = mesh.FaceRecords()[f];
+        for (std::size_t i = rec.firstCorner; i < rec.firstCorner + rec.cornerCount; ++i) {
+            const std::uint32_t v = corners[i];
+            if (lastFace[v] == f) continue;
+            lastFace[v] = static_cast<std::uint32_t>(f);
+            ++out.start[v + 1];
         }
     }
     for (std::size_t v = 0; v < vertexCount; ++v) out.start[v + 1] += out.start[v];
@@ -394,10 +479,12 @@ FacesAround FacesAroundVertices(const MeshBuilder& mesh, std::size_t vertexCount
     std::vector<std::uint32_t> fill(out.start.begin(), out.start.end() - 1);
     std::fill(lastFace.begin(), lastFace.end(), kNone);
     for (std::size_t f = 0; f < faceCount; ++f) {
-        for (const MeshBuilder::Corner& c : mesh.FaceCorners(f)) {
-            if (lastFace[c.vertex] == f) continue;
-            lastFace[c.vertex] = static_cast<std::uint32_t>(f);
-            out.around[fill[c.vertex]++] = static_cast<std::uint32_t>(f);
+        const MeshBuilder::FaceRecord& rec = mesh.FaceRecords()[f];
+        for (std::size_t i = rec.firstCorner; i < rec.firstCorner + rec.cornerCount; ++i) {
+            const std::uint32_t v = corners[i];
+            if (lastFace[v] == f) continue;
+            lastFace[v] = static_cast<std::uint32_t>(f);
+            out.around[fill[v]++] = static_cast<std::uint32_t>(f);
         }
     }
     return out;
@@ -419,7 +506,8 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
 
     const bool useCrease = (flags & GENERATENORMALS_USECREASEANGLE) != 0;
     const float cosCrease = std::cos(crease);
-    normals_.assign(corners_.size(), Vector{});
+    normals_.assign(cornerVertices_.size(), Vector{});
+    cornerNormals_.resize(cornerVertices_.size());
     // Corners at one vertex whose faces have the same normal get the same result: remember
     // the last corner per vertex and its face, so that many coplanar faces around a vertex
     // stay linear.
@@ -431,29 +519,30 @@ void MeshBuilder::GenerateNormals(float crease, unsigned flags) {
         const bool ownDegenerate = own == Vector{};
         const FaceRecord& rec = faces_[f];
         for (std::size_t k = 0; k < rec.cornerCount; ++k) {
-            Corner& c = corners_[rec.firstCorner + k];
-            c.normal = static_cast<std::uint32_t>(rec.firstCorner + k);
-            if (start[c.vertex + 1] - start[c.vertex] == 1) {  // only this face: its own normal
-                normals_[c.normal] = own;
+            const auto corner = static_cast<std::uint32_t>(rec.firstCorner + k);
+            const std::uint32_t vertex = cornerVertices_[corner];
+            cornerNormals_[corner] = corner;
+            if (start[vertex + 1] - start[vertex] == 1) {  // only this face: its own normal
+                normals_[corner] = own;
                 continue;
             }
-            const std::uint32_t prev = lastCorner[c.vertex];
-            const std::uint32_t prevFace = lastCornerFace[c.vertex];
-            lastCorner[c.vertex] = c.normal;
-            lastCornerFace[c.vertex] = static_cast<std::uint32_t>(f);
+            const std::uint32_t prev = lastCorner[vertex];
+            const std::uint32_t prevFace = lastCornerFace[vertex];
+            lastCorner[vertex] = corner;
+            lastCornerFace[vertex] = static_cast<std::uint32_t>(f);
             if (prev != kNone && !ownDegenerate && faceNormal[prevFace] == own) {
-                normals_[c.normal] = normals_[prev];
+                normals_[corner] = normals_[prev];
                 continue;
             }
             Vector sum{};
-            for (std::uint32_t i = start[c.vertex]; i < start[c.vertex + 1]; ++i) {
+            for (std::uint32_t i = start[vertex]; i < start[vertex + 1]; ++i) {
                 const Vector& n = faceNormal[around[i]];
                 if (useCrease && !ownDegenerate && around[i] != f && Dot(n, own) < cosCrease) {
                     continue;
                 }
                 sum = sum + n;
             }
-            normals_[c.normal] = Normalized(sum);
+            normals_[corner] = Normalized(sum);
         }
     }
 }
@@ -467,17 +556,29 @@ void MeshBuilder::Scale(float sx, float sy, float sz) {
 }
 
 Box MeshBuilder::GetBox() const {
+    // A mark for each vertex a corner names, then one walk over the marked vertices in
+    // order: much cheaper than reading a vertex position for every corner.
+    std::vector<std::uint64_t> used((vertices_.size() + 63) / 64, 0);
+    for (std::uint32_t v : cornerVertices_) used[v >> 6] |= std::uint64_t(1) << (v & 63);
     Box box;
     bool first = true;
-    for (const Corner& c : corners_) {
-        const Vector& v = vertices_[c.vertex];
-        if (first) {
-            box.min = box.max = v;
-            first = false;
-            continue;
-        }
+    const auto take = [&](const Vector& v) {
         box.min = {std::min(box.min.x, v.x), std::min(box.min.y, v.y), std::min(box.min.z, v.z)};
         box.max = {std::max(box.max.x, v.x), std::max(box.max.y, v.y), std::max(box.max.z, v.z)};
+    };
+    for (std::size_t w = 0; w < used.size(); ++w) {
+        std::uint64_t bits = used[w];
+        if (bits != 0 && first) {
+            box.min = box.max = vertices_[w * 64 + std::size_t(std::countr_zero(bits))];
+            first = false;
+        }
+        if (bits == ~std::uint64_t(0)) {
+            for (std::size_t i = w * 64; i < w * 64 + 64; ++i) take(vertices_[i]);
+            continue;
+        }
+        for (; bits != 0; bits &= bits - 1) {
+            take(vertices_[w * 64 + std::size_t(std::countr_zero(bits))]);
+        }
     }
     return box;
 }
@@ -492,15 +593,19 @@ void MeshBuilder::SetColorRGB(float red, float green, float blue) {
 
 void MeshBuilder::SetTexture(TexturePtr texture) {
     textures_.clear();
+    textureSlots_.clear();
     const FaceTexture held = Hold(std::move(texture));
     for (FaceRecord& f : faces_) f.texture = held;
 }
 
+Texture* MeshBuilder::TextureAt(std::size_t f) const {
+    const std::uint32_t slot = faces_[f].texture.slot_;
+    return slot == 0 ? nullptr : textures_[slot - 1].get();
+}
+
 TexturePtr MeshBuilder::TextureOf(std::size_t f) const {
-    const Texture* t = faces_[f].texture.get();
-    if (!t) return nullptr;
-    const auto it = textures_.find(t);
-    return it == textures_.end() ? nullptr : it->second;
+    const std::uint32_t slot = faces_[f].texture.slot_;
+    return slot == 0 ? nullptr : textures_[slot - 1];
 }
 
 void MeshBuilder::SetFaceTexture(std::size_t f, TexturePtr texture) {
@@ -509,23 +614,49 @@ void MeshBuilder::SetFaceTexture(std::size_t f, TexturePtr texture) {
 
 FaceTexture MeshBuilder::Hold(TexturePtr texture) {
     if (!texture) return {};
-    Texture* t = texture.get();
-    if (textures_.size() >= 2 * faces_.size() + 16 && !textures_.contains(t)) {
-        // Keep only the textures faces name.
-        std::unordered_map<const Texture*, TexturePtr> used;
-        for (const FaceRecord& face : faces_) {
-            const auto it = textures_.find(face.texture.get());
-            if (it != textures_.end()) used.insert(*it);
-        }
-        textures_.swap(used);
+    if (const auto it = textureSlots_.find(texture.get()); it != textureSlots_.end()) {
+        return FaceTexture(it->second);
     }
-    textures_.emplace(t, std::move(texture));
-    return FaceTexture(t);
+    if (textures_.size() >= 2 * faces_.size() + 16) DropUnusedTextures();
+    return FaceTexture(Slot(std::move(texture)));
 }
 
-void MeshBuilder::HoldTexturesOf(const MeshBuilder& other) {
-    if (&other == this) return;
-    textures_.insert(other.textures_.begin(), other.textures_.end());
+std::uint32_t MeshBuilder::Slot(TexturePtr texture) {
+    const auto [it, added] =
+        textureSlots_.try_emplace(texture.get(), std::uint32_t(textures_.size() + 1));
+    if (!added) return it->second;
+    try {
+        textures_.push_back(std::move(texture));
+    } catch (...) {
+        textureSlots_.erase(it);
+        throw;
+    }
+    return it->second;
+}
+
+void MeshBuilder::DropUnusedTextures() {
+    // Worked out apart first, so that running out of memory leaves the faces as they were.
+    std::vector<std::uint32_t> renumber(textures_.size() + 1, 0);
+    std::vector<TexturePtr> kept;
+    for (const FaceRecord& face : faces_) {
+        const std::uint32_t slot = face.texture.slot_;
+        if (slot == 0 || renumber[slot] != 0) continue;
+        kept.push_back(textures_[slot - 1]);
+        renumber[slot] = std::uint32_t(kept.size());
+    }
+    std::unordered_map<const Texture*, std::uint32_t> slots;
+    for (std::size_t i = 0; i < kept.size(); ++i)
+        slots.emplace(kept[i].get(), std::uint32_t(i + 1));
+    for (FaceRecord& face : faces_) face.texture.slot_ = renumber[face.texture.slot_];
+    textures_.swap(kept);
+    textureSlots_.swap(slots);
+}
+
+std::vector<std::uint32_t> MeshBuilder::HoldSlotsOf(const MeshBuilder& other) {
+    std::vector<std::uint32_t> slots(other.textures_.size() + 1, 0);
+    for (std::size_t i = 0; i < other.textures_.size(); ++i)
+        slots[i + 1] = Slot(other.textures_[i]);
+    return slots;
 }
 
 TexturePtr MeshBuilder::GetTexture() const {

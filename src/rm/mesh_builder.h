@@ -18,21 +18,21 @@ namespace rm {
 
 class MeshBuilder;
 
-// A face's texture as the mesh keeps it: a plain pointer to a texture that the mesh itself
-// holds (Face::GetTexture and MeshBuilder::TextureOf give the shared pointer). A million
-// faces then cost no reference count each. It is only ever copied between faces of one
-// mesh (and along with the faces by AddMeshBuilder); a texture from elsewhere goes in
-// through SetFaceTexture.
+// A face's texture as the mesh keeps it: a slot in the mesh's own list of textures (0 for
+// none). A million faces then cost four bytes and no reference count each. It is only ever
+// copied between faces of one mesh (AddMeshBuilder renumbers the slots of the faces it
+// takes); MeshBuilder::TextureAt and TextureOf give the texture, and a texture from
+// elsewhere goes in through SetFaceTexture.
 class FaceTexture {
   public:
     FaceTexture() = default;
-    Texture* get() const { return texture_; }
-    explicit operator bool() const { return texture_ != nullptr; }
+    explicit operator bool() const { return slot_ != 0; }
+    friend bool operator==(FaceTexture, FaceTexture) = default;
 
   private:
     friend class MeshBuilder;
-    explicit FaceTexture(Texture* texture) : texture_(texture) {}
-    Texture* texture_ = nullptr;
+    explicit FaceTexture(std::uint32_t slot) : slot_(slot) {}
+    std::uint32_t slot_ = 0;
 };
 
 // A face of a mesh builder, as a handle: the mesh and the face's position in it. Deleting
@@ -78,6 +78,8 @@ class MeshBuilder {
     static constexpr Quality kDefaultQuality = Quality::Gouraud;
     static constexpr std::uint32_t kNoNormal = 0xFFFFFFFFu;
 
+    // One corner of a face, as a value: its shared vertex, its normal (kNoNormal for none)
+    // and its texture coordinates.
     struct Corner {
         std::uint32_t vertex = 0;
         std::uint32_t normal = kNoNormal;
@@ -85,10 +87,58 @@ class MeshBuilder {
         float v = 0.0f;
     };
     struct FaceRecord {
-        std::size_t firstCorner = 0;
+        std::uint32_t firstCorner = 0;
         std::uint32_t cornerCount = 0;
         Color color = kDefaultFaceColor;
-        FaceTexture texture;  // null: none
+        // The normal of every corner of the face while the mesh keeps no normal per corner
+        // (see CornerRange); kNoNormal for none.
+        std::uint32_t sharedNormal = kNoNormal;
+        FaceTexture texture;  // none: no texture
+    };
+
+    // The corners of one face, read as Corner values. The mesh keeps a corner as its
+    // vertex index alone while every corner of a face has the face's normal and no mesh
+    // corner has texture coordinates; the per-corner lists appear when they are needed.
+    class CornerRange {
+      public:
+        class Iterator {
+          public:
+            using value_type = Corner;
+            using difference_type = std::ptrdiff_t;
+            Iterator() = default;
+            Iterator(const CornerRange* range, std::size_t k) : range_(range), k_(k) {}
+            Corner operator*() const { return (*range_)[k_]; }
+            Iterator& operator++() {
+                ++k_;
+                return *this;
+            }
+            Iterator operator++(int) {
+                Iterator old = *this;
+                ++k_;
+                return old;
+            }
+            friend bool operator==(const Iterator& a, const Iterator& b) { return a.k_ == b.k_; }
+
+          private:
+            const CornerRange* range_ = nullptr;
+            std::size_t k_ = 0;
+        };
+
+        CornerRange() = default;
+        CornerRange(const MeshBuilder& mesh, std::size_t face);
+        std::size_t size() const { return count_; }
+        bool empty() const { return count_ == 0; }
+        Corner operator[](std::size_t k) const;
+        std::uint32_t Vertex(std::size_t k) const { return vertices_[k]; }
+        Iterator begin() const { return {this, 0}; }
+        Iterator end() const { return {this, count_}; }
+
+      private:
+        const MeshBuilder* mesh_ = nullptr;
+        const std::uint32_t* vertices_ = nullptr;
+        std::size_t first_ = 0;
+        std::size_t count_ = 0;
+        std::uint32_t sharedNormal_ = kNoNormal;
     };
 
     MeshBuilder() = default;
@@ -170,18 +220,20 @@ class MeshBuilder {
     const std::vector<Vector>& Normals() const { return normals_; }
     std::vector<Vector>& Normals() { return normals_; }
     const std::vector<FaceRecord>& FaceRecords() const { return faces_; }
-    std::span<const Corner> FaceCorners(std::size_t f) const {
-        return {corners_.data() + faces_[f].firstCorner, faces_[f].cornerCount};
-    }
-    std::size_t GetCornerCount() const { return corners_.size(); }
+    CornerRange FaceCorners(std::size_t f) const { return {*this, f}; }
+    std::size_t GetCornerCount() const { return cornerVertices_.size(); }
+    // Every face's corner vertices, face after face (face f's from FaceRecords()[f].firstCorner).
+    const std::vector<std::uint32_t>& CornerVertices() const { return cornerVertices_; }
+    // False when every corner has the texture coordinates (0, 0).
+    bool HasTextureCoordinates() const { return !cornerUv_.empty(); }
     // The texture of face f (null for none), and setting it (the mesh then holds it).
     TexturePtr TextureOf(std::size_t f) const;
+    Texture* TextureAt(std::size_t f) const;
     void SetFaceTexture(std::size_t f, TexturePtr texture);
-    // Bulk edits of faces already in the mesh (same rules as the Face handle's setters).
+    // Bulk edits of faces already in the mesh (same rules as the Face handle's setters;
+    // f and k are not checked). A face record's sharedNormal is the mesh's own business.
     FaceRecord& MutableFaceRecord(std::size_t f) { return faces_[f]; }
-    std::span<Corner> MutableFaceCorners(std::size_t f) {
-        return {corners_.data() + faces_[f].firstCorner, faces_[f].cornerCount};
-    }
+    void SetCornerTextureCoordinates(std::size_t f, std::size_t k, float u, float v);
 
   private:
     friend class Face;
@@ -192,23 +244,64 @@ class MeshBuilder {
     bool AppendFaceList(std::span<const std::int32_t> faceData, std::size_t vertexCount,
                         std::size_t normalCount, std::vector<Face>* added);
     // A new default face of the `n` corners from `firstCorner` on.
-    void NewFace(std::size_t firstCorner, std::size_t n);
+    void NewFace(std::size_t firstCorner, std::size_t n, std::uint32_t sharedNormal);
     // `texture` as a face's texture, held by the mesh.
     FaceTexture Hold(TexturePtr texture);
-    // Takes the textures `other` holds (its faces' textures stay valid here).
-    void HoldTexturesOf(const MeshBuilder& other);
+    // The slot of `texture`, held from now on (without dropping unused ones).
+    std::uint32_t Slot(TexturePtr texture);
+    // Keeps only the textures faces name, renumbering the faces' slots.
+    void DropUnusedTextures();
+    // This mesh's slot for each of `other`'s texture slots (held here from now on).
+    std::vector<std::uint32_t> HoldSlotsOf(const MeshBuilder& other);
+    // Takes the vertices, normals, corners and faces of `other` after this mesh's own (room
+    // already made), its texture slots renumbered by `slots`.
+    void AppendCornersOf(const MeshBuilder& other, std::span<const std::uint32_t> slots);
+
+    // Texture coordinates of a corner.
+    struct Uv {
+        float u = 0.0f;
+        float v = 0.0f;
+    };
+    // The per-corner normal list, made from the faces' shared normals.
+    void SplitNormals();
+    // The per-corner coordinate list grown to every corner, new ones at (0, 0).
+    void SplitUv();
+    // Cuts the corner lists back to `count` corners.
+    void TrimCorners(std::size_t count);
 
     std::vector<Vector> vertices_;
     std::vector<Vector> normals_;
     std::vector<FaceRecord> faces_;
-    std::vector<Corner> corners_;
-    // Every texture a face may name (textures no face names any more are dropped when
-    // the table grows past the faces).
-    std::unordered_map<const Texture*, TexturePtr> textures_;
+    std::vector<std::uint32_t> cornerVertices_;
+    std::vector<std::uint32_t> cornerNormals_;  // empty: each corner has its face's normal
+    std::vector<Uv> cornerUv_;                  // empty: every corner at (0, 0)
+    // The textures faces may name: slot s is textures_[s - 1] (textures no face names any
+    // more are dropped when the list grows past the faces).
+    std::vector<TexturePtr> textures_;
+    std::unordered_map<const Texture*, std::uint32_t> textureSlots_;
     MaterialPtr material_;
     Quality quality_ = kDefaultQuality;
     bool perspective_ = false;
 };
+
+inline MeshBuilder::CornerRange::CornerRange(const MeshBuilder& mesh, std::size_t face)
+    : mesh_(&mesh),
+      vertices_(mesh.cornerVertices_.data() + mesh.faces_[face].firstCorner),
+      first_(mesh.faces_[face].firstCorner),
+      count_(mesh.faces_[face].cornerCount),
+      sharedNormal_(mesh.faces_[face].sharedNormal) {}
+
+inline MeshBuilder::Corner MeshBuilder::CornerRange::operator[](std::size_t k) const {
+    Corner c;
+    c.vertex = vertices_[k];
+    c.normal = mesh_->cornerNormals_.empty() ? sharedNormal_ : mesh_->cornerNormals_[first_ + k];
+    if (!mesh_->cornerUv_.empty()) {
+        const Uv& t = mesh_->cornerUv_[first_ + k];
+        c.u = t.u;
+        c.v = t.v;
+    }
+    return c;
+}
 
 using MeshBuilderPtr = std::shared_ptr<MeshBuilder>;
 

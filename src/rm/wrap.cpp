@@ -64,8 +64,13 @@ void Wrap::Map(const Vector& position, float* u, float* v) const {
 void Wrap::Apply(MeshBuilder& mesh) const {
     const std::vector<Vector>& vertices = mesh.Vertices();
     for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
-        for (MeshBuilder::Corner& c : mesh.MutableFaceCorners(f)) {
-            if (c.vertex < vertices.size()) Map(vertices[c.vertex], &c.u, &c.v);
+        const MeshBuilder::CornerRange corners = mesh.FaceCorners(f);
+        for (std::size_t k = 0; k < corners.size(); ++k) {
+            const MeshBuilder::Corner c = corners[k];
+            if (c.vertex >= vertices.size()) continue;
+            float u = c.u, v = c.v;
+            Map(vertices[c.vertex], &u, &v);
+            mesh.SetCornerTextureCoordinates(f, k, u, v);
         }
     }
 }

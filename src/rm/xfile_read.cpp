@@ -1036,11 +1036,11 @@ class Builder {
                     record.color = material->color;
                     out_.SetFaceTexture(a, material->texture);
                 }
-                for (MeshBuilder::Corner& c : out_.MutableFaceCorners(a)) {
-                    const std::size_t vi = c.vertex - vertexBase;
+                const MeshBuilder::CornerRange range = out_.FaceCorners(a);
+                for (std::size_t k = 0; k < range.size(); ++k) {
+                    const std::size_t vi = range.Vertex(k) - vertexBase;
                     if (vi * 2 + 1 < uv.size()) {
-                        c.u = uv[vi * 2];
-                        c.v = uv[vi * 2 + 1];
+                        out_.SetCornerTextureCoordinates(a, k, uv[vi * 2], uv[vi * 2 + 1]);
                     }
                 }
             }

@@ -119,7 +119,7 @@ void AppendMaterials(std::string& out, const MeshBuilder& mesh, bool withTexture
     std::vector<std::size_t> faceMaterial(faceCount);
     for (std::size_t f = 0; f < faceCount; ++f) {
         const auto& rec = mesh.FaceRecords()[f];
-        const Texture* tex = withTextureNames ? rec.texture.get() : nullptr;
+        const Texture* tex = withTextureNames ? mesh.TextureAt(f) : nullptr;
         const auto key = std::make_pair(rec.color, tex);
         const auto [it, inserted] = materialOf.emplace(key, materials.size());
         if (inserted) materials.push_back(key);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -146,6 +147,27 @@ TEST(MeshBuilderGeometry, ScaleAndBoxOfUsedVertices) {
     EXPECT_EQ(box.max, (Vector{2, 3, 0}));
     MeshBuilder empty;
     EXPECT_EQ(empty.GetBox().max, (Vector{}));
+
+    // Many vertices, the used ones scattered over whole and partly used runs of 64, the
+    // unused ones far outside: only what a face names counts, whatever the order.
+    MeshBuilder big;
+    std::vector<Vector> many;
+    for (int i = 0; i < 300; ++i) many.push_back({1000.0f + float(i), -1000.0f, 5000.0f});
+    std::vector<std::int32_t> list;
+    Vector lo{1e9f, 1e9f, 1e9f}, hi{-1e9f, -1e9f, -1e9f};
+    for (int i = 299; i >= 0; --i) {
+        if (i >= 64 && i < 128) continue;  // a whole run unused
+        if (i >= 128 && i % 3 != 0) continue;
+        many[std::size_t(i)] = {float(i % 17) - 8.0f, float(i % 5), -float(i % 11)};
+        list.insert(list.end(), {1, i});
+        const Vector& v = many[std::size_t(i)];
+        lo = {std::min(lo.x, v.x), std::min(lo.y, v.y), std::min(lo.z, v.z)};
+        hi = {std::max(hi.x, v.x), std::max(hi.y, v.y), std::max(hi.z, v.z)};
+    }
+    list.push_back(0);
+    ASSERT_TRUE(big.AddFaces(many, {}, list));
+    EXPECT_EQ(big.GetBox().min, lo);
+    EXPECT_EQ(big.GetBox().max, hi);
 }
 
 // A unit cube of six quads sharing eight vertices, wound outwards.
