@@ -208,6 +208,20 @@ std::string WithLineEnds(const std::string& text, const std::string& end) {
     return out;
 }
 
+bool SameFaces(const rm::MeshBuilder& a, const rm::MeshBuilder& b) {
+    if (a.Vertices() != b.Vertices() || a.FaceRecords().size() != b.FaceRecords().size()) {
+        return false;
+    }
+    for (std::size_t f = 0; f < a.FaceRecords().size(); ++f) {
+        const auto p = a.FaceCorners(f), q = b.FaceCorners(f);
+        if (!std::equal(p.begin(), p.end(), q.begin(), q.end(),
+                        [](const auto& x, const auto& y) { return x.vertex == y.vertex; })) {
+            return false;
+        }
+    }
+    return true;
+}
+
 std::string CornerText(const Model& m) {
     std::string out;
     const rm::MeshBuilder& mesh = *m.host.m_pMesh;

@@ -192,6 +192,10 @@ inline std::string IffChunk(const char* id, const std::string& data) {
 // face ending in ','.
 std::string CornerText(const Model& m);
 
+// Whether two meshes have the same vertices and the same faces over them: the same corners
+// in the same order, naming the same vertex numbers.
+bool SameFaces(const rm::MeshBuilder& a, const rm::MeshBuilder& b);
+
 // Sets LC_ALL for the scope; false from ok() when the locale is not installed.
 class ScopedLocale {
   public:

@@ -10,6 +10,7 @@
 #include <limits>
 #include <map>
 #include <nlohmann/json.hpp>
+#include <span>
 #include <vector>
 
 #include "base/numbers.h"
@@ -98,7 +99,11 @@ struct Elements {
 
 class Reader {
   public:
-    Reader(const tinygltf::Model& m, ReadResult* result) : m_(m), result_(result) {}
+    // `firstBuffer`, when given, holds the bytes of buffer 0 (which the library was handed a
+    // stand-in for).
+    Reader(const tinygltf::Model& m, const std::span<const unsigned char>* firstBuffer,
+           ReadResult* result)
+        : m_(m), firstBuffer_(firstBuffer), result_(result) {}
 
     bool Accessor(int index, Elements& out) {
         if (index < 0 || std::size_t(index) >= m_.accessors.size()) {
@@ -126,7 +131,7 @@ class Reader {
             return Bad("an accessor's buffer view does not exist");
         }
         const tinygltf::BufferView& v = m_.bufferViews[std::size_t(a.bufferView)];
-        const tinygltf::Buffer* buffer = nullptr;
+        std::span<const unsigned char> buffer;
         if (!View(v, buffer)) return false;
         const std::uint64_t stride = v.byteStride ? std::uint64_t(v.byteStride) : element;
         if (stride < element) return Bad("a buffer view's stride is smaller than its elements");
@@ -137,18 +142,19 @@ class Reader {
                 return Bad("an accessor reaches past its buffer view");
             }
         }
-        out.base = buffer->data.data() + v.byteOffset + a.byteOffset;
+        out.base = buffer.data() + v.byteOffset + a.byteOffset;
         out.stride = std::size_t(stride);
         return true;
     }
 
     // A buffer view that lies inside its buffer.
-    bool View(const tinygltf::BufferView& v, const tinygltf::Buffer*& buffer) {
+    bool View(const tinygltf::BufferView& v, std::span<const unsigned char>& buffer) {
         if (v.buffer < 0 || std::size_t(v.buffer) >= m_.buffers.size()) {
             return Bad("a buffer view's buffer does not exist");
         }
-        buffer = &m_.buffers[std::size_t(v.buffer)];
-        const std::uint64_t size = buffer->data.size();
+        buffer =
+            v.buffer == 0 && firstBuffer_ ? *firstBuffer_ : m_.buffers[std::size_t(v.buffer)].data;
+        const std::uint64_t size = buffer.size();
         if (v.byteOffset > size || v.byteLength > size - v.byteOffset) {
             return Bad("a buffer view reaches past its buffer");
         }
@@ -200,6 +206,7 @@ class Reader {
 
   private:
     const tinygltf::Model& m_;
+    const std::span<const unsigned char>* firstBuffer_;
     ReadResult* result_;
 };
 
@@ -231,13 +238,14 @@ std::string ExpandFilePath(const std::string& path, void*) {
 }
 bool ReadWholeFile(std::vector<unsigned char>* out, std::string* err, const std::string& path,
                    void*) {
-    std::string bytes;
+    rm::FileBytes bytes;
     std::string why;
     if (!rm::ReadFileBytes(path, bytes, &why)) {
         if (err) *err += "cannot read " + path + ": " + why + "\n";
         return false;
     }
-    out->assign(bytes.begin(), bytes.end());
+    const std::string_view view = bytes.View();
+    out->assign(view.begin(), view.end());
     return true;
 }
 bool WriteWholeFile(std::string* err, const std::string&, const std::vector<unsigned char>&,
@@ -246,37 +254,46 @@ bool WriteWholeFile(std::string* err, const std::string&, const std::vector<unsi
     return false;
 }
 
+// The JSON of a .gltf, or of a .glb's first chunk; discarded when there is none (the library
+// then says what is wrong).
+nlohmann::json JsonOf(std::string_view bytes, bool binary) {
+    std::string_view text = bytes;
+    if (binary) {
+        if (bytes.size() < 20) return nlohmann::json::value_t::discarded;
+        std::uint32_t length = 0;
+        std::memcpy(&length, bytes.data() + 12, 4);
+        if (length > bytes.size() - 20) return nlohmann::json::value_t::discarded;
+        text = bytes.substr(20, length);
+    }
+    return nlohmann::json::parse(text, nullptr, false);
+}
+
+// A non-negative integer member of `o` (`fallback` when it is not there); false for
+// anything else.
+bool Unsigned(const nlohmann::json& o, const char* key, std::uint64_t fallback,
+              std::uint64_t& out) {
+    const auto it = o.find(key);
+    if (it == o.end()) {
+        out = fallback;
+        return true;
+    }
+    if (!it->is_number_unsigned() && !(it->is_number_integer() && it->get<long long>() >= 0)) {
+        return false;
+    }
+    out = it->get<std::uint64_t>();
+    return true;
+}
+
 // The library reads an image's buffer view without looking at its bounds: before the file is
 // handed to it, every image's buffer view is checked against the byte length its buffer
 // declares (which the library holds each buffer to).
-bool ImageViewsInside(std::string_view bytes, bool binary) {
-    std::string_view text = bytes;
-    if (binary) {
-        if (bytes.size() < 20) return true;  // the library refuses it
-        std::uint32_t length = 0;
-        std::memcpy(&length, bytes.data() + 12, 4);
-        if (length > bytes.size() - 20) return true;
-        text = bytes.substr(20, length);
-    }
-    const nlohmann::json j = nlohmann::json::parse(text, nullptr, false);
+bool ImageViewsInside(const nlohmann::json& j) {
     if (j.is_discarded() || !j.is_object()) return true;
     const auto images = j.find("images");
     if (images == j.end() || !images->is_array()) return true;
     const auto views = j.find("bufferViews");
     const auto buffers = j.find("buffers");
-    const auto number = [](const nlohmann::json& o, const char* key, std::uint64_t fallback,
-                           std::uint64_t& out) {
-        const auto it = o.find(key);
-        if (it == o.end()) {
-            out = fallback;
-            return true;
-        }
-        if (!it->is_number_unsigned() && !(it->is_number_integer() && it->get<long long>() >= 0)) {
-            return false;
-        }
-        out = it->get<std::uint64_t>();
-        return true;
-    };
+    const auto number = Unsigned;
     for (const nlohmann::json& image : *images) {
         if (!image.is_object() || !image.contains("bufferView")) continue;
         std::uint64_t view = 0;
@@ -296,6 +313,66 @@ bool ImageViewsInside(std::string_view bytes, bool binary) {
         if (!b.is_object() || !number(b, "byteLength", 0, size)) return false;
         if (offset > size || length > size - offset) return false;
     }
+    return true;
+}
+
+// A .glb's BIN chunk, when it is the file's first buffer and no image lies in it, is not
+// copied by the library: the library is handed the file with a stand-in of four bytes for
+// the chunk, and the reader takes the buffer's bytes from the file itself. The file is
+// checked as the library checks it (and its chunk against the end of the file); a file
+// that fails, or is laid out otherwise, goes to the library as it is.
+struct StandIn {
+    std::span<const unsigned char> firstBuffer;  // in the file
+    std::string file;
+};
+bool MakeStandIn(std::string_view bytes, const nlohmann::json& j, StandIn& out) {
+    if (!j.is_object() || bytes.size() < 20 || bytes.substr(0, 4) != "glTF") return false;
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::uint64_t length = base::LoadLE32(b + 8);
+    const std::uint64_t bin = 20 + std::uint64_t(base::LoadLE32(b + 12));  // the chunk's header
+    if (length > bytes.size() || bin == 20 || bin % 4 != 0 || bin + 8 > length ||
+        base::LoadLE32(b + 16) != 0x4E4F534Au) {
+        return false;
+    }
+    const std::uint64_t binLength = base::LoadLE32(b + bin);
+    if (base::LoadLE32(b + bin + 4) != 0x004E4942u || binLength < 4 || binLength % 4 != 0 ||
+        binLength > length - bin - 8) {
+        return false;
+    }
+    const auto buffers = j.find("buffers");
+    if (buffers == j.end() || !buffers->is_array() || buffers->empty()) return false;
+    const nlohmann::json& first = buffers->front();
+    std::uint64_t size = 0;
+    if (!first.is_object() || first.contains("uri") || !first.contains("byteLength") ||
+        !Unsigned(first, "byteLength", 0, size) || size == 0 || size > binLength) {
+        return false;
+    }
+    if (const auto images = j.find("images"); images != j.end()) {
+        const auto views = j.find("bufferViews");
+        if (!images->is_array()) return false;
+        for (const nlohmann::json& image : *images) {
+            if (!image.is_object() || !image.contains("bufferView")) continue;
+            std::uint64_t view = 0, buffer = 0;
+            if (!Unsigned(image, "bufferView", 0, view) || views == j.end() || !views->is_array() ||
+                view >= views->size() || !(*views)[view].is_object() ||
+                !Unsigned((*views)[view], "buffer", 0, buffer) || buffer == 0) {
+                return false;
+            }
+        }
+    }
+    nlohmann::json json = j;
+    json["buffers"][0]["byteLength"] = 4;
+    std::string text = json.dump();
+    text.resize((text.size() + 3) / 4 * 4, ' ');
+    std::string& f = out.file;
+    f.assign(bytes.substr(0, 8));  // magic and version
+    base::AppendLE32(f, std::uint32_t(20 + text.size() + 12));
+    base::AppendLE32(f, std::uint32_t(text.size()));
+    f += "JSON";
+    f += text;
+    base::AppendLE32(f, 4);
+    f.append("BIN\0\0\0\0\0", 8);
+    out.firstBuffer = {b + bin + 8, std::size_t(size)};
     return true;
 }
 
@@ -321,9 +398,14 @@ std::string DecodeUri(const std::string& uri) {
 
 class Builder {
   public:
-    Builder(const tinygltf::Model& m, DecodedImages& images, std::vector<std::string> folders,
+    Builder(const tinygltf::Model& m, const std::span<const unsigned char>* firstBuffer,
+            const ReadPast& readPast, DecodedImages& images, std::vector<std::string> folders,
             ReadResult* result)
-        : m_(m), images_(images), folders_(std::move(folders)), reader_(m, result) {}
+        : m_(m),
+          readPast_(readPast),
+          images_(images),
+          folders_(std::move(folders)),
+          reader_(m, firstBuffer, result) {}
 
     bool Scene() {
         std::vector<int> roots;
@@ -395,20 +477,26 @@ class Builder {
         Elements indices;
         bool indexed = false;
         std::size_t count = 0;
-        std::uint32_t operator[](std::size_t i) const {
-            if (!indexed) return std::uint32_t(i);
-            if (!indices.base) return 0;
-            const unsigned char* p = indices.base + i * indices.stride;
-            switch (indices.componentType) {
-                case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
-                    return p[0];
-                case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
-                    return base::LoadLE16(p);
-                default:
-                    return base::LoadLE32(p);
-            }
-        }
     };
+
+    // Calls `f` with a function that gives corner i's vertex number, made for the kind of
+    // the corners: a loop for each kind rather than a choice for each corner.
+    template <typename F>
+    static void WithCorners(const Corners& c, F&& f) {
+        if (!c.indexed) return f([](std::size_t i) { return std::uint32_t(i); });
+        if (!c.indices.base) return f([](std::size_t) { return std::uint32_t(0); });
+        const unsigned char* const at = c.indices.base;
+        const std::size_t stride = c.indices.stride;
+        switch (c.indices.componentType) {
+            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_BYTE:
+                return f([=](std::size_t i) { return std::uint32_t(at[i * stride]); });
+            case TINYGLTF_COMPONENT_TYPE_UNSIGNED_SHORT:
+                return f(
+                    [=](std::size_t i) { return std::uint32_t(base::LoadLE16(at + i * stride)); });
+            default:
+                return f([=](std::size_t i) { return base::LoadLE32(at + i * stride); });
+        }
+    }
 
     // The corners of `p`, every index checked against the `vertexCount` positions.
     bool ReadCorners(const tinygltf::Primitive& p, std::size_t vertexCount, Corners& out) {
@@ -425,21 +513,24 @@ class Builder {
         }
         out.indexed = true;
         out.count = out.indices.count;
-        for (std::size_t i = 0; i < out.count; ++i) {
-            if (out[i] >= vertexCount) return reader_.Bad("an index past the vertices");
-        }
-        return true;
+        bool inside = true;
+        WithCorners(out, [&](auto corner) {
+            for (std::size_t i = 0; i < out.count && inside; ++i) inside = corner(i) < vertexCount;
+        });
+        return inside || reader_.Bad("an index past the vertices");
     }
 
-    // The positions into the mesh, through the node's transform.
+    // The positions (three floats each) into the mesh, through the node's transform.
     bool AddVertices(const Elements& positions, const Matrix& world) {
         const std::size_t first = mesh.Vertices().size();
         if (first + positions.count > kMaxCount) return reader_.Bad("too many vertices");
         mesh.ReserveVertices(positions.count, 0);
         for (std::size_t i = 0; i < positions.count; ++i) {
-            const double x = Reader::Component(positions, i, 0);
-            const double y = Reader::Component(positions, i, 1);
-            const double z = Reader::Component(positions, i, 2);
+            if (i % ReadPast::kEvery == 0 && positions.base)
+                readPast_.Before(positions.base + i * positions.stride);
+            float xyz[3] = {0, 0, 0};
+            if (positions.base) std::memcpy(xyz, positions.base + i * positions.stride, 12);
+            const double x = xyz[0], y = xyz[1], z = xyz[2];
             mesh.Vertices().push_back(
                 {float(world[0] * x + world[4] * y + world[8] * z + world[12]),
                  float(world[1] * x + world[5] * y + world[9] * z + world[13]),
@@ -480,6 +571,12 @@ class Builder {
         }
     }
 
+    // Now and then, the file's pages before corner i given back.
+    void ReadPastCorner(const Corners& corners, std::size_t i) {
+        if (corners.indexed && corners.indices.base && i % ReadPast::kEvery == 0)
+            readPast_.Before(corners.indices.base + i * corners.indices.stride);
+    }
+
     // The corners as triangles by the primitive's mode.
     void AddTriangles(int mode, const Corners& corners, const Look& look) {
         const std::size_t n = corners.count;
@@ -488,12 +585,21 @@ class Builder {
         const std::size_t most = n < 3 ? 0 : mode == TINYGLTF_MODE_TRIANGLES ? n / 3 : n - 2;
         mesh.ReserveFaces(most, 3 * most);
         mesh.ReserveVertices(0, most);
+        WithCorners(corners, [&](auto corner) { AddTriangles(mode, n, corner, corners, look); });
+    }
+
+    template <typename Corner>
+    void AddTriangles(int mode, std::size_t n, Corner corner, const Corners& corners,
+                      const Look& look) {
         if (mode == TINYGLTF_MODE_TRIANGLES) {
-            for (std::size_t i = 0; i + 2 < n; i += 3)
-                AddTriangle(look, corners[i], corners[i + 1], corners[i + 2]);
+            for (std::size_t i = 0; i + 2 < n; i += 3) {
+                ReadPastCorner(corners, i);
+                AddTriangle(look, corner(i), corner(i + 1), corner(i + 2));
+            }
         } else if (mode == TINYGLTF_MODE_TRIANGLE_STRIP) {
             for (std::size_t i = 0; i + 2 < n; ++i) {
-                const std::uint32_t a = corners[i], b = corners[i + 1], c = corners[i + 2];
+                ReadPastCorner(corners, i);
+                const std::uint32_t a = corner(i), b = corner(i + 1), c = corner(i + 2);
                 if (a == b || b == c || a == c) continue;  // the joins between strips
                 // Every second triangle keeps its first corner and swaps the other two.
                 if (i % 2 == 0) {
@@ -503,8 +609,10 @@ class Builder {
                 }
             }
         } else {
-            for (std::size_t i = 1; i + 1 < n; ++i)
-                AddTriangle(look, corners[0], corners[i], corners[i + 1]);
+            for (std::size_t i = 1; i + 1 < n; ++i) {
+                ReadPastCorner(corners, i);
+                AddTriangle(look, corner(0), corner(i), corner(i + 1));
+            }
         }
     }
 
@@ -597,6 +705,7 @@ class Builder {
 
   private:
     const tinygltf::Model& m_;
+    const ReadPast& readPast_;
     DecodedImages& images_;
     std::vector<std::string> folders_;
     Reader reader_;
@@ -605,18 +714,36 @@ class Builder {
     std::vector<std::pair<std::size_t, rm::TexturePtr>> textured_;
 };
 
-}  // namespace
+// Whether a .glb's BIN chunk ends inside the file. (The library holds the chunk's data, which
+// follows its eight bytes of header, to the file's length without those eight bytes, and
+// would read past the end of a file that is short of them.)
+bool BinChunkInside(std::string_view bytes) {
+    if (bytes.size() < 20) return true;  // the library refuses it
+    const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
+    const std::uint64_t length = base::LoadLE32(b + 8);
+    const std::uint64_t bin = 20 + std::uint64_t(base::LoadLE32(b + 12));
+    if (length > bytes.size() || bin + 12 > length) return true;  // refused, or no chunk
+    return base::LoadLE32(b + bin) <= length - bin - 8;
+}
 
-int ReadGltfBytes(std::string_view bytes, bool binary, const std::string& folder,
-                  model::ModelHost& host, ReadResult* result) {
+int ReadGltfFrom(std::string_view bytes, bool binary, const std::string& folder,
+                 model::ModelHost& host, ReadResult* result, rm::FileBytes* file) {
     return Guarded(result, [&]() -> int {
         if (bytes.size() > std::numeric_limits<unsigned int>::max()) {
             return Fail(result, ReadFailure::Unsupported, "the file is too large");
         }
-        if (!ImageViewsInside(bytes, binary)) {
+        if (binary && !BinChunkInside(bytes)) {
+            return Fail(result, ReadFailure::Malformed,
+                        "the binary chunk reaches past the end of the file");
+        }
+        const nlohmann::json json = JsonOf(bytes, binary);
+        if (!ImageViewsInside(json)) {
             return Fail(result, ReadFailure::Malformed,
                         "an image's buffer view reaches past its buffer");
         }
+        StandIn standIn;
+        const bool standing = binary && MakeStandIn(bytes, json, standIn);
+        const std::string_view given = standing ? std::string_view(standIn.file) : bytes;
         tinygltf::TinyGLTF loader;
         DecodedImages images;
         loader.SetImageLoader(&DecodeImage, &images);
@@ -630,10 +757,10 @@ int ReadGltfBytes(std::string_view bytes, bool binary, const std::string& folder
         try {
             ok = binary ? loader.LoadBinaryFromMemory(
                               &model, &err, &warn,
-                              reinterpret_cast<const unsigned char*>(bytes.data()),
-                              static_cast<unsigned int>(bytes.size()), base)
-                        : loader.LoadASCIIFromString(&model, &err, &warn, bytes.data(),
-                                                     static_cast<unsigned int>(bytes.size()), base);
+                              reinterpret_cast<const unsigned char*>(given.data()),
+                              static_cast<unsigned int>(given.size()), base)
+                        : loader.LoadASCIIFromString(&model, &err, &warn, given.data(),
+                                                     static_cast<unsigned int>(given.size()), base);
         } catch (const std::bad_alloc&) {
             throw;
         } catch (const std::exception& e) {
@@ -649,7 +776,16 @@ int ReadGltfBytes(std::string_view bytes, bool binary, const std::string& folder
                         "the file needs the extension " + model.extensionsRequired.front() +
                             ", which is not read");
         }
-        Builder builder(model, images, ReaderTextureFolders(host, folder), result);
+        // What the library has copied is no longer needed in the file: all of it, or all
+        // before the BIN chunk that the builder reads from the file.
+        const ReadPast readPast(file, bytes);
+        if (standing) {
+            readPast.Before(standIn.firstBuffer.data());
+        } else {
+            readPast.Before(bytes.data() + bytes.size());
+        }
+        Builder builder(model, standing ? &standIn.firstBuffer : nullptr, readPast, images,
+                        ReaderTextureFolders(host, folder), result);
         if (!builder.Scene()) return 0;
         if (builder.mesh.GetFaceCount() == 0) {
             return Fail(result, ReadFailure::Malformed, "the file holds no triangles");
@@ -666,10 +802,17 @@ int ReadGltfBytes(std::string_view bytes, bool binary, const std::string& folder
     });
 }
 
+}  // namespace
+
+int ReadGltfBytes(std::string_view bytes, bool binary, const std::string& folder,
+                  model::ModelHost& host, ReadResult* result) {
+    return ReadGltfFrom(bytes, binary, folder, host, result, nullptr);
+}
+
 int ReadGltf(const std::string& path, model::ModelHost& host, ReadResult* result) {
-    return ReadFileThen(path, result, [&](std::string_view bytes) {
+    return ReadFileThen(path, result, [&](std::string_view bytes, rm::FileBytes& file) {
         const bool binary = bytes.size() >= 4 && bytes.substr(0, 4) == "glTF";
-        return ReadGltfBytes(bytes, binary, FolderOf(path), host, result);
+        return ReadGltfFrom(bytes, binary, FolderOf(path), host, result, &file);
     });
 }
 

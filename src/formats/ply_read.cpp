@@ -477,21 +477,9 @@ bool AddPolygon(Target& t, std::span<const std::uint32_t> c, rm::Color own, Read
     return true;
 }
 
-// Gives the file's pages that the reader is done with back to the system (bytes that are
-// no mapped file have none to give).
-struct Consumed {
-    rm::FileBytes* file = nullptr;
-    const char* start = nullptr;
-    void Before(const char* at) const {
-        if (file) file->ReleaseBefore(std::size_t(at - start));
-    }
-};
-// Items read between two looks at what can be given back.
-constexpr std::uint64_t kReleaseEvery = 1 << 14;
-
 // The common layout of vertices: three little-endian floats x, y, z and nothing else, read
 // without the general reader. False when `e` is laid out otherwise (nothing read).
-bool FastVertices(const Element& e, Values& values, Target& t, const Consumed& consumed) {
+bool FastVertices(const Element& e, Values& values, Target& t, const ReadPast& readPast) {
     if (!values.Little() || t.keepColours || t.keepUV || e.properties.size() != 3) return false;
     for (std::size_t k = 0; k < 3; ++k) {
         const Property& p = e.properties[k];
@@ -503,7 +491,7 @@ bool FastVertices(const Element& e, Values& values, Target& t, const Consumed& c
     const auto* p = reinterpret_cast<const unsigned char*>(values.Rest().data());
     std::vector<rm::Vector>& v = t.mesh.Vertices();
     for (std::uint64_t i = 0; i < e.count; ++i, p += 12) {
-        if (i % kReleaseEvery == 0) consumed.Before(reinterpret_cast<const char*>(p));
+        if (i % ReadPast::kEvery == 0) readPast.Before(p);
         v.push_back({base::LoadLEFloat(p), base::LoadLEFloat(p + 4), base::LoadLEFloat(p + 8)});
     }
     values.Skip(std::size_t(e.count) * 12);
@@ -523,13 +511,13 @@ bool FastFacesFit(const Element& e, const Values& values) {
 
 // Faces of that layout, with the general reader's checks in the same order.
 bool FastFaces(const Element& e, Values& values, std::uint64_t vertexCount, bool build, Target& t,
-               const Consumed& consumed, ReadResult* result) {
+               const ReadPast& readPast, ReadResult* result) {
     const Type countType = e.properties[0].countType;
     const std::string_view rest = values.Rest();
     const auto* p = reinterpret_cast<const unsigned char*>(rest.data());
     const unsigned char* const end = p + rest.size();
     for (std::uint64_t i = 0; i < e.count; ++i) {
-        if (i % kReleaseEvery == 0) consumed.Before(reinterpret_cast<const char*>(p));
+        if (i % ReadPast::kEvery == 0) readPast.Before(p);
         std::uint64_t n = 0;
         if (countType == Type::UInt8) {
             if (p == end) return TruncatedElement(e, result);
@@ -565,7 +553,7 @@ bool FastFaces(const Element& e, Values& values, std::uint64_t vertexCount, bool
 enum class Pass { Everything, Vertices, Faces };
 
 bool ReadElements(const Header& h, std::string_view data, std::uint64_t vertexCount, Pass pass,
-                  Target& t, const Consumed& consumed, ReadResult* result) {
+                  Target& t, const ReadPast& readPast, ReadResult* result) {
     Values values(data, h.encoding);
     ItemReader reader(values, vertexCount, t, result);
     for (const Element& e : h.elements) {
@@ -580,18 +568,18 @@ bool ReadElements(const Header& h, std::string_view data, std::uint64_t vertexCo
             t.mesh.ReserveVertices(std::size_t(e.count), 0);
             if (t.keepColours) t.rgba.reserve(t.rgba.size() + std::size_t(e.count));
             if (t.keepUV) t.uv.reserve(t.uv.size() + std::size_t(e.count));
-            if (FastVertices(e, values, t, consumed)) continue;
+            if (FastVertices(e, values, t, readPast)) continue;
         }
         if (build) {
             t.mesh.ReserveFaces(std::size_t(e.count), std::size_t(e.count) * 3);
             t.mesh.ReserveVertices(0, std::size_t(e.count));
         }
         if (faces && FastFacesFit(e, values)) {
-            if (!FastFaces(e, values, vertexCount, build, t, consumed, result)) return false;
+            if (!FastFaces(e, values, vertexCount, build, t, readPast, result)) return false;
             continue;
         }
         for (std::uint64_t i = 0; i < e.count; ++i) {
-            if (i % kReleaseEvery == 0) consumed.Before(values.Rest().data());
+            if (i % ReadPast::kEvery == 0) readPast.Before(values.Rest().data());
             Item item;
             t.corners.clear();
             if (!reader.Read(e, roles, item)) return false;
@@ -606,11 +594,11 @@ bool ReadElements(const Header& h, std::string_view data, std::uint64_t vertexCo
             }
         }
     }
-    consumed.Before(values.Rest().data());
+    readPast.Before(values.Rest().data());
     return true;
 }
 
-bool ReadData(const Header& h, std::string_view data, Target& t, const Consumed& consumed,
+bool ReadData(const Header& h, std::string_view data, Target& t, const ReadPast& readPast,
               ReadResult* result) {
     std::uint64_t vertexCount = 0;
     bool haveVertices = false;
@@ -637,7 +625,7 @@ bool ReadData(const Header& h, std::string_view data, Target& t, const Consumed&
     if (vertexCount > kMaxCount) return Fail(result, ReadFailure::Unsupported, "too many vertices");
     t.faceColoured = faceCount > 0 && everyFaceColoured;
     if (firstFaceElement > lastVertexElement) {
-        return ReadElements(h, data, vertexCount, Pass::Everything, t, consumed, result);
+        return ReadElements(h, data, vertexCount, Pass::Everything, t, readPast, result);
     }
     // The second walk reads what the first has read already: the pages stay.
     return ReadElements(h, data, vertexCount, Pass::Vertices, t, {}, result) &&
@@ -652,7 +640,7 @@ int ReadPlyFrom(std::string_view bytes, model::ModelHost& host, ReadResult* resu
         rm::MeshBuilder mesh;
         {
             Target target(mesh);
-            if (!ReadData(header, bytes.substr(header.dataOffset), target, {file, bytes.data()},
+            if (!ReadData(header, bytes.substr(header.dataOffset), target, ReadPast(file, bytes),
                           result)) {
                 return 0;
             }

@@ -13,6 +13,8 @@
 // failure paths read `return Fail(result, ReadFailure::Malformed, "why");`.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <string_view>
@@ -71,6 +73,29 @@ int Guarded(ReadResult* result, Parse&& parse) {
         return Fail(result, ReadFailure::Unreadable, "out of memory");
     }
 }
+
+// Gives the pages of a mapped file that a reader has read past back to the system (see
+// rm::FileBytes::ReleaseBefore). Does nothing for bytes that are no mapped file, or for a
+// place outside them (a copy of some of them elsewhere).
+class ReadPast {
+  public:
+    // Items a reader reads between two looks at what it can give back.
+    static constexpr std::size_t kEvery = std::size_t(1) << 14;
+
+    ReadPast() = default;
+    ReadPast(rm::FileBytes* file, std::string_view bytes) : file_(file), bytes_(bytes) {}
+
+    void Before(const void* at) const {
+        if (!file_) return;
+        const auto p = reinterpret_cast<std::uintptr_t>(at);
+        const auto start = reinterpret_cast<std::uintptr_t>(bytes_.data());
+        if (p >= start && p - start <= bytes_.size()) file_->ReleaseBefore(p - start);
+    }
+
+  private:
+    rm::FileBytes* file_ = nullptr;
+    std::string_view bytes_;
+};
 
 // A reader's file entry point: reads the whole file and hands its bytes to `parse` (the
 // reader of bytes in memory). 0 (Unreadable) when the file cannot be read or does not

@@ -177,8 +177,9 @@ std::string Glb(std::string json, std::string bin) {
     return s;
 }
 
-std::string SquareGlbJson(const std::string& extra, std::size_t binSize) {
-    std::string json = SquareGltf(R"("indices": 2, "material": 0)", extra);
+std::string SquareGlbJson(const std::string& extra, std::size_t binSize,
+                          const std::string& primitive = R"("indices": 2, "material": 0)") {
+    std::string json = SquareGltf(primitive, extra);
     const std::size_t uri = json.find(", \"uri\"");
     json.erase(uri, json.find('}', uri) - uri);
     const std::size_t length = json.find("\"byteLength\": ") + 14;
@@ -227,6 +228,101 @@ TEST(GltfReader, ABinaryFileWithItsImageInTheBuffer) {
         EXPECT_EQ(Read(whole.substr(0, cut), m3, &r, true), 0) << cut;
         EXPECT_EQ(m3.host.m_pMesh->GetFaceCount(), 0);
     }
+}
+
+// A .glb whose buffer is its binary chunk and holds no image: the buffer is read where it
+// is in the file. Its views are held to the length the buffer declares, the declared length
+// to the chunk, and the chunk to the end of the file (the bytes end at a page that cannot be
+// read, so a read past them stops the test).
+TEST(GltfReader, ABinaryFileWithoutImagesIsReadWithinItsChunk) {
+    const std::string good = Glb(SquareGlbJson("", 68, R"("indices": 2)"), SquareBuffer());
+    {
+        Model m;
+        formats::ReadResult r;
+        const testing_support::BytesAtPageEnd bytes(good);
+        ASSERT_EQ(formats::ReadGltfBytes(bytes.View(), true, {}, m.host, &r), 1) << r.detail;
+        EXPECT_EQ(CornerText(m), " (0 0 0) (1 0 0) (1 1 0), (0 0 0) (1 1 0) (0 1 0),");
+        const auto& c = m.host.m_pMesh->FaceCorners(0);
+        EXPECT_EQ(std::make_pair(c[2].u, c[2].v), std::make_pair(1.0f, 1.0f));
+    }
+    const std::size_t chunk =
+        20 + base::LoadLE32(reinterpret_cast<const unsigned char*>(good.data() + 12));
+    const auto withChunkLength = [&](std::string file, std::uint32_t length) {
+        std::string field;
+        base::AppendLE32(field, length);
+        return file.replace(chunk, 4, field);
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        // The buffer says 60 bytes: the index view (56..67) reaches past it.
+        {Glb(SquareGlbJson("", 60, R"("indices": 2)"), SquareBuffer()), "buffer view"},
+        // The buffer says more than the chunk holds.
+        {Glb(SquareGlbJson("", 72, R"("indices": 2)"), SquareBuffer()), "byteLength"},
+        // The chunk and its buffer say 72 bytes where the file holds 68.
+        {withChunkLength(Glb(SquareGlbJson("", 72, R"("indices": 2)"), SquareBuffer()), 72),
+         "end of the file"},
+    };
+    for (const auto& [file, why] : cases) {
+        Model m;
+        formats::ReadResult r;
+        const testing_support::BytesAtPageEnd bytes(file);
+        EXPECT_EQ(formats::ReadGltfBytes(bytes.View(), true, {}, m.host, &r), 0);
+        EXPECT_EQ(r.kind, formats::ReadFailure::Malformed);
+        EXPECT_NE(r.detail.find(why), std::string::npos) << r.detail;
+        EXPECT_EQ(m.host.m_pMesh->GetFaceCount(), 0);
+    }
+}
+
+// A .glb of many pages read from the disk, whose pages the reader gives back as it goes,
+// gives the triangles of the same bytes in memory: a grid of 150 x 150 vertices, two
+// triangles a square.
+TEST(GltfReader, ABinaryFileOnDiskReadsAsItsBytesInMemory) {
+    constexpr std::uint32_t kSide = 150, kTriangles = 2 * (kSide - 1) * (kSide - 1);
+    std::string bin;
+    for (std::uint32_t y = 0; y < kSide; ++y) {
+        for (std::uint32_t x = 0; x < kSide; ++x) {
+            for (float f : {float(x), float(y), 0.0f}) base::AppendLEFloat(bin, f);
+        }
+    }
+    const std::size_t positions = bin.size();
+    for (std::uint32_t y = 0; y + 1 < kSide; ++y) {
+        for (std::uint32_t x = 0; x + 1 < kSide; ++x) {
+            const std::uint32_t a = y * kSide + x;
+            for (std::uint32_t k : {a, a + 1, a + kSide, a + 1, a + kSide + 1, a + kSide})
+                base::AppendLE32(bin, k);
+        }
+    }
+    const std::string json =
+        R"({"asset": {"version": "2.0"}, "scenes": [{"nodes": [0]}], "nodes": [{"mesh": 0}],
+        "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1}]}],
+        "buffers": [{"byteLength": )" +
+        std::to_string(bin.size()) + R"(}],
+        "bufferViews": [{"buffer": 0, "byteLength": )" +
+        std::to_string(positions) + R"(}, {"buffer": 0, "byteOffset": )" +
+        std::to_string(positions) + R"(, "byteLength": )" + std::to_string(bin.size() - positions) +
+        R"(}],
+        "accessors": [{"bufferView": 0, "componentType": 5126, "count": )" +
+        std::to_string(kSide * kSide) + R"(, "type": "VEC3"},
+          {"bufferView": 1, "componentType": 5125, "count": )" +
+        std::to_string(3 * kTriangles) + R"(, "type": "SCALAR"}]})";
+    const std::string file = Glb(json, bin);
+    Model inMemory;
+    ASSERT_EQ(Read(file, inMemory, nullptr, true), 1);
+    const rm::MeshBuilder& expected = *inMemory.host.m_pMesh;
+    ASSERT_EQ(expected.GetFaceCount(), int(kTriangles));
+    // The last square's second triangle: (149, 148) (149, 149) (148, 149).
+    const auto last = expected.FaceCorners(kTriangles - 1);
+    EXPECT_EQ(expected.Vertices()[last[0].vertex].x, 149.0f);
+    EXPECT_EQ(expected.Vertices()[last[0].vertex].y, 148.0f);
+    EXPECT_EQ(expected.Vertices()[last[2].vertex].x, 148.0f);
+    EXPECT_EQ(expected.Vertices()[last[2].vertex].y, 149.0f);
+
+    testing_support::TempDir dir;
+    const std::string path = dir.Path("grid.glb");
+    testing_support::WriteFile(path, file);
+    Model onDisk;
+    formats::ReadResult r;
+    ASSERT_EQ(formats::ReadGltf(path, onDisk.host, &r), 1) << r.detail;
+    EXPECT_TRUE(testing_support::SameFaces(*onDisk.host.m_pMesh, expected));
 }
 
 TEST(GltfReader, FilesThatPointPastWhatTheyHoldAreRefused) {

@@ -283,18 +283,8 @@ TEST(PlyReader, AFileOnDiskOrFromAPipeReadsAsItsBytesInMemory) {
     const int piped = formats::ReadPly(pipe, fromPipe.host, &r);
     writer.join();
     ASSERT_EQ(piped, 1) << r.detail;
-    for (const Model* m : {&onDisk, &fromPipe}) {
-        const rm::MeshBuilder& mesh = *m->host.m_pMesh;
-        ASSERT_EQ(mesh.GetFaceCount(), expected.GetFaceCount());
-        EXPECT_TRUE(mesh.Vertices() == expected.Vertices());
-        for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
-            const auto a = mesh.FaceCorners(f), b = expected.FaceCorners(f);
-            ASSERT_TRUE(
-                std::equal(a.begin(), a.end(), b.begin(), b.end(),
-                           [](const auto& p, const auto& q) { return p.vertex == q.vertex; }))
-                << f;
-        }
-    }
+    EXPECT_TRUE(testing_support::SameFaces(*onDisk.host.m_pMesh, expected));
+    EXPECT_TRUE(testing_support::SameFaces(*fromPipe.host.m_pMesh, expected));
 }
 
 TEST(PlyReader, RealFilesOfAnotherProgramHaveItsFaceCounts) {
