@@ -1,6 +1,5 @@
 #include "formats/reader.h"
 
-#include <cmath>
 #include <filesystem>
 #include <utility>
 
@@ -56,15 +55,6 @@ std::vector<std::string> ReaderTextureFolders(const model::ModelHost& host,
     if (host.m_pD3DRoot) folders = host.m_pD3DRoot->GetSearchPaths();
     folders.push_back(folder);
     return folders;
-}
-
-rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c) {
-    const rm::Vector u = a - b;
-    const rm::Vector w = a - c;
-    rm::Vector n = rm::Cross(u, w);
-    const float len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
-    if (len != 0.0f) n = {n.x / len, n.y / len, n.z / len};
-    return n;
 }
 
 }  // namespace formats

@@ -13,6 +13,7 @@
 // failure paths read `return Fail(result, ReadFailure::Malformed, "why");`.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <new>
@@ -62,7 +63,15 @@ std::vector<std::string> ReaderTextureFolders(const model::ModelHost& host,
                                               const std::string& folder);
 
 // (A - B) x (A - C) in 32-bit floats, divided by its length unless that is exactly 0.
-rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c);
+// (Inline: every reader calls it once a face.)
+inline rm::Vector FaceNormal(const rm::Vector& a, const rm::Vector& b, const rm::Vector& c) {
+    const rm::Vector u = a - b;
+    const rm::Vector w = a - c;
+    rm::Vector n = rm::Cross(u, w);
+    const float len = std::sqrt(n.x * n.x + n.y * n.y + n.z * n.z);
+    if (len != 0.0f) n = {n.x / len, n.y / len, n.z / len};
+    return n;
+}
 
 // Runs `parse` and turns running out of memory into a failed read.
 template <typename Parse>
