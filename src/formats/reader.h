@@ -109,13 +109,14 @@ class ReadPast {
 // A reader's file entry point: reads the whole file and hands its bytes to `parse` (the
 // reader of bytes in memory). 0 (Unreadable) when the file cannot be read or does not
 // fit in memory. A `parse` that also takes the rm::FileBytes may give back the pages it
-// is done with (FileBytes::ReleaseBefore).
+// is done with (FileBytes::ReleaseBefore). `how`: see rm::FileRead.
 template <typename Parse>
-int ReadFileThen(const std::string& path, ReadResult* result, Parse&& parse) {
+int ReadFileThen(const std::string& path, ReadResult* result, Parse&& parse,
+                 rm::FileRead how = rm::FileRead::Mapped) {
     return Guarded(result, [&] {
         rm::FileBytes bytes;
         std::string why;
-        if (!rm::ReadFileBytes(path, bytes, &why)) {
+        if (!rm::ReadFileBytes(path, bytes, &why, how)) {
             return Fail(result, ReadFailure::Unreadable, why);
         }
         if constexpr (std::is_invocable_v<Parse&, std::string_view, rm::FileBytes&>) {

@@ -172,10 +172,15 @@ int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* res
     return ReadStlFrom(bytes, host, result, nullptr);
 }
 
+// Read into a buffer: the reader walks the whole file once, and an STL file is big for what
+// it holds (50 bytes a triangle), so walking it mapped costs more than copying it.
 int ReadStl(const std::string& path, model::ModelHost& host, ReadResult* result) {
-    return ReadFileThen(path, result, [&](std::string_view bytes, rm::FileBytes& file) {
-        return ReadStlFrom(bytes, host, result, &file);
-    });
+    return ReadFileThen(
+        path, result,
+        [&](std::string_view bytes, rm::FileBytes& file) {
+            return ReadStlFrom(bytes, host, result, &file);
+        },
+        rm::FileRead::Buffered);
 }
 
 }  // namespace formats

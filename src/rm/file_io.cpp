@@ -109,7 +109,7 @@ void FileBytes::Release() {
     buffer_.Truncate(0);
 }
 
-bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) {
+bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error, FileRead how) {
     out.Release();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
@@ -124,7 +124,9 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) 
             return false;
         }
         const auto size = std::size_t(st.st_size);
-        void* p = ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0);
+        void* p = how == FileRead::Mapped
+                      ? ::mmap(nullptr, size, PROT_READ, MAP_PRIVATE | MAP_POPULATE, fd, 0)
+                      : MAP_FAILED;
         if (p != MAP_FAILED) {
             ::close(fd);
             out.mapped_ = p;
@@ -132,8 +134,8 @@ bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error) 
             return true;
         }
     }
-    // Not mappable (a pipe, an empty or special file): read from the same opening. (Opening
-    // a named pipe again would cut off the program writing into it.)
+    // Not mappable (a pipe, an empty or special file) or to be read: read from the same opening.
+    // (Opening a named pipe again would cut off the program writing into it.)
     std::FILE* f = ::fdopen(fd, "rb");
     if (!f) {
         if (error) *error = "cannot open: " + ErrnoText();

@@ -18,6 +18,14 @@ constexpr std::size_t kMaxInputFileSize = std::size_t(1) << 30;
 // larger than kMaxInputFileSize.
 bool ReadFileBytes(const std::string& path, std::string& out, std::string* error = nullptr);
 
+// How a regular file comes into a FileBytes: mapped (nothing copied, and the pages a reader
+// is done with can be given back), or read into a buffer of the program's own. Walking a
+// mapped file costs a miss of the address cache every 4 KiB page of the system's file
+// cache, which on some machines (virtual ones) costs more than copying the file into the
+// buffer's big pages: a reader that walks a big file once, front to back, and holds little
+// else, reads it buffered.
+enum class FileRead { Mapped, Buffered };
+
 // A whole file's bytes for a reader, read-only, without copying them when that can be
 // helped: a regular file is mapped into memory (its pages are the system's file cache);
 // anything else is read into a buffer. The bytes are those of the file when it was
@@ -43,7 +51,8 @@ class FileBytes {
     void ReleaseBefore(std::size_t offset);
 
   private:
-    friend bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error);
+    friend bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error,
+                              FileRead how);
     void Release();
 
     void* mapped_ = nullptr;
@@ -52,7 +61,8 @@ class FileBytes {
     base::BigBuffer<char> buffer_;
 };
 // False (and `error` set) as the other ReadFileBytes.
-bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error = nullptr);
+bool ReadFileBytes(const std::string& path, FileBytes& out, std::string* error = nullptr,
+                   FileRead how = FileRead::Mapped);
 
 // Writes `data` to a temporary file beside `path`, flushes and closes it, checking every
 // step, then renames it over `path`. On any failure the temporary file is removed, an

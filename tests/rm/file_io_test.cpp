@@ -36,18 +36,26 @@ TEST(WriteFilesAtomically, PiecesInOrderAndNothingChangedOnFailure) {
 
 // A reader that gives back the pages it has read past may still read them again: they
 // come back from the file, byte for byte. The last page, only partly the file's, goes too.
+// Mapped or read into a buffer, a file reads as its bytes, also after the pages before a
+// place are given back (and read again), and a read that fails leaves nothing.
 TEST(FileBytes, PagesGivenBackReadAgainAsTheFile) {
     TempDir dir;
     std::string bytes;
-    for (int i = 0; i < 20000; ++i) bytes += char('a' + i % 23);
+    for (int i = 0; i < 200000; ++i) bytes += char('a' + i % 23);
     const std::string path = dir.Path("pages.bin");
     WriteFile(path, bytes);
-    rm::FileBytes file;
-    ASSERT_TRUE(rm::ReadFileBytes(path, file));
-    for (const std::size_t offset : {std::size_t(9000), std::size_t(100), std::size_t(12288),
-                                     bytes.size(), bytes.size() + 5000}) {
-        file.ReleaseBefore(offset);
-        ASSERT_EQ(file.View(), bytes) << offset;
+    for (const rm::FileRead how : {rm::FileRead::Mapped, rm::FileRead::Buffered}) {
+        rm::FileBytes file;
+        ASSERT_TRUE(rm::ReadFileBytes(path, file, nullptr, how));
+        for (const std::size_t offset : {std::size_t(9000), std::size_t(100), std::size_t(12288),
+                                         bytes.size(), bytes.size() + 5000}) {
+            file.ReleaseBefore(offset);
+            ASSERT_EQ(file.View(), bytes) << offset;
+        }
+        std::string why;
+        EXPECT_FALSE(rm::ReadFileBytes(dir.Path("missing.bin"), file, &why, how));
+        EXPECT_TRUE(file.View().empty());
+        EXPECT_NE(why.find("cannot open"), std::string::npos) << why;
     }
 }
 
