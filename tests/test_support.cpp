@@ -222,15 +222,29 @@ bool SameFaces(const rm::MeshBuilder& a, const rm::MeshBuilder& b) {
     return true;
 }
 
+namespace {
+
+void AppendFaceText(std::string& out, const rm::MeshBuilder& mesh, std::size_t f) {
+    for (const auto& c : mesh.FaceCorners(f)) {
+        const rm::Vector& v = mesh.Vertices()[c.vertex];
+        out += " (" + std::to_string(int(v.x)) + ' ' + std::to_string(int(v.y)) + ' ' +
+               std::to_string(int(v.z)) + ')';
+    }
+}
+
+}  // namespace
+
+std::string LastFaceText(const rm::MeshBuilder& mesh) {
+    std::string out;
+    if (!mesh.FaceRecords().empty()) AppendFaceText(out, mesh, mesh.FaceRecords().size() - 1);
+    return out;
+}
+
 std::string CornerText(const Model& m) {
     std::string out;
     const rm::MeshBuilder& mesh = *m.host.m_pMesh;
     for (std::size_t f = 0; f < mesh.FaceRecords().size(); ++f) {
-        for (const auto& c : mesh.FaceCorners(f)) {
-            const rm::Vector& v = mesh.Vertices()[c.vertex];
-            out += " (" + std::to_string(int(v.x)) + ' ' + std::to_string(int(v.y)) + ' ' +
-                   std::to_string(int(v.z)) + ')';
-        }
+        AppendFaceText(out, mesh, f);
         out += ',';
     }
     return out;

@@ -192,6 +192,9 @@ inline std::string IffChunk(const char* id, const std::string& data) {
 // face ending in ','.
 std::string CornerText(const Model& m);
 
+// The corners of a mesh's last face, as CornerText writes them.
+std::string LastFaceText(const rm::MeshBuilder& mesh);
+
 // Whether two meshes have the same vertices and the same faces over them: the same corners
 // in the same order, naming the same vertex numbers.
 bool SameFaces(const rm::MeshBuilder& a, const rm::MeshBuilder& b);
