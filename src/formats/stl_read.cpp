@@ -30,12 +30,7 @@ bool AddFacet(rm::MeshBuilder& mesh, std::span<const rm::Vector> p, const std::u
                            static_cast<std::uint32_t>(mesh.Normals().size() - 1));
 }
 
-// Triangles read between two gifts of the file's pages read past back to the system.
-constexpr std::uint64_t kReleaseEvery = 1 << 14;
-
-// `file`, when the bytes are a file's, gives back the pages read past as the reading goes.
-bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* result,
-                 rm::FileBytes* file) {
+bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* result) {
     const auto* b = reinterpret_cast<const unsigned char*>(bytes.data());
     const std::uint64_t count = base::LoadLE32(b + 80);
     if (count > kMaxTriangles) return Fail(result, ReadFailure::Unsupported, "too many triangles");
@@ -63,7 +58,6 @@ bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* resu
     };
     for (std::uint64_t t = 0; t < kAhead && t < count; ++t) fetch(t);
     for (std::uint64_t t = 0; t < count; ++t) {
-        if (file && t % kReleaseEvery == 0) file->ReleaseBefore(kHeader + t * kTriangle);
         rm::Vector p[3];
         std::uint32_t corners[3];
         for (int k = 0; k < 3; ++k) {
@@ -73,7 +67,6 @@ bool ParseBinary(std::string_view bytes, rm::MeshBuilder& mesh, ReadResult* resu
         if (t + kAhead < count) fetch(t + kAhead);
         if (!AddFacet(mesh, p, corners)) return Fail(result, ReadFailure::Malformed, "bad face");
     }
-    if (file) file->ReleaseBefore(bytes.size());
     return true;
 }
 
@@ -143,15 +136,16 @@ bool LooksLikeText(std::string_view bytes) {
     return true;
 }
 
-int ReadStlFrom(std::string_view bytes, model::ModelHost& host, ReadResult* result,
-                rm::FileBytes* file) {
+}  // namespace
+
+int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result) {
     return Guarded(result, [&] {
         rm::MeshBuilder mesh;
         const bool text = LooksLikeText(bytes);
         if (!text && bytes.size() < kHeader) {
             return Fail(result, ReadFailure::Malformed, "shorter than an STL header");
         }
-        if (!(text ? ParseText(bytes, mesh, result) : ParseBinary(bytes, mesh, result, file))) {
+        if (!(text ? ParseText(bytes, mesh, result) : ParseBinary(bytes, mesh, result))) {
             return 0;
         }
         if (mesh.GetFaceCount() == 0) {
@@ -166,20 +160,12 @@ int ReadStlFrom(std::string_view bytes, model::ModelHost& host, ReadResult* resu
     });
 }
 
-}  // namespace
-
-int ReadStlBytes(std::string_view bytes, model::ModelHost& host, ReadResult* result) {
-    return ReadStlFrom(bytes, host, result, nullptr);
-}
-
-// Read into a buffer: the reader walks the whole file once, and an STL file is big for what
-// it holds (50 bytes a triangle), so walking it mapped costs more than copying it.
+// Read into a buffer, not mapped: the reader walks the whole file once, and an STL file is
+// big for what it holds (50 bytes a triangle), so walking it mapped costs more than copying
+// it (see rm::FileRead).
 int ReadStl(const std::string& path, model::ModelHost& host, ReadResult* result) {
     return ReadFileThen(
-        path, result,
-        [&](std::string_view bytes, rm::FileBytes& file) {
-            return ReadStlFrom(bytes, host, result, &file);
-        },
+        path, result, [&](std::string_view bytes) { return ReadStlBytes(bytes, host, result); },
         rm::FileRead::Buffered);
 }
 
