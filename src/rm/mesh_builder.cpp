@@ -147,6 +147,7 @@ bool MeshBuilder::AppendFaceList(std::span<const std::int32_t> faceData, std::si
     const auto vertexBase = static_cast<std::uint32_t>(vertices_.size() - vertexCount);
     const auto normalBase =
         static_cast<std::uint32_t>(normals_.size() - (withNormals ? normalCount : 0));
+    std::vector<std::uint32_t> corners, normals;  // of one face, as indices of the mesh
     const std::int32_t* p = faceData.data();
     const std::int32_t* const end = p + faceData.size();
     for (;;) {
@@ -154,34 +155,20 @@ bool MeshBuilder::AppendFaceList(std::span<const std::int32_t> faceData, std::si
         const std::int32_t n = *p++;
         if (n == 0) return true;
         if (n < 0 || std::size_t(n) * step > std::size_t(end - p)) return false;
-        if (std::size_t(n) > kIndexLimit - cornerVertices_.size()) return false;
-        // Checked first, and whether the corners share one normal.
-        std::uint32_t shared = kNoNormal;
-        bool same = true;
-        for (std::int32_t k = 0; k < n; ++k) {
-            const std::int32_t* q = p + std::size_t(k) * step;
+        corners.clear();
+        normals.clear();
+        for (std::int32_t k = 0; k < n; ++k, p += step) {
             // Negative indices become huge as unsigned and fail the same check.
-            if (q[0] < 0 || static_cast<std::uint64_t>(q[0]) >= vertexCount) return false;
+            if (p[0] < 0 || static_cast<std::uint64_t>(p[0]) >= vertexCount) return false;
+            corners.push_back(vertexBase + static_cast<std::uint32_t>(p[0]));
             if (!withNormals) continue;
-            if (q[1] < 0 || static_cast<std::uint64_t>(q[1]) >= normalCount) return false;
-            const std::uint32_t normal = normalBase + static_cast<std::uint32_t>(q[1]);
-            if (k == 0) shared = normal;
-            same = same && normal == shared;
+            if (p[1] < 0 || static_cast<std::uint64_t>(p[1]) >= normalCount) return false;
+            normals.push_back(normalBase + static_cast<std::uint32_t>(p[1]));
         }
-        if (!same && cornerNormals_.empty()) SplitNormals();
-        const std::size_t first = cornerVertices_.size();
-        for (std::int32_t k = 0; k < n; ++k) {
-            const std::int32_t* q = p + std::size_t(k) * step;
-            cornerVertices_.push_back(vertexBase + static_cast<std::uint32_t>(q[0]));
-            if (!cornerNormals_.empty()) {
-                cornerNormals_.push_back(withNormals ? normalBase + static_cast<std::uint32_t>(q[1])
-                                                     : kNoNormal);
-            }
+        if (!(withNormals ? AppendFace(corners, normals) : AppendFace(corners, kNoNormal))) {
+            return false;
         }
-        if (!cornerUv_.empty()) SplitUv();
-        p += std::size_t(n) * step;
-        if (added) added->emplace_back(this, faces_.size());
-        NewFace(first, std::size_t(n), same ? shared : kNoNormal);
+        if (added) added->emplace_back(this, faces_.size() - 1);
     }
 }
 
