@@ -293,24 +293,23 @@ bool ImageViewsInside(const nlohmann::json& j) {
     if (images == j.end() || !images->is_array()) return true;
     const auto views = j.find("bufferViews");
     const auto buffers = j.find("buffers");
-    const auto number = Unsigned;
     for (const nlohmann::json& image : *images) {
         if (!image.is_object() || !image.contains("bufferView")) continue;
         std::uint64_t view = 0;
-        if (!number(image, "bufferView", 0, view)) return false;
+        if (!Unsigned(image, "bufferView", 0, view)) return false;
         if (views == j.end() || !views->is_array() || view >= views->size()) return false;
         const nlohmann::json& v = (*views)[view];
         std::uint64_t buffer = 0;
         std::uint64_t offset = 0;
         std::uint64_t length = 0;
-        if (!v.is_object() || !number(v, "buffer", ~0ull, buffer) ||
-            !number(v, "byteOffset", 0, offset) || !number(v, "byteLength", ~0ull, length)) {
+        if (!v.is_object() || !Unsigned(v, "buffer", ~0ull, buffer) ||
+            !Unsigned(v, "byteOffset", 0, offset) || !Unsigned(v, "byteLength", ~0ull, length)) {
             return false;
         }
         if (buffers == j.end() || !buffers->is_array() || buffer >= buffers->size()) return false;
         const nlohmann::json& b = (*buffers)[buffer];
         std::uint64_t size = 0;
-        if (!b.is_object() || !number(b, "byteLength", 0, size)) return false;
+        if (!b.is_object() || !Unsigned(b, "byteLength", 0, size)) return false;
         if (offset > size || length > size - offset) return false;
     }
     return true;
